@@ -1,0 +1,201 @@
+// The one current position and the tables built at start-up.
+//
+// There is exactly one position in the engine: every module reads and changes
+// the state declared here in place. Make/unmake keep it consistent
+// incrementally; SetupPosition builds it from scratch.
+#pragma once
+
+#include <cstdint>
+
+// ---------------------------------------------------------------------------
+// Basic types
+
+using Square = uint32_t;    // 0..119, mailbox of 10 columns x 12 rows
+using PieceCode = uint32_t; // see the codes below
+using Move = uint32_t;      // packed move word, 0 = no move
+
+enum Color : uint32_t { White = 0, Black = 1 };
+
+constexpr Color Opponent(Color c) { return c == White ? Black : White; }
+
+// Piece codes: bit 3 is the colour bit, the low three bits the kind.
+enum : PieceCode {
+    WhitePawn = 0,
+    WhiteKnight = 1,
+    WhiteBishop = 2,
+    WhiteRook = 3,
+    WhiteQueen = 4,
+    WhiteKing = 5,
+    EmptySquare = 6,
+    OffBoard = 7,
+    BlackPawn = 8,
+    BlackKnight = 9,
+    BlackBishop = 10,
+    BlackRook = 11,
+    BlackQueen = 12,
+    BlackKing = 13,
+};
+
+// Piece kinds (code & 7 for a real piece).
+enum : uint32_t { Pawn = 0, Knight = 1, Bishop = 2, Rook = 3, Queen = 4, King = 5 };
+
+constexpr char PieceLetters[] = "PNBRQK.?pnbrqk";
+
+constexpr bool IsWhitePiece(PieceCode c) { return c <= WhiteKing; }
+constexpr bool IsBlackPiece(PieceCode c) { return c >= BlackPawn && c <= BlackKing; }
+constexpr uint32_t KindOf(PieceCode c) { return c & 7; }
+
+// Square = 10 * (10 - rank) + file, file 1..8 (a..h), rank 1..8.
+constexpr Square SquareOf(int file, int rank) { return Square(10 * (10 - rank) + file); }
+constexpr Square SquareFromText(char letter, char digit) { return Square(letter - 10 * digit + 484); }
+
+enum : Square {
+    A8 = 21, B8, C8, D8, E8, F8, G8, H8,
+    A7 = 31, B7, C7, D7, E7, F7, G7, H7,
+    A6 = 41, B6, C6, D6, E6, F6, G6, H6,
+    A5 = 51, B5, C5, D5, E5, F5, G5, H5,
+    A4 = 61, B4, C4, D4, E4, F4, G4, H4,
+    A3 = 71, B3, C3, D3, E3, F3, G3, H3,
+    A2 = 81, B2, C2, D2, E2, F2, G2, H2,
+    A1 = 91, B1, C1, D1, E1, F1, G1, H1,
+};
+
+// ---------------------------------------------------------------------------
+// The move word
+
+constexpr Move PromotionFlag = 1u << 28;
+constexpr Move DoubleStepFlag = 1u << 29;
+constexpr Move EnPassantFlag = 1u << 30;
+constexpr Move CastlingFlag = 1u << 31;
+
+constexpr Square MoveFrom(Move m) { return m & 0xff; }
+constexpr Square MoveTo(Move m) { return (m >> 8) & 0xff; }
+constexpr PieceCode MoveCaptured(Move m) { return (m >> 16) & 0xff; }
+constexpr PieceCode MovePromoted(Move m) { return (m >> 24) & 0xf; }
+constexpr bool IsCapture(Move m) { return MoveCaptured(m) != EmptySquare; }
+constexpr bool IsPromotion(Move m) { return (m & PromotionFlag) != 0; }
+constexpr bool IsDoubleStep(Move m) { return (m & DoubleStepFlag) != 0; }
+constexpr bool IsEnPassant(Move m) { return (m & EnPassantFlag) != 0; }
+constexpr bool IsCastling(Move m) { return (m & CastlingFlag) != 0; }
+
+constexpr Move MakeMoveWord(Square from, Square to, PieceCode captured = EmptySquare, Move flags = 0) {
+    return from | (to << 8) | (captured << 16) | flags;
+}
+constexpr Move MakePromotionWord(Square from, Square to, PieceCode captured, PieceCode promoted) {
+    return from | (to << 8) | (captured << 16) | (promoted << 24) | PromotionFlag;
+}
+
+static_assert(sizeof(Move) == 4, "moves are 32-bit words");
+
+// A move list entry: the move and its ordering score. Callers reserve
+// MoveListSize entries; 256 is the most any position needs, the rest is margin.
+struct MoveEntry {
+    Move move;
+    int32_t score;
+};
+static_assert(sizeof(MoveEntry) == 8, "move list entries are 8 bytes");
+
+constexpr int MaxMoves = 256;
+constexpr int MoveListSize = MaxMoves + 64;
+
+// ---------------------------------------------------------------------------
+// Capacities
+
+constexpr int PieceListCapacity = 10;   // squares per piece list (promotions in search)
+constexpr int MaxGamePly = 1000;        // longest game the record holds
+constexpr int MaxSearchPly = 128;       // hard cap of any search path
+constexpr int PositionHistorySize = MaxGamePly + MaxSearchPly + 8;
+
+// ---------------------------------------------------------------------------
+// The position
+
+struct BoardEntry {
+    uint32_t listIndex; // slot in the piece list of `piece` (0 for a king)
+    uint32_t piece;     // PieceCode
+};
+
+extern BoardEntry Board[120];
+
+// PieceLists[c][0] = number of pieces of code c, [1..count] their squares.
+// For the kings (codes 5 and 13) slot 0 is the king's square.
+extern uint32_t PieceLists[14][PieceListCapacity + 1];
+
+inline uint32_t &KingSquare(uint32_t side) { return PieceLists[side == White ? WhiteKing : BlackKing][0]; }
+
+extern uint32_t SideToMove;        // 0 white, 1 black
+extern uint32_t EpSquare;          // en-passant target of the root position, 0 if none
+extern uint32_t RootInCheck;       // side to move at the root is in check
+extern uint32_t CastleSpoilers[4]; // white Q, white K, black Q, black K; right exists while 0
+extern uint8_t Castled[2];         // side has castled
+extern uint32_t GamePly;           // game moves since setup
+
+enum : int { WhiteQueenSide = 0, WhiteKingSide = 1, BlackQueenSide = 2, BlackKingSide = 3 };
+
+struct HistoryEntry {
+    uint32_t keyLow;
+    uint32_t keyHigh;
+    uint8_t irreversible;
+};
+extern HistoryEntry PositionHistory[PositionHistorySize];
+
+// Hash keys: 64-bit, low word = bits 0..31, high word = bits 32..63.
+extern uint64_t HashKey;
+extern uint64_t PawnHashKey;
+constexpr uint32_t KeyLow(uint64_t k) { return uint32_t(k); }
+constexpr uint32_t KeyHigh(uint64_t k) { return uint32_t(k >> 32); }
+
+extern uint64_t ZobristKeys[14][128];
+extern uint64_t SideToMoveKey;
+
+extern int32_t Material; // white minus black, kings excluded
+extern uint32_t WhitePieceWeight;
+extern uint32_t BlackPieceWeight;
+extern uint32_t PieceCount; // pieces and pawns, kings excluded
+
+constexpr int32_t PieceValue[14] = {100, 400, 400, 600, 1200, 10000, 0, 0, 100, 400, 400, 600, 1200, 10000};
+constexpr uint32_t PieceWeight[14] = {1, 3, 3, 5, 9, 10000, 0, 0, 1, 3, 3, 5, 9, 10000};
+
+// ---------------------------------------------------------------------------
+// Precomputed tables
+
+extern uint32_t FileOf[120]; // 1..8, 0 off board
+extern uint32_t RankOf[120]; // 1..8, 0 off board
+
+// AttackStep[0][a][b]: queen-line step from b toward a (0 if none).
+// AttackStep[c + 1][a][b]: for sliders the step, for pawns/knights 1, when a
+// piece of code c on a attacks b on an empty board.
+extern int32_t AttackStep[15][128][128];
+
+// Indexed by step + 11 (steps -11..+11): the slider code that moves along it.
+extern uint32_t SliderForStep[2][23];
+inline uint32_t SliderFor(uint32_t side, int step) { return SliderForStep[side][step + 11]; }
+
+// File masks: bit 7 = file a ... bit 0 = file h.
+extern uint32_t LowestFileInMask[256];
+extern uint32_t FirstAdjacentFilePair[256];
+
+// ---------------------------------------------------------------------------
+// Operations
+
+// Start-up: off-board border, initial position, attack and file-mask tables.
+void InitBoard();
+void BuildTables();
+
+uint32_t NextRandom();
+void FillZobristKeys(); // fills ZobristKeys and SideToMoveKey from NextRandom
+void ComputeHashKeys();
+
+// Make/unmake table: 0 make white, 1 make black, 2 unmake white, 3 unmake black.
+using MakeFunction = uint32_t (*)(uint32_t inCheck, uint32_t ply, Move m);
+using UnmakeFunction = void (*)(Move m);
+struct MoveFunctionTable {
+    MakeFunction make[2];
+    UnmakeFunction unmake[2];
+};
+extern MoveFunctionTable MoveFunctions;
+void SelectMoveFunctions();
+
+inline uint32_t MakeMove(uint32_t side, uint32_t inCheck, uint32_t ply, Move m) {
+    return MoveFunctions.make[side](inCheck, ply, m);
+}
+inline void UnmakeMove(uint32_t side, Move m) { MoveFunctions.unmake[side](m); }
