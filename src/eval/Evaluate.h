@@ -1,0 +1,7 @@
+// The static evaluation, in centipawns from White's point of view.
+#pragma once
+
+#include <cstdint>
+
+// alpha/beta only allow the lazy exits; -32767/32767 gives the full score.
+int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta);
