@@ -1,0 +1,21 @@
+// The one reader of standard input (file descriptor 0). Nothing else reads fd 0.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Skips blanks and line breaks, reads one whitespace-delimited word. Stores at
+// most size - 1 characters plus NUL; returns the word's full length (which may
+// exceed size - 1 when the word was longer), or -1 at end of input.
+long ReadWord(char *buffer, size_t size);
+// Reads a word and converts it to an integer. Returns 1 on success, 0 when
+// the word is not a number (the word is consumed), -1 at end of input.
+int ReadInteger(int32_t &value);
+// Reads the rest of the current line (without the line break and a trailing
+// carriage return). Stores at most size - 1 characters, discards the rest.
+// Returns the stored length, or -1 at end of input with nothing read.
+long ReadRestOfLine(char *buffer, size_t size);
+// Bytes are waiting: either in our buffer or on fd 0 (poll with zero timeout).
+bool InputWaiting();
+// End of input has been seen.
+bool InputEnded();
