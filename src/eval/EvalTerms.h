@@ -8,6 +8,15 @@
 #include "board/Board.h"
 #include "eval/EvalState.h"
 
+// --- Patterns of the driver (each from White's point of view) ---------------
+
+template <Color Us> int32_t TrappedBishops(); // bishop on a7/h7 caught by a pawn on b6/g6
+template <Color Us> int32_t RookShutIn();     // rook between its king and the corner
+// King placement table when the opponent has little material, else minus the
+// king-safety term (which also sets the king's danger value).
+template <Color Us> int32_t KingTerm();
+template <Color Us> int32_t BackRank(); // king walled in by three own pawns
+
 // --- Endings -----------------------------------------------------------------
 
 // 0 no verdict, -1 White cannot win, -2 Black cannot win. Only called when

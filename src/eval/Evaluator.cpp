@@ -17,6 +17,14 @@ template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
     return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
 }
 
+int32_t ApplyVerdict(int32_t s, int32_t verdict) {
+    if (verdict == -1 && s > 0) return 0;
+    if (verdict == -2 && s < 0) return 0;
+    return s;
+}
+
+} // namespace
+
 template <Color Us> int32_t TrappedBishops() {
     using T = ColorTraits<Us>;
     int32_t v = 0;
@@ -71,13 +79,14 @@ template <Color Us> int32_t BackRank() {
     return 0;
 }
 
-int32_t ApplyVerdict(int32_t s, int32_t verdict) {
-    if (verdict == -1 && s > 0) return 0;
-    if (verdict == -2 && s < 0) return 0;
-    return s;
-}
-
-} // namespace
+template int32_t TrappedBishops<White>();
+template int32_t TrappedBishops<Black>();
+template int32_t RookShutIn<White>();
+template int32_t RookShutIn<Black>();
+template int32_t KingTerm<White>();
+template int32_t KingTerm<Black>();
+template int32_t BackRank<White>();
+template int32_t BackRank<Black>();
 
 int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     const uint32_t whiteToMove = side == White ? 1 : 0;
