@@ -16,6 +16,8 @@ template <Color Us> int32_t RookShutIn();     // rook between its king and the c
 // king-safety term (which also sets the king's danger value).
 template <Color Us> int32_t KingTerm();
 template <Color Us> int32_t BackRank(); // king walled in by three own pawns
+// Opposite-coloured bishops: scales the final score toward a draw.
+int32_t ScaleOppositeBishops(int32_t s);
 
 // --- Endings -----------------------------------------------------------------
 
@@ -69,7 +71,7 @@ template <Color Us> int32_t QueenTerms(int32_t &attack);
 
 inline int LowestFile(uint32_t mask) { return std::countl_zero(mask & 0xffu) - 23; }
 // Files f with f and f + 1 both in the mask, as bits of f.
-inline uint32_t AdjacentPairs(uint32_t mask) { return mask & (mask >> 1); }
+inline uint32_t AdjacentPairs(uint32_t mask) { return mask & (mask << 1); }
 
 // Two squares on one rank, file or diagonal (empty board, distinct squares).
 inline bool OnQueenLine(Square a, Square b) {

@@ -79,6 +79,21 @@ template <Color Us> int32_t BackRank() {
     return 0;
 }
 
+int32_t ScaleOppositeBishops(int32_t s) {
+    const uint32_t ww = WhitePieceWeight, bw = BlackPieceWeight;
+    if (ww >= 12 || bw >= 12 || PieceLists[WhiteBishop][0] != 1 || PieceLists[BlackBishop][0] != 1 ||
+        IsLightSquare(PieceLists[WhiteBishop][1]) == IsLightSquare(PieceLists[BlackBishop][1]))
+        return s;
+    // The shifts are arithmetic and round toward minus infinity, so a
+    // negative score does not scale to the exact mirror of the positive one.
+    const int32_t m = Material;
+    const bool bishopsOnly = ww == 3 && bw == 3;
+    if (std::abs(m) < 201) return bishopsOnly ? s >> 2 : s;
+    if (bishopsOnly) return s >> 1;
+    if (ww == bw) return ((s - m) >> 1) + m; // halve the positional part, keep the material
+    return s;
+}
+
 template int32_t TrappedBishops<White>();
 template int32_t TrappedBishops<Black>();
 template int32_t RookShutIn<White>();
@@ -146,19 +161,7 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     s += (whiteAttack * (64 + 4 * (BlackKingDanger / 3))) >> 4;
     s -= (blackAttack * (64 + 4 * (WhiteKingDanger / 3))) >> 4;
 
-    // Opposite-coloured bishops draw. The shifts round toward minus infinity,
-    // so a negative score is not the exact mirror of the positive one.
-    if (ww < 12 && bw < 12 && PieceLists[WhiteBishop][0] == 1 && PieceLists[BlackBishop][0] == 1 &&
-        IsLightSquare(PieceLists[WhiteBishop][1]) != IsLightSquare(PieceLists[BlackBishop][1])) {
-        const bool bishopsOnly = ww == 3 && bw == 3;
-        if (std::abs(m) < 201) {
-            if (bishopsOnly) s >>= 2;
-        } else if (bishopsOnly) {
-            s >>= 1;
-        } else if (ww == bw) {
-            s = ((s - m) >> 1) + m; // halve the positional part, keep the material
-        }
-    }
+    s = ScaleOppositeBishops(s);
 
     return ApplyVerdict(s, verdict);
 }
