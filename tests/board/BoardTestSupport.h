@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/MoveGenerator.h"
 #include "board/Setup.h"
 
 inline void EnsureBoardReady() {
@@ -54,10 +55,10 @@ inline std::vector<PerftCase> ReadPerftFile(const std::string &name) {
     return cases;
 }
 
-// Everything make/unmake must restore, with piece lists as sets.
+// Everything make/unmake must restore, with piece lists compared as sets.
 struct PositionSnapshot {
     PieceCode pieces[120];
-    std::vector<Square> lists[14];
+    uint32_t lists[14][PieceListCapacity + 1]; // count, then the squares sorted
     uint32_t kings[2];
     uint64_t hashKey, pawnHashKey;
     int32_t material;
@@ -66,13 +67,16 @@ struct PositionSnapshot {
     uint8_t castled[2];
 
     static PositionSnapshot Take() {
-        PositionSnapshot s;
+        PositionSnapshot s{};
         for (int i = 0; i < 120; i++)
             s.pieces[i] = Board[i].piece;
         for (int c = 0; c < 14; c++) {
             if (c == WhiteKing || c == BlackKing || c == EmptySquare || c == OffBoard) continue;
-            s.lists[c].assign(PieceLists[c] + 1, PieceLists[c] + 1 + PieceLists[c][0]);
-            std::sort(s.lists[c].begin(), s.lists[c].end());
+            uint32_t n = PieceLists[c][0];
+            if (n > PieceListCapacity) n = PieceListCapacity;
+            s.lists[c][0] = PieceLists[c][0];
+            std::copy(PieceLists[c] + 1, PieceLists[c] + 1 + n, s.lists[c] + 1);
+            std::sort(s.lists[c] + 1, s.lists[c] + 1 + n);
         }
         s.kings[0] = KingSquare(White);
         s.kings[1] = KingSquare(Black);
@@ -90,17 +94,53 @@ struct PositionSnapshot {
     }
 
     bool operator==(const PositionSnapshot &o) const {
-        for (int i = 0; i < 120; i++)
-            if (pieces[i] != o.pieces[i]) return false;
-        for (int c = 0; c < 14; c++)
-            if (lists[c] != o.lists[c]) return false;
-        return kings[0] == o.kings[0] && kings[1] == o.kings[1] && hashKey == o.hashKey &&
+        return std::equal(pieces, pieces + 120, o.pieces) &&
+               std::equal(&lists[0][0], &lists[0][0] + 14 * (PieceListCapacity + 1), &o.lists[0][0]) &&
+               kings[0] == o.kings[0] && kings[1] == o.kings[1] && hashKey == o.hashKey &&
                pawnHashKey == o.pawnHashKey && material == o.material && whiteWeight == o.whiteWeight &&
                blackWeight == o.blackWeight && pieceCount == o.pieceCount &&
                std::equal(spoilers, spoilers + 4, o.spoilers) && castled[0] == o.castled[0] &&
                castled[1] == o.castled[1];
     }
 };
+
+// The position as a root: the snapshot plus the fields setup writes.
+struct RootSnapshot {
+    PositionSnapshot position;
+    uint32_t side, ep, inCheck, gamePly;
+    MoveFunctionTable functions;
+
+    static RootSnapshot Take() {
+        return {PositionSnapshot::Take(), SideToMove, EpSquare, RootInCheck, GamePly, MoveFunctions};
+    }
+    bool operator==(const RootSnapshot &o) const {
+        return position == o.position && side == o.side && ep == o.ep && inCheck == o.inCheck && gamePly == o.gamePly &&
+               functions.make[0] == o.functions.make[0] && functions.make[1] == o.functions.make[1] &&
+               functions.unmake[0] == o.functions.unmake[0] && functions.unmake[1] == o.functions.unmake[1];
+    }
+};
+
+// Coordinate text of a move ("e2e4", "b7a8q").
+inline std::string MoveText(Move m) {
+    auto square = [](Square s) { return std::string{char('a' + FileOf[s] - 1), char('0' + RankOf[s])}; };
+    std::string text = square(MoveFrom(m)) + square(MoveTo(m));
+    if (IsPromotion(m)) text += "nbrq"[KindOf(MovePromoted(m)) - 1];
+    return text;
+}
+
+// Pseudo-legal moves of the side to move at the root, in generation order.
+inline std::vector<MoveEntry> RootMoves() {
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+    return std::vector<MoveEntry>(list, end);
+}
+
+// The root move with that coordinate text, or 0.
+inline Move FindMove(const std::string &text) {
+    for (const MoveEntry &e : RootMoves())
+        if (MoveText(e.move) == text) return e.move;
+    return 0;
+}
 
 // Checks the invariants that tie board, lists, keys and counters together;
 // returns an empty string when all hold.
@@ -109,6 +149,10 @@ inline std::string PositionInconsistency() {
     uint32_t weights[2] = {0, 0}, count = 0;
     for (Square s = 21; s <= 98; s++) {
         PieceCode c = Board[s].piece;
+        if (FileOf[s] == 0) {
+            if (c != OffBoard) return "border square " + std::to_string(s) + " overwritten";
+            continue;
+        }
         if (c == OffBoard) return "off-board code on the board at " + std::to_string(s);
         if (c == EmptySquare) continue;
         if (c == WhiteKing || c == BlackKing) {
