@@ -99,3 +99,18 @@ TEST(Evaluate, OppositeBishopScalingRoundsTowardMinusInfinity) {
     SetUpPosition("4kb2/p1b5/8/8/8/8/P7/2B1KB2 w - -");
     EXPECT_EQ(ScaleOppositeBishops(-5), -5);
 }
+
+// Whole evaluations worked out by hand, king attack included.
+TEST(Evaluate, KingAttackScaledByTheKingsWeakness) {
+    // Pawns: +2 for each side-by-side pawn, cancelling. Back ranks cancel.
+    // Rook d1: 12 + 24 (open file), attack 1 (file distance 3). Rook f8: -7.
+    // Queen h5: attack 4 (file distance 1). Kings safe: 5 x 64 >> 4 = 20.
+    SetUpPosition("3q1rk1/5ppp/8/7Q/8/8/5PPP/3R2K1 w - -");
+    EXPECT_EQ(FullEvaluate(), 36 - 7 + 20);
+    // g7 on g5: Black's pawns -7 (advance), Black's back rank lost (-12),
+    // Black's shelter deficit 3 (+24 king safety), and the attack grows to
+    // 5 x (64 + 4 x (3 / 3)) >> 4 = 21.
+    SetUpPosition("3q1rk1/5p1p/8/6pQ/8/8/5PPP/3R2K1 w - -");
+    EXPECT_EQ(FullEvaluate(), (6 - 7) + 36 - 7 - 12 + 24 + 21);
+    EXPECT_EQ(BlackKingDanger, 3);
+}
