@@ -20,9 +20,9 @@ int32_t TbSearchLimit = -2;
 struct TbCacheEntry {
     int32_t id;
     uint32_t side;
-    uint32_t blockStart;          // first index of the block
-    uint32_t length;              // bytes of the block actually read
-    TbCacheEntry *older, *newer;  // recency list; the free list uses `older`
+    uint32_t blockStart;         // first index of the block
+    uint32_t length;             // bytes of the block actually read
+    TbCacheEntry *older, *newer; // recency list; the free list uses `older`
     TbCacheEntry *bucketNext, *bucketPrevious;
     uint8_t *data;
 };
@@ -87,7 +87,8 @@ void CountsOfName(const char *name, uint32_t counts[10]) {
     int side = -1;
     for (const char *c = name; *c; c++) {
         const char *kinds = "pnbrq";
-        if (*c == 'k') side++;
+        if (*c == 'k')
+            side++;
         else if (const char *k = std::strchr(kinds, *c); k != nullptr && side >= 0)
             counts[5 * side + (k - kinds)]++;
     }
@@ -96,7 +97,8 @@ void CountsOfName(const char *name, uint32_t counts[10]) {
 bool EnterMaterial(int id) {
     uint32_t counts[10], swapped[10];
     CountsOfName(TbDescriptors[id].name, counts);
-    for (int i = 0; i < 10; i++) swapped[i] = counts[(i + 5) % 10];
+    for (int i = 0; i < 10; i++)
+        swapped[i] = counts[(i + 5) % 10];
     const int32_t key = MaterialKey(counts), reversedKey = MaterialKey(swapped);
     if (key < 0 || reversedKey < 0) return false;
     // Symmetric material (kpkp, knkn, ...) has one key: it keeps +id.
@@ -177,8 +179,10 @@ void AppendNewest(TbCacheEntry *e) {
 }
 
 void UnlinkBucket(TbCacheEntry *e, TbCacheEntry **bucket) {
-    if (e->bucketPrevious) e->bucketPrevious->bucketNext = e->bucketNext;
-    else *bucket = e->bucketNext;
+    if (e->bucketPrevious)
+        e->bucketPrevious->bucketNext = e->bucketNext;
+    else
+        *bucket = e->bucketNext;
     if (e->bucketNext) e->bucketNext->bucketPrevious = e->bucketPrevious;
     e->bucketNext = e->bucketPrevious = nullptr;
 }
@@ -431,9 +435,9 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
     if (!fixed) t = TableScore(ProbeTableValue(id, int(tableSide), index));
     if (t == 32767) return TbNoAnswer;
 
-    if (sideToMove == Black) t = -t;
+    // The score for the side to move, then turned to White's point of view,
+    // so that the same ending scores the same for either colour.
     const int32_t p = int32_t(ply);
-    if (t > 0) return 2 * t - 32767 - p;
-    if (t < 0) return 2 * t + 32765 + p;
-    return 0;
+    const int32_t score = t > 0 ? 2 * t - 32767 - p : t < 0 ? 2 * t + 32765 + p : 0;
+    return sideToMove == Black ? -score : score;
 }
