@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unordered_map>
+
 #include "tablebase/TbTestUtil.h"
 
 namespace tbtest {
@@ -103,6 +105,24 @@ inline void CheckTableSide(int id, int stm, uint32_t pairStride, uint32_t imageS
         }
     });
     EXPECT_GT(visited, 0u);
+}
+
+// Distinct indices below the length for all positions of the chosen king
+// pairs (every pairStride-th, starting at pairOffset), images not compared.
+inline void CheckSlice(int id, int stm, uint32_t pairStride, uint32_t pairOffset) {
+    const uint32_t length = TbDescriptors[id].expectedLength[stm];
+    std::unordered_map<uint32_t, uint64_t> owner;
+    int failures = 0;
+    ForNormalisedPositions(id, stm, pairStride, pairOffset, [&](const TablePosition &p) {
+        if (failures > 5) return;
+        const uint32_t index = IndexOf(id, stm, p);
+        const uint64_t code = Code(p);
+        auto [it, inserted] = owner.emplace(index, code);
+        if (index >= length || (!inserted && it->second != code)) {
+            ADD_FAILURE() << TbDescriptors[id].name << " side " << stm << " index " << index;
+            failures++;
+        }
+    });
 }
 
 } // namespace tbtest

@@ -35,7 +35,7 @@ TEST_F(IndexTest, ThreePieceTablesExhaustively) {
 TEST_F(IndexTest, FourPieceTablesByKingPairSlices) {
     for (int id = 6; id <= 35; id++)
         for (int stm = 0; stm < 2; stm++)
-            CheckTableSide(id, stm, Sanitized ? 97 : 7, Sanitized ? 7 : 3);
+            CheckTableSide(id, stm, Sanitized ? 401 : 7, Sanitized ? 7 : 3);
 }
 
 // Five pieces: all piece placements for a few king pairs, and random
@@ -47,20 +47,8 @@ TEST_F(IndexTest, FivePieceTablesBySample) {
         if (Sanitized && id % 8 != 0) continue;
         for (int stm = 0; stm < 2; stm++) {
             const uint32_t length = TbDescriptors[id].expectedLength[stm];
-            // Whole slices: every placement of the pieces for chosen king pairs.
-            std::unordered_map<uint32_t, uint64_t> owner;
-            int failures = 0;
-            ForNormalisedPositions(
-                id, stm, 1u << 20, (id * 37 + stm * 11) % NoPawnPairCount, [&](const TablePosition &p) {
-                    if (failures > 5) return;
-                    const uint32_t index = IndexOf(id, stm, p);
-                    const uint64_t code = Code(p);
-                    auto [it, inserted] = owner.emplace(index, code);
-                    if (index >= length || (!inserted && it->second != code)) {
-                        ADD_FAILURE() << TbDescriptors[id].name << " side " << stm << " index " << index;
-                        failures++;
-                    }
-                });
+            // A whole slice: every placement of the pieces for one king pair.
+            if (!Sanitized || id % 32 == 0) CheckSlice(id, stm, 1u << 20, (id * 37 + stm * 11) % NoPawnPairCount);
             // Random positions with all their images.
             TablePosition p = EmptyPosition(TbDescriptors[id].name);
             for (int n = 0; n < samples; n++) {

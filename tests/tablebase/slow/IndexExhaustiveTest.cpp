@@ -7,3 +7,11 @@ TEST(IndexExhaustive, FourPieceTables) {
         for (int stm = 0; stm < 2; stm++)
             tbtest::CheckTableSide(id, stm, 1, 1);
 }
+
+// Five pieces: every 300th king pair of every table side, all placements.
+TEST(IndexExhaustive, FivePieceSlices) {
+    InitIndexTables();
+    for (int id = 36; id < TbTableCount; id++)
+        for (int stm = 0; stm < 2; stm++)
+            tbtest::CheckSlice(id, stm, 300, uint32_t(id % 300));
+}
