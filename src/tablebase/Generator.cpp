@@ -1,0 +1,819 @@
+// Retrograde generation of one endgame table.
+//
+// Every placement of the table's pieces, with either side to move, is a node
+// (six bits per piece, no symmetry folding: the file's index functions fold
+// the symmetric copies together when the result is written, and every copy
+// must agree). Moves that capture or promote leave the table; their values
+// come from the smaller tables already on disk. The rest is the classic
+// retrograde sweep by distance in plies: a node lost in L plies makes every
+// predecessor a win in L + 1, and a node won in L plies takes one move from
+// the count of each predecessor's open moves; a count that reaches zero
+// makes a loss. Positions just after a double pawn step that can be taken
+// en passant are extra nodes: they have the moves of the plain position plus
+// the en-passant captures.
+#include "tablebase/Generator.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+#include <unordered_map>
+
+#include "tablebase/GeneratorBoard.h"
+#include "tablebase/TableList.h"
+
+using namespace tbgen;
+
+namespace {
+
+constexpr uint8_t CountMask = 0x3f;
+constexpr uint8_t Resolved = 0x40;
+constexpr uint8_t Illegal = 0x80;
+constexpr int16_t IllegalValue = -32500;
+
+constexpr int32_t WinIn(int32_t plies) { return TbGenWin - plies; }
+constexpr int32_t LossIn(int32_t plies) { return -TbGenWin + plies; }
+constexpr int32_t PliesOf(int32_t score) { return score > 0 ? TbGenWin - score : score + TbGenWin; }
+
+// Material: three bits per colour and kind (pawn..queen).
+uint32_t MaterialKey(const uint32_t counts[2][6]) {
+    uint32_t key = 0;
+    for (int c = 0; c < 2; c++)
+        for (uint32_t k = TbPawn; k <= TbQueen; k++)
+            key |= counts[c][k] << (3 * (5 * c + k - 1));
+    return key;
+}
+
+uint32_t MaterialKeyOfName(const char *name, bool swapped) {
+    uint32_t counts[2][6] = {};
+    int side = -1;
+    for (const char *c = name; *c; c++) {
+        const char *kinds = " pnbrq";
+        if (*c == 'k')
+            side++;
+        else if (const char *k = std::strchr(kinds + 1, *c); k != nullptr && side >= 0)
+            counts[swapped ? 1 - side : side][k - kinds]++;
+    }
+    return MaterialKey(counts);
+}
+
+// A table that moves out of the one being built lead into, read whole.
+struct Subtable {
+    uint32_t key = 0;
+    int id = 0;            // 0: bare kings, always a draw
+    bool reversed = false; // the table's white pieces are black's here
+    std::vector<int8_t> bytes[2];
+};
+
+struct EpNode {
+    uint64_t key; // index << 4 | side << 3 | victim slot
+    int16_t value;
+    uint8_t flags;
+};
+
+struct Generation {
+    Layout layout;
+    // Stored positions have the white king in a region that every position
+    // can be turned into by the board's symmetries: files a..d with pawns,
+    // the triangle a1-d1-d4 without.
+    bool pawns = false;
+    uint32_t regionSize = 0;
+    uint8_t regionSquare[32] = {};
+    int8_t regionOrdinal[64] = {};
+    int transforms = 1;
+    uint64_t size = 0; // stored positions per side to move
+    std::vector<int16_t> value[2];
+    std::vector<uint8_t> flags[2];
+    std::vector<EpNode> epNodes;
+    std::unordered_map<uint64_t, uint32_t> epOf;
+    std::vector<Subtable> subtables;
+    int32_t maxLevel = 0;
+    uint64_t failures = 0; // lookups into smaller tables that gave no value
+};
+
+uint64_t EpKey(uint64_t index, uint32_t side, int victim) { return index << 4 | side << 3 | uint64_t(victim); }
+
+constexpr uint64_t NoNode = ~uint64_t(0);
+
+void SetRegion(Generation &g) {
+    const Layout &l = g.layout;
+    for (int i = 2; i < l.slots; i++)
+        g.pawns |= l.kind[i] == TbPawn;
+    g.transforms = g.pawns ? 2 : 8;
+    g.regionSize = 0;
+    for (uint32_t s = 0; s < 64; s++) {
+        const bool in = g.pawns ? FileOf(s) <= 3 : FileOf(s) <= 3 && RankOf(s) <= FileOf(s);
+        g.regionOrdinal[s] = int8_t(in ? int(g.regionSize) : -1);
+        if (in) g.regionSquare[g.regionSize++] = uint8_t(s);
+    }
+    g.size = uint64_t(g.regionSize) << (6 * (l.slots - 1));
+}
+
+// Stored index of a position, NoNode when its white king is outside the region.
+inline uint64_t NodeIndex(const Generation &g, const Position &p) {
+    const int ordinal = g.regionOrdinal[p.sq[0]];
+    if (ordinal < 0) return NoNode;
+    uint64_t rest = 0;
+    for (int i = g.layout.slots - 1; i >= 1; i--)
+        rest = rest << 6 | p.sq[i];
+    return uint64_t(ordinal) + g.regionSize * rest;
+}
+
+inline void NodePosition(const Generation &g, uint64_t index, Position &p) {
+    p.sq[0] = g.regionSquare[index % g.regionSize];
+    p.occupied = Bit(p.sq[0]);
+    index /= g.regionSize;
+    for (int i = 1; i < g.layout.slots; i++) {
+        p.sq[i] = uint8_t(index & 63);
+        p.occupied |= Bit(p.sq[i]);
+        index >>= 6;
+    }
+}
+
+// Symmetry t of the board: bit 0 mirrors the files, bit 1 the ranks, bit 2 transposes.
+inline uint32_t Transform(uint32_t s, int t) {
+    if (t & 1) s ^= 7;
+    if (t & 2) s ^= 56;
+    if (t & 4) s = (s & 7) << 3 | s >> 3;
+    return s;
+}
+
+inline void TransformPosition(const Generation &g, const Position &p, int t, Position &out) {
+    out.occupied = 0;
+    for (int i = 0; i < g.layout.slots; i++) {
+        out.sq[i] = uint8_t(Transform(p.sq[i], t));
+        out.occupied |= Bit(out.sq[i]);
+    }
+}
+
+// A class of symmetric positions can have two stored members (white king on
+// the a1-d4 diagonal); only the one with the lower index passes values on.
+inline bool PassesOn(const Generation &g, const Position &p, uint64_t index) {
+    if (g.pawns || FileOf(p.sq[0]) != RankOf(p.sq[0])) return true;
+    Position t{};
+    TransformPosition(g, p, 4, t);
+    return index <= NodeIndex(g, t);
+}
+
+// Square arrays of the index functions for colour c; slot `removed` is off
+// the board and slot `promoted` has kind `newKind`.
+void SquareArray(const Layout &l, const Position &p, uint32_t c, int removed, int promoted, uint32_t newKind,
+                 uint32_t *a) {
+    std::memset(a, 0, 8 * sizeof(uint32_t));
+    a[0] = TbKing;
+    a[4] = p.sq[c];
+    uint32_t kinds[3], squares[3];
+    int n = 0;
+    for (int i = 2; i < l.slots; i++) {
+        if (l.color[i] != c || i == removed) continue;
+        kinds[n] = i == promoted ? newKind : l.kind[i];
+        squares[n++] = p.sq[i];
+    }
+    // Kind order (a promoted piece may come after pieces of higher kinds).
+    for (int i = 1; i < n; i++)
+        for (int j = i; j > 0 && kinds[j] < kinds[j - 1]; j--) {
+            std::swap(kinds[j], kinds[j - 1]);
+            std::swap(squares[j], squares[j - 1]);
+        }
+    for (int i = 0; i < n; i++) {
+        a[1 + i] = kinds[i];
+        a[5 + i] = squares[i];
+    }
+}
+
+uint32_t ChildKey(const Layout &l, int removed, int promoted, uint32_t newKind) {
+    uint32_t counts[2][6] = {};
+    for (int i = 2; i < l.slots; i++)
+        if (i != removed) counts[l.color[i]][i == promoted ? newKind : l.kind[i]]++;
+    return MaterialKey(counts);
+}
+
+// Value of a position outside the table, for its side to move `stm`.
+int32_t ExternalScore(const Generation &g, const Position &p, uint32_t stm, int removed, int promoted, uint32_t newKind,
+                      uint64_t &failures) {
+    const uint32_t key = ChildKey(g.layout, removed, promoted, newKind);
+    const Subtable *sub = nullptr;
+    for (const Subtable &s : g.subtables)
+        if (s.key == key) sub = &s;
+    if (sub == nullptr) {
+        failures++;
+        return TbGenUnknown;
+    }
+    if (sub->id == 0) return 0;
+    uint32_t arrays[2][8];
+    for (uint32_t c = 0; c < 2; c++)
+        SquareArray(g.layout, p, c, removed, promoted, newKind, arrays[c]);
+    const uint32_t reversed = sub->reversed ? 1 : 0;
+    const uint32_t side = stm ^ reversed;
+    const uint32_t index =
+        TbDescriptors[sub->id].indexFunction[side](arrays[reversed], arrays[1 - reversed], TbNoEpSquare, reversed);
+    if (index >= sub->bytes[side].size()) {
+        failures++;
+        return TbGenUnknown;
+    }
+    const int32_t score = TbGenScoreOfByte(sub->bytes[side][index]);
+    if (score == TbGenUnknown) failures++;
+    return score;
+}
+
+// What the moves of a position give: the number of moves that stay in the
+// table, the best value among those that leave it, and whether there is any.
+struct MoveSummary {
+    uint32_t inside = 0;
+    int32_t bestOutside = TbGenUnknown;
+    bool any = false;
+    uint64_t failures = 0;
+};
+
+// Moves of side s; with epVictim >= 0 only the en-passant captures of that pawn.
+void SummariseMoves(const Generation &g, const Position &p, uint32_t s, int epVictim, MoveSummary &m) {
+    const Layout &l = g.layout;
+    const uint32_t them = 1 - s;
+    auto outside = [&](const Position &child, int removed, int promoted, uint32_t newKind) {
+        if (KingAttacked(l, child, s, removed)) return;
+        m.any = true;
+        m.bestOutside =
+            std::max(m.bestOutside, TbGenBackUp(ExternalScore(g, child, them, removed, promoted, newKind, m.failures)));
+    };
+    auto inside = [&](const Position &child) {
+        if (KingAttacked(l, child, s)) return;
+        m.any = true;
+        m.inside++;
+    };
+    for (int i = 0; i < l.slots; i++) {
+        if (l.color[i] != s) continue;
+        const uint32_t from = p.sq[i];
+        Position child = p;
+        if (epVictim >= 0) {
+            if (l.kind[i] != TbPawn) continue;
+            const uint32_t target = uint32_t(int(p.sq[epVictim]) + PawnForward(s));
+            if (!(Steps.pawnAttacks[s][from] & Bit(target))) continue;
+            child.sq[i] = uint8_t(target);
+            child.occupied = (p.occupied & ~Bit(from) & ~Bit(p.sq[epVictim])) | Bit(target);
+            outside(child, epVictim, -1, 0);
+            continue;
+        }
+        if (l.kind[i] != TbPawn) {
+            PieceTargets(
+                l, p, i,
+                [&](uint32_t to) {
+                    child.sq[i] = uint8_t(to);
+                    child.occupied = (p.occupied & ~Bit(from)) | Bit(to);
+                    inside(child);
+                },
+                [&](uint32_t to, int victim) {
+                    child.sq[i] = uint8_t(to);
+                    child.occupied = p.occupied & ~Bit(from);
+                    outside(child, victim, -1, 0);
+                });
+            continue;
+        }
+        const int f = PawnForward(s);
+        const bool promotes = PawnOnRank(s, from, 6);
+        const uint32_t one = uint32_t(int(from) + f);
+        if (!(p.occupied & Bit(one))) {
+            child.sq[i] = uint8_t(one);
+            child.occupied = (p.occupied & ~Bit(from)) | Bit(one);
+            if (promotes) {
+                for (uint32_t k = TbKnight; k <= TbQueen; k++)
+                    outside(child, -1, i, k);
+            } else {
+                inside(child);
+                const uint32_t two = uint32_t(int(one) + f);
+                if (PawnOnRank(s, from, 1) && !(p.occupied & Bit(two))) {
+                    child.sq[i] = uint8_t(two);
+                    child.occupied = (p.occupied & ~Bit(from)) | Bit(two);
+                    inside(child);
+                }
+            }
+        }
+        for (uint64_t targets = Steps.pawnAttacks[s][from] & p.occupied; targets; targets &= targets - 1) {
+            const uint32_t to = uint32_t(__builtin_ctzll(targets));
+            for (int j = 0; j < l.slots; j++) {
+                if (p.sq[j] != to || l.color[j] != them || l.kind[j] == TbKing) continue;
+                child.sq[i] = uint8_t(to);
+                child.occupied = p.occupied & ~Bit(from);
+                if (promotes) {
+                    for (uint32_t k = TbKnight; k <= TbQueen; k++)
+                        outside(child, j, i, k);
+                } else {
+                    outside(child, j, -1, 0);
+                }
+            }
+        }
+    }
+}
+
+bool PawnOnEdgeRank(const Layout &l, const Position &p) {
+    for (int i = 2; i < l.slots; i++)
+        if (l.kind[i] == TbPawn && (RankOf(p.sq[i]) == 0 || RankOf(p.sq[i]) == 7)) return true;
+    return false;
+}
+
+// Value and flags of a node from its move summary.
+void Settle(const MoveSummary &m, bool inCheck, int16_t &value, uint8_t &flags, int32_t &maxLevel) {
+    int32_t v;
+    if (!m.any) {
+        v = inCheck ? LossIn(0) : 0;
+        flags = Resolved;
+    } else if (m.inside == 0) {
+        v = m.bestOutside;
+        flags = Resolved;
+    } else {
+        v = m.bestOutside;
+        flags = uint8_t(m.inside);
+    }
+    value = int16_t(v);
+    if (v != 0 && v != TbGenUnknown) maxLevel = std::max(maxLevel, PliesOf(v));
+}
+
+// Counts the moves of every stored position (both sides to move) and takes
+// the values of the moves that leave the table; `threads` workers share the range.
+void InitialPass(Generation &g, unsigned threads) {
+    const Layout &l = g.layout;
+    for (uint32_t s = 0; s < 2; s++) {
+        g.value[s].assign(g.size, IllegalValue);
+        g.flags[s].assign(g.size, Illegal);
+    }
+    struct Work {
+        std::vector<EpNode> epNodes;
+        int32_t maxLevel = 0;
+        uint64_t failures = 0;
+    };
+    std::vector<Work> work(threads);
+    auto run = [&](unsigned part) {
+        Work &w = work[part];
+        Position p;
+        const uint64_t begin = g.size * part / threads, end = g.size * (part + 1) / threads;
+        for (uint64_t index = begin; index < end; index++) {
+            NodePosition(g, index, p);
+            if (__builtin_popcountll(p.occupied) != l.slots || PawnOnEdgeRank(l, p)) continue;
+            for (uint32_t s = 0; s < 2; s++) {
+                if (KingAttacked(l, p, 1 - s)) continue;
+                MoveSummary m;
+                SummariseMoves(g, p, s, -1, m);
+                const bool inCheck = KingAttacked(l, p, s);
+                Settle(m, inCheck, g.value[s][index], g.flags[s][index], w.maxLevel);
+                w.failures += m.failures;
+                if (!l.pawnsBothSides) continue;
+                for (int v = 2; v < l.slots; v++) {
+                    if (l.color[v] == s || !EnPassantPossible(l, p, v)) continue;
+                    MoveSummary withEp = m;
+                    withEp.failures = 0;
+                    SummariseMoves(g, p, s, v, withEp);
+                    w.failures += withEp.failures;
+                    EpNode node{EpKey(index, s, v), 0, 0};
+                    Settle(withEp, inCheck, node.value, node.flags, w.maxLevel);
+                    w.epNodes.push_back(node);
+                }
+            }
+        }
+    };
+    std::vector<std::thread> pool;
+    for (unsigned part = 1; part < threads; part++)
+        pool.emplace_back(run, part);
+    run(0);
+    for (std::thread &t : pool)
+        t.join();
+    for (Work &w : work) {
+        g.maxLevel = std::max(g.maxLevel, w.maxLevel);
+        g.failures += w.failures;
+        for (const EpNode &node : w.epNodes) {
+            g.epOf.emplace(node.key, uint32_t(g.epNodes.size()));
+            g.epNodes.push_back(node);
+        }
+    }
+}
+
+// A predecessor learns that one of its moves leads to a position worth
+// childScore (for the side to move there) at level L.
+inline void Learn(int16_t &value, uint8_t &flags, int32_t L, int32_t childScore, int32_t &maxLevel) {
+    const uint8_t f = flags;
+    if (f & (Resolved | Illegal)) return;
+    if (childScore < 0) {
+        value = int16_t(WinIn(L + 1));
+        flags = Resolved;
+        maxLevel = std::max(maxLevel, L + 1);
+        return;
+    }
+    const uint8_t count = uint8_t((f & CountMask) - 1);
+    if (count != 0) {
+        flags = count;
+        return;
+    }
+    const int32_t best = std::max<int32_t>(value, LossIn(L + 1));
+    if (best > 0) {
+        flags = 0; // a win by leaving the table, taken when its level comes
+        return;
+    }
+    value = int16_t(best);
+    flags = Resolved;
+    if (best < 0) maxLevel = std::max(maxLevel, PliesOf(best));
+}
+
+void LearnWithEp(Generation &g, const Position &pred, uint32_t side, int32_t L, int32_t childScore) {
+    const Layout &l = g.layout;
+    const uint64_t index = NodeIndex(g, pred);
+    if (index == NoNode) return;
+    Learn(g.value[side][index], g.flags[side][index], L, childScore, g.maxLevel);
+    if (!l.pawnsBothSides) return;
+    for (int v = 2; v < l.slots; v++) {
+        if (l.color[v] == side || !EnPassantPossible(l, pred, v)) continue;
+        const auto it = g.epOf.find(EpKey(index, side, v));
+        if (it == g.epOf.end()) continue;
+        EpNode &node = g.epNodes[it->second];
+        Learn(node.value, node.flags, L, childScore, g.maxLevel);
+    }
+}
+
+// Passes the value of a settled position (side s to move) to the stored
+// positions the other side moved from; epVictim >= 0 for a position with an
+// en-passant right, whose only move into it was that pawn's double step.
+void PropagateFrom(Generation &g, const Position &p, uint32_t s, int epVictim, int32_t L, int32_t score) {
+    const Layout &l = g.layout;
+    const uint32_t t = 1 - s;
+    // Only a white king move can bring the white king into the region.
+    const bool kingOnly = g.regionOrdinal[p.sq[0]] < 0;
+    if (kingOnly && t != 0) return;
+    Position pred = p;
+    for (int i = 0; i < l.slots; i++) {
+        if (l.color[i] != t) continue;
+        if (epVictim >= 0 && i != epVictim) continue;
+        if (kingOnly && i != 0) continue;
+        const uint32_t at = p.sq[i];
+        if (l.kind[i] != TbPawn) {
+            PieceTargets(
+                l, p, i,
+                [&](uint32_t from) {
+                    pred.sq[i] = uint8_t(from);
+                    pred.occupied = (p.occupied & ~Bit(at)) | Bit(from);
+                    LearnWithEp(g, pred, t, L, score);
+                },
+                [](uint32_t, int) {});
+            pred.sq[i] = uint8_t(at);
+            continue;
+        }
+        const int f = PawnForward(t);
+        const uint32_t one = uint32_t(int(at) - f);
+        if (p.occupied & Bit(one)) continue;
+        if (epVictim < 0 && !PawnOnRank(t, one, 0)) {
+            pred.sq[i] = uint8_t(one);
+            pred.occupied = (p.occupied & ~Bit(at)) | Bit(one);
+            LearnWithEp(g, pred, t, L, score);
+        }
+        if (PawnOnRank(t, at, 3)) {
+            const uint32_t two = uint32_t(int(one) - f);
+            const bool epNode = l.pawnsBothSides && EnPassantPossible(l, p, i);
+            if (!(p.occupied & Bit(two)) && (epVictim >= 0 || !epNode)) {
+                pred.sq[i] = uint8_t(two);
+                pred.occupied = (p.occupied & ~Bit(at)) | Bit(two);
+                LearnWithEp(g, pred, t, L, score);
+            }
+        }
+        pred.sq[i] = uint8_t(at);
+        pred.occupied = p.occupied;
+    }
+}
+
+// The moves into a settled position and into each of its distinct mirror images.
+void Propagate(Generation &g, const Position &p, uint32_t s, int epVictim, int32_t L, int32_t score) {
+    uint64_t seen[8];
+    int seenCount = 0;
+    Position image{};
+    for (int t = 0; t < g.transforms; t++) {
+        TransformPosition(g, p, t, image);
+        const uint64_t key = PackIndex(image, g.layout.slots);
+        bool repeated = false;
+        for (int k = 0; k < seenCount; k++)
+            repeated |= seen[k] == key;
+        if (repeated) continue;
+        seen[seenCount++] = key;
+        PropagateFrom(g, image, s, epVictim, L, score);
+    }
+}
+
+void Sweep(Generation &g, bool progress, const char *name) {
+    const Layout &l = g.layout;
+    Position p;
+    const auto start = std::chrono::steady_clock::now();
+    for (int32_t L = 0; L <= g.maxLevel; L++) {
+        const int16_t target = int16_t(L & 1 ? WinIn(L) : LossIn(L));
+        uint64_t settled = 0;
+        for (uint32_t s = 0; s < 2; s++) {
+            int16_t *value = g.value[s].data();
+            uint8_t *flags = g.flags[s].data();
+            for (uint64_t index = 0; index < g.size; index++) {
+                if (value[index] != target) continue;
+                if (!(flags[index] & Resolved)) {
+                    if (!(L & 1) || flags[index] & Illegal) continue;
+                    flags[index] = Resolved; // its best move leaves the table
+                }
+                settled++;
+                NodePosition(g, index, p);
+                if (PassesOn(g, p, index)) Propagate(g, p, s, -1, L, target);
+            }
+        }
+        for (EpNode &node : g.epNodes) {
+            if (node.value != target) continue;
+            if (!(node.flags & Resolved)) {
+                if (!(L & 1)) continue;
+                node.flags = Resolved;
+            }
+            NodePosition(g, node.key >> 4, p);
+            Propagate(g, p, uint32_t(node.key >> 3 & 1), int(node.key & 7), L, target);
+        }
+        if (progress && (L % 10 == 9 || L == g.maxLevel)) {
+            const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::printf("%s: depth %d plies done (%llu settled at this depth), %.1f s\n", name, L,
+                        static_cast<unsigned long long>(settled), seconds);
+            std::fflush(stdout);
+        }
+    }
+    (void)l;
+}
+
+bool ReadWhole(const std::string &path, uint32_t length, std::vector<int8_t> &bytes) {
+    std::FILE *f = std::fopen(path.c_str(), "rb");
+    if (f == nullptr) return false;
+    bytes.resize(length);
+    const size_t n = std::fread(bytes.data(), 1, length, f);
+    const bool more = std::fgetc(f) != EOF;
+    std::fclose(f);
+    return n == length && !more;
+}
+
+bool WriteWhole(const std::string &path, const std::vector<int8_t> &bytes) {
+    const std::string temporary = path + ".part";
+    std::FILE *f = std::fopen(temporary.c_str(), "wb");
+    if (f == nullptr) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+    const bool closed = std::fclose(f) == 0;
+    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// Loads every table the moves of the layout lead into.
+bool LoadSubtables(Generation &g, const std::string &directory, std::string &error) {
+    for (int sub : TbGenSubtables(g.layout.id)) {
+        Subtable t;
+        t.id = sub;
+        t.key = MaterialKeyOfName(TbDescriptors[sub].name, false);
+        for (int side = 0; side < 2; side++) {
+            const std::string path = TbGenFilePath(directory, sub, side);
+            if (!ReadWhole(path, TbDescriptors[sub].expectedLength[side], t.bytes[side])) {
+                error = "cannot read " + path + " (missing or of the wrong size)";
+                return false;
+            }
+        }
+        const uint32_t swappedKey = MaterialKeyOfName(TbDescriptors[sub].name, true);
+        if (swappedKey != t.key) {
+            Subtable r;
+            r.id = sub;
+            r.key = swappedKey;
+            r.reversed = true;
+            r.bytes[0] = t.bytes[0];
+            r.bytes[1] = t.bytes[1];
+            g.subtables.push_back(std::move(r));
+        }
+        g.subtables.push_back(std::move(t));
+    }
+    Subtable bare;
+    bare.key = 0;
+    g.subtables.push_back(std::move(bare));
+    return true;
+}
+
+// Writes both files; counts the report over the file's indices.
+bool WriteTable(Generation &g, const std::string &directory, TbGenReport &report, std::string &error) {
+    const Layout &l = g.layout;
+    const TbDescriptor &d = TbDescriptors[l.id];
+    for (uint32_t s = 0; s < 2; s++) {
+        std::vector<int8_t> bytes(d.expectedLength[s], 0);
+        std::vector<bool> written(d.expectedLength[s], false);
+        TbGenSideReport &r = report.side[s];
+        uint64_t conflicts = 0, outOfRange = 0, tooDeep = 0;
+        Position p;
+        auto store = [&](uint64_t index, uint32_t ep, int32_t score) {
+            NodePosition(g, index, p);
+            uint32_t arrays[2][8];
+            for (uint32_t c = 0; c < 2; c++)
+                SquareArray(l, p, c, -1, -1, 0, arrays[c]);
+            const uint32_t at = d.indexFunction[s](arrays[0], arrays[1], ep, 0);
+            if (at >= bytes.size()) {
+                outOfRange++;
+                return;
+            }
+            int8_t byte;
+            if (!TbGenByteOfScore(score, byte)) {
+                tooDeep++;
+                byte = 0;
+            }
+            if (written[at]) {
+                conflicts += bytes[at] != byte;
+                return;
+            }
+            written[at] = true;
+            bytes[at] = byte;
+            r.positions++;
+            if (score > 0) {
+                r.wins++;
+                r.longestWin = std::max<uint32_t>(r.longestWin, uint32_t(PliesOf(score) + 1) / 2);
+            } else if (score < 0) {
+                r.losses++;
+                r.longestLoss = std::max<uint32_t>(r.longestLoss, uint32_t(PliesOf(score)) / 2);
+            } else {
+                r.draws++;
+            }
+        };
+        for (uint64_t index = 0; index < g.size; index++) {
+            const uint8_t f = g.flags[s][index];
+            if (f & Illegal) continue;
+            store(index, TbNoEpSquare, f & Resolved ? g.value[s][index] : 0);
+        }
+        for (const EpNode &node : g.epNodes) {
+            if ((node.key >> 3 & 1) != s) continue;
+            const int victim = int(node.key & 7);
+            NodePosition(g, node.key >> 4, p);
+            const uint32_t ep = uint32_t(int(p.sq[victim]) - PawnForward(l.color[victim]));
+            store(node.key >> 4, ep, node.flags & Resolved ? node.value : 0);
+        }
+        if (conflicts || outOfRange || tooDeep) {
+            char text[200];
+            std::snprintf(text, sizeof text,
+                          "%s side %u: %llu positions disagree with their mirror images, %llu outside the file, "
+                          "%llu too deep for a byte",
+                          d.name, s, static_cast<unsigned long long>(conflicts),
+                          static_cast<unsigned long long>(outOfRange), static_cast<unsigned long long>(tooDeep));
+            error = text;
+            return false;
+        }
+        const std::string path = TbGenFilePath(directory, l.id, int(s));
+        if (!WriteWhole(path, bytes)) {
+            error = "cannot write " + path;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int32_t TbGenScoreOfByte(int8_t byte) {
+    if (byte == 0) return 0;
+    if (byte == 127) return TbGenUnknown;
+    if (byte == -128) return WinIn(2 * 127 - 1);
+    if (byte == -127) return LossIn(2 * 126);
+    if (byte > 0) return WinIn(2 * (127 - byte) - 1);
+    return LossIn(2 * (byte + 126));
+}
+
+bool TbGenByteOfScore(int32_t score, int8_t &byte) {
+    byte = 0;
+    if (score == 0) return true;
+    if (score > 0) {
+        const int32_t moves = (PliesOf(score) + 1) / 2;
+        if (moves < 1 || moves > 127) return false;
+        byte = moves == 127 ? int8_t(-128) : int8_t(127 - moves);
+        return true;
+    }
+    const int32_t moves = PliesOf(score) / 2;
+    if (moves < 0 || moves > 126) return false;
+    byte = moves == 126 ? int8_t(-127) : int8_t(moves - 126);
+    return true;
+}
+
+int TbGenTableId(const std::string &name) {
+    for (int id = 1; id < TbTableCount; id++)
+        if (name == TbDescriptors[id].name) return id;
+    return -1;
+}
+
+std::vector<int> TbGenSubtables(int id) {
+    Layout l;
+    std::vector<int> result;
+    if (id <= 0 || id >= TbTableCount || !LayoutOf(TbDescriptors[id].name, l)) return result;
+    std::vector<uint32_t> keys;
+    for (int victim = -1; victim < l.slots; victim++) {
+        if (victim >= 0 && victim < 2) continue;
+        // Captures alone, and promotions with or without a capture.
+        keys.push_back(ChildKey(l, victim, -1, 0));
+        for (int pawn = 2; pawn < l.slots; pawn++) {
+            if (l.kind[pawn] != TbPawn || pawn == victim) continue;
+            if (victim >= 0 && l.color[victim] == l.color[pawn]) continue;
+            for (uint32_t k = TbKnight; k <= TbQueen; k++)
+                keys.push_back(ChildKey(l, victim, pawn, k));
+        }
+    }
+    const uint32_t own = ChildKey(l, -1, -1, 0);
+    for (int sub = 1; sub < TbTableCount; sub++) {
+        const uint32_t a = MaterialKeyOfName(TbDescriptors[sub].name, false);
+        const uint32_t b = MaterialKeyOfName(TbDescriptors[sub].name, true);
+        for (uint32_t key : keys)
+            if (key != own && (key == a || key == b)) {
+                result.push_back(sub);
+                break;
+            }
+    }
+    return result;
+}
+
+std::string TbGenFilePath(const std::string &directory, int id, int side) {
+    std::string path = directory;
+    if (!path.empty() && path.back() != '/') path += '/';
+    return path + TbDescriptors[id].name + (side == 0 ? ".nbw" : ".nbb");
+}
+
+bool TbGenTablePresent(const std::string &directory, int id) {
+    for (int side = 0; side < 2; side++) {
+        struct stat info;
+        const std::string path = TbGenFilePath(directory, id, side);
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+            uint64_t(info.st_size) != TbDescriptors[id].expectedLength[side])
+            return false;
+    }
+    return true;
+}
+
+bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenReport &report, std::string &error) {
+    InitIndexTables();
+    InitSteps();
+    report = TbGenReport{};
+    report.id = id;
+    const auto start = std::chrono::steady_clock::now();
+    Generation g;
+    if (id <= 0 || id >= TbTableCount || !LayoutOf(TbDescriptors[id].name, g.layout)) {
+        error = "no such table";
+        return false;
+    }
+    g.layout.id = id;
+    const char *name = TbDescriptors[id].name;
+    if (!LoadSubtables(g, directory, error)) return false;
+    SetRegion(g);
+    if (progress) {
+        std::printf("%s: %llu placements per side to move, about %llu MB\n", name,
+                    static_cast<unsigned long long>(g.size), static_cast<unsigned long long>(g.size * 6 >> 20));
+        std::fflush(stdout);
+    }
+    InitialPass(g, std::max(1u, std::min(2u, std::thread::hardware_concurrency())));
+    if (g.failures != 0) {
+        error = std::string(name) + ": moves out of the table met positions the smaller tables do not answer";
+        return false;
+    }
+    if (progress) {
+        std::printf("%s: moves counted, %.1f s\n", name,
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        std::fflush(stdout);
+    }
+    Sweep(g, progress, name);
+    if (!WriteTable(g, directory, report, error)) return false;
+    report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return true;
+}
+
+namespace {
+
+bool GenerateWithSubtables(int id, const std::string &directory, bool force, bool progress, std::vector<bool> &done,
+                           std::string &error) {
+    if (done[size_t(id)]) return true;
+    for (int sub : TbGenSubtables(id))
+        if (!GenerateWithSubtables(sub, directory, false, progress, done, error)) return false;
+    done[size_t(id)] = true;
+    if (!force && TbGenTablePresent(directory, id)) return true;
+    TbGenReport report;
+    if (!TbGenerateTable(id, directory, progress, report, error)) {
+        error = std::string(TbDescriptors[id].name) + ": " + error;
+        return false;
+    }
+    TbGenPrintReport(report);
+    return true;
+}
+
+} // namespace
+
+bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory, bool keepExisting, bool progress,
+                      std::string &error) {
+    InitIndexTables();
+    std::vector<bool> done(TbTableCount, false);
+    for (int id : ids)
+        if (!GenerateWithSubtables(id, directory, !keepExisting, progress, done, error)) return false;
+    return true;
+}
+
+void TbGenPrintReport(const TbGenReport &report) {
+    const char *name = TbDescriptors[report.id].name;
+    for (int s = 0; s < 2; s++) {
+        const TbGenSideReport &r = report.side[s];
+        std::printf("%s.%s: %llu positions, %llu wins, %llu draws, %llu losses, longest mate %u (mated in %u)\n", name,
+                    s == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(r.positions),
+                    static_cast<unsigned long long>(r.wins), static_cast<unsigned long long>(r.draws),
+                    static_cast<unsigned long long>(r.losses), r.longestWin, r.longestLoss);
+    }
+    std::printf("%s: written in %.1f s\n", name, report.seconds);
+    std::fflush(stdout);
+}
