@@ -63,7 +63,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     std::string error;
-    if (!TbGenerateTables(ids, directory, keep, progress, error)) {
+    if (!TbGenerateTables(ids, directory, keep, progress ? TbGenProgress : TbGenReports, error)) {
         std::fprintf(stderr, "morvane-tbgen: %s\n", error.c_str());
         return 1;
     }

@@ -705,7 +705,8 @@ std::vector<int> TbGenSubtables(int id) {
         keys.push_back(ChildKey(l, victim, -1, 0));
         for (int pawn = 2; pawn < l.slots; pawn++) {
             if (l.kind[pawn] != TbPawn || pawn == victim) continue;
-            if (victim >= 0 && l.color[victim] == l.color[pawn]) continue;
+            // Promotions take pieces on the last rank, never pawns.
+            if (victim >= 0 && (l.color[victim] == l.color[pawn] || l.kind[victim] == TbPawn)) continue;
             for (uint32_t k = TbKnight; k <= TbQueen; k++)
                 keys.push_back(ChildKey(l, victim, pawn, k));
         }
@@ -778,30 +779,30 @@ bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenR
 
 namespace {
 
-bool GenerateWithSubtables(int id, const std::string &directory, bool force, bool progress, std::vector<bool> &done,
-                           std::string &error) {
+bool GenerateWithSubtables(int id, const std::string &directory, bool force, TbGenOutput output,
+                           std::vector<bool> &done, std::string &error) {
     if (done[size_t(id)]) return true;
     for (int sub : TbGenSubtables(id))
-        if (!GenerateWithSubtables(sub, directory, false, progress, done, error)) return false;
+        if (!GenerateWithSubtables(sub, directory, false, output, done, error)) return false;
     done[size_t(id)] = true;
     if (!force && TbGenTablePresent(directory, id)) return true;
     TbGenReport report;
-    if (!TbGenerateTable(id, directory, progress, report, error)) {
+    if (!TbGenerateTable(id, directory, output == TbGenProgress, report, error)) {
         error = std::string(TbDescriptors[id].name) + ": " + error;
         return false;
     }
-    TbGenPrintReport(report);
+    if (output != TbGenSilent) TbGenPrintReport(report);
     return true;
 }
 
 } // namespace
 
-bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory, bool keepExisting, bool progress,
+bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory, bool keepExisting, TbGenOutput output,
                       std::string &error) {
     InitIndexTables();
     std::vector<bool> done(TbTableCount, false);
     for (int id : ids)
-        if (!GenerateWithSubtables(id, directory, !keepExisting, progress, done, error)) return false;
+        if (!GenerateWithSubtables(id, directory, !keepExisting, output, done, error)) return false;
     return true;
 }
 
@@ -809,8 +810,9 @@ void TbGenPrintReport(const TbGenReport &report) {
     const char *name = TbDescriptors[report.id].name;
     for (int s = 0; s < 2; s++) {
         const TbGenSideReport &r = report.side[s];
-        std::printf("%s.%s: %llu positions, %llu wins, %llu draws, %llu losses, longest mate %u (mated in %u)\n", name,
-                    s == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(r.positions),
+        std::printf("%s.%s: %llu positions: %llu wins, %llu draws, %llu losses; longest win %u moves, longest loss %u "
+                    "moves\n",
+                    name, s == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(r.positions),
                     static_cast<unsigned long long>(r.wins), static_cast<unsigned long long>(r.draws),
                     static_cast<unsigned long long>(r.losses), r.longestWin, r.longestLoss);
     }

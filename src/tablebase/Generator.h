@@ -58,10 +58,13 @@ bool TbGenTablePresent(const std::string &directory, int id);
 // On failure returns false with a message in error.
 bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenReport &report, std::string &error);
 
+// How much TbGenerateTables prints.
+enum TbGenOutput { TbGenSilent, TbGenReports, TbGenProgress };
+
 // Generates the tables of ids (in order), generating first every subtable
 // that is missing from directory. Tables named in ids are generated even
-// when present unless keepExisting is set. Prints a report per table.
-bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory, bool keepExisting, bool progress,
+// when present unless keepExisting is set.
+bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory, bool keepExisting, TbGenOutput output,
                       std::string &error);
 
 // Prints the report of one table in the form the tool shows it.
