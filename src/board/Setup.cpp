@@ -1,11 +1,10 @@
 // Position setup from FEN/EPD text. The text is parsed and checked in full
 // before anything is written, so a refused string leaves the position as it was.
-#include <initializer_list>
-
 #include "board/Setup.h"
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "board/Attack.h"
 #include "search/SearchState.h"

@@ -1,8 +1,8 @@
 // Static exchange evaluation: both sides recapture on one square with their
 // cheapest attacker, inside an alpha-beta window, without making any move.
-#include <initializer_list>
-
 #include "board/Swap.h"
+
+#include <initializer_list>
 
 #include "board/ColorTraits.h"
 
