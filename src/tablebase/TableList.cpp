@@ -8,6 +8,27 @@
 // digits over the squares not yet taken (pawns over the 48 pawn squares minus
 // the pawns already placed). Tables with a pawn on each side number their
 // en-passant positions after all ordinary ones.
+//
+// In detail, for a table side:
+// - Normalisation: without pawns the side to move's king goes into the
+//   a1-d1-d4 triangle; with pawns it goes to files a..d, and the ranks are
+//   mirrored whenever that makes the side to move's pawns advance upward
+//   (colours reversed, black to move with pawns of its own, and K+P vs K
+//   with black to move).
+// - Leading part: the king pair alone (no pieces to move), the pair and one
+//   piece through PairOffset, or the pair and two pieces through PairOffset2
+//   (like pieces as an unordered pair e1 + e2(e2-1)/2, unlike ones as
+//   e_first * n_second + e_second in kind order pawn, knight, ..., queen).
+//   K+P vs K with black to move places the pawn with the black-pawn kind.
+// - The other side's pieces, in kind order, one digit each (like pieces one
+//   unordered pair): a pawn over the 48 pawn squares less the pawns placed
+//   before it, any other piece over 64 squares less everything placed before.
+// - En passant (a pawn on each side, the other side's pawn just moved two
+//   squares): after all ordinary indices, (pair * 14 + ep pair) * R + rest.
+//   Ep pairs are numbered by the file of the pawn that moved, the capturing
+//   pawn on its left before the one on its right. The remaining pieces count
+//   over the squares left free by the two pawns and the two squares the pawn
+//   crossed: 44 for a pawn, 60 for a piece.
 #include "tablebase/TableList.h"
 
 #include <cstring>
