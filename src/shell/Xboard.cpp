@@ -4,6 +4,7 @@
 // input. A word that is no command is tried as a move.
 #include "shell/Xboard.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -43,9 +44,6 @@ void BadArgument(const char *command, const char *word) {
     std::printf("Error (bad argument): %s %s\n", command, word);
     std::fflush(stdout);
 }
-
-// Reads one argument word; false at end of input (the loop then ends).
-bool ReadArgument(char *buffer, size_t size) { return ReadWord(buffer, size) >= 0; }
 
 // Reads an integer argument of `command`; on a word that is not one, writes
 // the bad-argument line and returns false.
@@ -421,8 +419,10 @@ int CommandLoop() {
 
         long length;
         if (PendingCommand[0]) {
-            length = long(std::strlen(PendingCommand));
-            std::snprintf(word, sizeof word, "%s", PendingCommand);
+            length = long(strnlen(PendingCommand, PendingCommandSize));
+            size_t kept = std::min(size_t(length), size_t(WordSize - 1));
+            std::memcpy(word, PendingCommand, kept);
+            word[kept] = 0;
             PendingCommand[0] = 0;
         } else {
             length = ReadWord(word, sizeof word);
