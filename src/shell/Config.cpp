@@ -162,8 +162,8 @@ void ReadConfig() {
 
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
-    // The tables come before the first position: setup and the check test use them.
+    // Board border and tables come before the first position: setup and the
+    // check test use them.
     InitBoard();
-    BuildTables();
     NewGame();
 }

@@ -14,6 +14,3 @@ void LoadBookFile(const char *name, uint32_t styleBook);
 
 // tablebase start-up with TbPath and TbCache
 void StartTablebases();
-
-// perft command
-void RunPerft(uint32_t depth);

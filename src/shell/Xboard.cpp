@@ -17,6 +17,7 @@
 #include "board/Setup.h"
 #include "board/Swap.h"
 #include "eval/Evaluate.h"
+#include "search/Perft.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
@@ -72,7 +73,10 @@ void RestartGameRecord() {
 
 // "white" and "black": the side to move and the engine's colour.
 void SetSides(uint32_t side, uint32_t engine) {
-    if (SideToMove != side) {
+    if (SideToMove != side && SideInCheck(1 - side)) {
+        // The side that would wait could have its king taken.
+        PrintLine("ERROR: the side not to move would be in check");
+    } else if (SideToMove != side) {
         // The recorded moves no longer alternate with the side to move, so
         // they cannot be taken back; the position stands as if set up.
         SideToMove = side;
@@ -165,10 +169,7 @@ void EditMode() {
 
     // Editing does not lift a result: only "new" and "setup" do.
     uint32_t result = GameResult;
-    if (SetupPosition(fen.c_str())) {
-        Castled[White] = Castled[Black] = 0;
-        BoardHistoryCount = 0;
-    }
+    SetupPosition(fen.c_str());
     GameResult = result;
     EngineSide = 2;
 }
@@ -192,10 +193,7 @@ void FileSetup() {
         PrintLine("Error file reading");
     } else {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        if (SetupPosition(text.c_str())) {
-            Castled[White] = Castled[Black] = 0;
-            BoardHistoryCount = 0;
-        }
+        SetupPosition(text.c_str());
     }
     DisplayBoard();
 }
@@ -336,7 +334,7 @@ bool CmdPerft() {
         BadArgument("perft", std::to_string(depth).c_str());
         return true;
     }
-    RunPerft(uint32_t(depth));
+    PerftCommand(depth);
     return true;
 }
 
