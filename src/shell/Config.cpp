@@ -14,9 +14,9 @@
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
-#include "shell/PendingStubs.h"
 #include "shell/ShellState.h"
 #include "shell/Xboard.h"
+#include "tablebase/TablebaseAccess.h"
 
 namespace {
 
@@ -158,7 +158,7 @@ void ReadConfig() {
     std::srand(unsigned(std::time(nullptr)));
     (void)std::rand();
 
-    StartTablebases();
+    StartTablebases(TbPath, TbCache);
 
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 

@@ -28,9 +28,6 @@ template <Color Us> Move Think() { return 0; }
 template Move Think<White>();
 template Move Think<Black>();
 
-// evaluation
-[[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
-
 // shell, game moves branch
 [[gnu::weak]] void DisplayBoard() {}
 [[gnu::weak]] void MoveToText(char *buffer, Move) { std::snprintf(buffer, MoveTextSize, "####"); }
@@ -45,6 +42,3 @@ template Move Think<Black>();
     std::printf("ERROR: opening book was damaged\n");
     std::fflush(stdout);
 }
-
-// tablebases: none registered yet
-[[gnu::weak]] void StartTablebases() {}

@@ -12,5 +12,3 @@ void ThinkAndMove();
 // books
 void LoadBookFile(const char *name, uint32_t styleBook);
 
-// tablebase start-up with TbPath and TbCache
-void StartTablebases();

@@ -143,3 +143,17 @@ TEST(Commands, SideCommandsSetTheSideToMove) {
     EXPECT_EQ(engine.Run({"white"}), Lines{"ERROR: the side not to move would be in check"});
     EXPECT_EQ(engine.Perft(1), "4");
 }
+
+TEST(Commands, ScorePrintsTheEvaluation) {
+    Engine engine;
+    Lines out = engine.Run({"score"});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_NE(out[0].find_first_of("0123456789"), std::string::npos);
+    EXPECT_EQ(out[0].find_first_not_of("-0123456789"), std::string::npos) << out[0];
+    // A position a queen up for White scores well above zero.
+    engine.WriteFile("up.epd", "4k3/8/8/8/8/8/8/3QK3 w - -\n");
+    engine.Run({"setup up.epd 1"});
+    out = engine.Run({"score"});
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_GT(std::stoi(out[0]), 500);
+}
