@@ -74,9 +74,11 @@ void RestartGameRecord() {
 // "white" and "black": the side to move and the engine's colour.
 void SetSides(uint32_t side, uint32_t engine) {
     if (SideToMove != side && SideInCheck(1 - side)) {
-        // The side that would wait could have its king taken.
+        // The side that would wait could have its king taken: nothing changes.
         PrintLine("ERROR: the side not to move would be in check");
-    } else if (SideToMove != side) {
+        return;
+    }
+    if (SideToMove != side) {
         // The recorded moves no longer alternate with the side to move, so
         // they cannot be taken back; the position stands as if set up.
         SideToMove = side;

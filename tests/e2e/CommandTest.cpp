@@ -142,6 +142,7 @@ TEST(Commands, SideCommandsSetTheSideToMove) {
     EXPECT_EQ(engine.Perft(1), "4");
     EXPECT_EQ(engine.Run({"white"}), Lines{"ERROR: the side not to move would be in check"});
     EXPECT_EQ(engine.Perft(1), "4");
+    EXPECT_TRUE(engine.Run({"force", "black"}).empty()) << "no change, the engine takes white";
 }
 
 TEST(Commands, ScorePrintsTheEvaluation) {
