@@ -430,7 +430,8 @@ int CommandLoop() {
         if (length < 0) return 0;
         if (length >= WordSize) {
             // Too long for any command or move; shown as far as it was kept.
-            UnknownCommand(word);
+            std::printf("Error (unknown command): %s...\n", word);
+            std::fflush(stdout);
             continue;
         }
 
