@@ -1,0 +1,114 @@
+// TEMPORARY: stand-ins for functions other modules provide, so the game-move
+// code links before they land. Each goes as soon as the real one is merged.
+#include <cerrno>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+
+#include "board/Attack.h"
+#include "board/Board.h"
+#include "board/MoveGenerator.h"
+#include "board/MoveMaker.h"
+#include "eval/Evaluate.h"
+#include "search/RootSearch.h"
+#include "search/TimeManager.h"
+#include "shell/InputPoll.h"
+#include "shell/InputReader.h"
+#include "shell/ShellState.h"
+
+// --- board ------------------------------------------------------------------
+BoardEntry Board[120];
+uint32_t PieceLists[14][PieceListCapacity + 1];
+uint32_t SideToMove = 0;
+uint32_t EpSquare = 0;
+uint32_t RootInCheck = 0;
+uint32_t CastleSpoilers[4];
+uint8_t Castled[2];
+uint32_t GamePly = 0;
+HistoryEntry PositionHistory[PositionHistorySize];
+uint64_t HashKey = 0;
+uint32_t WhitePieceWeight = 0;
+uint32_t BlackPieceWeight = 0;
+static uint32_t StubMake(uint32_t, uint32_t, Move) { return 0; }
+static void StubUnmake(Move) {}
+MoveFunctionTable MoveFunctions = {{StubMake, StubMake}, {StubUnmake, StubUnmake}};
+void SelectMoveFunctions() {}
+template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t, uint32_t) { return list; }
+template MoveEntry *GenerateMoves<White>(MoveEntry *, uint32_t, uint32_t);
+template MoveEntry *GenerateMoves<Black>(MoveEntry *, uint32_t, uint32_t);
+template <Color Us> uint32_t InCheck() { return 0; }
+template uint32_t InCheck<White>();
+template uint32_t InCheck<Black>();
+template <Color Us, bool Castling> void UnmakeMoveOf(Move) {}
+template void UnmakeMoveOf<White, true>(Move);
+template void UnmakeMoveOf<Black, true>(Move);
+
+// --- evaluation and search ----------------------------------------------------
+int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
+template <Color Us> Move Think() { return 0; }
+template Move Think<White>();
+template Move Think<Black>();
+int32_t TimeLimit1 = 100, TimeLimit2 = 500, TimeLimit3 = 1000;
+uint32_t FixedTimeMode = 0;
+uint32_t ScoreDropped = 0;
+void AllocateTime() {}
+void RecomputeTime() {}
+int32_t ElapsedTime() { return 0; }
+uint32_t SoftTimeUp() { return 0; }
+uint32_t HardTimeUp() { return 0; }
+void CountMoveForClock() {}
+void UncountMoveForClock() {}
+
+// --- standard input reader --------------------------------------------------------
+static bool StubEnded = false;
+static int StubPeeked = -2;
+static int StubGet() {
+    if (StubPeeked != -2) {
+        int c = StubPeeked;
+        StubPeeked = -2;
+        return c;
+    }
+    unsigned char c;
+    for (;;) {
+        ssize_t n = read(0, &c, 1);
+        if (n == 1) return c;
+        if (n < 0 && errno == EINTR) continue;
+        StubEnded = true;
+        return -1;
+    }
+}
+long ReadWord(char *buffer, size_t size) {
+    int c;
+    do
+        c = StubGet();
+    while (c == ' ' || c == '\n' || c == '\t' || c == '\r');
+    if (c < 0) return -1;
+    long len = 0;
+    while (c >= 0 && c != ' ' && c != '\n' && c != '\t' && c != '\r') {
+        if (size_t(len) + 1 < size) buffer[len] = char(c);
+        ++len;
+        c = StubGet();
+    }
+    buffer[size_t(len) + 1 < size ? len : long(size) - 1] = 0;
+    return len;
+}
+int ReadInteger(int32_t &value) {
+    char word[64];
+    long n = ReadWord(word, sizeof(word));
+    if (n < 0) return -1;
+    char *end = nullptr;
+    long v = strtol(word, &end, 10);
+    if (*end || end == word) return 0;
+    value = int32_t(v);
+    return 1;
+}
+bool InputEnded() { return StubEnded; }
+void ResetInputReader() {
+    StubEnded = false;
+    StubPeeked = -2;
+}
+uint32_t InputAvailable() {
+    if (!Interruptible) return 0;
+    pollfd p{0, POLLIN, 0};
+    return poll(&p, 1, 0) > 0 ? 1 : 0;
+}
