@@ -41,12 +41,34 @@ bool SideHasLegalMove() {
     return false;
 }
 
-} // namespace
-
-void RecordBoard(Move m) {
+// Slot the board after m (already made) goes to, before any sliding.
+uint32_t SlotFor(Move m) {
     PieceCode moved = Board[MoveTo(m)].piece;
     bool reversible = !IsCapture(m) && !IsEnPassant(m) && moved != WhitePawn && moved != BlackPawn && !IsPromotion(m);
-    uint32_t slot = reversible ? BoardHistoryCount : 0;
+    return reversible ? BoardHistoryCount : 0;
+}
+
+} // namespace
+
+void SaveBoardHistory(Move m, BoardHistoryUndo &u) {
+    u.count = BoardHistoryCount;
+    u.slot = SlotFor(m);
+    u.slid = u.slot >= uint32_t(BoardHistorySize);
+    memcpy(u.snapshot, BoardHistory[u.slid ? 0 : u.slot], sizeof(u.snapshot));
+}
+
+void RestoreBoardHistory(const BoardHistoryUndo &u) {
+    if (u.slid) {
+        memmove(BoardHistory[1], BoardHistory[0], sizeof(BoardHistory[0]) * (BoardHistorySize - 1));
+        memcpy(BoardHistory[0], u.snapshot, sizeof(u.snapshot));
+    } else {
+        memcpy(BoardHistory[u.slot], u.snapshot, sizeof(u.snapshot));
+    }
+    BoardHistoryCount = u.count;
+}
+
+void RecordBoard(Move m) {
+    uint32_t slot = SlotFor(m);
     if (slot >= uint32_t(BoardHistorySize)) {
         // Full (only after the fifty-move announcement, in force mode): drop
         // the oldest board so that the recent ones stay comparable.

@@ -21,7 +21,6 @@
 
 Move GameMoves[MaxGamePly];
 GameUndoEntry GameUndo[MaxGamePly];
-uint32_t GameUndoSnapshot[MaxGamePly][120];
 uint8_t ResignEnabled = 1;
 
 namespace {
@@ -33,9 +32,6 @@ void SaveUndoState() {
         u.castleSpoilers[i] = CastleSpoilers[i];
     u.lastMoves[0] = MoveStack[0];
     u.lastMoves[1] = MoveStack[1];
-    u.boardHistoryCount = BoardHistoryCount;
-    u.boardHistoryRestart = 0;
-    memcpy(GameUndoSnapshot[GamePly], BoardHistory[0], sizeof(GameUndoSnapshot[0]));
 }
 
 // After m has been made on the board: record it and hand the move over.
@@ -46,8 +42,8 @@ void CompleteGameMove(Move m) {
     GamePly += 1;
     MoveStack[0] = MoveStack[1];
     MoveStack[1] = m;
+    SaveBoardHistory(m, GameUndo[GamePly - 1].boardHistory);
     RecordBoard(m);
-    GameUndo[GamePly - 1].boardHistoryRestart = BoardHistoryCount == 1;
     if (IsDoubleStep(m))
         EpSquare = SideToMove == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10;
     else
@@ -248,14 +244,9 @@ void UndoMove() {
     MoveStack[1] = u.lastMoves[1];
     SideToMove = 1 - SideToMove;
 
-    if (u.boardHistoryRestart) {
-        // The move had restarted the board history at slot 0: bring back the
-        // boards it replaced.
-        memcpy(BoardHistory[0], GameUndoSnapshot[GamePly], sizeof(GameUndoSnapshot[0]));
-        BoardHistoryCount = u.boardHistoryCount;
-    } else if (BoardHistoryCount > 0) {
-        BoardHistoryCount -= 1;
-    }
+    // The board history comes back exactly, the boards before an undone
+    // capture or pawn move included.
+    RestoreBoardHistory(u.boardHistory);
     SelectMoveFunctions();
     EngineSide = 2;
     if (SideToMove == Black) UncountMoveForClock();

@@ -6,23 +6,20 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "shell/GameEnd.h"
 
 // State before the move of one game ply, for undo.
 struct GameUndoEntry {
     uint32_t epSquare;
     uint32_t castleSpoilers[4];
-    Move lastMoves[2];           // the two game slots of MoveStack
-    uint32_t boardHistoryCount;  // before the move
-    uint8_t boardHistoryRestart; // the move restarted the board history
+    Move lastMoves[2]; // the two game slots of MoveStack
+    BoardHistoryUndo boardHistory;
 };
 
 // Entry i is the move played at game ply i. Both records hold MaxGamePly
 // entries; a move beyond that is refused.
 extern Move GameMoves[MaxGamePly];
 extern GameUndoEntry GameUndo[MaxGamePly];
-// Board history slot 0 as it was before an irreversible move overwrote it,
-// so that undoing a capture or pawn move brings the earlier boards back.
-extern uint32_t GameUndoSnapshot[MaxGamePly][120];
 
 extern uint8_t ResignEnabled; // "Resign" in the configuration
 

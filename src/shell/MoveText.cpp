@@ -154,11 +154,10 @@ void PrintThinking(int32_t score, const char *marker) {
     PutLine(line);
 }
 
-Move ParseSanMove(char *text, uint32_t legalOnly) {
-    size_t len = strlen(text);
-    if (len > 0 && text[len - 1] == '+') text[--len] = 0;
-    if (len > 0 && text[len - 1] == '#') text[--len] = 0;
+namespace {
 
+// The match itself, on text already freed of its check sign.
+Move FindSanMove(const char *text, uint32_t legalOnly) {
     MoveEntry list[MoveListSize];
     SelectMoveFunctions();
     MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
@@ -185,9 +184,20 @@ Move ParseSanMove(char *text, uint32_t legalOnly) {
             if (strcmp(san, text) == 0) return e->move;
         }
     }
-    if (legalOnly) return ParseSanMove(text, 0);
+    if (legalOnly) return FindSanMove(text, 0);
     printf("Error recognizing move - %s\n", text);
     fflush(stdout);
     DisplayBoard();
     return 0;
+}
+
+} // namespace
+
+Move ParseSanMove(char *text, uint32_t legalOnly) {
+    // Each sign is removed once, "+" before "#": "Qh5+#" stays unrecognised,
+    // also on the second try over all generated moves.
+    size_t len = strlen(text);
+    if (len > 0 && text[len - 1] == '+') text[--len] = 0;
+    if (len > 0 && text[len - 1] == '#') text[--len] = 0;
+    return FindSanMove(text, legalOnly);
 }
