@@ -16,33 +16,6 @@
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
 
-// --- board ------------------------------------------------------------------
-BoardEntry Board[120];
-uint32_t PieceLists[14][PieceListCapacity + 1];
-uint32_t SideToMove = 0;
-uint32_t EpSquare = 0;
-uint32_t RootInCheck = 0;
-uint32_t CastleSpoilers[4];
-uint8_t Castled[2];
-uint32_t GamePly = 0;
-HistoryEntry PositionHistory[PositionHistorySize];
-uint64_t HashKey = 0;
-uint32_t WhitePieceWeight = 0;
-uint32_t BlackPieceWeight = 0;
-static uint32_t StubMake(uint32_t, uint32_t, Move) { return 0; }
-static void StubUnmake(Move) {}
-MoveFunctionTable MoveFunctions = {{StubMake, StubMake}, {StubUnmake, StubUnmake}};
-void SelectMoveFunctions() {}
-template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t, uint32_t) { return list; }
-template MoveEntry *GenerateMoves<White>(MoveEntry *, uint32_t, uint32_t);
-template MoveEntry *GenerateMoves<Black>(MoveEntry *, uint32_t, uint32_t);
-template <Color Us> uint32_t InCheck() { return 0; }
-template uint32_t InCheck<White>();
-template uint32_t InCheck<Black>();
-template <Color Us, bool Castling> void UnmakeMoveOf(Move) {}
-template void UnmakeMoveOf<White, true>(Move);
-template void UnmakeMoveOf<Black, true>(Move);
-
 // --- evaluation and search ----------------------------------------------------
 int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
 template <Color Us> Move Think() { return 0; }
