@@ -21,7 +21,6 @@
 
 Move GameMoves[MaxGamePly];
 GameUndoEntry GameUndo[MaxGamePly];
-uint8_t ResignEnabled = 1;
 
 namespace {
 

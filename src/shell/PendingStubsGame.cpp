@@ -1,5 +1,7 @@
 // TEMPORARY: stand-ins for functions other modules provide, so the game-move
 // code links before they land. Each goes as soon as the real one is merged.
+// They are weak, so a real definition always wins over them; the search's
+// templates cannot be, and must be deleted by hand when the search lands.
 #include <cerrno>
 #include <cstdlib>
 #include <poll.h>
@@ -16,21 +18,24 @@
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
 
+// --- shell state (the configuration sets it)
+[[gnu::weak]] uint8_t ResignEnabled = 1;
+
 // --- evaluation and search ----------------------------------------------------
-int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
+[[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
 template <Color Us> Move Think() { return 0; }
 template Move Think<White>();
 template Move Think<Black>();
-int32_t TimeLimit1 = 100, TimeLimit2 = 500, TimeLimit3 = 1000;
-uint32_t FixedTimeMode = 0;
-uint32_t ScoreDropped = 0;
-void AllocateTime() {}
-void RecomputeTime() {}
-int32_t ElapsedTime() { return 0; }
-uint32_t SoftTimeUp() { return 0; }
-uint32_t HardTimeUp() { return 0; }
-void CountMoveForClock() {}
-void UncountMoveForClock() {}
+[[gnu::weak]] int32_t TimeLimit1 = 100, TimeLimit2 = 500, TimeLimit3 = 1000;
+[[gnu::weak]] uint32_t FixedTimeMode = 0;
+[[gnu::weak]] uint32_t ScoreDropped = 0;
+[[gnu::weak]] void AllocateTime() {}
+[[gnu::weak]] void RecomputeTime() {}
+[[gnu::weak]] int32_t ElapsedTime() { return 0; }
+[[gnu::weak]] uint32_t SoftTimeUp() { return 0; }
+[[gnu::weak]] uint32_t HardTimeUp() { return 0; }
+[[gnu::weak]] void CountMoveForClock() {}
+[[gnu::weak]] void UncountMoveForClock() {}
 
 // --- standard input reader --------------------------------------------------------
 static bool StubEnded = false;
@@ -50,7 +55,7 @@ static int StubGet() {
         return -1;
     }
 }
-long ReadWord(char *buffer, size_t size) {
+[[gnu::weak]] long ReadWord(char *buffer, size_t size) {
     int c;
     do
         c = StubGet();
@@ -65,7 +70,7 @@ long ReadWord(char *buffer, size_t size) {
     buffer[size_t(len) + 1 < size ? len : long(size) - 1] = 0;
     return len;
 }
-int ReadInteger(int32_t &value) {
+[[gnu::weak]] int ReadInteger(int32_t &value) {
     char word[64];
     long n = ReadWord(word, sizeof(word));
     if (n < 0) return -1;
@@ -75,12 +80,12 @@ int ReadInteger(int32_t &value) {
     value = int32_t(v);
     return 1;
 }
-bool InputEnded() { return StubEnded; }
-void ResetInputReader() {
+[[gnu::weak]] bool InputEnded() { return StubEnded; }
+[[gnu::weak]] void ResetInputReader() {
     StubEnded = false;
     StubPeeked = -2;
 }
-uint32_t InputAvailable() {
+[[gnu::weak]] uint32_t InputAvailable() {
     if (!Interruptible) return 0;
     pollfd p{0, POLLIN, 0};
     return poll(&p, 1, 0) > 0 ? 1 : 0;
