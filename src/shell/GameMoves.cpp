@@ -178,7 +178,7 @@ void ThinkAndMove() {
 }
 
 uint32_t UserMove(const char *word) {
-    if (GameResult != 3) return 0;
+    if (GameResult != 3 || word == nullptr) return 0;
     SelectMoveFunctions();
 
     // Normalise a private copy: "e7e8=q" -> "e7e8q" -> "e7e8Q".
