@@ -11,7 +11,6 @@
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
 #include "board/MoveMaker.h"
-#include "eval/Evaluate.h"
 #include "search/RootSearch.h"
 #include "search/TimeManager.h"
 #include "shell/InputPoll.h"
@@ -22,7 +21,6 @@
 [[gnu::weak]] uint8_t ResignEnabled = 1;
 
 // --- evaluation and search ----------------------------------------------------
-[[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return 0; }
 template <Color Us> Move Think() { return 0; }
 template Move Think<White>();
 template Move Think<Black>();
