@@ -9,6 +9,7 @@
 #include "search/TimeManager.h"
 
 int32_t TbLimit = -2;
+int32_t TbSearchLimit = -2;
 int32_t ProbeTablebase(uint32_t, uint32_t, uint32_t) { return 32768; }
 MoveEntry *BookLookupWhite(MoveEntry *, MoveEntry *end) { return end; }
 MoveEntry *BookLookupBlack(MoveEntry *, MoveEntry *end) { return end; }

@@ -6,8 +6,10 @@
 
 #include "board/Board.h"
 
-// Tablebases: piece limit (<= 0: no tables) and the probe (32768 = no answer).
+// Tablebases: piece limit (<= 0: no tables), the running search's limit and
+// the probe (32768 = no answer).
 extern int32_t TbLimit;
+extern int32_t TbSearchLimit;
 int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t side);
 
 // Opening books at the root: returns the new end of the list.

@@ -15,7 +15,6 @@ uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
 uint32_t RootCastlingRights[2] = {0, 0};
-int32_t TbSearchLimit = -2;
 uint32_t SkipBook = 0;
 
 uint64_t NodesPerSecond = 65535;

@@ -1,6 +1,7 @@
 #include "SearchTestSupport.h"
 
 #include "eval/Evaluate.h"
+#include "search/PendingStubsSearch.h"
 #include "search/Search.h"
 
 namespace {

@@ -50,6 +50,7 @@ inline void SetUpSearch(const char *fen) {
     MovesPerControl = 0;
     MovesToGo = 0;
     PostThinking = 0;
+    Interruptible = 0; // the tests' standard input is not a command stream
 }
 
 // Runs the root search quietly (thinking and time lines are captured).
