@@ -1,5 +1,6 @@
 // TEMPORARY stand-ins for functions of other subsystems that have not landed
-// yet. Each goes as soon as the real one is merged.
+// yet. They are weak, so a real definition wins; each goes as soon as the
+// real one is merged.
 #include "search/PendingStubsSearch.h"
 
 #include <cstdio>
@@ -7,21 +8,22 @@
 #include "board/Board.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
+#include "shell/ShellState.h"
 
-int32_t TbLimit = -2;
-int32_t TbSearchLimit = -2;
-int32_t ProbeTablebase(uint32_t, uint32_t, uint32_t) { return 32768; }
-MoveEntry *BookLookupWhite(MoveEntry *, MoveEntry *end) { return end; }
-MoveEntry *BookLookupBlack(MoveEntry *, MoveEntry *end) { return end; }
-int32_t ExtraPlySearch = 3;
+[[gnu::weak]] int32_t TbLimit = -2;
+[[gnu::weak]] int32_t TbSearchLimit = -2;
+[[gnu::weak]] int32_t ProbeTablebase(uint32_t, uint32_t, uint32_t) { return 32768; }
+[[gnu::weak]] MoveEntry *BookLookupWhite(MoveEntry *, MoveEntry *end) { return end; }
+[[gnu::weak]] MoveEntry *BookLookupBlack(MoveEntry *, MoveEntry *end) { return end; }
+[[gnu::weak]] int32_t ExtraPlySearch = 3;
 
 // Material only.
-int32_t Evaluate(uint32_t, int32_t, int32_t) { return Material; }
+[[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return Material; }
 
-uint32_t CheckInput() { return HardTimeUp(1); }
-uint32_t BoardRepeats() { return 0; }
+[[gnu::weak]] uint32_t CheckInput() { return HardTimeUp(1); }
+[[gnu::weak]] uint32_t BoardRepeats() { return 0; }
 
-void MoveToText(char *buffer, Move m) {
+[[gnu::weak]] void MoveToText(char *buffer, Move m) {
     const Square from = MoveFrom(m), to = MoveTo(m);
     if (from == 0 || to == 0) {
         std::snprintf(buffer, 8, "####");
@@ -32,7 +34,8 @@ void MoveToText(char *buffer, Move m) {
     if (IsPromotion(m)) buffer[n++] = "PNBRQK"[MovePromoted(m) & 7], buffer[n] = 0;
 }
 
-void PrintThinking(int32_t score, const char *) {
+[[gnu::weak]] void PrintThinking(int32_t score, const char *) {
+    if (!PostThinking) return;
     std::printf("%2u %3d %6d %9llu ", IterationDepth, score, ElapsedTime(),
                 static_cast<unsigned long long>(NodeCount + QuiesceNodeCount));
     char text[8];
