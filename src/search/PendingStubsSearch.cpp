@@ -16,6 +16,7 @@
 [[gnu::weak]] MoveEntry *BookLookupWhite(MoveEntry *, MoveEntry *end) { return end; }
 [[gnu::weak]] MoveEntry *BookLookupBlack(MoveEntry *, MoveEntry *end) { return end; }
 [[gnu::weak]] int32_t ExtraPlySearch = 3;
+[[gnu::weak]] uint32_t RootCastlingRights[2] = {0, 0};
 
 // Material only.
 [[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return Material; }

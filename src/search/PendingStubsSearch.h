@@ -16,5 +16,8 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t side);
 MoveEntry *BookLookupWhite(MoveEntry *begin, MoveEntry *end);
 MoveEntry *BookLookupBlack(MoveEntry *begin, MoveEntry *end);
 
+// Evaluation: castling rights at the root, per side (0..2).
+extern uint32_t RootCastlingRights[2];
+
 // Configuration: fixed-time searches stop after this many stable iterations.
 extern int32_t ExtraPlySearch;

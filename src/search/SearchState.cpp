@@ -14,7 +14,6 @@ int32_t PreviousScore = 0;
 uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
-uint32_t RootCastlingRights[2] = {0, 0};
 uint32_t SkipBook = 0;
 
 uint64_t NodesPerSecond = 65535;

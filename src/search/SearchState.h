@@ -43,8 +43,7 @@ extern int32_t PreviousScore;    // white's view; centre of the next aspiration 
 extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
 extern int32_t StableIterations; // iterations since the best move last changed
 extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
-extern uint32_t RootCastlingRights[2];
-extern uint32_t SkipBook; // the root does not consult the books (bench)
+extern uint32_t SkipBook;        // the root does not consult the books (bench)
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches
