@@ -209,6 +209,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         PickMove(e, end);
         const Move m = e->move;
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
+        PrefetchHash<Them>();
         MoveAtPly(ply) = m;
         legalMove = true;
         const uint32_t givesCheck = MoveGivesCheck<Us>(m);

@@ -59,3 +59,6 @@ template <Color Us> inline uint32_t HashIndex() {
     if constexpr (Us == White) low ^= KeyLow(SideToMoveKey); // only white-to-move positions carry the side key
     return low & HashMask;
 }
+
+// Starts loading the bucket of the current position for Us to move.
+template <Color Us> inline void PrefetchHash() { __builtin_prefetch(HashTable + HashIndex<Us>()); }
