@@ -10,16 +10,9 @@
 #include "search/TimeManager.h"
 #include "shell/ShellState.h"
 
-[[gnu::weak]] int32_t TbLimit = -2;
-[[gnu::weak]] int32_t TbSearchLimit = -2;
-[[gnu::weak]] int32_t ProbeTablebase(uint32_t, uint32_t, uint32_t) { return 32768; }
 [[gnu::weak]] MoveEntry *BookLookupWhite(MoveEntry *, MoveEntry *end) { return end; }
 [[gnu::weak]] MoveEntry *BookLookupBlack(MoveEntry *, MoveEntry *end) { return end; }
 [[gnu::weak]] int32_t ExtraPlySearch = 3;
-[[gnu::weak]] uint32_t RootCastlingRights[2] = {0, 0};
-
-// Material only.
-[[gnu::weak]] int32_t Evaluate(uint32_t, int32_t, int32_t) { return Material; }
 
 [[gnu::weak]] uint32_t CheckInput() { return HardTimeUp(1); }
 [[gnu::weak]] uint32_t BoardRepeats() { return 0; }

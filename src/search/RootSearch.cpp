@@ -6,6 +6,7 @@
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
+#include "eval/EvalState.h"
 #include "search/MoveOrdering.h"
 #include "search/PendingStubsSearch.h"
 #include "search/Search.h"
@@ -17,6 +18,7 @@
 #include "shell/InputPoll.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
+#include "tablebase/TablebaseAccess.h"
 
 void ClearSearchMemory() {
     ClearHistory();

@@ -10,6 +10,7 @@
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputPoll.h"
+#include "tablebase/TablebaseAccess.h"
 
 void PollCheck() {
     if (NodeCount < NextPollCheck) return;

@@ -1,8 +1,8 @@
 #include "SearchTestSupport.h"
 
 #include "eval/Evaluate.h"
-#include "search/PendingStubsSearch.h"
 #include "search/Search.h"
+#include "tablebase/TablebaseAccess.h"
 
 namespace {
 
@@ -35,6 +35,7 @@ TEST(SearchNode, StopReturnsAlphaAtOnce) {
 
 TEST(SearchNode, DeepPliesEndInTheEvaluation) {
     SetUpSearch("r3k2r/pppq1ppp/2n2n2/3pp3/3PP3/2N2N2/PPPQ1PPP/R3K2R w KQkq -");
+    PositionHistory[MainSearchPlyCap - 1].irreversible = 1; // no fifty-move draw from the empty record
     EXPECT_EQ(SearchWhite(MainSearchPlyCap, 40, -500, 500, 0, 0), Evaluate(White, -500, 500));
     EXPECT_EQ(NodeCount, 1u);
     EXPECT_EQ(QuiesceWhite(64, 0, -500, 500), Evaluate(White, -500, 500));
