@@ -160,3 +160,40 @@ TEST(RootSearch, ClearSearchMemoryForgetsTheLine) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PollCheck, PacesItselfByTheNodeRateAndStopsOnTime) {
+    SetUpSearch(StartPosition);
+    EngineClock = 1000000;
+    testing::internal::CaptureStdout();
+    AllocateTime();
+    testing::internal::GetCapturedStdout();
+    SearchStartTime = MonotonicMilliseconds() - 200; // 200 ms into the search
+
+    const uint64_t base = uint64_t(5) << 32; // far beyond 32 bits
+    NodeCount = base + 1000000;
+    LastPollNodes = base;
+    LastPollTime = 100;
+    NextPollCheck = NodeCount;
+    PollCheck();
+    EXPECT_EQ(StopSearch, 0u);
+    EXPECT_GE(NodesPerSecond, 1000000u * 1000 / 150); // a million nodes in about 100 ms
+    EXPECT_LE(NodesPerSecond, 1000000u * 1000 / 90);
+    EXPECT_EQ(NextPollCheck, NodeCount + NodesPerSecond / 10);
+    EXPECT_GT(NextPollCheck, base);
+
+    ++NodeCount; // below the next check point: nothing happens
+    const uint64_t rate = NodesPerSecond;
+    PollCheck();
+    EXPECT_EQ(NodesPerSecond, rate);
+
+    TimeLimit1 = TimeLimit2 = TimeLimit3 = 1; // the clock has run out
+    NodeCount = NextPollCheck;
+    PollCheck();
+    EXPECT_EQ(StopSearch, 1u);
+    StopSearch = 0;
+    NodesPerSecond = 65535;
+}
+
+} // namespace
