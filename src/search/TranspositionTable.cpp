@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include <unistd.h>
+
 #include "search/SearchState.h"
 
 HashEntry *HashTable = nullptr;
@@ -43,7 +45,12 @@ bool AllocateHash(int64_t megabytes) {
     while (entries * sizeof(HashEntry) > bytes)
         entries >>= 1;
 
-    auto *table = new (std::nothrow) HashEntry[entries];
+    // Memory the machine does not have would only be promised, and the first
+    // clearing of the table would then bring the process down.
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    const bool fits =
+        pages <= 0 || pageSize <= 0 || entries * sizeof(HashEntry) <= uint64_t(pages) * uint64_t(pageSize);
+    auto *table = fits ? new (std::nothrow) HashEntry[entries] : nullptr;
     if (table == nullptr) {
         std::printf("ERROR: cannot allocate %lld Mbytes for the hash table\n", static_cast<long long>(megabytes));
         std::fflush(stdout);

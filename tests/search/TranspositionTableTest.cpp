@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <string>
 
@@ -207,6 +208,21 @@ TEST(HashGeneration, WrapsAtEight) {
     EXPECT_EQ(HashGeneration, 7u);
     AdvanceHashGeneration();
     EXPECT_EQ(HashGeneration, 0u);
+}
+
+} // namespace
+
+namespace {
+
+TEST(TranspositionTableAllocation, RefusesMoreThanTheMachineHas) {
+    const uint64_t physical = uint64_t(sysconf(_SC_PHYS_PAGES)) * uint64_t(sysconf(_SC_PAGE_SIZE));
+    if (physical >= uint64_t(MaxHashMegabytes) << 20) GTEST_SKIP() << "this machine has room for the largest table";
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(AllocateHash(1));
+    EXPECT_FALSE(AllocateHash(MaxHashMegabytes));
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("ERROR: "), std::string::npos);
+    EXPECT_EQ(HashEntries, 65536u) << "the old table stays";
 }
 
 } // namespace
