@@ -31,6 +31,10 @@ struct ColorTraits {
     static constexpr Square KingRookHome = Us == White ? H1 : H8;
     static constexpr int QueenSideRight = Us == White ? WhiteQueenSide : BlackQueenSide;
     static constexpr int KingSideRight = Us == White ? WhiteKingSide : BlackKingSide;
+    static constexpr Square EnemyQueenRookHome = Us == White ? A8 : A1;
+    static constexpr Square EnemyKingRookHome = Us == White ? H8 : H1;
+    static constexpr int EnemyQueenSideRight = Us == White ? BlackQueenSide : WhiteQueenSide;
+    static constexpr int EnemyKingSideRight = Us == White ? BlackKingSide : WhiteKingSide;
     static constexpr uint32_t SecondRank = Us == White ? 2 : 7;  // double steps start here
     static constexpr uint32_t SeventhRank = Us == White ? 7 : 2; // pawns promote from here
     static constexpr uint32_t PromotionRank = Us == White ? 8 : 1;

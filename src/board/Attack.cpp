@@ -1,0 +1,118 @@
+// Attack, check and legality tests on the current position.
+#include <initializer_list>
+
+#include "board/Attack.h"
+
+#include "board/ColorTraits.h"
+
+namespace {
+
+constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
+constexpr int DiagonalSteps[4] = {-9, -11, 9, 11};
+constexpr int OrthogonalSteps[4] = {-10, -1, 1, 10};
+
+inline bool KingsTouch(Square a, Square b) {
+    int df = int(FileOf[a]) - int(FileOf[b]);
+    int dr = int(RankOf[a]) - int(RankOf[b]);
+    return df >= -1 && df <= 1 && dr >= -1 && dr <= 1;
+}
+
+// First occupied square from s along step (s itself excluded).
+inline PieceCode FirstPieceAlong(Square s, int step) {
+    Square t = s + step;
+    while (Board[t].piece == EmptySquare)
+        t += step;
+    return Board[t].piece;
+}
+
+} // namespace
+
+// Is the square s attacked by Them (the enemy of Us)?
+template <Color Us> static inline uint32_t AttackedByEnemy(Square s) {
+    using T = ColorTraits<Us>;
+    if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
+    for (int step : KnightSteps)
+        if (Board[s + step].piece == T::EnemyKnight) return 1;
+    for (int step : DiagonalSteps) {
+        PieceCode c = FirstPieceAlong(s, step);
+        if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
+    }
+    for (int step : OrthogonalSteps) {
+        PieceCode c = FirstPieceAlong(s, step);
+        if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
+    }
+    return KingsTouch(s, KingSquare(T::Them)) ? 1 : 0;
+}
+
+template <Color Us> uint32_t InCheck() { return AttackedByEnemy<Us>(KingSquare(Us)); }
+
+template <Color Us> uint32_t BackRankSquareAttacked(Square s) {
+    using T = ColorTraits<Us>;
+    // Only the directions leading away from the own back rank: along the rank
+    // nothing can attack without also attacking the king, which is not in check.
+    if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
+    constexpr int S = T::Sign;
+    for (int step : {-21 * S, -19 * S, -12 * S, -8 * S})
+        if (Board[s + step].piece == T::EnemyKnight) return 1;
+    for (int step : {-9 * S, -11 * S}) {
+        PieceCode c = FirstPieceAlong(s, step);
+        if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
+    }
+    PieceCode c = FirstPieceAlong(s, -10 * S);
+    if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
+    return KingsTouch(s, KingSquare(T::Them)) ? 1 : 0;
+}
+
+template <Color Us> uint32_t UncoversKing(Square s) {
+    using T = ColorTraits<Us>;
+    Square k = KingSquare(Us);
+    int d = AttackStep[0][s][k];
+    if (d == 0) return 0;
+    PieceCode c = FirstPieceAlong(k, d);
+    return (c == T::EnemyQueen || c == SliderForStep[T::Them][d + 11]) ? 1 : 0;
+}
+
+template <Color Us> uint32_t MoveGivesCheck(Move m) {
+    using T = ColorTraits<Us>;
+    Square from = MoveFrom(m), to = MoveTo(m);
+    Square b = KingSquare(T::Them);
+
+    if (IsEnPassant(m) && UncoversKing<T::Them>(to - T::Forward)) return 1;
+
+    if (IsCastling(m)) {
+        // The rook now stands next to the king's destination, on the centre side.
+        Square rook = to == T::KingHome + 2 ? T::KingHome + 1 : T::KingHome - 1;
+        int step = AttackStep[T::Rook + 1][rook][b];
+        if (step == 0) return 0;
+        Square t = b + step;
+        while (Board[t].piece == EmptySquare)
+            t += step;
+        return t == rook ? 1 : 0;
+    }
+
+    PieceCode c = Board[to].piece;
+    int step = AttackStep[c + 1][to][b];
+    if (step != 0) {
+        if (KindOf(c) == Pawn || KindOf(c) == Knight) return 1;
+        Square t = b + step;
+        while (Board[t].piece == EmptySquare)
+            t += step;
+        if (t == to) return 1;
+    }
+
+    int d = AttackStep[0][from][b];
+    if (d != 0) {
+        PieceCode first = FirstPieceAlong(b, d);
+        if (first == T::Queen || first == SliderForStep[Us][d + 11]) return 1;
+    }
+    return 0;
+}
+
+template uint32_t InCheck<White>();
+template uint32_t InCheck<Black>();
+template uint32_t BackRankSquareAttacked<White>(Square);
+template uint32_t BackRankSquareAttacked<Black>(Square);
+template uint32_t UncoversKing<White>(Square);
+template uint32_t UncoversKing<Black>(Square);
+template uint32_t MoveGivesCheck<White>(Move);
+template uint32_t MoveGivesCheck<Black>(Move);

@@ -1,0 +1,223 @@
+// The position state, the start-up tables, the key generator and the
+// make/unmake dispatch table.
+#include <initializer_list>
+
+#include "board/Board.h"
+
+#include "board/MoveMaker.h"
+#include "board/Setup.h"
+
+BoardEntry Board[120];
+uint32_t PieceLists[14][PieceListCapacity + 1];
+
+uint32_t SideToMove = White;
+uint32_t EpSquare = 0;
+uint32_t RootInCheck = 0;
+uint32_t CastleSpoilers[4] = {1, 1, 1, 1};
+uint8_t Castled[2] = {0, 0};
+uint32_t GamePly = 0;
+HistoryEntry PositionHistory[PositionHistorySize];
+
+uint64_t HashKey = 0;
+uint64_t PawnHashKey = 0;
+uint64_t ZobristKeys[14][128];
+uint64_t SideToMoveKey = 0;
+
+int32_t Material = 0;
+uint32_t WhitePieceWeight = 0;
+uint32_t BlackPieceWeight = 0;
+uint32_t PieceCount = 0;
+
+uint32_t FileOf[120];
+uint32_t RankOf[120];
+int32_t AttackStep[15][128][128];
+uint32_t SliderForStep[2][23];
+uint32_t LowestFileInMask[256];
+uint32_t FirstAdjacentFilePair[256];
+
+MoveFunctionTable MoveFunctions = {
+    {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
+    {UnmakeMoveOf<White, true>, UnmakeMoveOf<Black, true>},
+};
+
+void SelectMoveFunctions() {
+    bool anyRight =
+        CastleSpoilers[0] == 0 || CastleSpoilers[1] == 0 || CastleSpoilers[2] == 0 || CastleSpoilers[3] == 0;
+    if (anyRight) {
+        MoveFunctions = {{MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
+                         {UnmakeMoveOf<White, true>, UnmakeMoveOf<Black, true>}};
+    } else {
+        MoveFunctions = {{MakeMoveOf<White, false>, MakeMoveOf<Black, false>},
+                         {UnmakeMoveOf<White, false>, UnmakeMoveOf<Black, false>}};
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Key generator: additive lagged Fibonacci over 55 words.
+
+namespace {
+
+constexpr uint32_t SeedWords[55] = {
+    0x983b6369u, 0xd5baa978u, 0x11d5d724u, 0xfe4f5263u, 0xc1f49414u, 0x456d044bu, 0xa7865584u, 0xddc012f8u,
+    0x516b64aeu, 0x8b64441cu, 0xcf2ed1dfu, 0xde2ba9c8u, 0xe6a11024u, 0x5926363fu, 0x635917d4u, 0xbc322bd5u,
+    0x3ec5c2e3u, 0x05fe0288u, 0x744ad6f8u, 0xa222643eu, 0xd194910bu, 0x4ee14c1fu, 0x0f0f15fau, 0x775d096du,
+    0x7ff35253u, 0xa407e15du, 0x5229e07du, 0xdbfd22d6u, 0xa1d8c4feu, 0xa3baf3d7u, 0x26c3ac87u, 0xba04a117u,
+    0x6713961fu, 0xfc4db29bu, 0xe6d0ef70u, 0xf78a830fu, 0xfbd66481u, 0xec717a40u, 0xb7b9315au, 0xc97816b5u,
+    0x81f276f3u, 0xd5e0957eu, 0xb614aea5u, 0xafce6dfeu, 0x4f6e57a5u, 0x65eb2fc4u, 0x3459e6e5u, 0x3406b7aeu,
+    0xfa625685u, 0xd8be0863u, 0x2a4beb2du, 0x1374d0dau, 0xb14e93e7u, 0x44913985u, 0x22b9b0d0u,
+};
+
+uint32_t RandomState[55];
+int RandomJ = 0;
+int RandomK = 0;
+bool RandomLoaded = false;
+
+void RestartRandom() {
+    for (int i = 0; i < 55; i++)
+        RandomState[i] = SeedWords[i];
+    RandomJ = 23;
+    RandomK = 54;
+    RandomLoaded = true;
+}
+
+} // namespace
+
+uint32_t NextRandom() {
+    if (!RandomLoaded) RestartRandom();
+    RandomState[RandomK] += RandomState[RandomJ];
+    uint32_t result = RandomState[RandomK];
+    if (--RandomJ < 0) RandomJ = 54;
+    if (--RandomK < 0) RandomK = 54;
+    return result;
+}
+
+void FillZobristKeys() {
+    // Restart the generator so the keys are the same however often this runs.
+    RestartRandom();
+    for (int code = 0; code < 14; code++) {
+        for (int s = 0; s < 120; s++) {
+            uint64_t low = NextRandom();
+            uint64_t high = NextRandom();
+            ZobristKeys[code][s] = low | (high << 32);
+        }
+    }
+    uint64_t low = NextRandom();
+    uint64_t high = NextRandom();
+    SideToMoveKey = low | (high << 32);
+}
+
+void ComputeHashKeys() {
+    uint64_t key = ZobristKeys[WhiteKing][KingSquare(White)] ^ ZobristKeys[BlackKing][KingSquare(Black)];
+    uint64_t pawnKey = 0;
+    for (PieceCode c = WhitePawn; c <= BlackQueen; c++) {
+        if (c == WhiteKing || c == EmptySquare || c == OffBoard) continue;
+        for (uint32_t i = 1; i <= PieceLists[c][0]; i++) {
+            Square s = PieceLists[c][i];
+            key ^= ZobristKeys[c][s];
+            if (c == WhitePawn || c == BlackPawn) pawnKey ^= ZobristKeys[c][s];
+        }
+    }
+    HashKey = key;
+    PawnHashKey = pawnKey;
+}
+
+// ---------------------------------------------------------------------------
+// Start-up tables
+
+namespace {
+
+bool OnBoard(int s) { return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8; }
+
+int SignOf(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
+
+void SetSlider(int a, int b, int step, bool orthogonal) {
+    AttackStep[0][a][b] = step;
+    if (orthogonal) {
+        AttackStep[WhiteRook + 1][a][b] = step;
+        AttackStep[BlackRook + 1][a][b] = step;
+    } else {
+        AttackStep[WhiteBishop + 1][a][b] = step;
+        AttackStep[BlackBishop + 1][a][b] = step;
+    }
+    AttackStep[WhiteQueen + 1][a][b] = step;
+    AttackStep[BlackQueen + 1][a][b] = step;
+}
+
+} // namespace
+
+void BuildTables() {
+    for (int s = 0; s < 120; s++) {
+        FileOf[s] = OnBoard(s) ? uint32_t(s % 10) : 0;
+        RankOf[s] = OnBoard(s) ? uint32_t(10 - s / 10) : 0;
+    }
+
+    for (auto &plane : AttackStep)
+        for (auto &row : plane)
+            for (auto &entry : row)
+                entry = 0;
+
+    for (int a = 0; a < 120; a++) {
+        if (!OnBoard(a)) continue;
+        for (int b = 0; b < 120; b++) {
+            if (!OnBoard(b)) continue;
+            int fa = int(FileOf[a]), fb = int(FileOf[b]);
+            int ra = int(RankOf[a]), rb = int(RankOf[b]);
+            if (a != b && ra == rb) SetSlider(a, b, fa > fb ? 1 : -1, true);
+            if (a != b && fa == fb) SetSlider(a, b, ra > rb ? -10 : 10, true);
+            if (rb - ra == fb - fa && rb != ra) SetSlider(a, b, 9 * SignOf(rb - ra), false);
+            if (rb - ra == fa - fb && rb != ra) SetSlider(a, b, 11 * SignOf(rb - ra), false);
+            int d = b - a;
+            if (d == 9 || d == 11) AttackStep[BlackPawn + 1][a][b] = 1;
+            if (d == -9 || d == -11) AttackStep[WhitePawn + 1][a][b] = 1;
+            switch (d) {
+            case 8:
+            case 12:
+            case 19:
+            case 21:
+            case -8:
+            case -12:
+            case -19:
+            case -21:
+                AttackStep[WhiteKnight + 1][a][b] = 1;
+                AttackStep[BlackKnight + 1][a][b] = 1;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+
+    for (int side = 0; side < 2; side++) {
+        for (int i = 0; i < 23; i++)
+            SliderForStep[side][i] = 0;
+        uint32_t base = side == White ? 0 : 8;
+        for (int step : {9, 11, -9, -11})
+            SliderForStep[side][step + 11] = base + WhiteBishop;
+        for (int step : {1, 10, -1, -10})
+            SliderForStep[side][step + 11] = base + WhiteRook;
+    }
+
+    for (uint32_t m = 0; m < 256; m++) {
+        LowestFileInMask[m] = 0;
+        FirstAdjacentFilePair[m] = 0;
+        for (uint32_t f = 1; f <= 8; f++) {
+            if (m & (1u << (8 - f))) {
+                LowestFileInMask[m] = f;
+                break;
+            }
+        }
+        for (uint32_t f = 1; f <= 7; f++) {
+            if ((m & (1u << (8 - f))) && (m & (1u << (7 - f)))) {
+                FirstAdjacentFilePair[m] = f;
+                break;
+            }
+        }
+    }
+}
+
+void InitBoard() {
+    for (auto &entry : Board)
+        entry = {0, OffBoard};
+    BuildTables();
+    SetupPosition(StartPosition);
+}

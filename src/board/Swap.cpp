@@ -1,0 +1,160 @@
+// Static exchange evaluation: both sides recapture on one square with their
+// cheapest attacker, inside an alpha-beta window, without making any move.
+#include <initializer_list>
+
+#include "board/Swap.h"
+
+#include "board/ColorTraits.h"
+
+namespace {
+
+struct ExchangeAttacker {
+    int16_t value; // PieceValue, raised to the queen's when a pawn promotes by its capture
+    uint8_t kind;  // 0 rank/file, 1 diagonal, 2 knight
+    uint8_t square;
+    int8_t step; // from the target toward the attacker (not for knights)
+};
+
+// Every square on a line or a knight's jump from the target can hold at most
+// one attacker: 27 line squares and 8 knight squares bound each list.
+constexpr int AttackerCapacity = 36;
+
+struct AttackerList {
+    uint32_t count;
+    ExchangeAttacker entries[AttackerCapacity];
+};
+
+AttackerList Attackers[2];
+
+constexpr int32_t PawnValue = 100;
+constexpr int32_t QueenValue = 1200;
+
+inline void Append(PieceCode c, Square s, uint8_t kind, int step) {
+    AttackerList &list = Attackers[IsWhitePiece(c) ? White : Black];
+    list.entries[list.count++] = {int16_t(PieceValue[c]), kind, uint8_t(s), int8_t(step)};
+}
+
+inline bool IsLineSlider(PieceCode c, uint8_t kind) {
+    uint32_t k = KindOf(c);
+    return c != EmptySquare && c != OffBoard && (k == Queen || k == (kind == 0 ? Rook : Bishop));
+}
+
+// The first piece beyond an attacker that was just used, when it slides along the same line.
+inline void AddHidden(const ExchangeAttacker &a) {
+    if (a.kind == 2) return;
+    Square s = a.square + a.step;
+    while (Board[s].piece == EmptySquare)
+        s += a.step;
+    PieceCode c = Board[s].piece;
+    if (IsLineSlider(c, a.kind)) Append(c, s, a.kind, a.step);
+}
+
+void CollectAttackers(Square from, Square t) {
+    PieceCode moving = Board[from].piece;
+    Board[from].piece = EmptySquare;
+    Attackers[White].count = 0;
+    Attackers[Black].count = 0;
+
+    for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
+        PieceCode c = Board[t + step].piece;
+        if (c == WhiteKnight || c == BlackKnight) Append(c, t + step, 2, step);
+    }
+    for (int step : {10, -10, 1, -1}) {
+        Square s = t + step;
+        PieceCode c = Board[s].piece;
+        if (c == EmptySquare) {
+            do
+                s += step;
+            while (Board[s].piece == EmptySquare);
+            c = Board[s].piece;
+            if (IsLineSlider(c, 0)) Append(c, s, 0, step);
+        } else if (IsLineSlider(c, 0) || c == WhiteKing || c == BlackKing) {
+            Append(c, s, 0, step);
+        }
+    }
+    // Below the target white pawns attack it, above it black pawns.
+    for (int step : {11, 9, -11, -9}) {
+        PieceCode pawn = step > 0 ? WhitePawn : BlackPawn;
+        Square s = t + step;
+        PieceCode c = Board[s].piece;
+        if (c == EmptySquare) {
+            do
+                s += step;
+            while (Board[s].piece == EmptySquare);
+            c = Board[s].piece;
+            if (IsLineSlider(c, 1)) Append(c, s, 1, step);
+        } else if (c == pawn || IsLineSlider(c, 1) || c == WhiteKing || c == BlackKing) {
+            Append(c, s, 1, step);
+        }
+    }
+    Board[from].piece = moving;
+}
+
+// Moves the cheapest attacker of list from position i on into position i.
+inline ExchangeAttacker &Cheapest(AttackerList &list, uint32_t i) {
+    uint32_t best = i;
+    for (uint32_t j = i + 1; j < list.count; j++)
+        if (list.entries[j].value < list.entries[best].value) best = j;
+    if (best != i) {
+        ExchangeAttacker tmp = list.entries[i];
+        list.entries[i] = list.entries[best];
+        list.entries[best] = tmp;
+    }
+    return list.entries[i];
+}
+
+} // namespace
+
+template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha, int32_t beta) {
+    using T = ColorTraits<Us>;
+    CollectAttackers(from, to);
+    AttackerList &ours = Attackers[Us];
+    AttackerList &theirs = Attackers[T::Them];
+    const bool promotionSquare = RankOf[to] == T::PromotionRank;
+    const bool enemyPromotionSquare = RankOf[to] == ColorTraits<T::Them>::PromotionRank;
+
+    PieceCode p = Board[from].piece;
+    int32_t gain = PieceValue[Board[to].piece];
+    int32_t moverValue = PieceValue[p];
+    if (p == T::Pawn && promotionSquare) {
+        gain += QueenValue - PawnValue;
+        moverValue = QueenValue;
+    }
+    if (gain < beta) beta = gain;
+    if (theirs.count == 0) return beta;
+
+    // b: our balance if they now recapture; c: our balance if we then recapture.
+    int32_t b = gain - moverValue;
+    for (uint32_t i = 0;; i++) {
+        if (i >= theirs.count) return beta;
+        if (b < -3000) return b > alpha ? b : alpha;
+        ExchangeAttacker &a = Cheapest(theirs, i);
+        if (enemyPromotionSquare && Board[a.square].piece == T::EnemyPawn) {
+            a.value = QueenValue;
+            b -= QueenValue - PawnValue;
+        }
+        if (b > alpha) {
+            alpha = b;
+            if (b > beta) return beta;
+        }
+        int32_t c = b + a.value;
+        AddHidden(a);
+
+        if (i >= ours.count) return alpha;
+        if (c > 3000) return c < beta ? c : beta;
+        ExchangeAttacker &w = Cheapest(ours, i);
+        if (promotionSquare && Board[w.square].piece == T::Pawn) {
+            w.value = QueenValue;
+            c += QueenValue - PawnValue;
+        }
+        if (c < beta) {
+            beta = c;
+            if (c < alpha) return alpha;
+        }
+        b = c - w.value;
+        AddHidden(w);
+    }
+}
+
+template int32_t StaticExchange<White>(Square, Square, int32_t, int32_t);
+template int32_t StaticExchange<Black>(Square, Square, int32_t, int32_t);
