@@ -27,7 +27,8 @@ inline std::vector<Move> LegalMoves() {
         ++e;
     }
     std::vector<Move> out;
-    for (MoveEntry *e = list; e < end; ++e) out.push_back(e->move);
+    for (MoveEntry *e = list; e < end; ++e)
+        out.push_back(e->move);
     return out;
 }
 
@@ -67,7 +68,8 @@ inline void PlayGameMove(Move m) {
 
 inline uint64_t KeyHashOfRecord(const BookRecord &key) {
     uint64_t h = 1469598103934665603ull;
-    for (int i = 0; i < 32; ++i) h = (h ^ key.board[i]) * 1099511628211ull;
+    for (int i = 0; i < 32; ++i)
+        h = (h ^ key.board[i]) * 1099511628211ull;
     return (h ^ key.side) * 1099511628211ull;
 }
 
