@@ -1,0 +1,167 @@
+// The evaluation driver: orders the terms, takes the lazy exits, handles the
+// special material cases and combines king attack and king weakness.
+#include <cstdlib>
+
+#include "board/ColorTraits.h"
+#include "eval/EvalTables.h"
+#include "eval/EvalTerms.h"
+#include "eval/Evaluate.h"
+
+int32_t WhiteKingDanger = 0;
+int32_t BlackKingDanger = 0;
+uint32_t RootCastlingRights[2] = {0, 0};
+
+namespace {
+
+template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
+    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
+}
+
+int32_t ApplyVerdict(int32_t s, int32_t verdict) {
+    if (verdict == -1 && s > 0) return 0;
+    if (verdict == -2 && s < 0) return 0;
+    return s;
+}
+
+} // namespace
+
+template <Color Us> int32_t TrappedBishops() {
+    using T = ColorTraits<Us>;
+    int32_t v = 0;
+    if (PieceAt<Us>(A7) == T::Bishop && PieceAt<Us>(B6) == T::EnemyPawn) v -= 175;
+    if (PieceAt<Us>(H7) == T::Bishop && PieceAt<Us>(G6) == T::EnemyPawn) v -= 175;
+    return T::Sign * v;
+}
+
+// A rook shut in between its king and the corner.
+template <Color Us> int32_t RookShutIn() {
+    using T = ColorTraits<Us>;
+    const Square king = KingSquare(Us);
+    if (king < RelativeSquare<Us>(A1) || king > RelativeSquare<Us>(H1)) return 0; // not on the back rank
+    const int file = SquareFile(king);
+    bool shutIn = false;
+    if (file <= 3) {
+        shutIn = PieceAt<Us>(A2) == T::Rook;
+        for (Square s = RelativeSquare<Us>(A1); s < king; ++s)
+            shutIn |= Board[s].piece == T::Rook;
+    } else if (file >= 6) {
+        shutIn = PieceAt<Us>(H2) == T::Rook;
+        for (Square s = king + 1; s <= RelativeSquare<Us>(H1); ++s)
+            shutIn |= Board[s].piece == T::Rook;
+    }
+    return shutIn ? -30 * T::Sign : 0;
+}
+
+// King placement when the opponent has little material left, else king
+// safety. White's view.
+template <Color Us> int32_t KingTerm() {
+    using T = ColorTraits<Us>;
+    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
+    if (themWeight >= 14) return -T::Sign * KingSafety<Us>();
+    (Us == White ? WhiteKingDanger : BlackKingDanger) = 0;
+    const uint32_t files = CurrentPawnEntry->whitePawnFiles | CurrentPawnEntry->blackPawnFiles;
+    const bool queenWing = (files & FilesAtoD) != 0, kingWing = (files & FilesEtoH) != 0;
+    const Square king = KingSquare(Us);
+    if (queenWing && kingWing) return T::Sign * KingTableBothWings.At<Us>(king);
+    if (kingWing) return T::Sign * KingTableKingSide.At<Us>(king);
+    if (queenWing) return T::Sign * KingTableQueenSide.At<Us>(king);
+    return 0;
+}
+
+// King on its back rank walled in by three own pawns.
+template <Color Us> int32_t BackRank() {
+    using T = ColorTraits<Us>;
+    const Square king = KingSquare(Us);
+    if (king < RelativeSquare<Us>(A1) || king > RelativeSquare<Us>(H1)) return 0;
+    const Square front = king + T::Forward;
+    if (Board[front - 1].piece == T::Pawn && Board[front].piece == T::Pawn && Board[front + 1].piece == T::Pawn)
+        return -12 * T::Sign;
+    return 0;
+}
+
+int32_t ScaleOppositeBishops(int32_t s) {
+    const uint32_t ww = WhitePieceWeight, bw = BlackPieceWeight;
+    if (ww >= 12 || bw >= 12 || PieceLists[WhiteBishop][0] != 1 || PieceLists[BlackBishop][0] != 1 ||
+        IsLightSquare(PieceLists[WhiteBishop][1]) == IsLightSquare(PieceLists[BlackBishop][1]))
+        return s;
+    // The shifts are arithmetic and round toward minus infinity, so a
+    // negative score does not scale to the exact mirror of the positive one.
+    const int32_t m = Material;
+    const bool bishopsOnly = ww == 3 && bw == 3;
+    if (std::abs(m) < 201) return bishopsOnly ? s >> 2 : s;
+    if (bishopsOnly) return s >> 1;
+    if (ww == bw) return ((s - m) >> 1) + m; // halve the positional part, keep the material
+    return s;
+}
+
+template int32_t TrappedBishops<White>();
+template int32_t TrappedBishops<Black>();
+template int32_t RookShutIn<White>();
+template int32_t RookShutIn<Black>();
+template int32_t KingTerm<White>();
+template int32_t KingTerm<Black>();
+template int32_t BackRank<White>();
+template int32_t BackRank<Black>();
+
+int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
+    const uint32_t whiteToMove = side == White ? 1 : 0;
+    const int32_t m = Material;
+    const uint32_t ww = WhitePieceWeight, bw = BlackPieceWeight;
+
+    int32_t verdict = 0;
+    if (ww < 9 && bw < 9) verdict = RecognizeEnding(whiteToMove);
+    if (verdict == 0) {
+        if (bw != 0 && alpha > m + 225) return m + 225;
+        if (ww != 0 && beta < m - 225) return m - 225;
+    }
+
+    if (PieceLists[WhitePawn][0] == 0 && PieceLists[BlackPawn][0] == 0)
+        return ApplyVerdict(m + MateLoneKing(), verdict);
+
+    int32_t s = m + EvaluatePawns();
+    const PawnHashEntry &pawns = *CurrentPawnEntry;
+    if (pawns.whitePassedFiles | pawns.blackPassedFiles) {
+        s += EvaluatePassedPawns(whiteToMove);
+        if ((ww == 0 && pawns.blackPassedFiles) || (bw == 0 && pawns.whitePassedFiles))
+            s += EvaluatePawnRace(whiteToMove);
+    }
+
+    // Pure pawn ending: material counts twice.
+    if (ww == 0 && bw == 0) return ApplyVerdict(s + m, verdict);
+
+    s += TrappedBishops<White>() + TrappedBishops<Black>();
+    s += RookShutIn<White>() + RookShutIn<Black>();
+    if (PieceLists[WhiteBishop][0] >= 2) s += 25;
+    if (PieceLists[BlackBishop][0] >= 2) s -= 25;
+
+    if (verdict == 0) {
+        if (alpha > s + 150) return s + 150;
+        if (beta < s - 150) return s - 150;
+    }
+
+    if (RootCastlingRights[White] > 0) s += WhiteDevelopment();
+    if (RootCastlingRights[Black] > 0) s += BlackDevelopment();
+
+    s += KingTerm<White>();
+    s += KingTerm<Black>();
+    s += BackRank<White>() + BackRank<Black>();
+
+    int32_t whiteAttack = 0, blackAttack = 0;
+    s += KnightTerms<White>(whiteAttack);
+    s += KnightTerms<Black>(blackAttack);
+    s += BishopTerms<White>(whiteAttack);
+    s += BishopTerms<Black>(blackAttack);
+    s += RookTerms<White>(whiteAttack);
+    s += RookTerms<Black>(blackAttack);
+    s += QueenTerms<White>(whiteAttack);
+    s += QueenTerms<Black>(blackAttack);
+
+    // Attack points count more against a weak king. Both products are never
+    // negative; the shift by 4 is arithmetic.
+    s += (whiteAttack * (64 + 4 * (BlackKingDanger / 3))) >> 4;
+    s -= (blackAttack * (64 + 4 * (WhiteKingDanger / 3))) >> 4;
+
+    s = ScaleOppositeBishops(s);
+
+    return ApplyVerdict(s, verdict);
+}
