@@ -113,13 +113,11 @@ void LoadBook(const char *fileName, int &file, int64_t &size) {
     std::fflush(stdout);
 }
 
-void LoadBooks() {
-    std::printf("Reading main book...\n");
-    std::fflush(stdout);
-    LoadBook("Morvane.book", MainBookFile, MainBookSize);
-    std::printf("Reading style book...\n");
-    std::fflush(stdout);
-    LoadBook("MVstyle.book", StyleBookFile, StyleBookSize);
+void LoadBookFile(const char *fileName, uint32_t styleBook) {
+    if (styleBook)
+        LoadBook(fileName, StyleBookFile, StyleBookSize);
+    else
+        LoadBook(fileName, MainBookFile, MainBookSize);
 }
 
 static bool ReadBookRecord(int file, int64_t number, BookRecord &record) {

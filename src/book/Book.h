@@ -38,8 +38,9 @@ extern uint32_t BookMisses;
 // Opens a book and prints "found N positions in opening book" or the
 // damaged-book line. A file that is damaged or missing leaves size 0.
 void LoadBook(const char *fileName, int &file, int64_t &size);
-// Start-up: prints "Reading main book..." / "Reading style book..." and loads both.
-void LoadBooks();
+// Start-up: loads the named file as the main book (styleBook 0) or the style
+// book (1). The caller prints the "Reading ... book..." line before.
+void LoadBookFile(const char *fileName, uint32_t styleBook);
 
 // Record of the current position (Board and SideToMove), or the absent record
 // (class -1, weight -1).

@@ -72,7 +72,8 @@ class BookLookupTest : public ScratchDir {
         WriteBook("Morvane.book", mainRecords);
         WriteBook("MVstyle.book", styleRecords);
         ::testing::internal::CaptureStdout();
-        LoadBooks();
+        LoadBookFile("Morvane.book", 0);
+        LoadBookFile("MVstyle.book", 1);
         ::testing::internal::GetCapturedStdout();
     }
     // Runs the lookup for the side to move; returns the printed lines.
