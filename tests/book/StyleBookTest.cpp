@@ -266,3 +266,30 @@ TEST_F(StyleBookTest, ManyPositionsTakeTheReallocationPath) {
     EXPECT_EQ(wrong, 0);
     ASSERT_TRUE(SetupPosition(StartPosition));
 }
+
+TEST_F(StyleBookTest, CastlingOutOfCheckIsRefused) {
+    // After 4...Bb4+ White is in check: the converter must know it, or the
+    // generator offers castling.
+    const std::string out = Convert("1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 4. d3 Bb4+ 5. O-O\n");
+    EXPECT_NE(out.find("ERROR: bad style book, line 0\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Error recognizing move - O-O\n"), std::string::npos) << out;
+    EXPECT_FALSE(Exists("MVstyle.book"));
+    EXPECT_NE(Convert("1. e4 e5 2. Nf3 Nc6 3. Bc4 Nf6 4. d3 Bb4+ 5. c3 Bc5 6. O-O\n").find("Saved 12 positions"),
+              std::string::npos);
+}
+
+TEST_F(StyleBookTest, LoadedStyleBookIsUntouchedByAConversion) {
+    Convert("1. d4! d5\n");
+    LoadStyle();
+    const int64_t size = StyleBookSize;
+    ASSERT_EQ(size, 3 * 40);
+    // A longer conversion replaces the file; the open book keeps its size
+    // and contents until the next start.
+    EXPECT_NE(Convert("1. e4 e5 2. Nf3 Nc6 3. Bb5 a6\n").find("Saved 7 positions"), std::string::npos);
+    EXPECT_EQ(StyleBookSize, size);
+    EXPECT_EQ(After({"d4"}).weight, 7);
+    EXPECT_EQ(After({"e4"}).weight, -1);
+    LoadStyle();
+    EXPECT_EQ(StyleBookSize, 7 * 40);
+    EXPECT_EQ(After({"e4"}).weight, 2);
+}
