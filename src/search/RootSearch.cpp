@@ -8,7 +8,8 @@
 #include "board/MoveGenerator.h"
 #include "eval/EvalState.h"
 #include "search/MoveOrdering.h"
-#include "search/PendingStubsSearch.h"
+#include "book/Book.h"
+#include "shell/Config.h"
 #include "search/Search.h"
 #include "search/SearchState.h"
 #include "search/TestSuite.h"
@@ -26,6 +27,7 @@ void ClearSearchMemory() {
     PVTable[0][0] = 0;
     PVTable[0][1] = 0;
     PreviousScore = 0;
+    BookMisses = 0;
 }
 
 void PrintCurrMove(int32_t number, Move move) {

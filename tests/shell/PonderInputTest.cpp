@@ -147,7 +147,7 @@ TEST_F(PonderInput, PonderHitAfterClockUpdates) {
     EXPECT_EQ(PonderHit, 1u);
     EXPECT_EQ(PonderSearch, 0u) << "the clock runs from now on";
     EXPECT_STREQ(PendingCommand, "") << "the expected move is taken, not parked";
-    EXPECT_EQ(out.rfind("Continue pondering\nTime: ", 0), 0u) << out;
+    EXPECT_NE(out.find("Continue pondering\nTime: "), std::string::npos) << out;
     EXPECT_EQ(out.find("Abort"), std::string::npos);
 
     // After the hit the search is an ordinary one: a "?" is parked and stops
