@@ -19,6 +19,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <unordered_map>
 
@@ -65,7 +66,7 @@ struct Subtable {
     uint32_t key = 0;
     int id = 0;            // 0: bare kings, always a draw
     bool reversed = false; // the table's white pieces are black's here
-    std::vector<int8_t> bytes[2];
+    std::shared_ptr<std::vector<int8_t>> bytes[2];
 };
 
 struct EpNode {
@@ -210,11 +211,12 @@ int32_t ExternalScore(const Generation &g, const Position &p, uint32_t stm, int 
     const uint32_t side = stm ^ reversed;
     const uint32_t index =
         TbDescriptors[sub->id].indexFunction[side](arrays[reversed], arrays[1 - reversed], TbNoEpSquare, reversed);
-    if (index >= sub->bytes[side].size()) {
+    const std::vector<int8_t> &bytes = *sub->bytes[side];
+    if (index >= bytes.size()) {
         failures++;
         return TbGenUnknown;
     }
-    const int32_t score = TbGenScoreOfByte(sub->bytes[side][index]);
+    const int32_t score = TbGenScoreOfByte(bytes[index]);
     if (score == TbGenUnknown) failures++;
     return score;
 }
@@ -332,7 +334,7 @@ void Settle(const MoveSummary &m, bool inCheck, int16_t &value, uint8_t &flags, 
 
 // Counts the moves of every stored position (both sides to move) and takes
 // the values of the moves that leave the table; `threads` workers share the range.
-void InitialPass(Generation &g, unsigned threads) {
+void InitialPass(Generation &g, unsigned threads, bool progress, const char *name) {
     const Layout &l = g.layout;
     for (uint32_t s = 0; s < 2; s++) {
         g.value[s].assign(g.size, IllegalValue);
@@ -348,7 +350,13 @@ void InitialPass(Generation &g, unsigned threads) {
         Work &w = work[part];
         Position p;
         const uint64_t begin = g.size * part / threads, end = g.size * (part + 1) / threads;
+        const uint64_t tenth = (end - begin) / 10 + 1;
         for (uint64_t index = begin; index < end; index++) {
+            if (progress && part == 0 && index > begin && (index - begin) % tenth == 0) {
+                std::printf("%s: counting moves, %llu%%\n", name,
+                            static_cast<unsigned long long>((index - begin) * 100 / (end - begin)));
+                std::fflush(stdout);
+            }
             NodePosition(g, index, p);
             if (__builtin_popcountll(p.occupied) != l.slots || PawnOnEdgeRank(l, p)) continue;
             for (uint32_t s = 0; s < 2; s++) {
@@ -566,7 +574,8 @@ bool LoadSubtables(Generation &g, const std::string &directory, std::string &err
         t.key = MaterialKeyOfName(TbDescriptors[sub].name, false);
         for (int side = 0; side < 2; side++) {
             const std::string path = TbGenFilePath(directory, sub, side);
-            if (!ReadWhole(path, TbDescriptors[sub].expectedLength[side], t.bytes[side])) {
+            t.bytes[side] = std::make_shared<std::vector<int8_t>>();
+            if (!ReadWhole(path, TbDescriptors[sub].expectedLength[side], *t.bytes[side])) {
                 error = "cannot read " + path + " (missing or of the wrong size)";
                 return false;
             }
@@ -761,7 +770,7 @@ bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenR
                     static_cast<unsigned long long>(g.size), static_cast<unsigned long long>(g.size * 6 >> 20));
         std::fflush(stdout);
     }
-    InitialPass(g, std::max(1u, std::min(2u, std::thread::hardware_concurrency())));
+    InitialPass(g, std::max(1u, std::min(2u, std::thread::hardware_concurrency())), progress, name);
     if (g.failures != 0) {
         error = std::string(name) + ": moves out of the table met positions the smaller tables do not answer";
         return false;
