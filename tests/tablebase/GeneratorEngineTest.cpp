@@ -38,12 +38,17 @@ std::vector<WonPosition> WonPositions(const std::string &name, int32_t maxMoves,
     const uint64_t placements = uint64_t(1) << (6 * LettersOf(name).size());
     const uint64_t stride = std::max<uint64_t>(1, placements / spread) | 1;
     const std::vector<char> letters = LettersOf(name);
-    ForEachPosition(name, true, stride, [&](const uint32_t *squares, uint32_t stm) {
-        const int32_t v = ProbeValue(stm);
-        // A single legal move is played without a search, so without a score.
-        if (found.size() >= count || v <= 0 || 1000 - v > maxMoves || LegalMoveCount() < 2) return;
-        found.push_back({Fen(letters, squares, stm), stm, 1000 - v});
-    });
+    bool enough = false;
+    ForEachPosition(
+        name, true, stride,
+        [&](const uint32_t *squares, uint32_t stm) {
+            const int32_t v = ProbeValue(stm);
+            // A single legal move is played without a search, so without a score.
+            if (v <= 0 || 1000 - v > maxMoves || LegalMoveCount() < 2) return;
+            found.push_back({Fen(letters, squares, stm), stm, 1000 - v});
+            enough = found.size() >= count;
+        },
+        &enough);
     return found;
 }
 

@@ -133,8 +133,9 @@ inline std::vector<char> LettersOf(const std::string &name) {
 // `folded` the white king stays in the part of the board that every
 // position can be mirrored into (files a..d with pawns, the a1-d1-d4
 // triangle without), which still reaches every index of the files. Only
-// every `stride`-th placement is tried.
-template <class Visit> void ForEachPosition(const std::string &name, bool folded, uint64_t stride, Visit visit) {
+// every `stride`-th placement is tried; the walk ends early once *stop is set.
+template <class Visit>
+void ForEachPosition(const std::string &name, bool folded, uint64_t stride, Visit visit, const bool *stop = nullptr) {
     const std::vector<char> letters = LettersOf(name);
     const int n = int(letters.size());
     tbgen::Layout layout;
@@ -146,7 +147,7 @@ template <class Visit> void ForEachPosition(const std::string &name, bool folded
     uint64_t total = 1;
     for (int i = 0; i < n; i++)
         total *= 64;
-    for (uint64_t code = 0; code < total; code += stride) {
+    for (uint64_t code = 0; code < total && !(stop && *stop); code += stride) {
         uint32_t squares[5];
         uint64_t rest = code;
         uint64_t occupied = 0;
