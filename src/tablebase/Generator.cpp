@@ -20,6 +20,8 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
@@ -750,7 +752,9 @@ bool TbGenTablePresent(const std::string &directory, int id) {
     return true;
 }
 
-bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenReport &report, std::string &error) {
+namespace {
+
+bool GenerateTable(int id, const std::string &directory, bool progress, TbGenReport &report, std::string &error) {
     InitIndexTables();
     InitSteps();
     report = TbGenReport{};
@@ -772,7 +776,7 @@ bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenR
     }
     InitialPass(g, std::max(1u, std::min(2u, std::thread::hardware_concurrency())), progress, name);
     if (g.failures != 0) {
-        error = std::string(name) + ": moves out of the table met positions the smaller tables do not answer";
+        error = "moves out of the table met positions the smaller tables do not answer";
         return false;
     }
     if (progress) {
@@ -784,6 +788,19 @@ bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenR
     if (!WriteTable(g, directory, report, error)) return false;
     report.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     return true;
+}
+
+} // namespace
+
+bool TbGenerateTable(int id, const std::string &directory, bool progress, TbGenReport &report, std::string &error) {
+    try {
+        return GenerateTable(id, directory, progress, report, error);
+    } catch (const std::bad_alloc &) {
+        error = "not enough memory";
+    } catch (const std::system_error &e) {
+        error = e.what();
+    }
+    return false;
 }
 
 namespace {
