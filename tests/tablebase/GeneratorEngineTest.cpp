@@ -96,25 +96,18 @@ std::string BestDefence(bool &mated) {
     return best;
 }
 
-// The engine plays the side to move of fen with generated tables under
-// "TbPath"; the test answers with the tables' best defence. Returns the
+// The engine plays the side to move of fen with the generated table `name`
+// (and the tables it leads into) under "TbPath"; the test answers with the tables' best defence. Returns the
 // number of the engine's moves until mate (-1 when no mate came).
-int32_t PlayOut(const std::string &fen, int32_t stated, int32_t &announced) {
+int32_t PlayOut(const std::string &name, const std::string &fen, int32_t stated, int32_t &announced) {
     EngineProcess engine(false);
     const std::string tb = engine.PathOf("tb");
     std::filesystem::create_directory(tb);
-    std::string error;
-    const std::vector<int> ids{TbGenTableId("krk"), TbGenTableId("kbnk")};
-    for (int id : ids)
-        for (int sub : TbGenSubtables(id))
-            for (int side = 0; side < 2; side++)
-                std::filesystem::copy_file(TbGenFilePath(TableDirectory(), sub, side), TbGenFilePath(tb, sub, side),
-                                           std::filesystem::copy_options::skip_existing);
+    std::vector<int> ids = TbGenSubtables(TbGenTableId(name));
+    ids.push_back(TbGenTableId(name));
     for (int id : ids)
         for (int side = 0; side < 2; side++)
-            if (std::filesystem::exists(TbGenFilePath(TableDirectory(), id, side)))
-                std::filesystem::copy_file(TbGenFilePath(TableDirectory(), id, side), TbGenFilePath(tb, id, side),
-                                           std::filesystem::copy_options::skip_existing);
+            std::filesystem::copy_file(TbGenFilePath(TableDirectory(), id, side), TbGenFilePath(tb, id, side));
     engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tb + "\nTbCache 4\nHash 8\n");
     if (!engine.Start()) return -1;
     engine.Send("uci");
@@ -197,7 +190,7 @@ TEST(GeneratorEngineTest, MatesWithinTheStatedMoves) {
         for (const WonPosition &p : wins)
             if (p.side == White && p.moves > longest.moves) longest = p;
         int32_t announced = -1;
-        const int32_t taken = PlayOut(longest.fen, longest.moves, announced);
+        const int32_t taken = PlayOut(name, longest.fen, longest.moves, announced);
         EXPECT_GT(taken, 0) << longest.fen;
         EXPECT_LE(taken, longest.moves) << longest.fen;
         EXPECT_EQ(announced, longest.moves) << longest.fen;
