@@ -41,6 +41,7 @@ class ProbeTest : public ::testing::Test {
     static void SetUpTestSuite() {
         FillZobristKeys();
         InitBoard();
+        InitIndexTables();
     }
     void TearDown() override { StartTablebases("", 1.0); }
     void Setup(const char *fen) { ASSERT_TRUE(SetupPosition(fen)) << fen; }
