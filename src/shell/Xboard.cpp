@@ -27,8 +27,11 @@
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
 #include "shell/Output.h"
-#include "shell/PendingStubs.h"
+#include "book/Book.h"
+#include "shell/GameMoves.h"
 #include "shell/ShellState.h"
+#include "shell/Uci.h"
+#include "search/TestSuite.h"
 
 namespace {
 
@@ -329,6 +332,40 @@ bool CmdScore() { return PrintInteger(Evaluate(SideToMove, -32767, 32767)), true
 bool CmdNotImplemented() { return PrintLine("Not implemented"), true; }
 bool CmdComputer() { return OpponentIsComputer = 1, true; }
 
+bool CmdUci() {
+    UciMode = 1;
+    UciLoop();
+    return false; // the UCI front end ends the program
+}
+bool CmdBook() { return ListBookMoves(), true; }
+bool CmdChecks() { return ListChecksAndCaptures(), true; }
+bool CmdBench() {
+    RunBench(30000);
+    NewGame();
+    return true;
+}
+
+// Commands that take a file name: the word must fit, or nothing is run.
+bool ReadFileArgument(const char *command, char *name, size_t size) {
+    long length = ReadWord(name, size);
+    if (length < 0) return false;
+    if (size_t(length) >= size) {
+        BadArgument(command, "(file name too long)");
+        return false;
+    }
+    return true;
+}
+bool CmdTest() {
+    char name[4096];
+    if (ReadFileArgument("test", name, sizeof name)) RunTestSuite(name);
+    return !InputEnded();
+}
+bool CmdConvert() {
+    char name[4096];
+    if (ReadFileArgument("convert", name, sizeof name)) ConvertStyleBook(name);
+    return !InputEnded();
+}
+
 bool CmdPerft() {
     int32_t depth;
     if (!ReadIntegerArgument("perft", depth)) return true;
@@ -347,7 +384,11 @@ struct Command {
 
 // Compared in this order; the first exact match runs.
 const Command Commands[] = {
+    {"uci", CmdUci},
+    {"book", CmdBook},
     {"swap", CmdSwap},
+    {"checks", CmdChecks},
+    {"bench", CmdBench},
     {"new", CmdNew},
     {"?", CmdNothing},
     {"easy", CmdEasy},
@@ -376,8 +417,10 @@ const Command Commands[] = {
     {"list", CmdList},
     {"setup", CmdSetup},
     {"score", CmdScore},
+    {"test", CmdTest},
     {"printbook", CmdNotImplemented},
     {"import", CmdNotImplemented},
+    {"convert", CmdConvert},
     {"xboard", CmdNothing},
     {"random", CmdNothing},
     {"computer", CmdComputer},

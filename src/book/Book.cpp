@@ -1,0 +1,356 @@
+// Book files: loading, the key of the current position, probing by binary
+// search, the root lookup with its weighted random choice, and the "book"
+// listing.
+#include "book/Book.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "board/MoveGenerator.h"
+#include "book/BookFormat.h"
+#include "shell/MoveText.h"
+
+int MainBookFile = -1;
+int64_t MainBookSize = 0;
+int StyleBookFile = -1;
+int64_t StyleBookSize = 0;
+uint32_t BookMisses = 0;
+
+// ---------------------------------------------------------------------------
+// Records and keys
+
+BookRecord CurrentBookKey() {
+    BookRecord key{};
+    for (int rank = 1; rank <= 8; ++rank) {
+        for (int k = 0; k < 4; ++k) {
+            const uint32_t low = Board[SquareOf(2 * k + 1, rank)].piece & 0xf;
+            const uint32_t high = Board[SquareOf(2 * k + 2, rank)].piece & 0xf;
+            key.board[4 * (rank - 1) + k] = uint8_t(low | (high << 4));
+        }
+    }
+    key.side = uint8_t(SideToMove & 1);
+    return key;
+}
+
+int CompareBookKeys(const BookRecord &a, const BookRecord &b) {
+    uint8_t ka[BookKeySize], kb[BookKeySize];
+    std::memcpy(ka, a.board, 32);
+    std::memcpy(kb, b.board, 32);
+    ka[32] = a.side;
+    kb[32] = b.side;
+    for (int i = 0; i < BookKeySize; ++i) {
+        // The files are sorted by signed bytes: a black piece in the high
+        // nibble makes a byte negative. Plain char is not signed everywhere.
+        const int32_t x = static_cast<int8_t>(ka[i]);
+        const int32_t y = static_cast<int8_t>(kb[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+void EncodeBookRecord(const BookRecord &record, uint8_t bytes[BookRecordSize]) {
+    std::memcpy(bytes, record.board, 32);
+    bytes[32] = record.side;
+    bytes[33] = static_cast<uint8_t>(record.bookClass);
+    bytes[34] = record.reserved[0];
+    bytes[35] = record.reserved[1];
+    const uint32_t w = static_cast<uint32_t>(record.weight);
+    for (int i = 0; i < 4; ++i)
+        bytes[36 + i] = uint8_t(w >> (8 * i));
+}
+
+BookRecord DecodeBookRecord(const uint8_t bytes[BookRecordSize]) {
+    BookRecord record{};
+    std::memcpy(record.board, bytes, 32);
+    record.side = bytes[32];
+    record.bookClass = static_cast<int8_t>(bytes[33]);
+    record.reserved[0] = bytes[34];
+    record.reserved[1] = bytes[35];
+    uint32_t w = 0;
+    for (int i = 0; i < 4; ++i)
+        w |= uint32_t(bytes[36 + i]) << (8 * i);
+    record.weight = static_cast<int32_t>(w);
+    return record;
+}
+
+BookRecord AbsentBookRecord() {
+    BookRecord record{};
+    record.bookClass = -1;
+    record.weight = -1;
+    return record;
+}
+
+BookRecord BookHeaderRecord() {
+    BookRecord record{};
+    std::memcpy(&record, BookHeaderText, sizeof(BookHeaderText));
+    return record;
+}
+
+// ---------------------------------------------------------------------------
+// Loading and probing
+
+void LoadBook(const char *fileName, int &file, int64_t &size) {
+    if (file >= 0) close(file);
+    file = open(fileName, O_RDONLY | O_CLOEXEC);
+    size = -4; // a missing file reads as an empty one: damaged
+    if (file >= 0) {
+        struct stat info {};
+        if (fstat(file, &info) == 0 && S_ISREG(info.st_mode)) size = int64_t(info.st_size) - 4;
+    }
+    if (file >= 0 && size >= 0 && size % BookRecordSize == 0) {
+        std::printf("found %lld positions in opening book\n", static_cast<long long>(size / BookRecordSize));
+    } else {
+        std::printf("ERROR: opening book was damaged\n");
+        if (file >= 0) close(file);
+        file = -1;
+        size = 0;
+    }
+    std::fflush(stdout);
+}
+
+void LoadBookFile(const char *fileName, uint32_t styleBook) {
+    if (styleBook)
+        LoadBook(fileName, StyleBookFile, StyleBookSize);
+    else
+        LoadBook(fileName, MainBookFile, MainBookSize);
+}
+
+static bool ReadBookRecord(int file, int64_t number, BookRecord &record) {
+    uint8_t bytes[BookRecordSize];
+    const off_t offset = off_t(4 + number * BookRecordSize);
+    int64_t done = 0;
+    while (done < BookRecordSize) {
+        const ssize_t got = pread(file, bytes + done, size_t(BookRecordSize - done), offset + off_t(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false; // file shrank or failed: treat as absent
+        done += got;
+    }
+    record = DecodeBookRecord(bytes);
+    return true;
+}
+
+bool FindBookRecord(int file, int64_t size, BookRecord &found) {
+    const int64_t records = size / BookRecordSize; // header included
+    if (file < 0 || records < 2) return false;
+    const BookRecord key = CurrentBookKey();
+    // Records 1..records-1 only: record 0 is the header and never compared.
+    int64_t low = 1, high = records - 1;
+    while (low <= high) {
+        const int64_t mid = low + (high - low) / 2;
+        BookRecord record;
+        if (!ReadBookRecord(file, mid, record)) break;
+        const int order = CompareBookKeys(key, record);
+        if (order == 0) {
+            found = record;
+            return true;
+        }
+        if (order < 0)
+            high = mid - 1;
+        else
+            low = mid + 1;
+    }
+    return false;
+}
+
+BookRecord ProbeBook(int file, int64_t size) {
+    BookRecord record;
+    return FindBookRecord(file, size, record) ? record : AbsentBookRecord();
+}
+
+// ---------------------------------------------------------------------------
+// Random numbers: linear congruential, 15-bit results.
+
+static uint32_t RandomState = 1;
+
+void SeedRandomNumbers(uint32_t seed) { RandomState = seed; }
+
+uint32_t RandomNumber() {
+    RandomState = RandomState * 214013u + 2531011u;
+    return (RandomState >> 16) & 0x7fff;
+}
+
+// ---------------------------------------------------------------------------
+// The root lookup
+
+namespace {
+
+// Root moves that repeat a game position carry this score; the books leave them alone.
+constexpr int64_t RepeatScore = 2000000111;
+constexpr int64_t GoodScore = 7;
+constexpr int64_t NeutralScore = 1;
+constexpr int64_t CompulsoryScore = 10;
+constexpr int64_t MaxScore = INT32_MAX;
+constexpr int64_t MaxTotal = 32000;
+
+// The style classes read from the mover's side: class 0 marks a position good
+// for White to reach, class 1 one good for Black.
+template <Color Us> constexpr int8_t GoodClass = Us == White ? 0 : 1;
+constexpr int8_t NeutralClass = 2;
+constexpr int8_t CompulsoryClass = 4;
+
+struct BookCandidate {
+    Move move;
+    int64_t score;
+    bool repeat; // repeats a game position: kept out of both passes, never chosen
+};
+
+void RemoveCandidate(BookCandidate *work, int64_t &count, int64_t i) { work[i] = work[--count]; }
+
+} // namespace
+
+template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, bool listing) {
+    if (!listing && BookMisses >= 3) return end;
+    // The passes work on a copy: when the books have no move the caller's
+    // list must come back exactly as it went in.
+    BookCandidate work[MoveListSize];
+    int64_t count = end - begin;
+    if (count <= 0) return end;
+    if (count > MoveListSize) count = MoveListSize;
+    for (int64_t i = 0; i < count; ++i)
+        work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatScore};
+
+    // The keys hold the side to move after the move.
+    const uint32_t savedSide = SideToMove;
+    SideToMove = Opponent(Us);
+
+    // Style pass.
+    bool compulsory = false;
+    for (int64_t i = 0; i < count;) {
+        if (work[i].repeat) {
+            ++i;
+            continue;
+        }
+        if (!MakeMove(Us, RootInCheck, 0, work[i].move)) {
+            RemoveCandidate(work, count, i); // illegal: never a book move
+            continue;
+        }
+        BookRecord record;
+        const bool present = FindBookRecord(StyleBookFile, StyleBookSize, record);
+        UnmakeMove(Us, work[i].move);
+        if (!present) {
+            work[i].score = NeutralScore;
+        } else if (record.bookClass == GoodClass<Us>) {
+            work[i].score = GoodScore;
+        } else if (record.bookClass == NeutralClass) {
+            work[i].score = NeutralScore;
+        } else if (record.bookClass == CompulsoryClass) {
+            work[i].score = CompulsoryScore;
+            compulsory = true;
+        } else {
+            RemoveCandidate(work, count, i);
+            continue;
+        }
+        ++i;
+    }
+    if (compulsory) {
+        for (int64_t i = 0; i < count;) {
+            if (work[i].score != CompulsoryScore)
+                RemoveCandidate(work, count, i);
+            else
+                ++i;
+        }
+    }
+
+    // Main pass: the main book's weight multiplies.
+    for (int64_t i = 0; i < count; ++i) {
+        if (work[i].repeat) continue;
+        if (!MakeMove(Us, RootInCheck, 0, work[i].move)) continue;
+        const BookRecord record = ProbeBook(MainBookFile, MainBookSize);
+        UnmakeMove(Us, work[i].move);
+        if (record.weight > 0) {
+            const int64_t product = work[i].score * int64_t(record.weight);
+            work[i].score = product > MaxScore ? MaxScore : product;
+        }
+    }
+    SideToMove = savedSide;
+
+    bool found = false;
+    for (int64_t i = 0; i < count; ++i)
+        if (work[i].score > NeutralScore && !work[i].repeat) found = true;
+    if (!found) {
+        if (!listing) BookMisses += 1;
+        return end;
+    }
+
+    for (int64_t i = 0; i < count; ++i)
+        if (work[i].score == NeutralScore || work[i].repeat) work[i].score = 0;
+    for (int64_t i = 0; i < count;) {
+        if (work[i].score <= 0)
+            RemoveCandidate(work, count, i);
+        else
+            ++i;
+    }
+    int64_t total = 0;
+    for (int64_t i = 0; i < count; ++i)
+        total += work[i].score;
+    while (total > MaxTotal) {
+        total = 0;
+        for (int64_t i = 0; i < count; ++i) {
+            work[i].score /= 2;
+            total += work[i].score;
+        }
+    }
+    if (total <= 0) { // cannot happen after the checks above; never divide by 0
+        if (!listing) BookMisses += 1;
+        return end;
+    }
+
+    for (int64_t i = 0; i < count; ++i)
+        for (int64_t j = i + 1; j < count; ++j)
+            if (work[j].score > work[i].score) {
+                const BookCandidate t = work[i];
+                work[i] = work[j];
+                work[j] = t;
+            }
+
+    for (int64_t i = 0; i < count; ++i) {
+        char text[MoveTextSize + 8];
+        MoveToText(text, work[i].move);
+        const int64_t permille = 1000 * work[i].score / total;
+        std::printf("%s\t%5g %%\n", text, double(permille) / 10.0);
+    }
+    std::fflush(stdout);
+    if (listing) return end;
+
+    const int64_t r = int64_t(RandomNumber()) % total;
+    int64_t sum = 0;
+    int64_t chosen = count - 1;
+    for (int64_t i = 0; i < count; ++i) {
+        sum += work[i].score;
+        if (r < sum) {
+            chosen = i;
+            break;
+        }
+    }
+    begin[0].move = work[chosen].move;
+    begin[0].score = int32_t(work[chosen].score);
+    return begin + 1;
+}
+
+template <Color Us> MoveEntry *BookLookup(MoveEntry *begin, MoveEntry *end) {
+    return RunBookLookup<Us>(begin, end, false);
+}
+
+template MoveEntry *BookLookup<White>(MoveEntry *, MoveEntry *);
+template MoveEntry *BookLookup<Black>(MoveEntry *, MoveEntry *);
+template MoveEntry *RunBookLookup<White>(MoveEntry *, MoveEntry *, bool);
+template MoveEntry *RunBookLookup<Black>(MoveEntry *, MoveEntry *, bool);
+
+void ListBookMoves() {
+    std::printf("List of book moves\n");
+    std::fflush(stdout);
+    SelectMoveFunctions();
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+    if (SideToMove == White)
+        RunBookLookup<White>(list, end, true);
+    else
+        RunBookLookup<Black>(list, end, true);
+    std::printf("end of list\n");
+    std::fflush(stdout);
+}

@@ -1,0 +1,66 @@
+// Opening books: the main book "Morvane.book" and the style book
+// "MVstyle.book", one binary record format, read straight from the open files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "board/Board.h"
+
+// One 40-byte book record as it lies in the file (little-endian). The first
+// 33 bytes are the key: the 64 squares two per byte, then the side to move.
+struct BookRecord {
+    uint8_t board[32]; // byte 4 * (rank - 1) + k: file 2k + 1 low nibble, file 2k + 2 high nibble
+    uint8_t side;      // side to move in the position: 0 white, 1 black
+    int8_t bookClass;  // style class 0, 1, 2 or 4; -1 in the absent record
+    uint8_t reserved[2];
+    int32_t weight; // -1 in the absent record
+};
+static_assert(sizeof(BookRecord) == 40, "book records are 40 bytes");
+static_assert(offsetof(BookRecord, side) == 32 && offsetof(BookRecord, bookClass) == 33, "book record layout");
+static_assert(offsetof(BookRecord, weight) == 36, "book record layout");
+
+constexpr int64_t BookRecordSize = 40;
+constexpr int BookKeySize = 33;
+
+// Open book files (-1 when closed) and their data sizes in bytes (file length
+// minus the 4-byte count). A book with fewer than two records answers nothing,
+// so setting a size to 1 silences a book (the bench does).
+extern int MainBookFile;
+extern int64_t MainBookSize;
+extern int StyleBookFile;
+extern int64_t StyleBookSize;
+
+// Consecutive root positions without a book move; from 3 on the book is no
+// longer asked. ClearSearchMemory sets it to 0.
+extern uint32_t BookMisses;
+
+// Opens a book and prints "found N positions in opening book" or the
+// damaged-book line. A file that is damaged or missing leaves size 0.
+void LoadBook(const char *fileName, int &file, int64_t &size);
+// Start-up: loads the named file as the main book (styleBook 0) or the style
+// book (1). The caller prints the "Reading ... book..." line before.
+void LoadBookFile(const char *fileName, uint32_t styleBook);
+
+// Record of the current position (Board and SideToMove), or the absent record
+// (class -1, weight -1).
+BookRecord ProbeBook(int file, int64_t size);
+
+// Root book lookup over a list of legal moves. Returns begin + 1 with the
+// book's choice in the first slot, or end with the list untouched when the
+// books have no move.
+template <Color Us> MoveEntry *BookLookup(MoveEntry *begin, MoveEntry *end);
+inline MoveEntry *BookLookupWhite(MoveEntry *b, MoveEntry *e) { return BookLookup<White>(b, e); }
+inline MoveEntry *BookLookupBlack(MoveEntry *b, MoveEntry *e) { return BookLookup<Black>(b, e); }
+
+// The "book" command: "List of book moves", the book moves of the current
+// position with their shares, "end of list".
+void ListBookMoves();
+
+// The "convert" command: annotated games in the named file to "MVstyle.book".
+void ConvertStyleBook(const char *fileName);
+
+// Pseudo-random numbers 0..32767 for the book's choice. The shell seeds once
+// at start-up.
+void SeedRandomNumbers(uint32_t seed);
+uint32_t RandomNumber();

@@ -1,0 +1,54 @@
+// Book internals shared by the lookup, the style book converter and the tests.
+#pragma once
+
+#include <cstdint>
+
+#include "book/Book.h"
+
+constexpr char BookHeaderText[] = "Book for chess engine Morvane";
+static_assert(sizeof(BookHeaderText) <= sizeof(BookRecord), "the header text fits in record 0");
+
+// Key of the current position: Board and SideToMove packed into a record
+// (class 0, weight 0).
+BookRecord CurrentBookKey();
+// Key order of the files: the 33 key bytes compared in order as signed bytes.
+int CompareBookKeys(const BookRecord &a, const BookRecord &b);
+inline bool BookKeyLess(const BookRecord &a, const BookRecord &b) { return CompareBookKeys(a, b) < 0; }
+
+void EncodeBookRecord(const BookRecord &record, uint8_t bytes[BookRecordSize]);
+BookRecord DecodeBookRecord(const uint8_t bytes[BookRecordSize]);
+BookRecord AbsentBookRecord();
+// Binary search of records 1..N-1 for the current position; false when absent.
+bool FindBookRecord(int file, int64_t size, BookRecord &found);
+BookRecord BookHeaderRecord();
+
+// Writes a book file: the u32 count and count records (record 0 the header).
+// Prints "Saved N positions". The file is replaced in one step, so a book that
+// is open keeps its old contents. Returns false (with an ERROR line) when the
+// file could not be written.
+bool SaveBook(const char *fileName, const BookRecord *records, int64_t count);
+
+// The in-memory style book of a conversion: record 0 the header, 1..count-1
+// the positions in first-seen order, found through an open-addressing index
+// and sorted by key when saved.
+struct StyleBookBuffer {
+    BookRecord *records = nullptr;
+    int64_t count = 0;         // records in use, header included
+    int64_t capacity = 0;      // records allocated
+    int64_t growth = 0;        // records added when full
+    uint32_t *index = nullptr; // slot -> record number, 0 = free
+    uint64_t indexMask = 0;
+};
+
+// Adds the current position with the style class of the move that led to it
+// (the mover is the side not to move), or updates its record. Returns false
+// when memory for growing ran out.
+bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
+void FreeStyleBook(StyleBookBuffer &book);
+
+// The conversion with its capacities and output file as parameters.
+void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth);
+
+// The lookup proper; `listing` is the "book" command's run, which shows the
+// book moves but neither counts misses nor is skipped by them.
+template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, bool listing);
