@@ -24,11 +24,10 @@ TEST(BestMoveSetup, MovesAreReadAndTheGameEndIsChecked) {
     EngineProcess engine;
     ASSERT_TRUE(engine.Start());
     engine.ReadStartup();
-    engine.WriteFile("suite.epd",
-                     "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - bm Bc5+; id \"check\";\n"
-                     "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kh7; id \"stalemate\";\n"
-                     "7k/5Q2/6K1/8/8/8/8/8 b - - id \"no bm\";\n"
-                     "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Zz9 e4; id \"bad\";\n");
+    engine.WriteFile("suite.epd", "r1b1kb1r/pppp1ppp/5q2/4n3/3KP3/2N3PN/PPP4P/R1BQ1B1R b kq - bm Bc5+; id \"check\";\n"
+                                  "7k/5Q2/6K1/8/8/8/8/8 b - - bm Kh7; id \"stalemate\";\n"
+                                  "7k/5Q2/6K1/8/8/8/8/8 b - - id \"no bm\";\n"
+                                  "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Zz9 e4; id \"bad\";\n");
     engine.Send("setup suite.epd 1");
     EXPECT_TRUE(Without(engine.Sync(), "\t\t").empty());
     engine.Send("setup suite.epd 2");

@@ -24,7 +24,8 @@ class Engine : public EngineProcess {
         EXPECT_EQ(WaitExit(), 0);
     }
     Lines Run(const Lines &commands) {
-        for (const std::string &c : commands) Send(c);
+        for (const std::string &c : commands)
+            Send(c);
         return Sync();
     }
     // Output without the board diagrams.
@@ -43,7 +44,7 @@ class Engine : public EngineProcess {
 };
 
 const Lines InitialBoard = {"\t\tr n b q k b n r ", "\t\tp p p p p p p p ", "\t\t. . . . . . . . ",
-                            "\t\t. . . . . . . . ",  "\t\t. . . . . . . . ", "\t\t. . . . . . . . ",
+                            "\t\t. . . . . . . . ", "\t\t. . . . . . . . ", "\t\t. . . . . . . . ",
                             "\t\tP P P P P P P P ", "\t\tR N B Q K B N R "};
 
 } // namespace
@@ -56,7 +57,8 @@ TEST(GameCommands, ListShowsTenMovesALine) {
     EXPECT_EQ(out[1].size(), 60u);
     EXPECT_EQ(out[2].size(), 60u);
     std::string all = out[1] + out[2];
-    for (const char *move : {"  e2e4", "  g1f3", "  a2a3", "  b1c3"}) EXPECT_NE(all.find(move), std::string::npos);
+    for (const char *move : {"  e2e4", "  g1f3", "  a2a3", "  b1c3"})
+        EXPECT_NE(all.find(move), std::string::npos);
     // 26 moves: three lines, the last with six.
     engine.WriteFile("p.epd", "4k3/8/8/8/8/8/8/R3K2R w KQ -\n");
     out = engine.RunQuiet({"setup p.epd 1", "list"});
@@ -150,7 +152,8 @@ TEST(GameCommands, GameLongerThanTheRecordIsRefusedClearly) {
     engine.Run({"force"});
     const char *shuffle[4] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     std::string batch;
-    for (int ply = 0; ply < 1100; ++ply) batch += std::string(shuffle[ply % 4]) + "\n";
+    for (int ply = 0; ply < 1100; ++ply)
+        batch += std::string(shuffle[ply % 4]) + "\n";
     engine.SendRaw(batch);
     Lines out = engine.Sync();
     int errors = 0;
@@ -161,7 +164,8 @@ TEST(GameCommands, GameLongerThanTheRecordIsRefusedClearly) {
     // The game still works below the limit: take a move back, play it again.
     engine.Run({"undo"});
     out = engine.Run({"undo", "g1f3"});
-    for (const std::string &l : out) EXPECT_EQ(l.rfind("ERROR: ", 0), std::string::npos) << l;
+    for (const std::string &l : out)
+        EXPECT_EQ(l.rfind("ERROR: ", 0), std::string::npos) << l;
     engine.Run({"new", "force"});
     EXPECT_TRUE(engine.Run({"e2e4"}).empty());
 }
