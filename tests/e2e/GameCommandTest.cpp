@@ -93,7 +93,7 @@ TEST(GameCommands, MovesUndoAndRemove) {
     EXPECT_TRUE(engine.Run({"force", "e2e4", "e7e5", "g1f3"}).empty());
     EXPECT_EQ(engine.Perft(1), "29") << "black to move after 1. e4 e5 2. Nf3";
     EXPECT_TRUE(engine.Run({"undo"}).empty());
-    EXPECT_EQ(engine.Perft(2), engine.Perft(2));
+    EXPECT_EQ(engine.Perft(1), "29") << "white to move after 1. e4 e5";
     engine.Run({"remove"});
     EXPECT_EQ(engine.Perft(3), "8902") << "back at the start";
     EXPECT_EQ(engine.Run({"undo"}), Lines{"Error undo: no moves"});
@@ -168,4 +168,53 @@ TEST(GameCommands, GameLongerThanTheRecordIsRefusedClearly) {
         EXPECT_EQ(l.rfind("ERROR: ", 0), std::string::npos) << l;
     engine.Run({"new", "force"});
     EXPECT_TRUE(engine.Run({"e2e4"}).empty());
+}
+
+TEST(GameCommands, AnalysisRunsUntilExitAndPlaysNoMove) {
+    Engine engine;
+    engine.Run({"force"});
+    engine.Send("analyze");
+    bool found = false;
+    Lines seen = engine.ReadUntilPrefix("Eval = ", &found);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(seen.front(), "Start analyzing");
+    // A move ends this analysis; it is made and a new one starts.
+    engine.Send("e2e4");
+    seen = engine.ReadUntilPrefix("Start analyzing", &found);
+    ASSERT_TRUE(found);
+    engine.Send("exit");
+    for (const std::string &l : engine.Sync())
+        EXPECT_EQ(l.rfind("move ", 0), std::string::npos) << l;
+    for (const std::string &l : seen)
+        EXPECT_EQ(l.rfind("move ", 0), std::string::npos) << l;
+    EXPECT_EQ(engine.Perft(1), "20") << "black to move after 1. e4";
+}
+
+TEST(GameCommands, EngineAnswersAfterNewAndPondersWhenAskedTo) {
+    Engine engine;
+    for (const char *c : {"new", "time 50", "e2e4"})
+        engine.Send(c);
+    // The engine plays black: its answer comes on the next turn of the loop.
+    bool moved = false;
+    engine.ReadUntilPrefix("move ", &moved);
+    EXPECT_TRUE(moved);
+    engine.Sync();
+
+    // With "hard" it thinks on the opponent's time after its move; a command
+    // arriving then ends the pondering and is handled.
+    for (const char *c : {"new", "hard", "time 50", "d2d4"})
+        engine.Send(c);
+    engine.ReadUntilPrefix("move ", &moved);
+    EXPECT_TRUE(moved);
+    bool pondering = false;
+    engine.ReadUntilPrefix("Pondering", &pondering);
+    EXPECT_TRUE(pondering);
+    engine.Send("force");
+    bool synced = false;
+    engine.Sync(&synced);
+    EXPECT_TRUE(synced);
+    // Two moves on the record (1. d4 and the answer): the guess was taken back.
+    EXPECT_TRUE(engine.Run({"undo", "undo"}).empty());
+    EXPECT_EQ(engine.Perft(3), "8902");
+    EXPECT_EQ(engine.Run({"undo"}), Lines{"Error undo: no moves"});
 }
