@@ -56,6 +56,7 @@ int main(int argc, char **argv) {
     while (n < positions && std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || !SetupPosition(line.c_str())) continue;
+        ConvertBestMoves();
         ++n;
         ClearSearchMemory();
         AllocateTime();

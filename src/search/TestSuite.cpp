@@ -1,6 +1,7 @@
 #include "search/TestSuite.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 
@@ -25,6 +26,15 @@ bool IsBestMove(Move m) {
     return false;
 }
 
+void ConvertBestMoves() {
+    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i) {
+        char text[sizeof BestMoveTexts[i]];
+        std::memcpy(text, BestMoveTexts[i], sizeof text);
+        text[sizeof text - 1] = 0;
+        BestMoves[i] = ParseSanMove(text, 1);
+    }
+}
+
 int32_t RunTestSuite(const char *fileName) {
     std::ifstream in(fileName);
     std::ofstream log("TestSuite.log");
@@ -45,6 +55,7 @@ int32_t RunTestSuite(const char *fileName) {
         Move m = 0;
         const bool ready = SetupPosition(line.c_str());
         if (ready) {
+            ConvertBestMoves();
             ClearSearchMemory();
             AllocateTime();
             m = ThinkSide(SideToMove);
