@@ -14,9 +14,6 @@
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
-// Set by the root search while the score has dropped (longer time limit).
-extern uint32_t ScoreDropped;
-
 char ExpectedMove[ExpectedMoveSize] = "nomove";
 uint32_t PonderHit = 0;
 
@@ -26,12 +23,6 @@ void PutLine(const char *text) {
     fputs(text, stdout);
     fputc('\n', stdout);
     fflush(stdout);
-}
-
-// The hard limit with the largest allowance.
-uint32_t LongestHardTimeUp() {
-    if (PonderSearch || AnalyzeMode) return 0;
-    return ElapsedTime() > (FixedTimeMode ? TimeLimit2 : TimeLimit3);
 }
 
 // A word too long for PendingCommand is refused as a whole: a cut word could
@@ -59,7 +50,9 @@ bool ReadPendingWord() {
 } // namespace
 
 uint32_t CheckInput() {
-    if (FixedTimeMode || !InputAvailable()) return LongestHardTimeUp();
+    // Nothing to read (or never reading, in fixed-time runs): the longest
+    // hard limit decides.
+    if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
     // The ponder-move guess is abandoned; the input is left for the loop.
     if (PonderGuess) return 1;
 
@@ -125,7 +118,7 @@ uint32_t CheckInput() {
     printf("Time: %" PRId32 "\n", ElapsedTime());
     fflush(stdout);
     if (ScoreDropped == 0 && SoftTimeUp()) return 1;
-    return HardTimeUp();
+    return HardTimeUp(ScoreDropped);
 }
 
 const char *FindPonderMove() {
