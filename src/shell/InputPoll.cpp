@@ -80,7 +80,8 @@ uint32_t CheckInput() {
     // Own search, or pondering after the expected move came: any word stops.
     if (!Pondering || PonderHit) return 1;
 
-    // Pondering: clock updates are taken at once, the word after them decides.
+    // Pondering: clock updates (and a draw offer) are taken at once, the
+    // word after them decides.
     for (;;) {
         if (strcmp(PendingCommand, "time") == 0) {
             int32_t clock = 0;
@@ -101,6 +102,10 @@ uint32_t CheckInput() {
                 PendingCommand[0] = 0;
                 break;
             }
+        } else if (strcmp(PendingCommand, "draw") == 0) {
+            // An offer next to the opponent's move is answered as during any
+            // search; it must not count as the move that decides the ponder.
+            PutLine("Offer is declined");
         } else {
             break;
         }
