@@ -118,3 +118,29 @@ TEST(PonderEndToEnd, EasyTurnsPonderingOff) {
     engine.Send("quit");
     EXPECT_EQ(engine.WaitExit(), 0);
 }
+
+TEST(PonderEndToEnd, ForceDuringTheEnginesSearchPlaysNoMove) {
+    EngineProcess engine;
+    ASSERT_TRUE(engine.Start());
+    bool found = false;
+    engine.ReadStartup(&found);
+    ASSERT_TRUE(found);
+    engine.Send("new");
+    engine.Send("time 100000");
+    engine.Send("e2e4");
+    engine.ReadUntilPrefix("Eval = ", &found);
+    ASSERT_TRUE(found);
+    engine.Send("force");
+    auto lines = engine.Sync(&found);
+    ASSERT_TRUE(found);
+    for (const std::string &l : lines)
+        EXPECT_NE(l.rfind("move ", 0), 0u) << l;
+    // The board still has Black to move: Black's reply is accepted.
+    engine.Send("e7e5");
+    lines = engine.Sync(&found);
+    ASSERT_TRUE(found);
+    for (const std::string &l : lines)
+        EXPECT_EQ(l.find("Error"), std::string::npos) << l;
+    engine.Send("quit");
+    EXPECT_EQ(engine.WaitExit(), 0);
+}
