@@ -1,7 +1,7 @@
 // Attack, check and legality tests on the current position.
-#include <initializer_list>
-
 #include "board/Attack.h"
+
+#include <initializer_list>
 
 #include "board/ColorTraits.h"
 

@@ -1,8 +1,8 @@
 // The position state, the start-up tables, the key generator and the
 // make/unmake dispatch table.
-#include <initializer_list>
-
 #include "board/Board.h"
+
+#include <initializer_list>
 
 #include "board/MoveMaker.h"
 #include "board/Setup.h"

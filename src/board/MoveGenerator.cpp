@@ -1,8 +1,8 @@
 // Pseudo-legal move generation with first ordering scores.
+#include "board/MoveGenerator.h"
+
 #include <cstddef>
 #include <initializer_list>
-
-#include "board/MoveGenerator.h"
 
 #include "board/ColorTraits.h"
 #include "board/Swap.h"

@@ -1,11 +1,10 @@
 // Position setup from FEN/EPD text. The text is parsed and checked in full
 // before anything is written, so a refused string leaves the position as it was.
-#include <initializer_list>
-
 #include "board/Setup.h"
 
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "board/Attack.h"
 #include "search/SearchState.h"
@@ -75,7 +74,7 @@ const char *ParsePosition(const char *text, ParsedPosition &p) {
         char c = text[i];
         if (c == '/') {
             if (file < 8) {
-                std::snprintf(message, sizeof message, "row %d of the board is too short", row + 1);
+                std::snprintf(message, sizeof message, "rank %d of the board is too short", 8 - row);
                 return message;
             }
             if (row == 7) return "the board has more than eight rows";
@@ -85,17 +84,17 @@ const char *ParsePosition(const char *text, ParsedPosition &p) {
         }
         if (c == 0 || IsBlank(c)) {
             if (row < 7) return "the board has fewer than eight rows";
-            if (file < 8) return "row 8 of the board is too short";
+            if (file < 8) return "rank 1 of the board is too short";
             break;
         }
         if (file >= 8) {
-            std::snprintf(message, sizeof message, "row %d of the board is too long", row + 1);
+            std::snprintf(message, sizeof message, "rank %d of the board is too long", 8 - row);
             return message;
         }
         if (c >= '1' && c <= '8') {
             int n = c - '0';
             if (file + n > 8) {
-                std::snprintf(message, sizeof message, "row %d of the board is too long", row + 1);
+                std::snprintf(message, sizeof message, "rank %d of the board is too long", 8 - row);
                 return message;
             }
             for (int k = 0; k < n; k++)

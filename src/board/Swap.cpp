@@ -1,8 +1,8 @@
 // Static exchange evaluation: both sides recapture on one square with their
 // cheapest attacker, inside an alpha-beta window, without making any move.
-#include <initializer_list>
-
 #include "board/Swap.h"
+
+#include <initializer_list>
 
 #include "board/ColorTraits.h"
 
@@ -29,14 +29,14 @@ AttackerList Attackers[2];
 constexpr int32_t PawnValue = 100;
 constexpr int32_t QueenValue = 1200;
 
-inline void Append(PieceCode c, Square s, uint8_t kind, int step) {
-    AttackerList &list = Attackers[IsWhitePiece(c) ? White : Black];
-    list.entries[list.count++] = {int16_t(PieceValue[c]), kind, uint8_t(s), int8_t(step)};
-}
+// Per piece code: bit 0 slides along ranks and files, bit 1 along diagonals.
+constexpr uint8_t SlideBits[16] = {0, 0, 2, 1, 3, 0, 0, 0, 0, 0, 2, 1, 3, 0, 0, 0};
+constexpr bool IsKnightCode(PieceCode c) { return (c & 7) == Knight; } // empty is 6, off board 7
+constexpr bool IsKingCode(PieceCode c) { return (c & 7) == King; }
 
-inline bool IsLineSlider(PieceCode c, uint8_t kind) {
-    uint32_t k = KindOf(c);
-    return c != EmptySquare && c != OffBoard && (k == Queen || k == (kind == 0 ? Rook : Bishop));
+inline void Append(PieceCode c, Square s, uint8_t kind, int step) {
+    AttackerList &list = Attackers[c >> 3];
+    list.entries[list.count++] = {int16_t(PieceValue[c]), kind, uint8_t(s), int8_t(step)};
 }
 
 // The first piece beyond an attacker that was just used, when it slides along the same line.
@@ -46,7 +46,25 @@ inline void AddHidden(const ExchangeAttacker &a) {
     while (Board[s].piece == EmptySquare)
         s += a.step;
     PieceCode c = Board[s].piece;
-    if (IsLineSlider(c, a.kind)) Append(c, s, a.kind, a.step);
+    if (SlideBits[c] & (1 << a.kind)) Append(c, s, a.kind, a.step);
+}
+
+// One ray from the target: the neighbour may be a slider, a king or (on the
+// diagonals) a pawn of the colour that attacks from that side; further out
+// only a slider counts.
+template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) {
+    constexpr uint8_t bit = 1 << Kind;
+    Square s = t + step;
+    PieceCode c = Board[s].piece;
+    if (c == EmptySquare) {
+        do
+            s += step;
+        while (Board[s].piece == EmptySquare);
+        c = Board[s].piece;
+        if (SlideBits[c] & bit) Append(c, s, Kind, step);
+    } else if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) {
+        Append(c, s, Kind, step);
+    }
 }
 
 void CollectAttackers(Square from, Square t) {
@@ -57,36 +75,16 @@ void CollectAttackers(Square from, Square t) {
 
     for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
         PieceCode c = Board[t + step].piece;
-        if (c == WhiteKnight || c == BlackKnight) Append(c, t + step, 2, step);
+        if (IsKnightCode(c)) Append(c, t + step, 2, step);
     }
-    for (int step : {10, -10, 1, -1}) {
-        Square s = t + step;
-        PieceCode c = Board[s].piece;
-        if (c == EmptySquare) {
-            do
-                s += step;
-            while (Board[s].piece == EmptySquare);
-            c = Board[s].piece;
-            if (IsLineSlider(c, 0)) Append(c, s, 0, step);
-        } else if (IsLineSlider(c, 0) || c == WhiteKing || c == BlackKing) {
-            Append(c, s, 0, step);
-        }
-    }
+    // No pawn attacks along ranks and files (an empty neighbour takes the other branch).
+    for (int step : {10, -10, 1, -1})
+        ScanRay<0>(t, step, EmptySquare);
     // Below the target white pawns attack it, above it black pawns.
-    for (int step : {11, 9, -11, -9}) {
-        PieceCode pawn = step > 0 ? WhitePawn : BlackPawn;
-        Square s = t + step;
-        PieceCode c = Board[s].piece;
-        if (c == EmptySquare) {
-            do
-                s += step;
-            while (Board[s].piece == EmptySquare);
-            c = Board[s].piece;
-            if (IsLineSlider(c, 1)) Append(c, s, 1, step);
-        } else if (c == pawn || IsLineSlider(c, 1) || c == WhiteKing || c == BlackKing) {
-            Append(c, s, 1, step);
-        }
-    }
+    ScanRay<1>(t, 11, WhitePawn);
+    ScanRay<1>(t, 9, WhitePawn);
+    ScanRay<1>(t, -11, BlackPawn);
+    ScanRay<1>(t, -9, BlackPawn);
     Board[from].piece = moving;
 }
 

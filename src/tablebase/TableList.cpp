@@ -8,6 +8,27 @@
 // digits over the squares not yet taken (pawns over the 48 pawn squares minus
 // the pawns already placed). Tables with a pawn on each side number their
 // en-passant positions after all ordinary ones.
+//
+// In detail, for a table side:
+// - Normalisation: without pawns the side to move's king goes into the
+//   a1-d1-d4 triangle; with pawns it goes to files a..d, and the ranks are
+//   mirrored whenever that makes the side to move's pawns advance upward
+//   (colours reversed, black to move with pawns of its own, and K+P vs K
+//   with black to move).
+// - Leading part: the king pair alone (no pieces to move), the pair and one
+//   piece through PairOffset, or the pair and two pieces through PairOffset2
+//   (like pieces as an unordered pair e1 + e2(e2-1)/2, unlike ones as
+//   e_first * n_second + e_second in kind order pawn, knight, ..., queen).
+//   K+P vs K with black to move places the pawn with the black-pawn kind.
+// - The other side's pieces, in kind order, one digit each (like pieces one
+//   unordered pair): a pawn over the 48 pawn squares less the pawns placed
+//   before it, any other piece over 64 squares less everything placed before.
+// - En passant (a pawn on each side, the other side's pawn just moved two
+//   squares): after all ordinary indices, (pair * 14 + ep pair) * R + rest.
+//   Ep pairs are numbered by the file of the pawn that moved, the capturing
+//   pawn on its left before the one on its right. The remaining pieces count
+//   over the squares left free by the two pawns and the two squares the pawn
+//   crossed: 44 for a pawn, 60 for a piece.
 #include "tablebase/TableList.h"
 
 #include <cstring>
@@ -79,8 +100,6 @@ inline uint32_t LeadOrdinal(uint32_t kind, uint32_t ownKing, uint32_t otherKing,
     return ordinal;
 }
 
-inline uint32_t PlacementKind(uint32_t pieceKind) { return pieceKind; } // pawn 1 = white pawn
-
 // Digit of a square over the squares still free: pawns count over the 48
 // pawn squares skipping placed pawns, pieces over all 64 skipping everything placed.
 inline uint32_t FreeDigit(bool pawn, uint32_t s, const uint32_t *placed, const bool *placedPawn, int count) {
@@ -92,7 +111,9 @@ inline uint32_t FreeDigit(bool pawn, uint32_t s, const uint32_t *placed, const b
 
 // Index of one table side. Stm is the side to move (0 white, 1 black), S1
 // <= S2 its piece kinds and O1 <= O2 the other side's (0 = none, AnyPiece for
-// a lone opposing piece that is not a pawn).
+// a lone opposing piece that is not a pawn). The side to move's kinds double
+// as placement kinds: its pawns advance upward on the normalised board, so
+// they are placed as white pawns.
 template <uint32_t Stm, uint32_t S1, uint32_t S2, uint32_t O1, uint32_t O2>
 uint32_t TableIndex(const uint32_t *white, const uint32_t *black, uint32_t ep, uint32_t reversed) {
     constexpr bool Pawns = S1 == TbPawn || S2 == TbPawn || O1 == TbPawn || O2 == TbPawn;
@@ -107,6 +128,12 @@ uint32_t TableIndex(const uint32_t *white, const uint32_t *black, uint32_t ep, u
     // Normalise: the side to move's king goes to files a..d (and, without
     // pawns, into the a1-d1-d4 triangle); the side to move's pawns advance
     // toward rank 8.
+    uint32_t squares = us[4] | them[4];
+    for (int i = 0; i < SCount; i++)
+        squares |= us[5 + i];
+    for (int i = 0; i < OCount; i++)
+        squares |= them[5 + i];
+    if (squares > 63) return NoIndex;
     uint32_t sk, ok, s[2] = {0, 0}, o[2] = {0, 0};
     uint32_t mask;
     bool transpose = false;
@@ -140,22 +167,22 @@ uint32_t TableIndex(const uint32_t *white, const uint32_t *black, uint32_t ep, u
         lead = pair;
         leadCount = Pawns ? PawnPairCount : NoPawnPairCount;
     } else if constexpr (SCount == 1) {
-        const uint32_t e = LeadOrdinal(PlacementKind(S1), sk, ok, s[0]);
+        const uint32_t e = LeadOrdinal(S1, sk, ok, s[0]);
         if (e == NoIndex) return NoIndex;
-        const uint32_t *offsets = PairOffset[V][PlacementKind(S1)];
+        const uint32_t *offsets = PairOffset[V][S1];
         lead = offsets[pair] + e;
         leadCount = offsets[Pawns ? PawnPairCount : NoPawnPairCount];
     } else {
-        const uint32_t *offsets = PairOffset2[V][PlacementKind(S1)][PlacementKind(S2)];
-        uint32_t e1 = LeadOrdinal(PlacementKind(S1), sk, ok, s[0]);
-        uint32_t e2 = LeadOrdinal(PlacementKind(S2), sk, ok, s[1]);
+        const uint32_t *offsets = PairOffset2[V][S1][S2];
+        uint32_t e1 = LeadOrdinal(S1, sk, ok, s[0]);
+        uint32_t e2 = LeadOrdinal(S2, sk, ok, s[1]);
         if (e1 == NoIndex || e2 == NoIndex) return NoIndex;
         if constexpr (S1 == S2) {
             if (e1 == e2) return NoIndex;
             if (e1 > e2) std::swap(e1, e2);
             lead = offsets[pair] + e1 + uint64_t(e2) * (e2 - 1) / 2;
         } else {
-            lead = offsets[pair] + uint64_t(e1) * PlacementsBeside(PlacementKind(S2), sk, ok) + e2;
+            lead = offsets[pair] + uint64_t(e1) * PlacementsBeside(S2, sk, ok) + e2;
         }
         leadCount = offsets[Pawns ? PawnPairCount : NoPawnPairCount];
     }
@@ -239,6 +266,7 @@ uint32_t TableIndex(const uint32_t *white, const uint32_t *black, uint32_t ep, u
 // K+P vs K with black to move: the board is turned, and the pawn, which
 // cannot give check to anyone here, only keeps off the white king's square.
 uint32_t KpkBlackIndex(const uint32_t *white, const uint32_t *black, uint32_t, uint32_t reversed) {
+    if ((white[4] | white[5] | black[4]) > 63) return NoIndex;
     const uint32_t mask = FileMask(black[4]) ^ (reversed ? 56 : 0) ^ 56;
     const uint32_t bk = black[4] ^ mask, wk = white[4] ^ mask, p = white[5] ^ mask;
     const uint32_t pair = KingPairsWithPawns[bk][wk];

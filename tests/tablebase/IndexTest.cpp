@@ -95,3 +95,20 @@ TEST_F(IndexTest, HandComputedIndices) {
     p.side[0][5] = at("a2"); // after e1, f1, g1, h1
     EXPECT_EQ(IndexOf(5, 0, p), 4u);
 }
+
+// Squares off the board or kings side by side give an index beyond every table.
+TEST_F(IndexTest, BrokenInputStaysOutOfRange) {
+    for (int id = 1; id < TbTableCount; id++) {
+        for (int stm = 0; stm < 2; stm++) {
+            TablePosition p = EmptyPosition(TbDescriptors[id].name);
+            for (int k = 0; k < PieceTotal(p); k++)
+                Slot(p, k) = 20 + 2 * k;
+            Slot(p, PieceTotal(p) - 1) = 64 + 1000 * id;
+            EXPECT_GE(IndexOf(id, stm, p), TbDescriptors[id].expectedLength[stm]) << TbDescriptors[id].name;
+            Slot(p, PieceTotal(p) - 1) = 40;
+            Slot(p, 0) = 27;
+            Slot(p, 1) = 28; // kings adjacent
+            EXPECT_GE(IndexOf(id, stm, p), TbDescriptors[id].expectedLength[stm]) << TbDescriptors[id].name;
+        }
+    }
+}

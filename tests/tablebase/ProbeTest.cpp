@@ -41,6 +41,7 @@ class ProbeTest : public ::testing::Test {
     static void SetUpTestSuite() {
         FillZobristKeys();
         InitBoard();
+        InitIndexTables();
     }
     void TearDown() override { StartTablebases("", 1.0); }
     void Setup(const char *fen) { ASSERT_TRUE(SetupPosition(fen)) << fen; }
@@ -153,4 +154,14 @@ TEST_F(ProbeTest, KppkpBlackToMoveFixes) {
     EXPECT_EQ(ProbeTablebase(0, 0, Black), 32513);
     Setup("8/1p6/5P2/8/5P2/k1K5/8/8 b - -"); // another position reads the file (zeros)
     EXPECT_EQ(ProbeTablebase(0, 0, Black), 0);
+}
+
+// Equal material on both sides: the table is used as it is, never reversed.
+TEST_F(ProbeTest, SymmetricMaterialUsesTheTableDirectly) {
+    const std::string path = WriteTable(temp.Path(), "kqkq", 0); // white to move only
+    PokeTable(path, TableIndex("kqkq", 0, {"e1", "a1"}, {"e8", "h8"}), 9);
+    Restart();
+    Setup("4k2q/8/8/8/8/8/8/Q3K3 w - -");
+    EXPECT_EQ(ProbeTablebase(0, 0, White), ExpectedScore(9, 0, 0));
+    EXPECT_EQ(ProbeTablebase(0, 0, Black), TbNoAnswer); // its black-to-move file is missing
 }
