@@ -1,1 +1,3 @@
-int main() { return 0; }
+#include "shell/Xboard.h"
+
+int main() { return XboardMain(); }

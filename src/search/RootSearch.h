@@ -8,5 +8,14 @@ inline Move ThinkWhite() { return Think<White>(); }
 inline Move ThinkBlack() { return Think<Black>(); }
 inline Move ThinkSide(uint32_t side) { return side == White ? Think<White>() : Think<Black>(); }
 
-// Forget what earlier searches learned (history, cutoff counters, hash, PV).
+// Searches one root move; the score is white's view. first: the iteration's first move.
+template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move move, int32_t moveScore, bool first);
+
+// Forget what earlier searches learned (history, cutoff counters, hash, PV,
+// the previous score). The book's miss counter is the shell's to reset.
 void ClearSearchMemory();
+
+// UCI progress line "info currmovenumber N currmove M" (UCI mode, after a second).
+void PrintCurrMove(int32_t number, Move move);
+
+constexpr int32_t MaxIterationDepth = 61;

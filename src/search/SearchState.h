@@ -12,12 +12,41 @@ extern Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
 // before last and last move, the search's ply p move is MoveStack[p + 2].
 constexpr int MoveStackOffset = 2;
 extern Move MoveStack[MaxSearchPly + MoveStackOffset + 2];
+inline Move &MoveAtPly(int ply) { return MoveStack[ply + MoveStackOffset]; }
 
 extern uint64_t NodeCount;
 extern uint64_t QuiesceNodeCount;
 extern uint32_t StopSearch;
-extern int32_t BestScore;       // engine's point of view
+extern int32_t BestScore; // engine's point of view
 extern uint32_t IterationDepth;
 
 // Move ordering: history score of quiet moves by piece code and to-square.
 extern int32_t HistoryScore[14][120];
+
+// ---------------------------------------------------------------------------
+// Scores
+
+constexpr int32_t MateValue = 32767;
+constexpr int32_t MateBound = 16383; // |score| above this is a mate score
+constexpr int32_t NoScore = 32768;   // "no answer" of the table and tablebase probes
+
+// Search plies deeper than this are cut off with the static evaluation; the
+// quiescence evasion chain has its own cap a few plies further down.
+constexpr int32_t MainSearchPlyCap = MaxSearchPly - 8;
+constexpr int32_t EvasionPlyCap = MaxSearchPly - 4;
+
+// ---------------------------------------------------------------------------
+// Root state
+
+extern int32_t CompletedDepth;
+extern int32_t PreviousScore;    // white's view; centre of the next aspiration window
+extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
+extern int32_t StableIterations; // iterations since the best move last changed
+extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
+extern uint32_t SkipBook;        // the root does not consult the books (bench)
+
+// Node-rate paced input poll.
+extern uint64_t NodesPerSecond; // last measured rate, kept across searches
+extern uint64_t NextPollCheck;
+extern uint64_t LastPollNodes;
+extern int64_t LastPollTime; // milliseconds into the search

@@ -3,13 +3,18 @@
 
 #include <cstdint>
 
-extern int32_t TimeLimit1, TimeLimit2, TimeLimit3;
+extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
 extern uint32_t FixedTimeMode;
+extern int64_t SearchStartTime; // monotonic clock in milliseconds
 
 void AllocateTime();
 void RecomputeTime();
+int64_t MonotonicMilliseconds();
 int32_t ElapsedTime(); // centiseconds since the search started
+int64_t ElapsedMilliseconds();
 uint32_t SoftTimeUp();
-uint32_t HardTimeUp();
+// Hard limit: TimeLimit3 when `dropped` (the root score fell), else TimeLimit2.
+uint32_t HardTimeUp(uint32_t dropped);
+inline uint32_t HardTimeUp() { return HardTimeUp(1); } // the largest limit
 void CountMoveForClock();
 void UncountMoveForClock();

@@ -16,6 +16,15 @@ int ReadInteger(int32_t &value);
 // Returns the stored length, or -1 at end of input with nothing read.
 long ReadRestOfLine(char *buffer, size_t size);
 // Bytes are waiting: either in our buffer or on fd 0 (poll with zero timeout).
+// Blanks and line breaks already buffered are skipped first, so a line break
+// left behind by the last word does not count as waiting input. End of input
+// (or a broken descriptor) counts as waiting: the next read then reports it.
 bool InputWaiting();
 // End of input has been seen.
 bool InputEnded();
+
+// Whole-word decimal integer with an optional sign that fits in 32 bits.
+bool ParseInteger(const char *text, int32_t &value);
+
+// Forgets buffered bytes and the end-of-input state (tests swap fd 0).
+void ResetInputReader();

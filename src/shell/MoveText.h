@@ -1,6 +1,8 @@
 // Move text: coordinate output, algebraic input, thinking lines.
 #pragma once
 
+#include <cstddef>
+
 #include "board/Board.h"
 
 constexpr int MoveTextSize = 8;
@@ -16,3 +18,11 @@ void PrintThinking(int32_t score, const char *marker);
 // Move of the current position whose algebraic text equals text (a trailing
 // check sign is removed in place), or 0.
 Move ParseSanMove(char *text, uint32_t legalOnly);
+
+// Pieces of the thinking line, apart so that their layout can be checked.
+// The principal variation of PVTable row 0, each move followed by a blank.
+void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion);
+void FormatThinkingLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
+                        const char *pv);
+void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
+                       const char *pv);

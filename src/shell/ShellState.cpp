@@ -17,6 +17,11 @@ int32_t Increment = 0;
 int32_t BookLearn = -1;
 uint32_t TestSuiteRunning = 0;
 
+uint8_t ResignEnabled = 1;
+int32_t ExtraPlySearch = 3;
+char TbPath[TbPathSize] = "D:\\tablebases";
+double TbCache = 1.0;
+
 uint32_t Pondering = 0;
 uint32_t PonderSearch = 0;
 uint32_t PonderGuess = 0;

@@ -21,6 +21,13 @@ extern int32_t Increment;          // centiseconds per move
 extern int32_t BookLearn;          // -1 undefined, 0 or 1
 extern uint32_t TestSuiteRunning;  // a "test" or "bench" run is in progress
 
+// Settings from the configuration file
+extern uint8_t ResignEnabled;      // "Resign"
+extern int32_t ExtraPlySearch;     // "ExtraPlySearch": fixed-time searches finish this many more plies
+constexpr int TbPathSize = 256;
+extern char TbPath[TbPathSize];    // "TbPath": tablebase directories
+extern double TbCache;             // "TbCache": tablebase cache in megabytes
+
 // Pondering flags
 extern uint32_t Pondering;
 extern uint32_t PonderSearch;

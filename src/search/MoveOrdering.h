@@ -1,0 +1,54 @@
+// Move ordering: hash, killer and principal-variation scores, picking and
+// sorting, and the statistics behind the history score and the reductions.
+#pragma once
+
+#include <cstdint>
+
+#include "board/Board.h"
+
+// Fixed ordering scores.
+constexpr int32_t PVMoveScore = 2000000001;
+constexpr int32_t HashMove1Score = 2000000000;
+constexpr int32_t HashMove2Score = 1999999999;
+constexpr int32_t Killer0Score = 999999999;
+constexpr int32_t Killer1Score = 999999998;
+constexpr int32_t RepeatingMoveScore = 2000000111; // root: the move repeats a game position
+constexpr int32_t CaptureScoreBase = 1000000000;   // generator scores from here up are captures/promotions
+constexpr int32_t HistoryLimit = 500000;
+
+extern int32_t CutoffCount[14][128];
+extern int32_t TriedCount[14][128];
+extern Move KillerMoves[MaxSearchPly + 2][2];
+extern uint32_t FollowPV; // the node being ordered lies on the previous line
+
+// A quiet move captures nothing and does not promote.
+constexpr bool IsQuietMove(Move m) { return !IsCapture(m) && !IsPromotion(m); }
+
+// Late-move reduction test: such moves cut off less than about 70 % of the
+// times they were tried at failing-high nodes. 64-bit: the counts grow large.
+inline bool LowCutoffRate(PieceCode piece, Square to) {
+    return int64_t(CutoffCount[piece][to]) * 16384 / TriedCount[piece][to] < 11468;
+}
+
+void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2);
+// Swaps the best-scored entry of [current, end) into current (first of equals wins).
+inline void PickMove(MoveEntry *current, MoveEntry *end) {
+    MoveEntry *best = current;
+    for (MoveEntry *e = current + 1; e < end; ++e)
+        if (e->score > best->score) best = e;
+    if (best != current) {
+        const MoveEntry t = *current;
+        *current = *best;
+        *best = t;
+    }
+}
+void SortMoves(MoveEntry *begin, MoveEntry *end);
+
+void ClearHistory();
+void AgeHistory();
+
+// A quiet move `cutMove` caused a cutoff at a node of `depth`; `searched` are
+// the moves searched there so far (cutMove included). Moves are unmade.
+void CutoffUpdate(const Move *searched, int32_t count, Move cutMove, int32_t ply, int32_t depth);
+// The node ended without a cutoff and its best move is quiet.
+void BestMoveUpdate(Move best, int32_t ply, int32_t depth);

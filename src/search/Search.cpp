@@ -1,0 +1,251 @@
+#include "search/Search.h"
+
+#include "board/Attack.h"
+#include "board/ColorTraits.h"
+#include "board/MoveGenerator.h"
+#include "eval/Evaluate.h"
+#include "search/MoveOrdering.h"
+#include "book/Book.h"
+#include "shell/Config.h"
+#include "search/SearchState.h"
+#include "search/TimeManager.h"
+#include "search/TranspositionTable.h"
+#include "shell/InputPoll.h"
+#include "tablebase/TablebaseAccess.h"
+
+void PollCheck() {
+    if (NodeCount < NextPollCheck) return;
+    if (CheckInput()) {
+        StopSearch = 1;
+        return;
+    }
+    const int64_t now = ElapsedMilliseconds();
+    if (now == LastPollTime) return; // the clock has not moved: try again at the next node
+    uint64_t rate = 65535;
+    if (now > LastPollTime && NodeCount >= LastPollNodes)
+        rate = (NodeCount - LastPollNodes) * 1000 / uint64_t(now - LastPollTime);
+    NodesPerSecond = rate;
+    LastPollNodes = NodeCount;
+    LastPollTime = now;
+    NextPollCheck = NodeCount + rate / 10;
+}
+
+bool TablebaseProbeAllowed(Move last, int32_t ply) {
+    // Signed: a limit of -2 (no tables) never probes, not even a bare-king ending.
+    return TbSearchLimit >= int32_t(PieceCount) && (IsCapture(last) || IsPromotion(last) || ply < 2);
+}
+
+bool IsDrawByRule(int32_t ply) {
+    const int32_t i = int32_t(GamePly) + ply;
+    const HistoryEntry &here = PositionHistory[i];
+    PositionHistory[i].keyLow = KeyLow(HashKey);
+    PositionHistory[i].keyHigh = KeyHigh(HashKey);
+    for (int32_t k = i; k >= i - 3; --k)
+        if (k < 0 || PositionHistory[k].irreversible) return false;
+    for (int32_t j = i - 4; j >= i - 100; j -= 2) {
+        if (j < 0) return false;
+        if (PositionHistory[j].keyLow == here.keyLow && PositionHistory[j].keyHigh == here.keyHigh) return true;
+        if (PositionHistory[j].irreversible || j == 0 || PositionHistory[j - 1].irreversible) return false;
+    }
+    return true; // a hundred reversible plies: the fifty-move draw
+}
+
+namespace {
+
+// The opponent has just undone his previous move: find our move that undoes
+// our own last move and so repeats the position of four plies ago.
+MoveEntry *FindReversal(int32_t ply, MoveEntry *begin, MoveEntry *end) {
+    const Move m1 = MoveAtPly(ply - 1), m2 = MoveAtPly(ply - 2), m3 = MoveAtPly(ply - 3);
+    if (IsCapture(m1) || IsCapture(m2) || IsCapture(m3)) return nullptr;
+    if (IsPromotion(m2) || IsPromotion(m3)) return nullptr;
+    if (IsCastling(m2) || IsCastling(m3)) return nullptr; // a king move never undoes a castling
+    if (MoveTo(m1) != MoveFrom(m3) || MoveFrom(m1) != MoveTo(m3)) return nullptr;
+    for (MoveEntry *e = begin; e < end; ++e)
+        if (MoveFrom(e->move) == MoveTo(m2) && MoveTo(e->move) == MoveFrom(m2)) return e;
+    return nullptr;
+}
+
+inline int32_t CapturedValue(Move m) { return MoveCaptured(m) < 14 ? PieceValue[MoveCaptured(m)] : 0; }
+
+inline int32_t ClearRow(int32_t ply, int32_t score) {
+    PVTable[ply][ply] = 0;
+    return score;
+}
+
+} // namespace
+
+template <Color Us>
+int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t epSquare, uint32_t inCheck) {
+    using T = ColorTraits<Us>;
+    constexpr Color Them = T::Them;
+    constexpr bool IsWhite = Us == White;
+
+    ++NodeCount;
+    PollCheck();
+    if (StopSearch) return alpha;
+    if (IsDrawByRule(ply)) return ClearRow(ply, 0);
+    if (ply >= MainSearchPlyCap) return ClearRow(ply, Evaluate(Us, alpha, beta));
+
+    // White's own bound is alpha (raised by better moves) and beta cuts off;
+    // for black it is the other way round.
+    int32_t &own = IsWhite ? alpha : beta;
+    int32_t &cut = IsWhite ? beta : alpha;
+    const int32_t entryOwn = own;
+    auto better = [](int32_t a, int32_t b) { return T::Better(a, b); };
+    auto cuts = [&](int32_t s) { return !better(cut, s); }; // white: s >= beta, black: s <= alpha
+
+    // Extensions, at most one.
+    const Move last = MoveAtPly(ply - 1);
+    const Move beforeLast = MoveAtPly(ply - 2);
+    bool extended = true;
+    if (inCheck) {
+        depth += 4;
+    } else if (Board[MoveTo(last)].piece == T::EnemyPawn && RankOf[MoveTo(last)] == T::SecondRank) {
+        depth += 4; // an enemy pawn one step from promotion
+    } else if (MoveTo(last) == MoveTo(beforeLast) && CapturedValue(last) > 100 &&
+               CapturedValue(last) == CapturedValue(beforeLast)) {
+        depth += 4; // recapture of equal value
+    } else {
+        extended = false;
+    }
+
+    // Frontier pruning.
+    if (!extended && depth <= 4) {
+        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
+        if constexpr (IsWhite) {
+            if (ownWeight > 5 && Material >= beta && Evaluate(White, beta - 1, beta) >= beta)
+                return ClearRow(ply, beta);
+            if (Material <= alpha) depth = 0;
+        } else {
+            if (ownWeight > 5 && Material <= alpha && Evaluate(Black, alpha, alpha + 1) <= alpha)
+                return ClearRow(ply, alpha);
+            if (Material >= beta) depth = 0;
+        }
+    }
+
+    Move hashMove1 = 0, hashMove2 = 0;
+    const int32_t probed = ProbeHash<Us>(depth, alpha, beta, ply, hashMove1, hashMove2);
+    if (probed != NoScore) return ClearRow(ply, probed);
+
+    if (TablebaseProbeAllowed(last, ply)) {
+        const int32_t r = ProbeTablebase(uint32_t(ply), epSquare, Us);
+        if (r != NoScore) return ClearRow(ply, r);
+    }
+
+    if (depth < 4) {
+        const int32_t q = Quiesce<Us>(ply, 0, alpha, beta);
+        const uint32_t bound = q >= beta ? LowerBound : (q > alpha ? ExactScore : UpperBound);
+        StoreHash<Us>(q, 3, bound, ply, 0);
+        return q;
+    }
+
+    MoveAtPly(ply) &= ~0xff00u; // no move yet: a child sees a null move here
+    MoveEntry list[MoveListSize];
+    MoveEntry *end;
+
+    // Null move.
+    {
+        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
+        const bool material = IsWhite ? Material + 87 >= beta : Material - 87 <= alpha;
+        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && ownWeight >= 1 && material) {
+            PositionHistory[GamePly + ply + 1].irreversible = 1;
+            const int32_t nullAlpha = IsWhite ? beta - 1 : alpha;
+            const int32_t nullBeta = IsWhite ? beta : alpha + 1;
+            const int32_t n = depth - 16 >= 4 ? Search<Them>(ply + 1, depth - 16, nullAlpha, nullBeta, 0, 0)
+                                              : Quiesce<Them>(ply + 1, 0, nullAlpha, nullBeta);
+            if (StopSearch) return own;
+            if (IsWhite ? n < -20000 : n > 20000) depth += 3; // a mate threat
+            if (cuts(n)) {
+                if (depth < 24) return ClearRow(ply, n);
+                // Verify deep null-move cutoffs with a reduced search of the real moves.
+                end = GenerateMoves<Us>(list, 0, epSquare);
+                ScoreMoves(list, end, ply, hashMove1, hashMove2);
+                for (MoveEntry *e = list; e < end; ++e) {
+                    PickMove(e, end);
+                    const Move m = e->move;
+                    if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
+                    MoveAtPly(ply) = m;
+                    const int32_t v = Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter<Us>(m),
+                                                   MoveGivesCheck<Us>(m));
+                    UnmakeMove(Us, m);
+                    if (StopSearch) return own;
+                    if (cuts(v)) return ClearRow(ply, v);
+                }
+                MoveAtPly(ply) &= ~0xff00u;
+            }
+        }
+    }
+
+    end = GenerateMoves<Us>(list, inCheck, epSquare);
+    const int32_t mated = IsWhite ? ply - MateValue : MateValue - ply;
+    int32_t best = mated;
+    Move bestMove = 0;
+    bool legalMove = false;
+
+    // Repetition shortcut: the move that repeats the position scores 0 unsearched.
+    if (MoveEntry *rep = FindReversal(ply, list, end)) {
+        const Move m = rep->move;
+        best = 0;
+        PVTable[ply][ply] = m;
+        PVTable[ply][ply + 1] = 0;
+        if (cuts(0)) return 0;
+        if (better(0, own)) {
+            own = 0;
+            bestMove = m;
+        }
+        *rep = *--end;
+        legalMove = true;
+    }
+
+    if (depth >= 16 && hashMove1 == 0 && hashMove2 == 0) {
+        Search<Us>(ply, depth - 12, alpha, beta, epSquare, inCheck);
+        if (StopSearch) return own;
+        hashMove1 = PVTable[ply][ply];
+    }
+
+    ScoreMoves(list, end, ply, hashMove1, hashMove2);
+
+    Move searched[MoveListSize];
+    int32_t searchedCount = 0;
+    for (MoveEntry *e = list; e < end; ++e) {
+        PickMove(e, end);
+        const Move m = e->move;
+        if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
+        PrefetchHash<Them>();
+        MoveAtPly(ply) = m;
+        legalMove = true;
+        const uint32_t givesCheck = MoveGivesCheck<Us>(m);
+        const uint32_t ep = EpSquareAfter<Us>(m);
+        int32_t r = 0;
+        if (depth >= 12 && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) && searchedCount >= 3) {
+            if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = 4;
+        }
+        int32_t s = Search<Them>(ply + 1, depth - r - 4, alpha, beta, ep, givesCheck);
+        if (r != 0 && better(s, own) && !StopSearch) s = Search<Them>(ply + 1, depth - 4, alpha, beta, ep, givesCheck);
+        UnmakeMove(Us, m);
+        if (StopSearch) return own;
+        searched[searchedCount++] = m;
+        if (better(s, best)) {
+            best = s;
+            UpdatePV(ply, m);
+            if (better(s, own)) {
+                if (cuts(s)) {
+                    if (IsQuietMove(m)) CutoffUpdate(searched, searchedCount, m, ply, depth);
+                    StoreHash<Us>(s, depth, IsWhite ? LowerBound : UpperBound, ply, m);
+                    return s;
+                }
+                own = s;
+                bestMove = m;
+            }
+        }
+    }
+
+    if (!legalMove) return ClearRow(ply, inCheck ? mated : 0);
+    if (bestMove != 0 && IsQuietMove(bestMove)) BestMoveUpdate(bestMove, ply, depth);
+    const bool failedLow = IsWhite ? best <= entryOwn : best >= entryOwn;
+    StoreHash<Us>(best, depth, failedLow ? (IsWhite ? UpperBound : LowerBound) : ExactScore, ply, bestMove);
+    return best;
+}
+
+template int32_t Search<White>(int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t);
+template int32_t Search<Black>(int32_t, int32_t, int32_t, int32_t, uint32_t, uint32_t);

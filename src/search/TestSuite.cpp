@@ -1,0 +1,132 @@
+#include "search/TestSuite.h"
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "board/ChecksCapsGenerator.h"
+#include "board/MoveGenerator.h"
+#include "board/Setup.h"
+#include "search/RootSearch.h"
+#include "search/SearchState.h"
+#include "search/TimeManager.h"
+#include "shell/MoveText.h"
+#include "shell/ShellState.h"
+
+const BenchEntry BenchPositions[3] = {
+    {"Positional - ", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"},
+    {"Tactical   - ", "rnbqkb1r/pppp1ppp/3n4/8/2BQ4/5N2/PPP2PPP/RNB1K2R w KQkq -"},
+    {"Endgame    - ", "8/3k4/4R3/1p1r1p2/p4P2/P1K1P3/1P6/8 w - -"},
+};
+
+bool IsBestMove(Move m) {
+    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i)
+        if (MoveFrom(BestMoves[i]) == MoveFrom(m) && MoveTo(BestMoves[i]) == MoveTo(m)) return true;
+    return false;
+}
+
+int32_t RunTestSuite(const char *fileName) {
+    std::ifstream in(fileName);
+    std::ofstream log("TestSuite.log");
+    std::ofstream errors("err.epd", std::ios::app);
+
+    FixedTimeMode = 1;
+    TestSuiteRunning = 1;
+    std::printf("Testing from %s\nCurrent result 0 of 0\r", fileName);
+    std::fflush(stdout);
+
+    int32_t solved = 0, n = 0;
+    double quality = 0.0;
+    std::string line;
+    while (in && std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) break;
+        ++n;
+        Move m = 0;
+        const bool ready = SetupPosition(line.c_str());
+        if (ready) {
+            ClearSearchMemory();
+            AllocateTime();
+            m = ThinkSide(SideToMove);
+        }
+        log << "Position " << n << " - ";
+        if (ready && IsBestMove(m)) {
+            ++solved;
+            quality += double(EngineClock - FailHighTime) / double(EngineClock > 0 ? EngineClock : 1);
+            log << "solved in " << FailHighTime / 100 << " sec" << '\n';
+        } else {
+            errors << line << '\n';
+            log << "> " << EngineClock / 100 << " sec" << '\n';
+        }
+        if (PostThinking) {
+            char text[MoveTextSize];
+            std::printf("Best moves: ");
+            for (uint32_t i = 0; ready && i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i) {
+                MoveToText(text, BestMoves[i]);
+                std::printf(" %s", text);
+            }
+            MoveToText(text, m);
+            std::printf("\nMorvane move: %s\n", text);
+        }
+        std::printf("Current result %d of %d (%g)       %s", solved, n, quality / n, PostThinking ? "\n" : "\r");
+        std::fflush(stdout);
+    }
+    FixedTimeMode = 0;
+    TestSuiteRunning = 0;
+    std::printf("\n");
+    std::fflush(stdout);
+    return solved;
+}
+
+void BenchPosition(const char *fen) {
+    FixedTimeMode = 1;
+    if (SetupPosition(fen)) {
+        ClearSearchMemory();
+        AllocateTime();
+        ThinkSide(SideToMove);
+        const int32_t t = ElapsedTime();
+        const uint64_t k = (NodeCount + QuiesceNodeCount) * 100 / uint64_t(t > 0 ? t : 1);
+        std::printf("time: %d\t%llu kNodes / sec\n", t,
+                    static_cast<unsigned long long>(k / 1000 + (k % 1000 >= 500 ? 1 : 0)));
+        std::fflush(stdout);
+    }
+    FixedTimeMode = 0;
+}
+
+void RunBench(int32_t centiseconds) {
+    PostThinking = 0;
+    EngineClock = centiseconds;
+    SkipBook = 1;
+    TestSuiteRunning = 1;
+    for (const BenchEntry &b : BenchPositions) {
+        std::printf("%s", b.label);
+        std::fflush(stdout);
+        BenchPosition(b.fen);
+    }
+    TestSuiteRunning = 0;
+    SkipBook = 0;
+    PostThinking = 1;
+}
+
+namespace {
+
+void ListSide(const char *title, MoveEntry *begin, MoveEntry *end) {
+    std::printf("%s", title);
+    char text[MoveTextSize];
+    for (MoveEntry *e = begin; e < end; ++e) {
+        MoveToText(text, e->move);
+        std::printf("%s ", text);
+    }
+    std::printf("\n");
+}
+
+} // namespace
+
+void ListChecksAndCaptures() {
+    MoveEntry list[MoveListSize];
+    CaptureMargin = 1000;
+    std::printf("\n");
+    ListSide("white checks-caps:", list, GenerateWhiteChecksAndCaptures(list));
+    ListSide("black checks-caps:", list, GenerateBlackChecksAndCaptures(list));
+    std::fflush(stdout);
+}

@@ -1,0 +1,104 @@
+#include "search/TimeManager.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "shell/ShellState.h"
+
+int32_t TimeLimit1 = 1, TimeLimit2 = 1, TimeLimit3 = 1;
+uint32_t FixedTimeMode = 0;
+int64_t SearchStartTime = 0;
+
+namespace {
+
+int32_t ClampLimit(int64_t t) {
+    if (t < 1) return 1;
+    if (t > INT32_MAX) return INT32_MAX;
+    return int32_t(t);
+}
+
+void SetAll(int64_t t) { TimeLimit1 = TimeLimit2 = TimeLimit3 = ClampLimit(t); }
+
+void PrintLimits() {
+    std::printf("time1 = %d\ntime2 = %d\ntime3 = %d\n", TimeLimit1, TimeLimit2, TimeLimit3);
+    std::fflush(stdout);
+}
+
+// The limits from the clock state, without the guess and fixed-time cases.
+void ComputeLimits() {
+    const int64_t total = EngineClock;
+    const int64_t reserve = total - 500; // five seconds stay on the clock
+    if (MovesToGo == 1) {
+        SetAll(reserve);
+        PrintLimits();
+        return;
+    }
+    const int64_t spread = PonderEnabled ? 25 : 33;
+    const int64_t n = (MovesPerControl != 0 && int64_t(MovesToGo) < spread) ? int64_t(MovesToGo) : spread;
+    const int64_t inc = Increment;
+    const int64_t limit1 = ClampLimit(reserve / (2 * n) + inc / 2);
+    int64_t cap = total - (limit1 - inc) * (n - 1) - 500;
+    if (reserve < cap) cap = reserve;
+    int64_t limit2 = 5 * limit1 < cap ? 5 * limit1 : cap;
+    int64_t limit3 = 10 * limit1 < cap ? 10 * limit1 : cap;
+    if (limit2 < limit1) limit2 = limit1;
+    if (limit3 < limit1) limit3 = limit1;
+    TimeLimit1 = ClampLimit(limit1);
+    TimeLimit2 = ClampLimit(limit2);
+    TimeLimit3 = ClampLimit(limit3);
+    PrintLimits();
+}
+
+} // namespace
+
+int64_t MonotonicMilliseconds() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int64_t ElapsedMilliseconds() { return MonotonicMilliseconds() - SearchStartTime; }
+
+int32_t ElapsedTime() {
+    const int64_t cs = ElapsedMilliseconds() / 10;
+    return cs > INT32_MAX ? INT32_MAX : int32_t(cs);
+}
+
+void AllocateTime() {
+    SearchStartTime = MonotonicMilliseconds();
+    if (PonderGuess) {
+        SetAll(100);
+        return;
+    }
+    if (FixedTimeMode) {
+        SetAll(EngineClock);
+        return;
+    }
+    ComputeLimits();
+}
+
+void RecomputeTime() { ComputeLimits(); }
+
+uint32_t SoftTimeUp() {
+    if (PonderSearch || AnalyzeMode) return 0;
+    return ElapsedTime() > TimeLimit1;
+}
+
+uint32_t HardTimeUp(uint32_t dropped) {
+    if (PonderSearch || AnalyzeMode) return 0;
+    if (dropped && !FixedTimeMode) return ElapsedTime() > TimeLimit3;
+    return ElapsedTime() > TimeLimit2;
+}
+
+void CountMoveForClock() {
+    if (MovesPerControl == 0) return;
+    if (MovesToGo <= 1)
+        MovesToGo = MovesPerControl;
+    else
+        MovesToGo -= 1;
+}
+
+void UncountMoveForClock() {
+    if (MovesPerControl == 0) return;
+    MovesToGo += 1;
+    if (MovesToGo > MovesPerControl) MovesToGo = 1;
+}

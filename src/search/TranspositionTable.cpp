@@ -1,0 +1,143 @@
+#include "search/TranspositionTable.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include <unistd.h>
+
+#include "search/SearchState.h"
+
+HashEntry *HashTable = nullptr;
+uint32_t HashMask = 0;
+uint64_t HashEntries = 0;
+uint32_t HashGeneration = 0;
+
+namespace {
+
+bool KeysFilled = false;
+
+// Mate scores are kept relative to the node so that a mate found at another
+// distance from the root reads back correctly.
+int32_t ScoreToTable(int32_t score, int32_t ply) {
+    if (score >= MateBound + 1)
+        score += ply - 1;
+    else if (score <= -(MateBound + 1))
+        score -= ply - 1;
+    if (score > 32767) score = 32767;
+    if (score < -32767) score = -32767;
+    return score;
+}
+
+int32_t ScoreFromTable(int32_t score, int32_t ply) {
+    if (score >= MateBound + 1) return score - ply + 1;
+    if (score <= -(MateBound + 1)) return score + ply - 1;
+    return score;
+}
+
+} // namespace
+
+bool AllocateHash(int64_t megabytes) {
+    if (megabytes < MinHashMegabytes) megabytes = MinHashMegabytes;
+    if (megabytes > MaxHashMegabytes) megabytes = MaxHashMegabytes;
+    const uint64_t bytes = uint64_t(megabytes) * 1048576u;
+    uint64_t entries = uint64_t(1) << 31;
+    while (entries * sizeof(HashEntry) > bytes)
+        entries >>= 1;
+
+    // Memory the machine does not have would only be promised, and the first
+    // clearing of the table would then bring the process down.
+    const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
+    const bool fits =
+        pages <= 0 || pageSize <= 0 || entries * sizeof(HashEntry) <= uint64_t(pages) * uint64_t(pageSize);
+    auto *table = fits ? new (std::nothrow) HashEntry[entries] : nullptr;
+    if (table == nullptr) {
+        std::printf("ERROR: cannot allocate %lld Mbytes for the hash table\n", static_cast<long long>(megabytes));
+        std::fflush(stdout);
+        return false;
+    }
+    delete[] HashTable;
+    HashTable = table;
+    HashEntries = entries;
+    std::printf("Hash size %llu Mbytes\n", static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
+    std::fflush(stdout);
+
+    // The keys are part of every stored position: fill them once only.
+    if (!KeysFilled) {
+        FillZobristKeys();
+        KeysFilled = true;
+    }
+    // The side key must move a position to another bucket whatever the table
+    // size: the lowest index bit is bit 1 (the mask is entries - 2).
+    if ((KeyLow(SideToMoveKey) & 2u) == 0) SideToMoveKey ^= 2u;
+    HashMask = uint32_t(entries - 2);
+    ClearHash();
+    return true;
+}
+
+void ClearHash() {
+    if (HashTable != nullptr) std::memset(static_cast<void *>(HashTable), 0, HashEntries * sizeof(HashEntry));
+}
+
+template <Color Us>
+int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2) {
+    hashMove1 = hashMove2 = 0;
+    HashEntry *e = HashTable + HashIndex<Us>();
+    const uint32_t lock = KeyHigh(HashKey);
+    if (e->lock != lock) {
+        ++e;
+        if (e->lock != lock) return NoScore;
+    }
+    hashMove1 = e->move1;
+    hashMove2 = e->move2;
+    if (e->depth < depth) return NoScore;
+    const int32_t score = ScoreFromTable(e->score, ply);
+    if (e->flags & ExactScore) return score;
+    if (e->flags & LowerBound) {
+        if (score >= beta) return score;
+        if (score > alpha) alpha = score;
+        return NoScore;
+    }
+    if (e->flags & UpperBound) {
+        if (score <= alpha) return score;
+        if (score < beta) beta = score;
+    }
+    // An entry without a bound bit (a cleared slot) never answers.
+    return NoScore;
+}
+
+template <Color Us> void StoreHash(int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move) {
+    HashEntry *e0 = HashTable + HashIndex<Us>();
+    HashEntry *e1 = e0 + 1;
+    const uint32_t lock = KeyHigh(HashKey);
+    if (depth > 127) depth = 127;
+    if (depth < -128) depth = -128;
+
+    if (e0->lock != lock) {
+        if (e1->lock == lock) {
+            const HashEntry t = *e0;
+            *e0 = *e1;
+            *e1 = t;
+        } else if ((e0->flags & 7u) == HashGeneration && depth < e0->depth) {
+            e0 = e1; // the deeper current entry keeps the first slot
+        } else {
+            *e1 = *e0;
+        }
+    }
+    if (e0->lock != lock) {
+        e0->lock = lock;
+        e0->move1 = e0->move2 = 0;
+    }
+    e0->score = int16_t(ScoreToTable(score, ply));
+    e0->depth = int8_t(depth);
+    e0->flags = uint8_t(bound | HashGeneration);
+    if (move != 0) {
+        e0->move2 = e0->move1;
+        e0->move1 = move;
+    }
+}
+
+template int32_t ProbeHash<White>(int32_t, int32_t &, int32_t &, int32_t, Move &, Move &);
+template int32_t ProbeHash<Black>(int32_t, int32_t &, int32_t &, int32_t, Move &, Move &);
+template void StoreHash<White>(int32_t, int32_t, uint32_t, int32_t, Move);
+template void StoreHash<Black>(int32_t, int32_t, uint32_t, int32_t, Move);

@@ -1,0 +1,15 @@
+// The configuration file "Morvane.ini" and the start-up work that depends on it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads (or creates) the configuration, allocates the hash table, starts the
+// tablebases, builds the tables and sets up the first game. Ends the process
+// with status 1 when a required setting is missing.
+void ReadConfig();
+
+// Reads the settings from the text of a configuration file into the globals
+// and returns the hash size in megabytes, -1 when none was given. Writes the
+// warnings for unknown values.
+int64_t ParseConfigText(const char *text, size_t length);

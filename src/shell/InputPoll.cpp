@@ -1,0 +1,209 @@
+// The search's input check and pondering on the opponent's time.
+#include "shell/InputPoll.h"
+
+#include <cctype>
+#include <cinttypes>
+#include <cstdio>
+#include <cstring>
+
+#include "search/RootSearch.h"
+#include "search/SearchState.h"
+#include "search/TimeManager.h"
+#include "shell/GameMoves.h"
+#include "shell/InputReader.h"
+#include "shell/MoveText.h"
+#include "shell/ShellState.h"
+
+// Set by the root search while the score has dropped (longer time limit).
+extern uint32_t ScoreDropped;
+
+char ExpectedMove[ExpectedMoveSize] = "nomove";
+uint32_t PonderHit = 0;
+
+namespace {
+
+void PutLine(const char *text) {
+    fputs(text, stdout);
+    fputc('\n', stdout);
+    fflush(stdout);
+}
+
+// The hard limit with the largest allowance.
+uint32_t LongestHardTimeUp() {
+    if (PonderSearch || AnalyzeMode) return 0;
+    return ElapsedTime() > (FixedTimeMode ? TimeLimit2 : TimeLimit3);
+}
+
+// A word too long for PendingCommand is refused as a whole: a cut word could
+// turn into a command or a move it never was.
+void RefuseLongWord(const char *word) {
+    printf("Error (unknown command): %s...\n", word);
+    fflush(stdout);
+}
+
+// Reads the next word into PendingCommand, waiting for it; a word too long
+// for the buffer is refused and the one after it read instead. False at end
+// of input (PendingCommand is then empty).
+bool ReadPendingWord() {
+    for (;;) {
+        long n = ReadWord(PendingCommand, PendingCommandSize);
+        if (n < 0) {
+            PendingCommand[0] = 0;
+            return false;
+        }
+        if (n < PendingCommandSize) return true;
+        RefuseLongWord(PendingCommand);
+    }
+}
+
+} // namespace
+
+uint32_t CheckInput() {
+    if (FixedTimeMode || !InputAvailable()) return LongestHardTimeUp();
+    // The ponder-move guess is abandoned; the input is left for the loop.
+    if (PonderGuess) return 1;
+
+    char word[PendingCommandSize];
+    long n = ReadWord(word, sizeof(word));
+    if (n < 0) return 1; // end of input: stop, the loop then ends the program
+    if (n >= PendingCommandSize) {
+        RefuseLongWord(word);
+        return 0;
+    }
+    if (strcmp(word, "exit") == 0 || strcmp(word, "stop") == 0) {
+        AnalyzeMode = 0;
+        return 1;
+    }
+    if (strcmp(word, "draw") == 0) {
+        PutLine("Offer is declined");
+        return 0;
+    }
+    if (PendingCommand[0]) {
+        memcpy(PendingCommand, word, size_t(n) + 1);
+        PutLine("ERROR: Ponder buffer full !!!");
+        return 1;
+    }
+    memcpy(PendingCommand, word, size_t(n) + 1);
+    // Own search, or pondering after the expected move came: any word stops.
+    if (!Pondering || PonderHit) return 1;
+
+    // Pondering: clock updates are taken at once, the word after them decides.
+    for (;;) {
+        if (strcmp(PendingCommand, "time") == 0) {
+            int32_t clock = 0;
+            int r = ReadInteger(clock);
+            if (r < 0) {
+                PendingCommand[0] = 0;
+                break;
+            }
+            if (r == 1) {
+                EngineClock = clock;
+                RecomputeTime();
+            } else {
+                PutLine("Error (bad argument): time");
+            }
+        } else if (strcmp(PendingCommand, "otim") == 0) {
+            char ignored[PendingCommandSize];
+            if (ReadWord(ignored, sizeof(ignored)) < 0) {
+                PendingCommand[0] = 0;
+                break;
+            }
+        } else {
+            break;
+        }
+        if (!ReadPendingWord()) break;
+    }
+    PonderSearch = 0;
+    if (strcmp(PendingCommand, ExpectedMove) != 0) {
+        PutLine("Abort pondering");
+        return 1;
+    }
+    // Ponder hit: the move is taken; the search goes on as the real one.
+    PonderHit = 1;
+    PendingCommand[0] = 0;
+    PutLine("Continue pondering");
+    printf("Time: %" PRId32 "\n", ElapsedTime());
+    fflush(stdout);
+    if (ScoreDropped == 0 && SoftTimeUp()) return 1;
+    return HardTimeUp();
+}
+
+const char *FindPonderMove() {
+    if (MovesToGo == 0 && (EngineClock >= 6000 || Increment > 100)) {
+        PonderGuess = 1;
+        AllocateTime();
+        Move m = ThinkSide(SideToMove);
+        MoveToText(ExpectedMove, m);
+        PonderGuess = 0;
+    } else {
+        strcpy(ExpectedMove, "nomove");
+    }
+    return ExpectedMove;
+}
+
+uint32_t Ponder() {
+    if (GameResult != 3) return 0;
+    // A parked command goes first; pondering never starts over it.
+    if (PendingCommand[0]) return 0;
+    // Only right after the engine's own move, in a game that goes on, and
+    // with room for the reply and the answer in the game record.
+    if (EngineSide != 1 - SideToMove || GamePly + 2 > uint32_t(MaxGamePly)) return 0;
+
+    PutLine("Pondering ... ");
+    // The line belongs to the move just played only when it starts with it.
+    Move reply = GamePly > 0 && PVTable[0][0] == GameMoves[GamePly - 1] ? PVTable[0][1] : 0;
+    if (reply == 0) PutLine("No move to ponder");
+
+    Pondering = 1;
+    PonderHit = 0;
+    MoveToText(ExpectedMove, reply);
+    if (ExpectedMove[4]) ExpectedMove[4] = char(tolower(static_cast<unsigned char>(ExpectedMove[4])));
+    if (!UserMove(ExpectedMove) && !UserMove(FindPonderMove())) {
+        printf("Bad move to ponder %s\n", ExpectedMove);
+        fflush(stdout);
+        Pondering = 0;
+        return 0;
+    }
+
+    PonderSearch = 1;
+    AllocateTime();
+    Move m = ThinkSide(SideToMove);
+    PonderSearch = 0;
+    Pondering = 0;
+
+    if (!PonderHit) {
+        // Another move, another command, or the search ended on its own
+        // before the opponent moved: back to the position after our move.
+        UndoMove();
+        EngineSide = 1 - SideToMove;
+        return 0;
+    }
+    PonderHit = 0;
+    // Stopped by a command that replaces the game or the engine's role.
+    if (PendingCommand[0] && IsGameChangingCommand(PendingCommand)) return 0;
+    if (InputEnded()) return 0;
+
+    SelectMoveFunctions();
+    if (m == 0 || !MakeMove(SideToMove, RootInCheck, 0, m)) {
+        m = FirstLegalMove();
+        if (m == 0) return 0;
+    } else {
+        UnmakeMove(SideToMove, m);
+    }
+    MoveToText(ExpectedMove, m);
+    printf("move %s\n", ExpectedMove);
+    fflush(stdout);
+    UserMove(ExpectedMove);
+
+    char pv[MoveTextSize + 1];
+    if (PVTable[0][0] == m)
+        FormatPrincipalVariation(pv, sizeof(pv), 1, 1);
+    else
+        pv[0] = 0;
+    if (!pv[0]) strcpy(pv, "####");
+    char line[128];
+    FormatMoveSummary(line, sizeof(line), BestScore, IterationDepth,
+                      KnpsOf(NodeCount + QuiesceNodeCount, ElapsedTime()), pv);
+    PutLine(line);
+    return 1;
+}

@@ -1,0 +1,148 @@
+// Standard input, read through our own buffer over fd 0. The input poll asks
+// whether a read would block; since the bytes we have taken from the
+// descriptor sit in this buffer, the answer has to look here first.
+#include "shell/InputReader.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <poll.h>
+#include <unistd.h>
+
+#include "shell/InputPoll.h"
+#include "shell/ShellState.h"
+
+namespace {
+
+constexpr size_t BufferSize = 8192;
+char Buffer[BufferSize];
+size_t Head = 0; // next unread byte
+size_t Tail = 0; // end of the valid bytes
+bool Ended = false;
+
+// NUL counts as a separator too, so no word ever carries one inside.
+bool IsBlank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f' || c == 0;
+}
+
+// Reads more bytes from fd 0 (blocking). Returns false at end of input.
+bool Fill() {
+    if (Ended) return false;
+    if (Head == Tail) Head = Tail = 0;
+    if (Tail == BufferSize) {
+        // Only reached with unread bytes at the front: move them down.
+        size_t left = Tail - Head;
+        for (size_t i = 0; i < left; ++i)
+            Buffer[i] = Buffer[Head + i];
+        Head = 0;
+        Tail = left;
+        if (Tail == BufferSize) return true; // full of unread bytes already
+    }
+    for (;;) {
+        ssize_t n = read(0, Buffer + Tail, BufferSize - Tail);
+        if (n > 0) {
+            Tail += size_t(n);
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        Ended = true; // end of input, or an error that no retry mends
+        return false;
+    }
+}
+
+// Next byte without taking it; -1 at end of input.
+int Peek() {
+    if (Head == Tail && !Fill()) return -1;
+    return (unsigned char)Buffer[Head];
+}
+
+} // namespace
+
+long ReadWord(char *buffer, size_t size) {
+    int c;
+    while ((c = Peek()) >= 0 && IsBlank((unsigned char)c))
+        ++Head;
+    if (c < 0) {
+        if (size > 0) buffer[0] = 0;
+        return -1;
+    }
+    long length = 0;
+    size_t stored = 0;
+    while ((c = Peek()) >= 0 && !IsBlank((unsigned char)c)) {
+        if (stored + 1 < size) buffer[stored++] = char(c);
+        ++Head;
+        ++length;
+    }
+    if (size > 0) buffer[stored] = 0;
+    return length;
+}
+
+bool ParseInteger(const char *text, int32_t &value) {
+    const char *p = text;
+    bool negative = false;
+    if (*p == '+' || *p == '-') negative = *p++ == '-';
+    if (*p < '0' || *p > '9') return false;
+    int64_t v = 0;
+    for (; *p; ++p) {
+        if (*p < '0' || *p > '9') return false;
+        v = v * 10 + (*p - '0');
+        if (v > int64_t(INT32_MAX) + 1) return false;
+    }
+    if (negative) v = -v;
+    if (v > INT32_MAX || v < INT32_MIN) return false;
+    value = int32_t(v);
+    return true;
+}
+
+int ReadInteger(int32_t &value) {
+    char word[32];
+    long length = ReadWord(word, sizeof word);
+    if (length < 0) return -1;
+    if (size_t(length) >= sizeof word) return 0;
+    return ParseInteger(word, value) ? 1 : 0;
+}
+
+long ReadRestOfLine(char *buffer, size_t size) {
+    int c = Peek();
+    if (c < 0) {
+        if (size > 0) buffer[0] = 0;
+        return -1;
+    }
+    size_t stored = 0;
+    while ((c = Peek()) >= 0) {
+        ++Head;
+        if (c == '\n') break;
+        if (stored + 1 < size) buffer[stored++] = char(c);
+    }
+    if (stored > 0 && buffer[stored - 1] == '\r') --stored;
+    if (size > 0) buffer[stored] = 0;
+    return long(stored);
+}
+
+bool InputWaiting() {
+    for (;;) {
+        while (Head < Tail && IsBlank((unsigned char)Buffer[Head]))
+            ++Head;
+        if (Head < Tail || Ended) return true;
+        pollfd p{0, POLLIN, 0};
+        int r = poll(&p, 1, 0);
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return true; // a broken descriptor: let the next read meet it
+        }
+        if (r == 0) return false;
+        // Readable, closed or failed: a read does not block now.
+        Fill();
+    }
+}
+
+bool InputEnded() { return Ended && Head == Tail; }
+
+void ResetInputReader() {
+    Head = Tail = 0;
+    Ended = false;
+}
+
+uint32_t InputAvailable() {
+    if (!Interruptible) return 0;
+    return InputWaiting() ? 1 : 0;
+}

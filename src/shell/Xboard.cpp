@@ -1,0 +1,518 @@
+// Start-up and the xboard command loop. Each turn of the loop either lets the
+// engine analyse or move, then takes one command word: the word parked by an
+// interrupted search if there is one, otherwise the next word of standard
+// input. A word that is no command is tried as a move.
+#include "shell/Xboard.h"
+
+#include <algorithm>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+#include "board/Attack.h"
+#include "board/Board.h"
+#include "board/MoveGenerator.h"
+#include "board/Setup.h"
+#include "board/Swap.h"
+#include "eval/Evaluate.h"
+#include "search/Perft.h"
+#include "search/RootSearch.h"
+#include "search/SearchState.h"
+#include "search/TimeManager.h"
+#include "shell/Config.h"
+#include "shell/GameEnd.h"
+#include "shell/InputPoll.h"
+#include "shell/InputReader.h"
+#include "shell/MoveText.h"
+#include "shell/Output.h"
+#include "book/Book.h"
+#include "shell/GameMoves.h"
+#include "shell/ShellState.h"
+#include "shell/Uci.h"
+#include "search/TestSuite.h"
+
+namespace {
+
+constexpr int WordSize = 100; // command words keep at most 99 characters
+
+void PrintInteger(int64_t value) {
+    std::printf("%lld\n", (long long)value);
+    std::fflush(stdout);
+}
+
+void UnknownCommand(const char *word) { PrintLine("Error (unknown command): ", word); }
+
+void BadArgument(const char *command, const char *word) {
+    std::printf("Error (bad argument): %s %s\n", command, word);
+    std::fflush(stdout);
+}
+
+// Reads an integer argument of `command`; on a word that is not one, writes
+// the bad-argument line and returns false.
+bool ReadIntegerArgument(const char *command, int32_t &value) {
+    char word[WordSize];
+    long length = ReadWord(word, sizeof word);
+    if (length < 0) return false;
+    if (length >= WordSize || !ParseInteger(word, value)) {
+        BadArgument(command, word);
+        return false;
+    }
+    return true;
+}
+
+MoveEntry *GenerateAll(MoveEntry *list) { return GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare); }
+
+// A new record starts from the current position: history entry 0 is this
+// position, nothing is left to take back.
+void RestartGameRecord() {
+    GamePly = 0;
+    BoardHistoryCount = 0;
+    PositionHistory[0].keyLow = KeyLow(HashKey);
+    PositionHistory[0].keyHigh = KeyHigh(HashKey);
+    PositionHistory[0].irreversible = 1;
+}
+
+// "white" and "black": the side to move and the engine's colour.
+void SetSides(uint32_t side, uint32_t engine) {
+    if (SideToMove != side && SideInCheck(1 - side)) {
+        // The side that would wait could have its king taken: nothing changes.
+        PrintLine("ERROR: the side not to move would be in check");
+        return;
+    }
+    if (SideToMove != side) {
+        // The recorded moves no longer alternate with the side to move, so
+        // they cannot be taken back; the position stands as if set up.
+        SideToMove = side;
+        EpSquare = 0;
+        RootInCheck = SideInCheck(side);
+        SelectMoveFunctions();
+        ComputeHashKeys();
+        RestartGameRecord();
+    }
+    EngineSide = engine;
+}
+
+// ---------------------------------------------------------------------------
+// Edit mode. The placements go to a private board; at "." the result is set
+// up like any other position, so keys, history and move functions are right
+// and a position that cannot be played is refused whole.
+
+char SquareLetter(uint32_t code) { return code < 14 ? PieceLetters[code] : '.'; }
+
+void EditMode() {
+    uint32_t squares[120];
+    for (int s = 0; s < 120; ++s)
+        squares[s] = Board[s].piece;
+    EngineSide = 2;
+    uint32_t colour = White;
+    char word[WordSize];
+    for (;;) {
+        long length = ReadWord(word, sizeof word);
+        if (length < 0) return;
+        if (std::strcmp(word, ".") == 0) break;
+        if (std::strcmp(word, "c") == 0) {
+            colour = 1 - colour;
+            continue;
+        }
+        if (std::strcmp(word, "#") == 0) {
+            for (int rank = 1; rank <= 8; ++rank)
+                for (int file = 1; file <= 8; ++file)
+                    squares[SquareOf(file, rank)] = EmptySquare;
+            continue;
+        }
+        const char *kinds = "PNBRQK";
+        const char *kind = length == 3 ? std::strchr(kinds, word[0]) : nullptr;
+        bool remove = length == 3 && word[0] == 'x';
+        if ((!kind && !remove) || word[0] == 0 || word[1] < 'a' || word[1] > 'h' || word[2] < '1' || word[2] > '8') {
+            PrintLine("ERROR: edit: not a piece letter and a square: ", word);
+            continue;
+        }
+        Square s = SquareFromText(word[1], word[2]);
+        if (remove) {
+            squares[s] = EmptySquare;
+            continue;
+        }
+        PieceCode code = PieceCode(kind - kinds) + (colour == Black ? 8 : 0);
+        if (KindOf(code) == King) {
+            // One king per side: placing it again moves it.
+            for (int t = 0; t < 120; ++t)
+                if (squares[t] == code) squares[t] = EmptySquare;
+        }
+        squares[s] = code;
+    }
+
+    std::string fen;
+    for (int rank = 8; rank >= 1; --rank) {
+        int empty = 0;
+        for (int file = 1; file <= 8; ++file) {
+            uint32_t code = squares[SquareOf(file, rank)];
+            if (code == EmptySquare) {
+                ++empty;
+                continue;
+            }
+            if (empty) fen += char('0' + empty);
+            empty = 0;
+            fen += SquareLetter(code);
+        }
+        if (empty) fen += char('0' + empty);
+        if (rank > 1) fen += '/';
+    }
+    fen += SideToMove == White ? " w " : " b ";
+    std::string castling;
+    if (squares[E1] == WhiteKing) {
+        if (squares[H1] == WhiteRook) castling += 'K';
+        if (squares[A1] == WhiteRook) castling += 'Q';
+    }
+    if (squares[E8] == BlackKing) {
+        if (squares[H8] == BlackRook) castling += 'k';
+        if (squares[A8] == BlackRook) castling += 'q';
+    }
+    fen += castling.empty() ? "-" : castling;
+    fen += " -";
+
+    // Editing does not lift a result: only "new" and "setup" do.
+    uint32_t result = GameResult;
+    SetupPosition(fen.c_str());
+    GameResult = result;
+    EngineSide = 2;
+}
+
+// "setup FILE N": the position on line N (counted from 1) of a text file.
+void FileSetup() {
+    char name[4096];
+    long length = ReadWord(name, sizeof name);
+    if (length < 0) return;
+    int32_t line = 0;
+    if (!ReadIntegerArgument("setup", line)) return;
+    std::string text;
+    bool good = false;
+    if (size_t(length) < sizeof name && line >= 1) {
+        std::ifstream file(name);
+        for (int32_t i = 1; i <= line && file; ++i)
+            std::getline(file, text);
+        good = bool(file);
+    }
+    if (!good) {
+        PrintLine("Error file reading");
+    } else {
+        if (!text.empty() && text.back() == '\r') text.pop_back();
+        SetupPosition(text.c_str());
+    }
+    DisplayBoard();
+}
+
+// ---------------------------------------------------------------------------
+// Commands. Each returns false when the program is to end.
+
+bool CmdSwap() {
+    PrintLine("List of captures");
+    CaptureMargin = 0;
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = SideToMove == White ? GenerateWhiteCaptures(list) : GenerateBlackCaptures(list);
+    for (MoveEntry *e = list; e < end; ++e) {
+        Square from = MoveFrom(e->move), to = MoveTo(e->move);
+        int32_t value = SideToMove == White ? WhiteStaticExchange(from, to, -32767, 32767)
+                                            : BlackStaticExchange(from, to, -32767, 32767);
+        PrintMoveScore(e->move, value);
+    }
+    PrintLine("end of list");
+    return true;
+}
+
+bool CmdNew() {
+    OpponentIsComputer = 0;
+    NewGame();
+    return true;
+}
+
+bool CmdNothing() { return true; }
+bool CmdEasy() { return PonderEnabled = 0, true; }
+bool CmdHard() { return PonderEnabled = 1, true; }
+bool CmdReset() { return ClearSearchMemory(), true; }
+bool CmdAnalyze() { return AnalyzeMode = 1, true; }
+bool CmdExit() { return AnalyzeMode = 0, true; }
+bool CmdUndo() { return UndoMove(), true; }
+
+bool CmdRemove() {
+    // Takes back a move of each side; the engine keeps its colour.
+    if (GamePly < 2) {
+        PrintLine("Error undo: no moves");
+        return true;
+    }
+    uint32_t engine = EngineSide;
+    UndoMove();
+    UndoMove();
+    EngineSide = engine;
+    return true;
+}
+
+bool CmdEdit() {
+    EditMode();
+    if (!InputEnded()) DisplayBoard();
+    return true;
+}
+
+bool CmdFritz() { return FritzMode = 1, true; }
+bool CmdQuit() { return false; }
+bool CmdForce() { return EngineSide = 2, true; }
+bool CmdWhite() { return SetSides(White, Black), true; }
+bool CmdBlack() { return SetSides(Black, White), true; }
+
+bool CmdLevel() {
+    char moves[WordSize], base[WordSize], increment[WordSize];
+    if (ReadWord(moves, sizeof moves) < 0 || ReadWord(base, sizeof base) < 0 ||
+        ReadWord(increment, sizeof increment) < 0)
+        return true;
+    int32_t perControl, seconds;
+    if (!ParseInteger(moves, perControl) || perControl < 0) {
+        BadArgument("level", moves);
+    } else if (!ParseInteger(increment, seconds) || seconds < 0 || seconds > INT32_MAX / 100) {
+        BadArgument("level", increment);
+    } else {
+        MovesPerControl = uint32_t(perControl);
+        Increment = seconds * 100;
+        MovesToGo = MovesPerControl;
+    }
+    return true;
+}
+
+bool CmdTime() {
+    int32_t value;
+    if (ReadIntegerArgument("time", value)) EngineClock = value;
+    return true;
+}
+
+bool CmdIgnoreWord() {
+    char word[WordSize];
+    ReadWord(word, sizeof word);
+    return true;
+}
+
+bool CmdGo() { return EngineSide = SideToMove, true; }
+
+bool CmdResult() {
+    char word[WordSize];
+    if (ReadWord(word, sizeof word) < 0) return true;
+    if (std::strcmp(word, "1-0") == 0) {
+        GameResult = 0;
+    } else if (std::strcmp(word, "0-1") == 0) {
+        GameResult = 1;
+    } else if (std::strcmp(word, "1/2-1/2") == 0) {
+        GameResult = 2;
+    }
+    char rest[WordSize];
+    ReadRestOfLine(rest, sizeof rest); // the comment, whatever its length
+    if (BookLearn != 0) PrintLine("WARINING: book learning does not implemented in this version");
+    return true;
+}
+
+bool CmdPost() { return PostThinking = 1, true; }
+bool CmdNoPost() { return PostThinking = 0, true; }
+bool CmdNoInter() { return Interruptible = 0, true; }
+bool CmdDisplay() { return DisplayBoard(), true; }
+
+bool CmdList() {
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = GenerateAll(list);
+    char text[MoveTextSize];
+    for (MoveEntry *e = list; e < end; ++e) {
+        if ((e - list) % 10 == 0) std::fputc('\n', stdout);
+        MoveToText(text, e->move);
+        std::printf("%6s", text);
+    }
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+    return true;
+}
+
+bool CmdSetup() { return FileSetup(), true; }
+bool CmdScore() { return PrintInteger(Evaluate(SideToMove, -32767, 32767)), true; }
+bool CmdNotImplemented() { return PrintLine("Not implemented"), true; }
+bool CmdComputer() { return OpponentIsComputer = 1, true; }
+
+bool CmdUci() {
+    UciMode = 1;
+    UciLoop();
+    return false; // the UCI front end ends the program
+}
+bool CmdBook() { return ListBookMoves(), true; }
+bool CmdChecks() { return ListChecksAndCaptures(), true; }
+bool CmdBench() {
+    RunBench(30000);
+    NewGame();
+    return true;
+}
+
+// Commands that take a file name: the word must fit, or nothing is run.
+bool ReadFileArgument(const char *command, char *name, size_t size) {
+    long length = ReadWord(name, size);
+    if (length < 0) return false;
+    if (size_t(length) >= size) {
+        BadArgument(command, "(file name too long)");
+        return false;
+    }
+    return true;
+}
+bool CmdTest() {
+    char name[4096];
+    if (ReadFileArgument("test", name, sizeof name)) RunTestSuite(name);
+    return !InputEnded();
+}
+bool CmdConvert() {
+    char name[4096];
+    if (ReadFileArgument("convert", name, sizeof name)) ConvertStyleBook(name);
+    return !InputEnded();
+}
+
+bool CmdPerft() {
+    int32_t depth;
+    if (!ReadIntegerArgument("perft", depth)) return true;
+    if (depth < 0) {
+        BadArgument("perft", std::to_string(depth).c_str());
+        return true;
+    }
+    PerftCommand(depth);
+    return true;
+}
+
+struct Command {
+    const char *word;
+    bool (*run)();
+};
+
+// Compared in this order; the first exact match runs.
+const Command Commands[] = {
+    {"uci", CmdUci},
+    {"book", CmdBook},
+    {"swap", CmdSwap},
+    {"checks", CmdChecks},
+    {"bench", CmdBench},
+    {"new", CmdNew},
+    {"?", CmdNothing},
+    {"easy", CmdEasy},
+    {"hard", CmdHard},
+    {"reset", CmdReset},
+    {"analyze", CmdAnalyze},
+    {"ana", CmdAnalyze},
+    {"exit", CmdExit},
+    {"undo", CmdUndo},
+    {"remove", CmdRemove},
+    {"edit", CmdEdit},
+    {"fritz", CmdFritz},
+    {"quit", CmdQuit},
+    {"force", CmdForce},
+    {"white", CmdWhite},
+    {"black", CmdBlack},
+    {"level", CmdLevel},
+    {"time", CmdTime},
+    {"otim", CmdIgnoreWord},
+    {"go", CmdGo},
+    {"result", CmdResult},
+    {"post", CmdPost},
+    {"nopost", CmdNoPost},
+    {"nointer", CmdNoInter},
+    {"display", CmdDisplay},
+    {"list", CmdList},
+    {"setup", CmdSetup},
+    {"score", CmdScore},
+    {"test", CmdTest},
+    {"printbook", CmdNotImplemented},
+    {"import", CmdNotImplemented},
+    {"convert", CmdConvert},
+    {"xboard", CmdNothing},
+    {"random", CmdNothing},
+    {"computer", CmdComputer},
+    {"perft", CmdPerft},
+    {"protover", CmdIgnoreWord},
+    {"accepted", CmdIgnoreWord},
+};
+
+void Analyse() {
+    PrintLine("Start analyzing");
+    std::printf("Eval = %d\n", Evaluate(SideToMove, -32767, 32767));
+    std::fflush(stdout);
+    AllocateTime();
+    (void)ThinkSide(SideToMove); // analysis plays no move
+}
+
+} // namespace
+
+void NewGame() {
+    if (!FritzMode) ClearSearchMemory();
+    Castled[White] = Castled[Black] = 0;
+    BoardHistoryCount = 0;
+    SetupPosition(StartPosition);
+    ComputeHashKeys();
+    EngineSide = 1;
+}
+
+int CommandLoop() {
+    char word[WordSize];
+    for (;;) {
+        if (AnalyzeMode) {
+            Analyse();
+        } else if (EngineSide == SideToMove) {
+            ThinkAndMove();
+            if (!FritzMode && PonderEnabled && !InputAvailable())
+                while (Ponder()) {
+                }
+        }
+
+        long length;
+        if (PendingCommand[0]) {
+            length = long(strnlen(PendingCommand, PendingCommandSize));
+            size_t kept = std::min(size_t(length), size_t(WordSize - 1));
+            std::memcpy(word, PendingCommand, kept);
+            word[kept] = 0;
+            PendingCommand[0] = 0;
+        } else {
+            length = ReadWord(word, sizeof word);
+        }
+        if (length < 0) return 0;
+        if (length >= WordSize) {
+            // Too long for any command or move; shown as far as it was kept.
+            std::printf("Error (unknown command): %s...\n", word);
+            std::fflush(stdout);
+            continue;
+        }
+
+        const Command *command = nullptr;
+        for (const Command &c : Commands)
+            if (std::strcmp(word, c.word) == 0) {
+                command = &c;
+                break;
+            }
+        if (command) {
+            if (!command->run()) return 0;
+        } else if (!UserMove(word)) {
+            UnknownCommand(word);
+        }
+    }
+}
+
+int XboardMain() {
+    // An interrupt key at the terminal or a vanished interface must not kill
+    // the engine: a closed pipe shows up as the end of input instead.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PrintLine("Morvane");
+    PrintLine("chess engine for xboard interfaces (UCI on request)");
+    PrintLine("");
+    PrintLine("feature done=0");
+
+    ReadConfig();
+    ClearSearchMemory();
+
+    PrintLine("Reading main book...");
+    LoadBookFile("Morvane.book", 0);
+    PrintLine("Reading style book...");
+    LoadBookFile("MVstyle.book", 1);
+
+    PrintLine("feature myname=\"Morvane 7\"");
+    PrintLine("feature done=1");
+
+    return CommandLoop();
+}

@@ -1,0 +1,191 @@
+// Start-up lines and the configuration file, through the binary.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/EngineProcess.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+const Lines Banner = {"Morvane", "chess engine for xboard interfaces (UCI on request)", "", "feature done=0"};
+const Lines BooksAndFeatures = {"Reading main book...",         "ERROR: opening book was damaged",
+                                "Reading style book...",        "ERROR: opening book was damaged",
+                                "feature myname=\"Morvane 7\"", "feature done=1"};
+
+Lines Concat(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const Lines &p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+// Starts the engine on a given configuration text (none: no file at all)
+// and returns every line it prints until it ends or reaches the loop.
+struct Started {
+    Lines lines;
+    bool reachedLoop;
+};
+
+Started StartWith(EngineProcess &engine) {
+    EXPECT_TRUE(engine.Start());
+    bool found = false;
+    Lines lines = engine.ReadStartup(&found);
+    return {lines, found};
+}
+
+// Ends a started engine with "quit" and checks status 0.
+void Quit(EngineProcess &engine) {
+    engine.Send("quit");
+    EXPECT_EQ(engine.WaitExit(), 0);
+}
+
+} // namespace
+
+TEST(Startup, LinesInOrderWithConfigurationFile) {
+    EngineProcess engine;
+    Started s = StartWith(engine);
+    ASSERT_TRUE(s.reachedLoop);
+    EXPECT_EQ(s.lines, Concat({Banner, {"Hash size 16 Mbytes"}, BooksAndFeatures}));
+    Quit(engine);
+}
+
+TEST(Startup, MissingConfigurationIsCreatedWithTheSixDefaultLines) {
+    EngineProcess engine(false);
+    Started s = StartWith(engine);
+    ASSERT_TRUE(s.reachedLoop);
+    EXPECT_EQ(
+        s.lines,
+        Concat({Banner, {"WARNING: Morvane.ini not found, create new", "Hash size 16 Mbytes"}, BooksAndFeatures}));
+    EXPECT_EQ(engine.ReadFile("Morvane.ini"), EngineProcess::DefaultConfig);
+    // The new file says FALSE, yet book learning is on for this run.
+    engine.Send("result 1-0 {White mates}");
+    auto lines = engine.Sync();
+    EXPECT_EQ(lines, Lines{"WARINING: book learning does not implemented in this version"});
+    Quit(engine);
+
+    // The second start reads the file it wrote: quiet, learning off.
+    EngineProcess again(false);
+    again.WriteFile("Morvane.ini", engine.ReadFile("Morvane.ini"));
+    Started t = StartWith(again);
+    ASSERT_TRUE(t.reachedLoop);
+    EXPECT_EQ(t.lines, Concat({Banner, {"Hash size 16 Mbytes"}, BooksAndFeatures}));
+    again.Send("result 1-0");
+    EXPECT_TRUE(again.Sync().empty());
+    Quit(again);
+}
+
+namespace {
+
+// Runs the engine on a configuration text that must stop start-up.
+void ExpectFatal(const std::string &config, const Lines &afterBanner) {
+    EngineProcess engine(false);
+    engine.WriteFile("Morvane.ini", config);
+    ASSERT_TRUE(engine.Start());
+    std::string rest = engine.ReadToEnd();
+    EXPECT_EQ(engine.WaitExit(), 1) << config;
+    std::string expected;
+    for (const Lines &part : {Banner, afterBanner})
+        for (const std::string &l : part)
+            expected += l + "\n";
+    EXPECT_EQ(rest, expected) << config;
+}
+
+// Starts on a configuration text and returns the lines between the banner
+// and the book lines (warnings and the hash line).
+Lines ConfigLines(const std::string &config, EngineProcess &engine) {
+    engine.WriteFile("Morvane.ini", config);
+    Started s = StartWith(engine);
+    EXPECT_TRUE(s.reachedLoop) << config;
+    if (!s.reachedLoop || s.lines.size() < Banner.size() + BooksAndFeatures.size()) return s.lines;
+    return Lines(s.lines.begin() + Banner.size(), s.lines.end() - BooksAndFeatures.size());
+}
+
+} // namespace
+
+TEST(Config, MissingRequiredSettingsEndWithStatusOne) {
+    ExpectFatal("Hash 32\n", {"ERROR: option BookLearn not defined in Morvane.ini"});
+    ExpectFatal("BookLearn TRUE\nResign TRUE\n", {"ERROR: option Hash not defined in Morvane.ini"});
+    // Both missing: only the first error.
+    ExpectFatal("Resign FALSE\n", {"ERROR: option BookLearn not defined in Morvane.ini"});
+    ExpectFatal("", {"ERROR: option BookLearn not defined in Morvane.ini"});
+    // An unknown value warns and leaves the setting undefined.
+    ExpectFatal("BookLearn yes\nHash 16\n",
+                {"WARNING: unknown BookLearn value", "ERROR: option BookLearn not defined in Morvane.ini"});
+    // Keys are case-sensitive.
+    ExpectFatal("booklearn TRUE\nHash 16\n", {"ERROR: option BookLearn not defined in Morvane.ini"});
+}
+
+TEST(Config, ValueThatIsNoNumberStopsTheReading) {
+    // Nothing after "abc" is seen, so Hash stays undefined.
+    ExpectFatal("BookLearn FALSE\nHash abc\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
+    ExpectFatal("BookLearn FALSE\nExtraPlySearch x\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
+    ExpectFatal("BookLearn FALSE\nTbCache fast\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
+    ExpectFatal("Hash 8\nTbCache 1..5\nBookLearn FALSE\n", {"ERROR: option BookLearn not defined in Morvane.ini"});
+    ExpectFatal("BookLearn FALSE\nHash 99999999999999999999\n", {"ERROR: option Hash not defined in Morvane.ini"});
+    // Settings read before the bad value stay.
+    EngineProcess engine(false);
+    EXPECT_EQ(ConfigLines("BookLearn FALSE\nHash 8\nHash x\nHash 4\n", engine), Lines{"Hash size 8 Mbytes"});
+    Quit(engine);
+}
+
+TEST(Config, LayoutOrderAndRepetitionDoNotMatter) {
+    {
+        EngineProcess engine(false);
+        EXPECT_EQ(ConfigLines("Resign TRUE Hash 8 TbCache 0.5 BookLearn TRUE TbPath /tb ExtraPlySearch 2", engine),
+                  Lines{"Hash size 8 Mbytes"});
+        engine.Send("result 0-1");
+        EXPECT_EQ(engine.Sync(), Lines{"WARINING: book learning does not implemented in this version"});
+        Quit(engine);
+    }
+    {
+        // CRLF line ends, unknown words, a later key overriding an earlier one.
+        EngineProcess engine(false);
+        EXPECT_EQ(
+            ConfigLines("; settings\r\nBookLearn TRUE\r\nfoo bar\r\nHash 8\r\nHash 4\r\nBookLearn FALSE\r\n", engine),
+            Lines{"Hash size 4 Mbytes"});
+        engine.Send("result 0-1");
+        EXPECT_TRUE(engine.Sync().empty());
+        Quit(engine);
+    }
+    {
+        // A long line is read like any other.
+        EngineProcess engine(false);
+        std::string filler(5000, 'x');
+        EXPECT_EQ(ConfigLines(filler + " BookLearn FALSE " + filler + " Hash 2\n", engine),
+                  Lines{"Hash size 2 Mbytes"});
+        Quit(engine);
+    }
+}
+
+TEST(Config, UnknownValuesWarn) {
+    {
+        EngineProcess engine(false);
+        EXPECT_EQ(ConfigLines("BookLearn FALSE\nResign maybe\nHash 8\n", engine),
+                  (Lines{"WARNING: unknown Resign value", "Hash size 8 Mbytes"}));
+        Quit(engine);
+    }
+    {
+        // The BookLearn value word is looked at as a key too.
+        EngineProcess engine(false);
+        EXPECT_EQ(ConfigLines("BookLearn FALSE BookLearn Hash 8\n", engine),
+                  (Lines{"WARNING: unknown BookLearn value", "Hash size 8 Mbytes"}));
+        Quit(engine);
+    }
+}
+
+TEST(Config, OverlongTablebasePathIsRefusedWithoutHarm) {
+    EngineProcess engine(false);
+    std::string path(300, 'p');
+    EXPECT_EQ(ConfigLines("BookLearn FALSE\nTbPath " + path + "\nHash 8\n", engine),
+              (Lines{"WARNING: TbPath longer than 255 characters, ignored", "Hash size 8 Mbytes"}));
+    Quit(engine);
+
+    // 255 characters still fit.
+    EngineProcess fits(false);
+    EXPECT_EQ(ConfigLines("BookLearn FALSE\nTbPath " + std::string(255, 'p') + "\nHash 8\n", fits),
+              Lines{"Hash size 8 Mbytes"});
+    Quit(fits);
+}
