@@ -56,7 +56,6 @@ int main(int argc, char **argv) {
     while (n < positions && std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || !SetupPosition(line.c_str())) continue;
-        ConvertBestMoves();
         ++n;
         ClearSearchMemory();
         AllocateTime();

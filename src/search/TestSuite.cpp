@@ -26,15 +26,6 @@ bool IsBestMove(Move m) {
     return false;
 }
 
-void ConvertBestMoves() {
-    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i) {
-        char text[sizeof BestMoveTexts[i]];
-        std::memcpy(text, BestMoveTexts[i], sizeof text);
-        text[sizeof text - 1] = 0;
-        BestMoves[i] = ParseSanMove(text, 1);
-    }
-}
-
 int32_t RunTestSuite(const char *fileName) {
     std::ifstream in(fileName);
     std::ofstream log("TestSuite.log");
@@ -55,7 +46,6 @@ int32_t RunTestSuite(const char *fileName) {
         Move m = 0;
         const bool ready = SetupPosition(line.c_str());
         if (ready) {
-            ConvertBestMoves();
             ClearSearchMemory();
             AllocateTime();
             m = ThinkSide(SideToMove);

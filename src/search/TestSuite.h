@@ -8,8 +8,6 @@
 // Is m (from- and to-square) one of the best moves of the test position?
 bool IsBestMove(Move m);
 
-// Turns the bm tokens of the position just set up into moves (BestMoves).
-void ConvertBestMoves();
 
 // "test FILE": searches every EPD line of the file for EngineClock
 // centiseconds, logs to "TestSuite.log" and appends misses to "err.epd".
