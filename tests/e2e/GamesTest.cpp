@@ -1,0 +1,125 @@
+// Whole games between two engine processes, refereed as an interface would:
+// moves and clock commands are relayed, every move is checked for legality,
+// every engine's clock is kept and must never run out.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "e2e/EngineProcess.h"
+#include "e2e/RefereeBoard.h"
+
+namespace {
+
+// The referee's board: a thin wrapper over the shared reference copy.
+struct RefereeBoard {
+    RefereeBoard() { EXPECT_TRUE(referee::Setup(StartPosition)); }
+    std::vector<Move> LegalMoves() { return referee::LegalMoves(); }
+    bool Play(const std::string &text) { return referee::Play(text); }
+};
+
+struct Player {
+    EngineProcess engine;
+    int32_t clock; // centiseconds left
+};
+
+bool IsResult(const std::string &line) {
+    return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0 ||
+           line == "resign";
+}
+
+// Reads until the engine moves ("move X": returns X) or ends the game
+// (returns the result line). Fails the test on silence or a null move.
+std::string AwaitMoveOrResult(EngineProcess &engine) {
+    for (;;) {
+        auto line = engine.ReadLine();
+        if (!line) {
+            ADD_FAILURE() << "the engine went silent";
+            return "";
+        }
+        if (line->rfind("move ", 0) == 0) {
+            std::string move = line->substr(5);
+            EXPECT_NE(move, "####") << "the null move was announced";
+            return move;
+        }
+        if (IsResult(*line)) return *line;
+    }
+}
+
+constexpr int32_t StartClock = 1000; // 10 seconds a side, no increment
+constexpr int MaxPlies = 160;        // adjudicated as a draw beyond this
+
+void PlayGame(int gameNumber) {
+    SCOPED_TRACE("game " + std::to_string(gameNumber));
+    Player players[2];
+    for (Player &p : players) {
+        ASSERT_TRUE(p.engine.Start());
+        bool ok = false;
+        p.engine.ReadStartup(&ok);
+        ASSERT_TRUE(ok);
+        p.engine.Send("new");
+        p.engine.Send("level 0 0:10 0");
+        p.engine.Send("nopost");
+        p.clock = StartClock;
+    }
+    RefereeBoard board;
+    // Each game opens with its own first move, played by the referee, so the
+    // games differ; White's engine takes over with "go" on its first turn.
+    static const char *const Openings[] = {"e2e4", "d2d4", "c2c4", "g1f3"};
+    std::string lastMove = Openings[gameNumber % 4];
+    ASSERT_TRUE(board.Play(lastMove));
+    std::string history = lastMove + " ";
+    players[0].engine.Send("force");
+    players[0].engine.Send(lastMove);
+    for (int ply = 1; ply < MaxPlies; ++ply) {
+        Player &mover = players[ply % 2];
+        Player &other = players[1 - ply % 2];
+        mover.engine.Send("time " + std::to_string(mover.clock));
+        mover.engine.Send("otim " + std::to_string(other.clock));
+        auto start = std::chrono::steady_clock::now();
+        mover.engine.Send(lastMove);
+        if (ply == 2) mover.engine.Send("go");
+        std::string reply = AwaitMoveOrResult(mover.engine);
+        int32_t used = int32_t(
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() /
+            10);
+        if (reply.empty()) return;
+        if (IsResult(reply)) {
+            // The game ended with the last move: the referee must agree that
+            // something ended it (no legal reply, or a draw rule/resignation).
+            if (reply.find("mates") != std::string::npos) {
+                EXPECT_TRUE(board.LegalMoves().empty() && RootInCheck) << history << reply;
+            }
+            if (reply.find("Stalemate") != std::string::npos) {
+                EXPECT_TRUE(board.LegalMoves().empty() && !RootInCheck) << history << reply;
+            }
+            return;
+        }
+        ASSERT_FALSE(board.LegalMoves().empty()) << "a move in a finished game: " << history << reply;
+        ASSERT_TRUE(board.Play(reply)) << "illegal move " << reply << " after " << history;
+        mover.clock -= used;
+        EXPECT_GT(mover.clock, 0) << "the engine overstepped its clock at ply " << ply << ": " << history;
+        history += reply + " ";
+        lastMove = reply;
+        if (board.LegalMoves().empty()) {
+            // Mate or stalemate: the opponent's engine must announce it.
+            other.engine.Send(lastMove);
+            std::string result = AwaitMoveOrResult(other.engine);
+            EXPECT_TRUE(IsResult(result)) << "no result after " << history << ": " << result;
+            return;
+        }
+    }
+    for (Player &p : players) {
+        p.engine.Send("quit");
+        EXPECT_EQ(p.engine.WaitExit(), 0);
+    }
+}
+
+TEST(Games, EnginesPlayLegalGamesWithinTheirClocks) {
+    for (int game = 1; game <= 4; ++game)
+        PlayGame(game);
+}
+
+} // namespace
