@@ -5,43 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "e2e/EngineProcess.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = XboardEngine::Lines;
 
-class Engine : public EngineProcess {
-  public:
-    Engine() {
-        EXPECT_TRUE(Start());
-        bool found = false;
-        ReadStartup(&found);
-        EXPECT_TRUE(found);
-    }
-    ~Engine() {
-        Send("quit");
-        EXPECT_EQ(WaitExit(), 0);
-    }
-    Lines Run(const Lines &commands) {
-        for (const std::string &c : commands)
-            Send(c);
-        return Sync();
-    }
-    // Output without the board diagrams.
-    Lines RunQuiet(const Lines &commands) {
-        Lines out;
-        for (const std::string &l : Run(commands))
-            if (l.rfind("\t\t", 0) != 0) out.push_back(l);
-        return out;
-    }
-    std::string Perft(int depth) {
-        Lines out = RunQuiet({"perft " + std::to_string(depth)});
-        if (out.size() != 1 || out[0].rfind("Total nodes: ", 0) != 0) return "no perft line";
-        std::string count = out[0].substr(13);
-        return count.substr(0, count.find('\t'));
-    }
-};
+using Engine = XboardEngine;
 
 const Lines InitialBoard = {"\t\tr n b q k b n r ", "\t\tp p p p p p p p ", "\t\t. . . . . . . . ",
                             "\t\t. . . . . . . . ", "\t\t. . . . . . . . ", "\t\t. . . . . . . . ",
