@@ -8,6 +8,8 @@
 
 #include "board/Attack.h"
 #include "search/SearchState.h"
+#include "shell/GameEnd.h"
+#include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
 char BestMoveTexts[MaxBestMoves][10];
@@ -338,6 +340,10 @@ bool SetupPosition(const char *text) {
         uint32_t index = uint32_t(ops);
         while (ReadMoveToken(text, index)) {
         }
+        for (uint32_t k = 0; k < BestMoveCount; k++)
+            BestMoves[k] = ParseSanMove(BestMoveTexts[k], 1);
+        CheckGameEnd();
+        MovesToGo = MovesPerControl;
     }
     return true;
 }

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 
 #include "board/MoveGenerator.h"
 #include "book/BookFormat.h"
@@ -165,7 +166,9 @@ BookRecord ProbeBook(int file, int64_t size) {
 // ---------------------------------------------------------------------------
 // Random numbers: linear congruential, 15-bit results.
 
-static uint32_t RandomState = 1;
+// Seeded from the clock already, in case start-up never seeds it; start-up
+// seeds it again with the time in seconds.
+static uint32_t RandomState = uint32_t(std::time(nullptr));
 
 void SeedRandomNumbers(uint32_t seed) { RandomState = seed; }
 

@@ -11,6 +11,7 @@
 #include "book/Book.h"
 #include "book/BookFormat.h"
 #include "shell/MoveText.h"
+#include "shell/Xboard.h"
 
 namespace {
 
@@ -194,6 +195,8 @@ bool IsResult(const std::string &token) {
     return token == "1-0" || token == "0-1" || token == "1/2-1/2" || token == "*";
 }
 
+// Between games only the position matters; when the conversion ends the
+// engine is left in a new game.
 void SetUpInitialPosition() { SetupPosition(StartPosition); }
 
 // Plays the move named by a standard algebraic token; false when the token
@@ -375,20 +378,20 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
             std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
             std::fflush(stdout);
             FreeStyleBook(book);
-            SetUpInitialPosition();
+            NewGame();
             return;
         }
         if (!StyleBookInsert(book, ClassOf(annotation, mover))) {
             std::printf("Not enough memory\n");
             std::fflush(stdout);
             FreeStyleBook(book);
-            SetUpInitialPosition();
+            NewGame();
             return;
         }
     }
     std::printf("Style book succesfull converted (%lld pos)\n", static_cast<long long>(book.count));
     std::fflush(stdout);
-    SetUpInitialPosition();
+    NewGame();
     std::sort(book.records + 1, book.records + book.count, BookKeyLess);
     SaveBook(bookFile, book.records, book.count);
     FreeStyleBook(book);

@@ -57,29 +57,23 @@ template <Color Us> int32_t ScorePawns(const RearRanks &rear, PawnCounts &counts
     return s;
 }
 
-// Counters of one wing's shelter.
+// Counters of one wing's shelter, per colour where they differ.
 struct Wing {
-    int open = 0, noWhite = 0, noBlack = 0, whiteDeficit = 0, blackDeficit = 0;
+    int open = 0;
+    int missing[2] = {0, 0}; // files without a pawn of that colour
+    int deficit[2] = {0, 0}; // how far that colour's pawns have left home
 };
 
 // Deficit of a pawn on its third rank / further up, by file 1..8.
 constexpr int ThirdRankDeficit[9] = {0, 1, 2, 1, 0, 0, 1, 2, 1};
 constexpr int FurtherDeficit[9] = {0, 2, 3, 2, 0, 0, 2, 3, 2};
 
-void ExamineWhite(Wing &w, const RearRanks &rear, int f) {
-    const int r = rear[White][f];
+template <Color C> void Examine(Wing &w, const RearRanks &rear, int f) {
+    const int r = rear[C][f];
     if (r == 8)
-        ++w.noWhite;
+        ++w.missing[C];
     else
-        w.whiteDeficit += r == 2 ? 0 : r == 3 ? ThirdRankDeficit[f] : FurtherDeficit[f];
-}
-
-void ExamineBlack(Wing &w, const RearRanks &rear, int f) {
-    const int r = rear[Black][f];
-    if (r == 8)
-        ++w.noBlack;
-    else
-        w.blackDeficit += r == 2 ? 0 : r == 3 ? ThirdRankDeficit[f] : FurtherDeficit[f];
+        w.deficit[C] += r == 2 ? 0 : r == 3 ? ThirdRankDeficit[f] : FurtherDeficit[f];
 }
 
 // A wing: two outer files examined always, the third only when the outer
@@ -91,24 +85,24 @@ Wing ExamineWing(const RearRanks &rear, int outer1, int outer2, int third) {
         if (rear[White][f] == 8 && rear[Black][f] == 8) {
             ++w.open;
         } else {
-            ExamineWhite(w, rear, f);
-            ExamineBlack(w, rear, f);
+            Examine<White>(w, rear, f);
+            Examine<Black>(w, rear, f);
         }
     }
     if (rear[White][third] == 8 && rear[Black][third] == 8) {
         ++w.open;
     } else {
-        if (w.open | w.noWhite | w.noBlack | w.whiteDeficit) ExamineWhite(w, rear, third);
-        if (w.open | w.noWhite | w.noBlack | w.blackDeficit) ExamineBlack(w, rear, third);
+        const int weakness = w.open | w.missing[White] | w.missing[Black];
+        if (weakness | w.deficit[White]) Examine<White>(w, rear, third);
+        if (weakness | w.missing[White] | w.deficit[Black]) Examine<Black>(w, rear, third);
     }
     return w;
 }
 
-uint8_t WhiteShelter(const Wing &w) {
-    return uint8_t(((3 * w.noBlack) >> 1) + 3 * w.open + 3 * w.noWhite + w.whiteDeficit);
-}
-uint8_t BlackShelter(const Wing &w) {
-    return uint8_t(3 * w.open + 3 * w.noBlack + ((3 * w.noWhite) >> 1) + w.blackDeficit);
+// Half weight for the files the opponent lacks a pawn on.
+template <Color C> uint8_t Shelter(const Wing &w) {
+    constexpr Color Them = Opponent(C);
+    return uint8_t(((3 * w.missing[Them]) >> 1) + 3 * w.open + 3 * w.missing[C] + w.deficit[C]);
 }
 
 } // namespace
@@ -151,10 +145,10 @@ int32_t ComputePawnEntry(PawnHashEntry &entry) {
     entry.score = int16_t(s);
     entry.whitePassedFiles = uint8_t(white.passedFiles);
     entry.blackPassedFiles = uint8_t(black.passedFiles);
-    entry.whiteShelterKingSide = WhiteShelter(kingSide);
-    entry.whiteShelterQueenSide = WhiteShelter(queenSide);
-    entry.blackShelterKingSide = BlackShelter(kingSide);
-    entry.blackShelterQueenSide = BlackShelter(queenSide);
+    entry.whiteShelterKingSide = Shelter<White>(kingSide);
+    entry.whiteShelterQueenSide = Shelter<White>(queenSide);
+    entry.blackShelterKingSide = Shelter<Black>(kingSide);
+    entry.blackShelterQueenSide = Shelter<Black>(queenSide);
     entry.whitePawnFiles = uint8_t(pawnFiles[White]);
     entry.blackPawnFiles = uint8_t(pawnFiles[Black]);
     entry.whiteLightPawns = uint8_t(lightPawns[White]);

@@ -7,32 +7,21 @@
 #include "search/Search.h"
 #include "search/SearchState.h"
 
-// Captures (and at the first level checks) until the position is quiet.
-// No table, no repetition test, no poll: the stand pat bounds every node.
-template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta) {
+namespace {
+
+// Searches the replies of a quiescence node, best-ordered first, from the
+// score the node already has; a check extends into the evasion search.
+template <Color Us>
+int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t ply, int32_t qdepth, int32_t a,
+                      int32_t b, int32_t best) {
     using T = ColorTraits<Us>;
     constexpr Color Them = T::Them;
     constexpr bool IsWhite = Us == White;
-
-    PVTable[ply][ply] = 0;
-    const int32_t standPat = Evaluate(Us, alpha, beta);
-    if (ply > 63) return standPat;
-    if (IsWhite ? standPat >= beta : standPat <= alpha) return standPat;
-
-    int32_t a = alpha, b = beta;
     int32_t &own = IsWhite ? a : b;
-    if (T::Better(standPat, own)) own = standPat;
-    // A capture must win back the gap between the stand pat and our bound, less 150.
-    const int32_t gap = IsWhite ? a - standPat - 150 : standPat - b - 150;
-    CaptureMargin = gap > 0 ? gap : 0;
-
-    MoveEntry list[MoveListSize];
-    MoveEntry *end = qdepth < 0 ? GenerateCaptures<Us>(list) : GenerateChecksAndCaptures<Us>(list);
-    int32_t best = standPat;
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
-        if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
+        if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         ++QuiesceNodeCount;
         const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter<Us>(m))
                                                 : Quiesce<Them>(ply + 1, qdepth - 1, a, b);
@@ -49,38 +38,41 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
     return best;
 }
 
-template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta, uint32_t epSquare) {
+} // namespace
+
+// Captures (and at the first level checks) until the position is quiet.
+// No table, no repetition test, no poll: the stand pat bounds every node.
+template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta) {
     using T = ColorTraits<Us>;
-    constexpr Color Them = T::Them;
     constexpr bool IsWhite = Us == White;
 
+    PVTable[ply][ply] = 0;
+    const int32_t standPat = Evaluate(Us, alpha, beta);
+    if (ply > 63) return standPat;
+    if (IsWhite ? standPat >= beta : standPat <= alpha) return standPat;
+
+    int32_t a = alpha, b = beta;
+    int32_t &own = IsWhite ? a : b;
+    if (T::Better(standPat, own)) own = standPat;
+    // A capture must win back the gap between the stand pat and our bound, less 150.
+    const int32_t gap = IsWhite ? a - standPat - 150 : standPat - b - 150;
+    CaptureMargin = gap > 0 ? gap : 0;
+
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = qdepth < 0 ? GenerateCaptures<Us>(list) : GenerateChecksAndCaptures<Us>(list);
+    return SearchReplies<Us>(list, end, 0, ply, qdepth, a, b, standPat);
+}
+
+template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta, uint32_t epSquare) {
     PVTable[ply][ply] = 0;
     // Checks answered by checks can go on for a long time: cap the chain.
     if (ply >= EvasionPlyCap) return Evaluate(Us, alpha, beta);
 
-    int32_t a = alpha, b = beta;
-    int32_t &own = IsWhite ? a : b;
     MoveEntry list[MoveListSize];
     MoveEntry *end = GenerateMoves<Us>(list, 1, epSquare);
-    int32_t best = IsWhite ? ply - MateValue : MateValue - ply;
-    for (MoveEntry *e = list; e < end; ++e) {
-        PickMove(e, end);
-        const Move m = e->move;
-        if (!MakeMove(Us, 1, uint32_t(ply), m)) continue;
-        ++QuiesceNodeCount;
-        const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter<Us>(m))
-                                                : Quiesce<Them>(ply + 1, qdepth - 1, a, b);
-        UnmakeMove(Us, m);
-        if (T::Better(s, best)) {
-            best = s;
-            UpdatePV(ply, m);
-            if (T::Better(s, own)) {
-                if (IsWhite ? s >= b : s <= a) return s;
-                own = s;
-            }
-        }
-    }
-    return best;
+    // No legal evasion: mated here.
+    const int32_t mated = Us == White ? ply - MateValue : MateValue - ply;
+    return SearchReplies<Us>(list, end, 1, ply, qdepth, alpha, beta, mated);
 }
 
 template int32_t Quiesce<White>(int32_t, int32_t, int32_t, int32_t);

@@ -1,6 +1,7 @@
 #include "search/TestSuite.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "board/Board.h"
+#include "book/Book.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
@@ -155,8 +156,9 @@ void ReadConfig() {
     }
     if (!AllocateHash(hash)) std::exit(1);
 
-    std::srand(unsigned(std::time(nullptr)));
-    (void)std::rand();
+    // The book's random choices come from this generator.
+    SeedRandomNumbers(uint32_t(std::time(nullptr)));
+    (void)RandomNumber();
 
     StartTablebases(TbPath, TbCache);
 

@@ -14,9 +14,6 @@
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
-// Set by the root search while the score has dropped (longer time limit).
-extern uint32_t ScoreDropped;
-
 char ExpectedMove[ExpectedMoveSize] = "nomove";
 uint32_t PonderHit = 0;
 
@@ -26,12 +23,6 @@ void PutLine(const char *text) {
     fputs(text, stdout);
     fputc('\n', stdout);
     fflush(stdout);
-}
-
-// The hard limit with the largest allowance.
-uint32_t LongestHardTimeUp() {
-    if (PonderSearch || AnalyzeMode) return 0;
-    return ElapsedTime() > (FixedTimeMode ? TimeLimit2 : TimeLimit3);
 }
 
 // A word too long for PendingCommand is refused as a whole: a cut word could
@@ -59,7 +50,9 @@ bool ReadPendingWord() {
 } // namespace
 
 uint32_t CheckInput() {
-    if (FixedTimeMode || !InputAvailable()) return LongestHardTimeUp();
+    // Nothing to read (or never reading, in fixed-time runs): the longest
+    // hard limit decides.
+    if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
     // The ponder-move guess is abandoned; the input is left for the loop.
     if (PonderGuess) return 1;
 
@@ -87,7 +80,8 @@ uint32_t CheckInput() {
     // Own search, or pondering after the expected move came: any word stops.
     if (!Pondering || PonderHit) return 1;
 
-    // Pondering: clock updates are taken at once, the word after them decides.
+    // Pondering: clock updates (and a draw offer) are taken at once, the
+    // word after them decides.
     for (;;) {
         if (strcmp(PendingCommand, "time") == 0) {
             int32_t clock = 0;
@@ -108,6 +102,10 @@ uint32_t CheckInput() {
                 PendingCommand[0] = 0;
                 break;
             }
+        } else if (strcmp(PendingCommand, "draw") == 0) {
+            // An offer next to the opponent's move is answered as during any
+            // search; it must not count as the move that decides the ponder.
+            PutLine("Offer is declined");
         } else {
             break;
         }
@@ -125,7 +123,7 @@ uint32_t CheckInput() {
     printf("Time: %" PRId32 "\n", ElapsedTime());
     fflush(stdout);
     if (ScoreDropped == 0 && SoftTimeUp()) return 1;
-    return HardTimeUp();
+    return HardTimeUp(ScoreDropped);
 }
 
 const char *FindPonderMove() {

@@ -407,22 +407,6 @@ constexpr uint32_t TableLengths[TbTableCount][2] = {
     {41944320, 46912050},   // kqqkq
 };
 
-constexpr uint32_t KindOfLetter(char c) {
-    switch (c) {
-    case 'p':
-        return TbPawn;
-    case 'n':
-        return TbKnight;
-    case 'b':
-        return TbBishop;
-    case 'r':
-        return TbRook;
-    case 'q':
-        return TbQueen;
-    default:
-        return 0;
-    }
-}
 
 // Piece kinds of one side of a table name, in ascending kind order.
 struct SideKinds {

@@ -17,6 +17,24 @@ using TbSquareArray = uint32_t[8];
 
 enum : uint32_t { TbPawn = 1, TbKnight = 2, TbBishop = 3, TbRook = 4, TbQueen = 5, TbKing = 6 };
 
+// Piece kind of a letter of a table name ("kqkr"), 0 for the kings and others.
+constexpr uint32_t KindOfLetter(char c) {
+    switch (c) {
+    case 'p':
+        return TbPawn;
+    case 'n':
+        return TbKnight;
+    case 'b':
+        return TbBishop;
+    case 'r':
+        return TbRook;
+    case 'q':
+        return TbQueen;
+    default:
+        return 0;
+    }
+}
+
 constexpr uint32_t TbNoEpSquare = 64;
 constexpr int TbTableCount = 111; // id 0 is the unused "kk" placeholder
 constexpr int TbBucketCount = 32;

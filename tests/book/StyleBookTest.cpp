@@ -7,6 +7,7 @@
 #include "BookTestUtil.h"
 #include "RandomGames.h"
 #include "shell/MoveText.h"
+#include "shell/ShellState.h"
 
 using namespace booktest;
 
@@ -91,6 +92,7 @@ TEST_F(StyleBookTest, AnnotatedGamesConvert) {
                    "Style book succesfull converted (28 pos)\nSaved 28 positions\n");
     ASSERT_TRUE(Exists("MVstyle.book"));
     EXPECT_EQ(ReadFileBytes("MVstyle.book").size(), 4u + 28u * 40u);
+    EXPECT_EQ(EngineSide, 1u); // left in a new game
     LoadStyle();
     ASSERT_EQ(StyleBookSize, 28 * 40);
 
@@ -147,8 +149,9 @@ TEST_F(StyleBookTest, UnparsableMoveWritesNothing) {
     EXPECT_NE(illegal.find("ERROR: bad style book, line 0\n"), std::string::npos);
     EXPECT_EQ(ReadFileBytes("MVstyle.book"), "old book");
 
-    // Afterwards the engine stands at the initial position.
+    // Afterwards the engine is in a new game.
     const BookRecord key = CurrentBookKey();
+    EXPECT_EQ(EngineSide, 1u);
     ASSERT_TRUE(SetupPosition(StartPosition));
     EXPECT_EQ(CompareBookKeys(key, CurrentBookKey()), 0);
     EXPECT_EQ(SideToMove, 0u);

@@ -5,40 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "e2e/EngineProcess.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
-using Lines = std::vector<std::string>;
+using Lines = XboardEngine::Lines;
 
-class Engine : public EngineProcess {
-  public:
-    Engine() {
-        EXPECT_TRUE(Start());
-        bool found = false;
-        ReadStartup(&found);
-        EXPECT_TRUE(found);
-    }
-    ~Engine() {
-        Send("quit");
-        EXPECT_EQ(WaitExit(), 0);
-    }
-    // Output of the lines sent, without the board diagrams ("\t\t..." rows).
-    Lines Run(const Lines &commands) {
-        for (const std::string &c : commands)
-            Send(c);
-        Lines out;
-        for (const std::string &l : Sync())
-            if (l.rfind("\t\t", 0) != 0) out.push_back(l);
-        return out;
-    }
-    std::string Perft(int depth) {
-        Lines out = Run({"perft " + std::to_string(depth)});
-        if (out.size() != 1 || out[0].rfind("Total nodes: ", 0) != 0) return "no perft line";
-        std::string count = out[0].substr(13);
-        return count.substr(0, count.find('\t'));
-    }
-};
+using Engine = XboardEngine;
 
 } // namespace
 
@@ -46,10 +19,10 @@ TEST(Commands, PerftFromTheInitialPositionAndAfterNew) {
     Engine engine;
     EXPECT_EQ(engine.Perft(1), "20");
     EXPECT_EQ(engine.Perft(3), "8902");
-    EXPECT_TRUE(engine.Run({"perft 0"}).empty());
-    engine.Run({"setup " + std::string(MORVANE_TEST_DATA) + "/perftsuite.epd 2"});
+    EXPECT_TRUE(engine.RunQuiet({"perft 0"}).empty());
+    engine.RunQuiet({"setup " + std::string(MORVANE_TEST_DATA) + "/perftsuite.epd 2"});
     EXPECT_EQ(engine.Perft(1), "48");
-    engine.Run({"new"});
+    engine.RunQuiet({"new"});
     EXPECT_EQ(engine.Perft(2), "400");
 }
 
@@ -59,21 +32,21 @@ TEST(Commands, SetupReadsTheNumberedLineOfAFile) {
     std::string longLine = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - c0 \"" + std::string(400, 'x') + "\";";
     engine.WriteFile("positions.epd",
                      "4k3/8/8/8/8/8/8/R3K2R w KQ -\r\n" + longLine + "\r\n4k3/8/8/8/3pP3/8/8/4K3 b - e3");
-    EXPECT_TRUE(engine.Run({"setup positions.epd 1"}).empty());
+    EXPECT_TRUE(engine.RunQuiet({"setup positions.epd 1"}).empty());
     EXPECT_EQ(engine.Perft(1), "26");
-    engine.Run({"setup positions.epd 2"});
+    engine.RunQuiet({"setup positions.epd 2"});
     EXPECT_EQ(engine.Perft(1), "20");
-    engine.Run({"setup positions.epd 3"});
+    engine.RunQuiet({"setup positions.epd 3"});
     EXPECT_EQ(engine.Perft(1), "7") << "black to move with the en-passant capture";
 
     // Missing file, too few lines, line 0: the position stays.
-    EXPECT_EQ(engine.Run({"setup positions.epd 4", "setup nothing.epd 1", "setup positions.epd 0"}),
+    EXPECT_EQ(engine.RunQuiet({"setup positions.epd 4", "setup nothing.epd 1", "setup positions.epd 0"}),
               (Lines{"Error file reading", "Error file reading", "Error file reading"}));
     EXPECT_EQ(engine.Perft(1), "7");
 
     // A line that is no position: one error line, the position stays.
     engine.WriteFile("bad.epd", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -\n");
-    Lines out = engine.Run({"setup bad.epd 1"});
+    Lines out = engine.RunQuiet({"setup bad.epd 1"});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out[0].rfind("ERROR: ", 0), 0u) << out[0];
     EXPECT_EQ(engine.Perft(1), "7");
@@ -83,78 +56,78 @@ TEST(Commands, EditModeBuildsAPlayablePosition) {
     Engine engine;
     // Castling rights follow from kings and rooks on their home squares.
     engine.WriteFile("same.epd", "4k3/8/8/8/8/8/8/R3K2R w KQ -\n4k3/8/8/8/8/8/7R/R3K3 w Q -\n");
-    EXPECT_TRUE(engine.Run({"edit", "#", "Ke1", "Rh1", "Ra1", "c", "Ke8", "."}).empty());
+    EXPECT_TRUE(engine.RunQuiet({"edit", "#", "Ke1", "Rh1", "Ra1", "c", "Ke8", "."}).empty());
     EXPECT_EQ(engine.Perft(1), "26");
     std::string edited = engine.Perft(3);
-    engine.Run({"setup same.epd 1"});
+    engine.RunQuiet({"setup same.epd 1"});
     EXPECT_EQ(engine.Perft(3), edited);
     // A rook away from home gives no right on its side.
-    engine.Run({"edit", "#", "Ke1", "Rh2", "Ra1", "c", "Ke8", "."});
+    engine.RunQuiet({"edit", "#", "Ke1", "Rh2", "Ra1", "c", "Ke8", "."});
     EXPECT_EQ(engine.Perft(1), "30");
     edited = engine.Perft(3);
-    engine.Run({"setup same.epd 2"});
+    engine.RunQuiet({"setup same.epd 2"});
     EXPECT_EQ(engine.Perft(3), edited);
 
     // Editing starts from the board as it stands; "x" empties a square.
-    engine.Run({"new", "edit", "xe2", "."});
+    engine.RunQuiet({"new", "edit", "xe2", "."});
     EXPECT_EQ(engine.Perft(1), "29");
 
     // Placing on an occupied square replaces the piece; a second king moves the first.
-    engine.Run({"new", "edit", "Qe2", "Ke3", "."});
+    engine.RunQuiet({"new", "edit", "Qe2", "Ke3", "."});
     engine.WriteFile("same.epd", "rnbqkbnr/pppppppp/8/8/8/4K3/PPPPQPPP/RNBQ1BNR w kq -\n");
     edited = engine.Perft(3);
-    engine.Run({"setup same.epd 1"});
+    engine.RunQuiet({"setup same.epd 1"});
     EXPECT_EQ(engine.Perft(3), edited);
 }
 
 TEST(Commands, EditModeRefusesWhatItCannotPlace) {
     Engine engine;
     EXPECT_EQ(
-        engine.Run({"edit", "Ka9", "Zz1", "Pe", "Pe22", "K", "ke4", "xz1", "."}),
+        engine.RunQuiet({"edit", "Ka9", "Zz1", "Pe", "Pe22", "K", "ke4", "xz1", "."}),
         (Lines{"ERROR: edit: not a piece letter and a square: Ka9", "ERROR: edit: not a piece letter and a square: Zz1",
                "ERROR: edit: not a piece letter and a square: Pe", "ERROR: edit: not a piece letter and a square: Pe22",
                "ERROR: edit: not a piece letter and a square: K", "ERROR: edit: not a piece letter and a square: ke4",
                "ERROR: edit: not a piece letter and a square: xz1"}));
     EXPECT_EQ(engine.Perft(2), "400");
     // A position without a black king is refused whole; the old one stays.
-    Lines out = engine.Run({"edit", "#", "Ke1", "Qd1", "."});
+    Lines out = engine.RunQuiet({"edit", "#", "Ke1", "Qd1", "."});
     EXPECT_EQ(out, Lines{"ERROR: black has no king"});
     EXPECT_EQ(engine.Perft(2), "400");
     // "c" switches the colour being placed.
-    engine.Run({"edit", "#", "c", "Ke8", "c", "Ke1", "c", "Pe2", "."});
+    engine.RunQuiet({"edit", "#", "c", "Ke8", "c", "Ke1", "c", "Pe2", "."});
     EXPECT_EQ(engine.Perft(1), "3") << "the pawn on e2 is black: Kd2, Kf2, Kxe2";
 }
 
 TEST(Commands, SideCommandsSetTheSideToMove) {
     Engine engine;
     engine.WriteFile("ep.epd", "4k3/8/8/8/3pP3/8/8/4K3 b - e3\n4k3/8/8/8/8/8/4R3/4K3 b - -\n");
-    engine.Run({"setup ep.epd 1"});
+    engine.RunQuiet({"setup ep.epd 1"});
     EXPECT_EQ(engine.Perft(1), "7");
-    EXPECT_TRUE(engine.Run({"black"}).empty());
+    EXPECT_TRUE(engine.RunQuiet({"black"}).empty());
     EXPECT_EQ(engine.Perft(1), "7") << "no change of side, the en-passant square stays";
-    engine.Run({"white"});
+    engine.RunQuiet({"white"});
     EXPECT_EQ(engine.Perft(1), "6");
-    engine.Run({"black"});
+    engine.RunQuiet({"black"});
     EXPECT_EQ(engine.Perft(1), "6") << "the en-passant square went with the side change";
 
     // Black in check: white cannot be put to move.
-    engine.Run({"setup ep.epd 2"});
+    engine.RunQuiet({"setup ep.epd 2"});
     EXPECT_EQ(engine.Perft(1), "4");
-    EXPECT_EQ(engine.Run({"white"}), Lines{"ERROR: the side not to move would be in check"});
+    EXPECT_EQ(engine.RunQuiet({"white"}), Lines{"ERROR: the side not to move would be in check"});
     EXPECT_EQ(engine.Perft(1), "4");
-    EXPECT_TRUE(engine.Run({"force", "black"}).empty()) << "no change, the engine takes white";
+    EXPECT_TRUE(engine.RunQuiet({"force", "black"}).empty()) << "no change, the engine takes white";
 }
 
 TEST(Commands, ScorePrintsTheEvaluation) {
     Engine engine;
-    Lines out = engine.Run({"score"});
+    Lines out = engine.RunQuiet({"score"});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_NE(out[0].find_first_of("0123456789"), std::string::npos);
     EXPECT_EQ(out[0].find_first_not_of("-0123456789"), std::string::npos) << out[0];
     // A position a queen up for White scores well above zero.
     engine.WriteFile("up.epd", "4k3/8/8/8/8/8/8/3QK3 w - -\n");
-    engine.Run({"setup up.epd 1"});
-    out = engine.Run({"score"});
+    engine.RunQuiet({"setup up.epd 1"});
+    out = engine.RunQuiet({"score"});
     ASSERT_EQ(out.size(), 1u);
     EXPECT_GT(std::stoi(out[0]), 500);
 }

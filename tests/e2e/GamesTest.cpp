@@ -8,55 +8,16 @@
 #include <string>
 #include <vector>
 
-#include "board/Attack.h"
-#include "board/Board.h"
-#include "board/MoveGenerator.h"
-#include "board/Setup.h"
 #include "e2e/EngineProcess.h"
-#include "shell/MoveText.h"
+#include "e2e/RefereeBoard.h"
 
 namespace {
 
-// The referee's own copy of the game: legality from the move generator and
-// make, nothing from the engines' game code.
+// The referee's board: a thin wrapper over the shared reference copy.
 struct RefereeBoard {
-    RefereeBoard() {
-        static bool tables = false;
-        if (!tables) {
-            FillZobristKeys();
-            InitBoard();
-            tables = true;
-        }
-        EXPECT_TRUE(SetupPosition(StartPosition));
-    }
-
-    std::vector<Move> LegalMoves() {
-        MoveEntry list[MoveListSize];
-        MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-        std::vector<Move> legal;
-        for (MoveEntry *e = list; e < end; ++e) {
-            if (!MakeMove(SideToMove, RootInCheck, 0, e->move)) continue;
-            UnmakeMove(SideToMove, e->move);
-            legal.push_back(e->move);
-        }
-        return legal;
-    }
-
-    // Plays the move named by text; false if it is not a legal move here.
-    bool Play(const std::string &text) {
-        for (Move m : LegalMoves()) {
-            char t[MoveTextSize];
-            MoveToText(t, m);
-            if (text != t) continue;
-            MakeMove(SideToMove, RootInCheck, 0, m);
-            EpSquare = IsDoubleStep(m) ? (SideToMove == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10) : 0;
-            SideToMove = 1 - SideToMove;
-            RootInCheck = SideInCheck(SideToMove);
-            SelectMoveFunctions();
-            return true;
-        }
-        return false;
-    }
+    RefereeBoard() { EXPECT_TRUE(referee::Setup(StartPosition)); }
+    std::vector<Move> LegalMoves() { return referee::LegalMoves(); }
+    bool Play(const std::string &text) { return referee::Play(text); }
 };
 
 struct Player {

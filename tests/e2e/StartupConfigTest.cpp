@@ -77,6 +77,31 @@ TEST(Startup, MissingConfigurationIsCreatedWithTheSixDefaultLines) {
     Quit(again);
 }
 
+TEST(Startup, BookFilesAreReportedInOrder) {
+    // The loader checks the size only: a count word and whole 40-byte records.
+    EngineProcess engine;
+    engine.WriteFile("Morvane.book", std::string(4 + 3 * 40, '\0'));
+    engine.WriteFile("MVstyle.book", std::string(4 + 40 + 7, '\0'));
+    Started s = StartWith(engine);
+    ASSERT_TRUE(s.reachedLoop);
+    EXPECT_EQ(s.lines, Concat({Banner,
+                               {"Hash size 16 Mbytes", "Reading main book...", "found 3 positions in opening book",
+                                "Reading style book...", "ERROR: opening book was damaged",
+                                "feature myname=\"Morvane 7\"", "feature done=1"}}));
+    Quit(engine);
+
+    EngineProcess both;
+    both.WriteFile("Morvane.book", std::string(4 + 2 * 40, '\0'));
+    both.WriteFile("MVstyle.book", std::string(4 + 5 * 40, '\0'));
+    s = StartWith(both);
+    ASSERT_TRUE(s.reachedLoop);
+    EXPECT_EQ(s.lines, Concat({Banner,
+                               {"Hash size 16 Mbytes", "Reading main book...", "found 2 positions in opening book",
+                                "Reading style book...", "found 5 positions in opening book",
+                                "feature myname=\"Morvane 7\"", "feature done=1"}}));
+    Quit(both);
+}
+
 namespace {
 
 // Runs the engine on a configuration text that must stop start-up.

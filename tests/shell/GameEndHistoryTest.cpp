@@ -103,15 +103,6 @@ TEST(GameEndHistory, RepeatsComparesBoardsWithTheSameSideToMoveOnly) {
     EXPECT_EQ(BoardRepeats(), 0u) << "snapshot 0 lies three plies back";
 }
 
-TEST(GameEndHistory, CastlingRightsAndEnPassantDoNotMatter) {
-    // The snapshots hold the pieces only: nothing else can tell two boards
-    // apart, so they compare equal whatever the rights were.
-    KingsAndKnights();
-    RecordBoard(MakeMoveWord(E7, E5, EmptySquare, DoubleStepFlag));
-    PlayShuffle(4);
-    EXPECT_EQ(memcmp(BoardHistory[0], BoardHistory[4], sizeof(BoardHistory[0])), 0);
-}
-
 TEST(GameEndHistory, FullRecordSlidesAndStillSeesRepetitions) {
     KingsAndKnights();
     RecordBoard(MakeMoveWord(E7, E5, EmptySquare, DoubleStepFlag));

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "search/SearchState.h"
-#include "shell/InputReader.h"
 #include "shell/InputPoll.h"
+#include "shell/InputReader.h"
 #include "shell/MoveText.h"
 
 #include "GameMovesTestSupport.h"

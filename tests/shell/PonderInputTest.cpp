@@ -194,3 +194,15 @@ TEST_F(PonderInput, BadClockValueWhilePonderingIsReportedAndSkipped) {
     EXPECT_EQ(out.rfind("Error (bad argument): time\nContinue pondering\n", 0), 0u) << out;
     EngineClock = savedClock;
 }
+
+TEST_F(PonderInput, DrawOfferAmongTheClockUpdatesIsNoPonderMove) {
+    std::string out;
+    Pondering = 1;
+    PonderSearch = 1;
+    strcpy(ExpectedMove, "e7e5");
+    Send("time 4000\notim 4000\ndraw\ne7e5\n");
+    Check(out);
+    EXPECT_EQ(PonderHit, 1u) << out;
+    EXPECT_NE(out.find("Offer is declined\n"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Abort"), std::string::npos) << out;
+}

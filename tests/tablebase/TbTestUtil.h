@@ -19,22 +19,6 @@ struct TablePosition {
     uint32_t ep;         // 64 = none
 };
 
-inline uint32_t KindOfLetter(char c) {
-    switch (c) {
-    case 'p':
-        return TbPawn;
-    case 'n':
-        return TbKnight;
-    case 'b':
-        return TbBishop;
-    case 'r':
-        return TbRook;
-    case 'q':
-        return TbQueen;
-    default:
-        return 0;
-    }
-}
 
 // Fills the kind entries from a table name; squares are left at 0.
 inline TablePosition EmptyPosition(const char *name) {

@@ -1,0 +1,46 @@
+// An engine process that has finished its start-up, driven command by command
+// as an xboard interface does; it is told to quit when the test ends.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "e2e/EngineProcess.h"
+
+class XboardEngine : public EngineProcess {
+  public:
+    using Lines = std::vector<std::string>;
+
+    XboardEngine() {
+        EXPECT_TRUE(Start());
+        bool found = false;
+        ReadStartup(&found);
+        EXPECT_TRUE(found);
+    }
+    ~XboardEngine() {
+        Send("quit");
+        EXPECT_EQ(WaitExit(), 0);
+    }
+    // Everything the commands printed.
+    Lines Run(const Lines &commands) {
+        for (const std::string &c : commands)
+            Send(c);
+        return Sync();
+    }
+    // The same without the board diagrams ("\t\t..." rows).
+    Lines RunQuiet(const Lines &commands) {
+        Lines out;
+        for (const std::string &l : Run(commands))
+            if (l.rfind("\t\t", 0) != 0) out.push_back(l);
+        return out;
+    }
+    // The leaf count of "perft depth", or a text saying what went wrong.
+    std::string Perft(int depth) {
+        Lines out = RunQuiet({"perft " + std::to_string(depth)});
+        if (out.size() != 1 || out[0].rfind("Total nodes: ", 0) != 0) return "no perft line";
+        std::string count = out[0].substr(13);
+        return count.substr(0, count.find('\t'));
+    }
+};
