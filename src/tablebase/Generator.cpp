@@ -13,8 +13,6 @@
 // the en-passant captures.
 #include "tablebase/Generator.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -23,25 +21,18 @@
 #include <new>
 #include <system_error>
 #include <thread>
-#include <unordered_map>
 
 #include "tablebase/GeneratorBoard.h"
+#include "tablebase/GeneratorState.h"
 #include "tablebase/TableList.h"
 
 using namespace tbgen;
 
-namespace {
-
-constexpr uint8_t CountMask = 0x3f;
-constexpr uint8_t Resolved = 0x40;
-constexpr uint8_t Illegal = 0x80;
-constexpr int16_t IllegalValue = -32500;
-
-constexpr int32_t WinIn(int32_t plies) { return TbGenWin - plies; }
-constexpr int32_t LossIn(int32_t plies) { return -TbGenWin + plies; }
-constexpr int32_t PliesOf(int32_t score) { return score > 0 ? TbGenWin - score : score + TbGenWin; }
+namespace tbgen {
 
 // Material: three bits per colour and kind (pawn..queen).
+namespace {
+
 uint32_t MaterialKey(const uint32_t counts[2][6]) {
     uint32_t key = 0;
     for (int c = 0; c < 2; c++)
@@ -49,6 +40,8 @@ uint32_t MaterialKey(const uint32_t counts[2][6]) {
             key |= counts[c][k] << (3 * (5 * c + k - 1));
     return key;
 }
+
+} // namespace
 
 uint32_t MaterialKeyOfName(const char *name, bool swapped) {
     uint32_t counts[2][6] = {};
@@ -63,43 +56,33 @@ uint32_t MaterialKeyOfName(const char *name, bool swapped) {
     return MaterialKey(counts);
 }
 
-// A table that moves out of the one being built lead into, read whole.
-struct Subtable {
-    uint32_t key = 0;
-    int id = 0;            // 0: bare kings, always a draw
-    bool reversed = false; // the table's white pieces are black's here
-    std::shared_ptr<std::vector<int8_t>> bytes[2];
-};
+void SquareArray(const Layout &l, const Position &p, uint32_t c, int removed, int promoted, uint32_t newKind,
+                 uint32_t *a) {
+    std::memset(a, 0, 8 * sizeof(uint32_t));
+    a[0] = TbKing;
+    a[4] = p.sq[c];
+    uint32_t kinds[3], squares[3];
+    int n = 0;
+    for (int i = 2; i < l.slots; i++) {
+        if (l.color[i] != c || i == removed) continue;
+        kinds[n] = i == promoted ? newKind : l.kind[i];
+        squares[n++] = p.sq[i];
+    }
+    // Kind order (a promoted piece may come after pieces of higher kinds).
+    for (int i = 1; i < n; i++)
+        for (int j = i; j > 0 && kinds[j] < kinds[j - 1]; j--) {
+            std::swap(kinds[j], kinds[j - 1]);
+            std::swap(squares[j], squares[j - 1]);
+        }
+    for (int i = 0; i < n; i++) {
+        a[1 + i] = kinds[i];
+        a[5 + i] = squares[i];
+    }
+}
 
-struct EpNode {
-    uint64_t key; // index << 4 | side << 3 | victim slot
-    int16_t value;
-    uint8_t flags;
-};
+} // namespace tbgen
 
-struct Generation {
-    Layout layout;
-    // Stored positions have the white king in a region that every position
-    // can be turned into by the board's symmetries: files a..d with pawns,
-    // the triangle a1-d1-d4 without.
-    bool pawns = false;
-    uint32_t regionSize = 0;
-    uint8_t regionSquare[32] = {};
-    int8_t regionOrdinal[64] = {};
-    int transforms = 1;
-    uint64_t size = 0; // stored positions per side to move
-    std::vector<int16_t> value[2];
-    std::vector<uint8_t> flags[2];
-    std::vector<EpNode> epNodes;
-    std::unordered_map<uint64_t, uint32_t> epOf;
-    std::vector<Subtable> subtables;
-    int32_t maxLevel = 0;
-    uint64_t failures = 0; // lookups into smaller tables that gave no value
-};
-
-uint64_t EpKey(uint64_t index, uint32_t side, int victim) { return index << 4 | side << 3 | uint64_t(victim); }
-
-constexpr uint64_t NoNode = ~uint64_t(0);
+namespace {
 
 void SetRegion(Generation &g) {
     const Layout &l = g.layout;
@@ -113,27 +96,6 @@ void SetRegion(Generation &g) {
         if (in) g.regionSquare[g.regionSize++] = uint8_t(s);
     }
     g.size = uint64_t(g.regionSize) << (6 * (l.slots - 1));
-}
-
-// Stored index of a position, NoNode when its white king is outside the region.
-inline uint64_t NodeIndex(const Generation &g, const Position &p) {
-    const int ordinal = g.regionOrdinal[p.sq[0]];
-    if (ordinal < 0) return NoNode;
-    uint64_t rest = 0;
-    for (int i = g.layout.slots - 1; i >= 1; i--)
-        rest = rest << 6 | p.sq[i];
-    return uint64_t(ordinal) + g.regionSize * rest;
-}
-
-inline void NodePosition(const Generation &g, uint64_t index, Position &p) {
-    p.sq[0] = g.regionSquare[index % g.regionSize];
-    p.occupied = Bit(p.sq[0]);
-    index /= g.regionSize;
-    for (int i = 1; i < g.layout.slots; i++) {
-        p.sq[i] = uint8_t(index & 63);
-        p.occupied |= Bit(p.sq[i]);
-        index >>= 6;
-    }
 }
 
 // Symmetry t of the board: bit 0 mirrors the files, bit 1 the ranks, bit 2 transposes.
@@ -159,32 +121,6 @@ inline bool PassesOn(const Generation &g, const Position &p, uint64_t index) {
     Position t{};
     TransformPosition(g, p, 4, t);
     return index <= NodeIndex(g, t);
-}
-
-// Square arrays of the index functions for colour c; slot `removed` is off
-// the board and slot `promoted` has kind `newKind`.
-void SquareArray(const Layout &l, const Position &p, uint32_t c, int removed, int promoted, uint32_t newKind,
-                 uint32_t *a) {
-    std::memset(a, 0, 8 * sizeof(uint32_t));
-    a[0] = TbKing;
-    a[4] = p.sq[c];
-    uint32_t kinds[3], squares[3];
-    int n = 0;
-    for (int i = 2; i < l.slots; i++) {
-        if (l.color[i] != c || i == removed) continue;
-        kinds[n] = i == promoted ? newKind : l.kind[i];
-        squares[n++] = p.sq[i];
-    }
-    // Kind order (a promoted piece may come after pieces of higher kinds).
-    for (int i = 1; i < n; i++)
-        for (int j = i; j > 0 && kinds[j] < kinds[j - 1]; j--) {
-            std::swap(kinds[j], kinds[j - 1]);
-            std::swap(squares[j], squares[j - 1]);
-        }
-    for (int i = 0; i < n; i++) {
-        a[1 + i] = kinds[i];
-        a[5 + i] = squares[i];
-    }
 }
 
 uint32_t ChildKey(const Layout &l, int removed, int promoted, uint32_t newKind) {
@@ -506,7 +442,6 @@ void Propagate(Generation &g, const Position &p, uint32_t s, int epVictim, int32
 }
 
 void Sweep(Generation &g, bool progress, const char *name) {
-    const Layout &l = g.layout;
     Position p;
     const auto start = std::chrono::steady_clock::now();
     for (int32_t L = 0; L <= g.maxLevel; L++) {
@@ -542,162 +477,9 @@ void Sweep(Generation &g, bool progress, const char *name) {
             std::fflush(stdout);
         }
     }
-    (void)l;
-}
-
-bool ReadWhole(const std::string &path, uint32_t length, std::vector<int8_t> &bytes) {
-    std::FILE *f = std::fopen(path.c_str(), "rb");
-    if (f == nullptr) return false;
-    bytes.resize(length);
-    const size_t n = std::fread(bytes.data(), 1, length, f);
-    const bool more = std::fgetc(f) != EOF;
-    std::fclose(f);
-    return n == length && !more;
-}
-
-bool WriteWhole(const std::string &path, const std::vector<int8_t> &bytes) {
-    const std::string temporary = path + ".part";
-    std::FILE *f = std::fopen(temporary.c_str(), "wb");
-    if (f == nullptr) return false;
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
-// Loads every table the moves of the layout lead into.
-bool LoadSubtables(Generation &g, const std::string &directory, std::string &error) {
-    for (int sub : TbGenSubtables(g.layout.id)) {
-        Subtable t;
-        t.id = sub;
-        t.key = MaterialKeyOfName(TbDescriptors[sub].name, false);
-        for (int side = 0; side < 2; side++) {
-            const std::string path = TbGenFilePath(directory, sub, side);
-            t.bytes[side] = std::make_shared<std::vector<int8_t>>();
-            if (!ReadWhole(path, TbDescriptors[sub].expectedLength[side], *t.bytes[side])) {
-                error = "cannot read " + path + " (missing or of the wrong size)";
-                return false;
-            }
-        }
-        const uint32_t swappedKey = MaterialKeyOfName(TbDescriptors[sub].name, true);
-        if (swappedKey != t.key) {
-            Subtable r;
-            r.id = sub;
-            r.key = swappedKey;
-            r.reversed = true;
-            r.bytes[0] = t.bytes[0];
-            r.bytes[1] = t.bytes[1];
-            g.subtables.push_back(std::move(r));
-        }
-        g.subtables.push_back(std::move(t));
-    }
-    Subtable bare;
-    bare.key = 0;
-    g.subtables.push_back(std::move(bare));
-    return true;
-}
-
-// Writes both files; counts the report over the file's indices.
-bool WriteTable(Generation &g, const std::string &directory, TbGenReport &report, std::string &error) {
-    const Layout &l = g.layout;
-    const TbDescriptor &d = TbDescriptors[l.id];
-    for (uint32_t s = 0; s < 2; s++) {
-        std::vector<int8_t> bytes(d.expectedLength[s], 0);
-        std::vector<bool> written(d.expectedLength[s], false);
-        TbGenSideReport &r = report.side[s];
-        uint64_t conflicts = 0, outOfRange = 0, tooDeep = 0;
-        Position p;
-        auto store = [&](uint64_t index, uint32_t ep, int32_t score) {
-            NodePosition(g, index, p);
-            uint32_t arrays[2][8];
-            for (uint32_t c = 0; c < 2; c++)
-                SquareArray(l, p, c, -1, -1, 0, arrays[c]);
-            const uint32_t at = d.indexFunction[s](arrays[0], arrays[1], ep, 0);
-            if (at >= bytes.size()) {
-                outOfRange++;
-                return;
-            }
-            int8_t byte;
-            if (!TbGenByteOfScore(score, byte)) {
-                tooDeep++;
-                byte = 0;
-            }
-            if (written[at]) {
-                conflicts += bytes[at] != byte;
-                return;
-            }
-            written[at] = true;
-            bytes[at] = byte;
-            r.positions++;
-            if (score > 0) {
-                r.wins++;
-                r.longestWin = std::max<uint32_t>(r.longestWin, uint32_t(PliesOf(score) + 1) / 2);
-            } else if (score < 0) {
-                r.losses++;
-                r.longestLoss = std::max<uint32_t>(r.longestLoss, uint32_t(PliesOf(score)) / 2);
-            } else {
-                r.draws++;
-            }
-        };
-        for (uint64_t index = 0; index < g.size; index++) {
-            const uint8_t f = g.flags[s][index];
-            if (f & Illegal) continue;
-            store(index, TbNoEpSquare, f & Resolved ? g.value[s][index] : 0);
-        }
-        for (const EpNode &node : g.epNodes) {
-            if ((node.key >> 3 & 1) != s) continue;
-            const int victim = int(node.key & 7);
-            NodePosition(g, node.key >> 4, p);
-            const uint32_t ep = uint32_t(int(p.sq[victim]) - PawnForward(l.color[victim]));
-            store(node.key >> 4, ep, node.flags & Resolved ? node.value : 0);
-        }
-        if (conflicts || outOfRange || tooDeep) {
-            char text[200];
-            std::snprintf(text, sizeof text,
-                          "%s side %u: %llu positions disagree with their mirror images, %llu outside the file, "
-                          "%llu too deep for a byte",
-                          d.name, s, static_cast<unsigned long long>(conflicts),
-                          static_cast<unsigned long long>(outOfRange), static_cast<unsigned long long>(tooDeep));
-            error = text;
-            return false;
-        }
-        const std::string path = TbGenFilePath(directory, l.id, int(s));
-        if (!WriteWhole(path, bytes)) {
-            error = "cannot write " + path;
-            return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
-
-int32_t TbGenScoreOfByte(int8_t byte) {
-    if (byte == 0) return 0;
-    if (byte == 127) return TbGenUnknown;
-    if (byte == -128) return WinIn(2 * 127 - 1);
-    if (byte == -127) return LossIn(2 * 126);
-    if (byte > 0) return WinIn(2 * (127 - byte) - 1);
-    return LossIn(2 * (byte + 126));
-}
-
-bool TbGenByteOfScore(int32_t score, int8_t &byte) {
-    byte = 0;
-    if (score == 0) return true;
-    if (score > 0) {
-        const int32_t moves = (PliesOf(score) + 1) / 2;
-        if (moves < 1 || moves > 127) return false;
-        byte = moves == 127 ? int8_t(-128) : int8_t(127 - moves);
-        return true;
-    }
-    const int32_t moves = PliesOf(score) / 2;
-    if (moves < 0 || moves > 126) return false;
-    byte = moves == 126 ? int8_t(-127) : int8_t(moves - 126);
-    return true;
-}
 
 int TbGenTableId(const std::string &name) {
     for (int id = 1; id < TbTableCount; id++)
@@ -733,23 +515,6 @@ std::vector<int> TbGenSubtables(int id) {
             }
     }
     return result;
-}
-
-std::string TbGenFilePath(const std::string &directory, int id, int side) {
-    std::string path = directory;
-    if (!path.empty() && path.back() != '/') path += '/';
-    return path + TbDescriptors[id].name + (side == 0 ? ".nbw" : ".nbb");
-}
-
-bool TbGenTablePresent(const std::string &directory, int id) {
-    for (int side = 0; side < 2; side++) {
-        struct stat info;
-        const std::string path = TbGenFilePath(directory, id, side);
-        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            uint64_t(info.st_size) != TbDescriptors[id].expectedLength[side])
-            return false;
-    }
-    return true;
 }
 
 namespace {
@@ -830,18 +595,4 @@ bool TbGenerateTables(const std::vector<int> &ids, const std::string &directory,
     for (int id : ids)
         if (!GenerateWithSubtables(id, directory, !keepExisting, output, done, error)) return false;
     return true;
-}
-
-void TbGenPrintReport(const TbGenReport &report) {
-    const char *name = TbDescriptors[report.id].name;
-    for (int s = 0; s < 2; s++) {
-        const TbGenSideReport &r = report.side[s];
-        std::printf("%s.%s: %llu positions: %llu wins, %llu draws, %llu losses; longest win %u moves, longest loss %u "
-                    "moves\n",
-                    name, s == 0 ? "nbw" : "nbb", static_cast<unsigned long long>(r.positions),
-                    static_cast<unsigned long long>(r.wins), static_cast<unsigned long long>(r.draws),
-                    static_cast<unsigned long long>(r.losses), r.longestWin, r.longestLoss);
-    }
-    std::printf("%s: written in %.1f s\n", name, report.seconds);
-    std::fflush(stdout);
 }
