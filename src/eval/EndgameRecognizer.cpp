@@ -14,7 +14,6 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     constexpr int32_t CannotWin = Us == White ? -1 : -2;
     const uint32_t pawns = PieceLists[T::Pawn][0];
     const uint32_t bishops = PieceLists[T::Bishop][0];
-    const uint32_t ourWeight = Us == White ? WhitePieceWeight : BlackPieceWeight;
     bool aPawn = false, hPawn = false;
     for (uint32_t i = 1; i <= pawns; ++i) {
         if (SquareFile(PieceLists[T::Pawn][i]) == 1)
@@ -24,7 +23,7 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     }
     if (PieceLists[T::EnemyPawn][0] > 0 && bishops == 0) return 0;
     if (bishops == 0) {
-        if (ourWeight != 0) return 0; // a knight
+        if (T::OwnWeight() != 0) return 0; // a knight
         if (aPawn && hPawn) return 0;
     } else {
         bool anyDark = false;

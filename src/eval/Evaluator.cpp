@@ -13,10 +13,6 @@ uint32_t RootCastlingRights[2] = {0, 0};
 
 namespace {
 
-template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
-    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
-}
-
 int32_t ApplyVerdict(int32_t s, int32_t verdict) {
     if (verdict == -1 && s > 0) return 0;
     if (verdict == -2 && s < 0) return 0;
@@ -56,9 +52,8 @@ template <Color Us> int32_t RookShutIn() {
 // safety. White's view.
 template <Color Us> int32_t KingTerm() {
     using T = ColorTraits<Us>;
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
-    if (themWeight >= 14) return -T::Sign * KingSafety<Us>();
-    (Us == White ? WhiteKingDanger : BlackKingDanger) = 0;
+    if (T::EnemyWeight() >= 14) return -T::Sign * KingSafety<Us>();
+    KingDangerOf<Us>() = 0;
     const uint32_t files = CurrentPawnEntry->whitePawnFiles | CurrentPawnEntry->blackPawnFiles;
     const bool queenWing = (files & FilesAtoD) != 0, kingWing = (files & FilesEtoH) != 0;
     const Square king = KingSquare(Us);

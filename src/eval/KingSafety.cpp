@@ -6,20 +6,9 @@
 
 namespace {
 
-template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
-    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
-}
-
 template <Color Us> bool HasCastlingRight() {
     using T = ColorTraits<Us>;
     return CastleSpoilers[T::QueenSideRight] == 0 || CastleSpoilers[T::KingSideRight] == 0;
-}
-
-template <Color Us> uint32_t ShelterKingSide() {
-    return Us == White ? CurrentPawnEntry->whiteShelterKingSide : CurrentPawnEntry->blackShelterKingSide;
-}
-template <Color Us> uint32_t ShelterQueenSide() {
-    return Us == White ? CurrentPawnEntry->whiteShelterQueenSide : CurrentPawnEntry->blackShelterQueenSide;
 }
 
 bool FileOpen(int file) {
@@ -93,7 +82,7 @@ template <Color Us> int32_t KingSafety() {
         if (file == 5) k += OpenFilesAround(5);
     }
     if (!enemyQueen) k /= 2;
-    (Us == White ? WhiteKingDanger : BlackKingDanger) = k;
+    KingDangerOf<Us>() = k;
     return 8 * k;
 }
 

@@ -6,10 +6,6 @@
 
 namespace {
 
-template <Color Us> constexpr int RelativeRankOf(Square s) {
-    return int(ColorTraits<Us>::RelativeRank(uint32_t(SquareRank(s))));
-}
-
 // The most advanced pawn of Us on the file; 0 when there is none.
 template <Color Us> Square Passer(int file) {
     for (int rel = 7; rel >= 2; --rel) {
@@ -26,10 +22,6 @@ template <Color Us> Square PromotionSquare(int file) { return SquareOf(file, Us 
 template <Color Us> int PawnDistance(Square s) {
     const int rel = RelativeRankOf<Us>(s);
     return rel == 2 ? 5 : 8 - rel;
-}
-
-template <Color Us> uint32_t PassedFiles() {
-    return Us == White ? CurrentPawnEntry->whitePassedFiles : CurrentPawnEntry->blackPassedFiles;
 }
 
 // Does the passer on s outrun the enemy king? The side to move must be faster
@@ -56,7 +48,6 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
         if ((df == 1 || df == -1) && RelativeRankOf<Us>(king) >= r) v += KingSupportBonus[r];
         if (Board[p + T::Forward].piece != EmptySquare) v -= BlockedPasserPenalty[r];
     }
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
     for (uint32_t pairs = AdjacentPairs(files); pairs != 0;) {
         const int f = LowestFile(pairs);
         pairs &= ~FileBit(f);
@@ -64,7 +55,7 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
         if (p1 == 0 || p2 == 0) continue;
         const int r1 = RelativeRankOf<Us>(p1), r2 = RelativeRankOf<Us>(p2);
         v += ConnectedPasserBonus[r1 < r2 ? r1 : r2];
-        if (r1 >= 6 && r2 >= 6 && themWeight < 9 && !T::IsEnemy(Board[p1 + T::Forward].piece) &&
+        if (r1 >= 6 && r2 >= 6 && T::EnemyWeight() < 9 && !T::IsEnemy(Board[p1 + T::Forward].piece) &&
             !T::IsEnemy(Board[p2 + T::Forward].piece)) {
             v += 100;
             if (OutrunsKing<Us>(p1, whiteToMove) && OutrunsKing<Us>(p2, whiteToMove)) v += 100;
@@ -76,8 +67,7 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
 // Fewest moves a passer of Us needs to promote unhindered, 8 when none can.
 template <Color Us> int RaceMoves(uint32_t whiteToMove, Square &queeningSquare) {
     int best = 8;
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
-    if (themWeight != 0) return best;
+    if (ColorTraits<Us>::EnemyWeight() != 0) return best;
     const Square king = KingSquare(Us);
     for (uint32_t mask = PassedFiles<Us>(); mask != 0;) {
         const int f = LowestFile(mask);

@@ -111,7 +111,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     // Frontier pruning.
     if (!extended && depth <= 4) {
-        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
+        const uint32_t ownWeight = T::OwnWeight();
         if constexpr (IsWhite) {
             if (ownWeight > 5 && Material >= beta && Evaluate(White, beta - 1, beta) >= beta)
                 return ClearRow(ply, beta);
@@ -145,7 +145,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     // Null move.
     {
-        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
+        const uint32_t ownWeight = T::OwnWeight();
         const bool material = IsWhite ? Material + 87 >= beta : Material - 87 <= alpha;
         if (depth >= 8 && !inCheck && MoveTo(last) != 0 && ownWeight >= 1 && material) {
             PositionHistory[GamePly + ply + 1].irreversible = 1;
