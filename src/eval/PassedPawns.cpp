@@ -89,6 +89,16 @@ template <Color Us> int RaceMoves(uint32_t whiteToMove, Square &queeningSquare) 
     return best;
 }
 
+// Us queens first: the new queen counts when it checks the enemy king or
+// covers the enemy's queening square before that king can defend it.
+template <Color Us> bool FirstQueenCounts(Square ours, Square theirs) {
+    const Square enemyKing = KingSquare(ColorTraits<Us>::Them);
+    return OnQueenLine(ours, enemyKing) || (OnQueenLine(ours, theirs) && Distance(enemyKing, theirs) > 1);
+}
+
+// Us wins the race, queening in `moves` moves; White's view.
+template <Color Us> int32_t RaceWon(int moves) { return ColorTraits<Us>::Sign * (650 - 10 * moves); }
+
 } // namespace
 
 int32_t EvaluatePassedPawns(uint32_t whiteToMove) {
@@ -100,21 +110,14 @@ int32_t EvaluatePawnRace(uint32_t whiteToMove) {
     const int bestW = RaceMoves<White>(whiteToMove, qw);
     int bestB = RaceMoves<Black>(whiteToMove, qb);
     if (bestW == 8 && bestB == 8) return 0;
-    if (bestB == 8) return 650 - 10 * bestW;
-    if (bestW == 8) return 10 * bestB - 650;
+    if (bestB == 8) return RaceWon<White>(bestW);
+    if (bestW == 8) return RaceWon<Black>(bestB);
+    // From here Black's count includes the tempo: with Black to move it is
+    // one less, and equal counts mean White queens first.
     if (!whiteToMove) bestB -= 1;
-    if (bestW < bestB) return 650 - 10 * bestW;
-    if (bestB < bestW - 1) return 10 * bestB - 650;
-    const Square wk = KingSquare(White), bk = KingSquare(Black);
-    if (bestW == bestB) {
-        // White queens first; it counts when the new queen checks the king or
-        // covers Black's queening square before the king can defend it.
-        if (OnQueenLine(qw, bk) || (OnQueenLine(qw, qb) && Distance(bk, qb) > 1)) return 650 - 10 * bestW;
-        return 0;
-    }
-    if (bestB == bestW - 1) {
-        if (OnQueenLine(qb, wk) || (OnQueenLine(qb, qw) && Distance(wk, qw) > 1)) return 10 * bestB - 650;
-        return 0;
-    }
+    if (bestW < bestB) return RaceWon<White>(bestW);
+    if (bestB < bestW - 1) return RaceWon<Black>(bestB);
+    if (bestW == bestB) return FirstQueenCounts<White>(qw, qb) ? RaceWon<White>(bestW) : 0;
+    if (bestB == bestW - 1) return FirstQueenCounts<Black>(qb, qw) ? RaceWon<Black>(bestB) : 0;
     return 0;
 }
