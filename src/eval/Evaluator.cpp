@@ -19,6 +19,23 @@ int32_t ApplyVerdict(int32_t s, int32_t verdict) {
     return s;
 }
 
+template <Color Us> int32_t BishopPair() {
+    return PieceLists[ColorTraits<Us>::Bishop][0] >= 2 ? 25 * ColorTraits<Us>::Sign : 0;
+}
+
+// Us's pieces, plus their attack points scaled up against a weak enemy king.
+// White's view.
+template <Color Us> int32_t PiecesAndAttack() {
+    using T = ColorTraits<Us>;
+    int32_t attack = 0;
+    int32_t s = KnightTerms<Us>(attack);
+    s += BishopTerms<Us>(attack);
+    s += RookTerms<Us>(attack);
+    s += QueenTerms<Us>(attack);
+    // The product is never negative; the shift by 4 is arithmetic.
+    return s + T::Sign * ((attack * (64 + 4 * (KingDangerOf<T::Them>() / 3))) >> 4);
+}
+
 } // namespace
 
 template <Color Us> int32_t TrappedBishops() {
@@ -126,8 +143,7 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
 
     s += TrappedBishops<White>() + TrappedBishops<Black>();
     s += RookShutIn<White>() + RookShutIn<Black>();
-    if (PieceLists[WhiteBishop][0] >= 2) s += 25;
-    if (PieceLists[BlackBishop][0] >= 2) s -= 25;
+    s += BishopPair<White>() + BishopPair<Black>();
 
     if (verdict == 0) {
         if (alpha > s + 150) return s + 150;
@@ -141,20 +157,8 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     s += KingTerm<Black>();
     s += BackRank<White>() + BackRank<Black>();
 
-    int32_t whiteAttack = 0, blackAttack = 0;
-    s += KnightTerms<White>(whiteAttack);
-    s += KnightTerms<Black>(blackAttack);
-    s += BishopTerms<White>(whiteAttack);
-    s += BishopTerms<Black>(blackAttack);
-    s += RookTerms<White>(whiteAttack);
-    s += RookTerms<Black>(blackAttack);
-    s += QueenTerms<White>(whiteAttack);
-    s += QueenTerms<Black>(blackAttack);
-
-    // Attack points count more against a weak king. Both products are never
-    // negative; the shift by 4 is arithmetic.
-    s += (whiteAttack * (64 + 4 * (BlackKingDanger / 3))) >> 4;
-    s -= (blackAttack * (64 + 4 * (WhiteKingDanger / 3))) >> 4;
+    s += PiecesAndAttack<White>();
+    s += PiecesAndAttack<Black>();
 
     s = ScaleOppositeBishops(s);
 
