@@ -25,7 +25,7 @@ int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t
         const Move m = e->move;
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         ++QuiesceNodeCount;
-        const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter<Us>(m))
+        const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter(m))
                                                 : Quiesce<Them>(ply + 1, qdepth - 1, a, b);
         UnmakeMove(Us, m);
         if (T::Better(s, best)) {

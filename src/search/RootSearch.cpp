@@ -79,7 +79,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     }
     MakeMove(Us, RootInCheck, 0, move);
     const uint32_t givesCheck = MoveGivesCheck<Us>(move);
-    const uint32_t ep = EpSquareAfter<Us>(move);
+    const uint32_t ep = EpSquareAfter(move);
     // Own bound: improved by better scores (white alpha); cut bound: the other.
     int32_t &own = Us == White ? alpha : beta;
     int32_t &cut = Us == White ? beta : alpha;

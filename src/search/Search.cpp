@@ -159,8 +159,8 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
                     const Move m = e->move;
                     if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
                     MoveAtPly(ply) = m;
-                    const int32_t v = Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter<Us>(m),
-                                                   MoveGivesCheck<Us>(m));
+                    const int32_t v =
+                        Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter(m), MoveGivesCheck<Us>(m));
                     UnmakeMove(Us, m);
                     if (StopSearch) return own;
                     if (cuts(v)) return ClearRow(ply, v);
@@ -209,7 +209,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         MoveAtPly(ply) = m;
         legalMove = true;
         const uint32_t givesCheck = MoveGivesCheck<Us>(m);
-        const uint32_t ep = EpSquareAfter<Us>(m);
+        const uint32_t ep = EpSquareAfter(m);
         int32_t r = 0;
         if (depth >= 12 && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) && searchedCount >= 3) {
             if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = 4;

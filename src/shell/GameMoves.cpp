@@ -43,10 +43,7 @@ void CompleteGameMove(Move m) {
     MoveStack[1] = m;
     SaveBoardHistory(m, GameUndo[GamePly - 1].boardHistory);
     RecordBoard(m);
-    if (IsDoubleStep(m))
-        EpSquare = SideToMove == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10;
-    else
-        EpSquare = 0;
+    EpSquare = EpSquareAfter(m);
     SideToMove = 1 - SideToMove;
     CheckGameEnd();
     if (SideToMove == White) CountMoveForClock();
