@@ -32,6 +32,17 @@ bool WalkReaches(Square from, Square to) {
     return t == to;
 }
 
+// A fianchetto beside the king: the pawn from `pawnHome` (b2 or g2, White's
+// side) one step up, the king next to its home and a bishop on it or on a
+// back-rank square next to it.
+template <Color Us> bool Fianchetto(Square king, Square pawnHome) {
+    using T = ColorTraits<Us>;
+    return PieceAt<Us>(pawnHome) != T::Pawn && PieceAt<Us>(pawnHome - 10) == T::Pawn &&
+           Distance(king, RelativeSquare<Us>(pawnHome)) == 1 &&
+           (PieceAt<Us>(pawnHome) == T::Bishop || PieceAt<Us>(pawnHome + 9) == T::Bishop ||
+            PieceAt<Us>(pawnHome + 11) == T::Bishop);
+}
+
 int FileDistance(int a, int b) { return a > b ? a - b : b - a; }
 
 } // namespace
@@ -104,17 +115,7 @@ template <Color Us> int32_t BishopTerms(int32_t &attack) {
         // Fianchetto in front of the castled king.
         const Square king = KingSquare(Us);
         const int kf = SquareFile(king);
-        if (kf <= 3) {
-            if (PieceAt<Us>(B2) != T::Pawn && PieceAt<Us>(B3) == T::Pawn &&
-                Distance(king, RelativeSquare<Us>(B2)) == 1 &&
-                (PieceAt<Us>(B2) == T::Bishop || PieceAt<Us>(C1) == T::Bishop || PieceAt<Us>(A1) == T::Bishop))
-                s += 10;
-        } else if (kf >= 6) {
-            if (PieceAt<Us>(G2) != T::Pawn && PieceAt<Us>(G3) == T::Pawn &&
-                Distance(king, RelativeSquare<Us>(G2)) == 1 &&
-                (PieceAt<Us>(G2) == T::Bishop || PieceAt<Us>(F1) == T::Bishop || PieceAt<Us>(H1) == T::Bishop))
-                s += 10;
-        }
+        if ((kf <= 3 && Fianchetto<Us>(king, B2)) || (kf >= 6 && Fianchetto<Us>(king, G2))) s += 10;
     }
     return T::Sign * s;
 }
