@@ -18,14 +18,6 @@ namespace {
 constexpr int64_t StyleBookCapacity = 1000000;
 constexpr int64_t StyleBookGrowth = 100000;
 
-// Style classes of the position after a move. Class 0 marks a position good
-// for White to have reached, class 1 one good for Black.
-constexpr int8_t WhiteGoodClass = 0;
-constexpr int8_t BlackGoodClass = 1;
-constexpr int8_t NeutralClass = 2;
-constexpr int8_t CompulsoryClass = 4;
-constexpr int8_t GoodClassFor(uint32_t side) { return side == White ? WhiteGoodClass : BlackGoodClass; }
-
 constexpr int32_t GoodWeight = 7;
 constexpr int32_t NeutralWeight = 2;
 
