@@ -78,6 +78,9 @@ constexpr bool IsDoubleStep(Move m) { return (m & DoubleStepFlag) != 0; }
 constexpr bool IsEnPassant(Move m) { return (m & EnPassantFlag) != 0; }
 constexpr bool IsCastling(Move m) { return (m & CastlingFlag) != 0; }
 
+// En-passant target left by m: the square a double step passed over, else 0.
+constexpr Square EpSquareAfter(Move m) { return IsDoubleStep(m) ? (MoveFrom(m) + MoveTo(m)) / 2 : 0; }
+
 constexpr Move MakeMoveWord(Square from, Square to, PieceCode captured = EmptySquare, Move flags = 0) {
     return from | (to << 8) | (captured << 16) | flags;
 }

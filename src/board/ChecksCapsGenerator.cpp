@@ -59,6 +59,14 @@ template <Color Us> MoveEntry *DiscoveredChecks(MoveEntry *list, Square k) {
         const Square s = Discoverers[i];
         const int line = AttackStep[0][s][k];
         auto onLine = [line](int d) { return d == line || d == -line; };
+        // A step of a knight or king: to an empty square or onto an enemy.
+        auto addStep = [&list, s](Square t) {
+            const PieceCode v = Board[t].piece;
+            if (v == EmptySquare)
+                list = Add(list, MakeMoveWord(s, t), 0);
+            else if (T::IsEnemy(v))
+                list = Add(list, MakeMoveWord(s, t, v), PieceValue[v]);
+        };
         const PieceCode p = Board[s].piece;
         switch (KindOf(p)) {
         case Pawn: {
@@ -84,14 +92,8 @@ template <Color Us> MoveEntry *DiscoveredChecks(MoveEntry *list, Square k) {
             break;
         }
         case Knight:
-            for (int step : KnightSteps) {
-                const Square t = s + step * T::Sign;
-                const PieceCode v = Board[t].piece;
-                if (v == EmptySquare)
-                    list = Add(list, MakeMoveWord(s, t), 0);
-                else if (T::IsEnemy(v))
-                    list = Add(list, MakeMoveWord(s, t, v), PieceValue[v]);
-            }
+            for (int step : KnightSteps)
+                addStep(s + step * T::Sign);
             break;
         case Bishop:
         case Rook: {
@@ -112,13 +114,7 @@ template <Color Us> MoveEntry *DiscoveredChecks(MoveEntry *list, Square k) {
         case King:
             for (int step : KingSteps) {
                 const int d = step * T::Sign;
-                if (onLine(d)) continue;
-                const Square t = s + d;
-                const PieceCode v = Board[t].piece;
-                if (v == EmptySquare)
-                    list = Add(list, MakeMoveWord(s, t), 0);
-                else if (T::IsEnemy(v))
-                    list = Add(list, MakeMoveWord(s, t, v), PieceValue[v]);
+                if (!onLine(d)) addStep(s + d);
             }
             break;
         default: // a queen in front of a slider gives nothing here

@@ -5,11 +5,10 @@
 
 #include "board/Board.h"
 
-template <Color Us>
-struct ColorTraits {
+template <Color Us> struct ColorTraits {
     static constexpr Color Them = Us == White ? Black : White;
-    static constexpr int Sign = Us == White ? 1 : -1; // +1 white, -1 black
-    static constexpr int Forward = Us == White ? -10 : 10; // a pawn's push
+    static constexpr int Sign = Us == White ? 1 : -1;          // +1 white, -1 black
+    static constexpr int Forward = Us == White ? -10 : 10;     // a pawn's push
     static constexpr int CaptureLeft = Us == White ? -11 : 9;  // toward file a
     static constexpr int CaptureRight = Us == White ? -9 : 11; // toward file h
     static constexpr uint32_t CodeBase = Us == White ? 0 : 8;
@@ -39,10 +38,17 @@ struct ColorTraits {
     static constexpr uint32_t SeventhRank = Us == White ? 7 : 2; // pawns promote from here
     static constexpr uint32_t PromotionRank = Us == White ? 8 : 1;
 
-    static constexpr bool IsOwn(PieceCode c) { return Us == White ? c <= WhiteKing : (c >= BlackPawn && c <= BlackKing); }
-    static constexpr bool IsEnemy(PieceCode c) { return Us == White ? (c >= BlackPawn && c <= BlackKing) : c <= WhiteKing; }
+    static constexpr bool IsOwn(PieceCode c) {
+        return Us == White ? c <= WhiteKing : (c >= BlackPawn && c <= BlackKing);
+    }
+    static constexpr bool IsEnemy(PieceCode c) {
+        return Us == White ? (c >= BlackPawn && c <= BlackKing) : c <= WhiteKing;
+    }
     // Rank as seen from Us: 1 = own back rank, 8 = the enemy's.
     static constexpr uint32_t RelativeRank(uint32_t rank) { return Us == White ? rank : 9 - rank; }
     // Is score a better than b for Us (white maximises, black minimises)?
     static constexpr bool Better(int32_t a, int32_t b) { return Us == White ? a > b : a < b; }
+    // Piece weight (pawns and king not counted) of Us and of the enemy.
+    static uint32_t &OwnWeight() { return Us == White ? WhitePieceWeight : BlackPieceWeight; }
+    static uint32_t &EnemyWeight() { return Us == White ? BlackPieceWeight : WhitePieceWeight; }
 };

@@ -14,7 +14,7 @@ template <Color Us> void AddPiece(PieceCode c, Square s) {
     PieceLists[c][slot] = s;
     Board[s] = {slot, c};
     Material += T::Sign * PieceValue[c];
-    if (c != T::Pawn) (Us == White ? WhitePieceWeight : BlackPieceWeight) += PieceWeight[c];
+    if (c != T::Pawn) T::OwnWeight() += PieceWeight[c];
     PieceCount++;
 }
 
@@ -27,7 +27,7 @@ template <Color Us> void RemovePiece(PieceCode c, Square s) {
     PieceLists[c][slot] = last;
     Board[last].listIndex = slot;
     Material -= T::Sign * PieceValue[c];
-    if (c != T::Pawn) (Us == White ? WhitePieceWeight : BlackPieceWeight) -= PieceWeight[c];
+    if (c != T::Pawn) T::OwnWeight() -= PieceWeight[c];
     PieceCount--;
 }
 

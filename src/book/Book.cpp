@@ -190,12 +190,6 @@ constexpr int64_t CompulsoryScore = 10;
 constexpr int64_t MaxScore = INT32_MAX;
 constexpr int64_t MaxTotal = 32000;
 
-// The style classes read from the mover's side: class 0 marks a position good
-// for White to reach, class 1 one good for Black.
-template <Color Us> constexpr int8_t GoodClass = Us == White ? 0 : 1;
-constexpr int8_t NeutralClass = 2;
-constexpr int8_t CompulsoryClass = 4;
-
 struct BookCandidate {
     Move move;
     int64_t score;
@@ -237,7 +231,7 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
         UnmakeMove(Us, work[i].move);
         if (!present) {
             work[i].score = NeutralScore;
-        } else if (record.bookClass == GoodClass<Us>) {
+        } else if (record.bookClass == GoodClassFor(Us)) {
             work[i].score = GoodScore;
         } else if (record.bookClass == NeutralClass) {
             work[i].score = NeutralScore;

@@ -21,6 +21,14 @@ static_assert(offsetof(BookRecord, side) == 32 && offsetof(BookRecord, bookClass
 static_assert(offsetof(BookRecord, weight) == 36, "book record layout");
 
 constexpr int64_t BookRecordSize = 40;
+
+// Style classes of the position after a move: class 0 marks a position good
+// for White to have reached, class 1 one good for Black.
+constexpr int8_t WhiteGoodClass = 0;
+constexpr int8_t BlackGoodClass = 1;
+constexpr int8_t NeutralClass = 2;
+constexpr int8_t CompulsoryClass = 4;
+constexpr int8_t GoodClassFor(uint32_t side) { return side == White ? WhiteGoodClass : BlackGoodClass; }
 constexpr int BookKeySize = 33;
 
 // Open book files (-1 when closed) and their data sizes in bytes (file length

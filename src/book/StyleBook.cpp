@@ -18,13 +18,6 @@ namespace {
 constexpr int64_t StyleBookCapacity = 1000000;
 constexpr int64_t StyleBookGrowth = 100000;
 
-// Style classes of the position after a move. Class 0 marks a position good
-// for White to have reached, class 1 one good for Black.
-constexpr int8_t WhiteGoodClass = 0;
-constexpr int8_t BlackGoodClass = 1;
-constexpr int8_t NeutralClass = 2;
-constexpr int8_t CompulsoryClass = 4;
-
 constexpr int32_t GoodWeight = 7;
 constexpr int32_t NeutralWeight = 2;
 
@@ -180,9 +173,9 @@ Annotation TakeAnnotation(std::string &token) {
 int8_t ClassOf(Annotation a, uint32_t mover) {
     switch (a) {
     case Annotation::Good:
-        return mover == White ? WhiteGoodClass : BlackGoodClass;
+        return GoodClassFor(mover);
     case Annotation::Bad:
-        return mover == White ? BlackGoodClass : WhiteGoodClass;
+        return GoodClassFor(mover ^ 1);
     case Annotation::Compulsory:
         return CompulsoryClass;
     case Annotation::None:
@@ -211,10 +204,7 @@ bool PlayTokenMove(std::string &token) {
     const uint32_t mover = SideToMove;
     if (!MakeMove(mover, RootInCheck, 0, move)) return false; // leaves its own king in check
     SideToMove = mover ^ 1;
-    if (IsDoubleStep(move))
-        EpSquare = mover == White ? MoveFrom(move) - 10 : MoveFrom(move) + 10;
-    else
-        EpSquare = 0;
+    EpSquare = EpSquareAfter(move);
     RootInCheck = SideInCheck(SideToMove);
     return true;
 }
@@ -224,8 +214,7 @@ bool PlayTokenMove(std::string &token) {
 bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass) {
     const BookRecord key = CurrentBookKey();
     const uint32_t mover = SideToMove ^ 1;
-    const bool good =
-        (bookClass == WhiteGoodClass && mover == White) || (bookClass == BlackGoodClass && mover == Black);
+    const bool good = bookClass == GoodClassFor(mover);
     uint64_t slot = KeyHash(key) & book.indexMask;
     while (book.index[slot] != 0) {
         BookRecord &record = book.records[book.index[slot]];

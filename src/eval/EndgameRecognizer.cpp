@@ -14,7 +14,6 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     constexpr int32_t CannotWin = Us == White ? -1 : -2;
     const uint32_t pawns = PieceLists[T::Pawn][0];
     const uint32_t bishops = PieceLists[T::Bishop][0];
-    const uint32_t ourWeight = Us == White ? WhitePieceWeight : BlackPieceWeight;
     bool aPawn = false, hPawn = false;
     for (uint32_t i = 1; i <= pawns; ++i) {
         if (SquareFile(PieceLists[T::Pawn][i]) == 1)
@@ -24,7 +23,7 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     }
     if (PieceLists[T::EnemyPawn][0] > 0 && bishops == 0) return 0;
     if (bishops == 0) {
-        if (ourWeight != 0) return 0; // a knight
+        if (T::OwnWeight() != 0) return 0; // a knight
         if (aPawn && hPawn) return 0;
     } else {
         bool anyDark = false;
@@ -61,26 +60,72 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     }
 }
 
-template <Color Us> bool AllPawnsOnRookFiles() {
+// Us has pawns only on the a- and h-files, at most a minor piece, and Them
+// no pieces: the rook-pawn rule decides.
+template <Color Us> bool RookPawnEnding() {
     using T = ColorTraits<Us>;
-    for (uint32_t i = 1; i <= PieceLists[T::Pawn][0]; ++i) {
+    const uint32_t pawns = PieceLists[T::Pawn][0];
+    if (T::EnemyWeight() != 0 || pawns == 0 || T::OwnWeight() > 3) return false;
+    for (uint32_t i = 1; i <= pawns; ++i) {
         const int f = SquareFile(PieceLists[T::Pawn][i]);
         if (f != 1 && f != 8) return false;
     }
     return true;
 }
 
+template <Color Us> bool HasPawns() { return PieceLists[ColorTraits<Us>::Pawn][0] > 0; }
+
+// Two minor pieces, one a bishop, with pawns: no verdict at all.
+template <Color Us> bool BishopMinorAndPawns() {
+    using T = ColorTraits<Us>;
+    return T::OwnWeight() == 6 && PieceLists[T::Bishop][0] > 0 && HasPawns<Us>();
+}
+
+// Material Us cannot win with, having no pawns: rook against a minor piece,
+// or rook and minor against rook.
+template <Color Us> bool RookEndingHeld() {
+    using T = ColorTraits<Us>;
+    const uint32_t ours = T::OwnWeight(), theirs = T::EnemyWeight();
+    return !HasPawns<Us>() && ((ours == 5 && theirs == 3) || (ours == 8 && theirs == 5));
+}
+
+// Only one minor piece up, no pawns.
+template <Color Us> bool MinorUpHeld() {
+    using T = ColorTraits<Us>;
+    const int32_t ours = int32_t(T::OwnWeight()), theirs = int32_t(T::EnemyWeight());
+    return !HasPawns<Us>() && ours < 7 && ours - theirs == 3;
+}
+
+// At most a minor piece and no pawns.
+template <Color Us> bool TooLittleToWin() { return !HasPawns<Us>() && ColorTraits<Us>::OwnWeight() < 4; }
+
+// King, bishop and knight against the lone king.
+template <Color Us> bool BishopKnightAgainstKing() {
+    using T = ColorTraits<Us>;
+    return T::EnemyWeight() == 0 && T::OwnWeight() == 6 && PieceLists[T::Bishop][0] > 0 && PieceLists[T::Knight][0] > 0;
+}
+
+// The corners of the bishop's square colour score high.
+template <Color Us> const SquareTable &BishopCornerTable() {
+    return IsLightSquare(PieceLists[ColorTraits<Us>::Bishop][1]) ? CornerTableLight : CornerTableDark;
+}
+
+// Us drives the enemy king toward the table's high squares, own king close.
+// White's view. The table is read at the losing king's own square for both
+// colours, unmirrored: the corner tables follow the square colours, and the
+// edge table's b8/c8 zeros apply to whichever king stands there.
+template <Color Us> int32_t DriveKing(const SquareTable &t) {
+    using T = ColorTraits<Us>;
+    const int32_t d = Distance(KingSquare(White), KingSquare(Black));
+    return T::Sign * (t.At<White>(KingSquare(T::Them)) - 15 * d + 105);
+}
+
 } // namespace
 
 int32_t RecognizeEnding(uint32_t whiteToMove) {
-    const int32_t ww = int32_t(WhitePieceWeight), bw = int32_t(BlackPieceWeight);
-    const uint32_t wp = PieceLists[WhitePawn][0], bp = PieceLists[BlackPawn][0];
-    const uint32_t wb = PieceLists[WhiteBishop][0], bb = PieceLists[BlackBishop][0];
+    if (BishopMinorAndPawns<White>() || BishopMinorAndPawns<Black>()) return 0;
 
-    if (ww == 6 && wb > 0 && wp > 0) return 0;
-    if (bw == 6 && bb > 0 && bp > 0) return 0;
-
-    if (ww == 0 && bw == 0) {
+    if (WhitePieceWeight == 0 && BlackPieceWeight == 0) {
         for (PieceCode c : {WhitePawn, BlackPawn})
             for (uint32_t i = 1; i <= PieceLists[c][0]; ++i) {
                 const int f = SquareFile(PieceLists[c][i]);
@@ -88,38 +133,25 @@ int32_t RecognizeEnding(uint32_t whiteToMove) {
             }
     }
 
-    if (bw == 0 && wp > 0 && ww <= 3 && AllPawnsOnRookFiles<White>()) return RookPawnRule<White>(whiteToMove);
-    if (ww == 0 && bp > 0 && bw <= 3 && AllPawnsOnRookFiles<Black>()) return RookPawnRule<Black>(whiteToMove);
+    if (RookPawnEnding<White>()) return RookPawnRule<White>(whiteToMove);
+    if (RookPawnEnding<Black>()) return RookPawnRule<Black>(whiteToMove);
 
-    if (wp > 0 && bp > 0) return 0;
-    if (wp == 0 && ww == 5 && bw == 3) return -1; // rook against a minor piece
-    if (wp == 0 && ww == 8 && bw == 5) return -1; // rook and minor against rook
-    if (bp == 0 && ww == 3 && bw == 5) return -2;
-    if (bp == 0 && ww == 5 && bw == 8) return -2;
-    if (wp == 0 && ww < 7 && ww - bw == 3) return -1; // one minor piece up
-    if (bp == 0 && bw < 7 && bw - ww == 3) return -2;
-    if (wp == 0 && ww < 4) return -1;
-    if (bp > 0) return 0;
-    if (bw > 3) return 0;
-    return -2;
+    if (HasPawns<White>() && HasPawns<Black>()) return 0;
+    // -1: White cannot win, -2: Black cannot win. Each rule is tried for
+    // White first.
+    if (RookEndingHeld<White>()) return -1;
+    if (RookEndingHeld<Black>()) return -2;
+    if (MinorUpHeld<White>()) return -1;
+    if (MinorUpHeld<Black>()) return -2;
+    if (TooLittleToWin<White>()) return -1;
+    if (TooLittleToWin<Black>()) return -2;
+    return 0;
 }
 
 int32_t MateLoneKing() {
-    const Square wk = KingSquare(White), bk = KingSquare(Black);
-    const int32_t d = Distance(wk, bk);
-    if (BlackPieceWeight == 0 && WhitePieceWeight == 6 && PieceLists[WhiteBishop][0] > 0 &&
-        PieceLists[WhiteKnight][0] > 0) {
-        const SquareTable &t = IsLightSquare(PieceLists[WhiteBishop][1]) ? CornerTableLight : CornerTableDark;
-        return t.At<White>(bk) - 15 * d + 105;
-    }
-    if (WhitePieceWeight == 0 && BlackPieceWeight == 6 && PieceLists[BlackBishop][0] > 0 &&
-        PieceLists[BlackKnight][0] > 0) {
-        const SquareTable &t = IsLightSquare(PieceLists[BlackBishop][1]) ? CornerTableLight : CornerTableDark;
-        return -t.At<White>(wk) + 15 * d - 105;
-    }
-    // The edge table is read at the losing king's own square for both
-    // colours (its b8/c8 zeros apply to whichever king stands there).
-    if (Material > 0) return EdgeTable.At<White>(bk) - 15 * d + 105;
-    if (Material < 0) return 15 * d - EdgeTable.At<White>(wk) - 105;
+    if (BishopKnightAgainstKing<White>()) return DriveKing<White>(BishopCornerTable<White>());
+    if (BishopKnightAgainstKing<Black>()) return DriveKing<Black>(BishopCornerTable<Black>());
+    if (Material > 0) return DriveKing<White>(EdgeTable);
+    if (Material < 0) return DriveKing<Black>(EdgeTable);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "board/Board.h"
+#include "board/ColorTraits.h"
 
 using Table64 = std::array<int32_t, 64>;
 
@@ -22,6 +23,14 @@ template <Color Us> constexpr Square RelativeSquare(Square s) { return Us == Whi
 constexpr int TableIndex(Square s) { return int(s / 10 - 2) * 8 + int(s % 10) - 1; }
 constexpr int SquareFile(Square s) { return int(s % 10); }
 constexpr int SquareRank(Square s) { return 10 - int(s / 10); }
+// Rank of s as Us counts it: 1 = own back rank.
+template <Color Us> constexpr int RelativeRankOf(Square s) {
+    return int(ColorTraits<Us>::RelativeRank(uint32_t(SquareRank(s))));
+}
+// The piece on a square given from White's side, as Us sees it.
+template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
+    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
+}
 // Light squares: file and rank of different parity (a8, h1 light; a1, h8 dark).
 constexpr bool IsLightSquare(Square s) { return ((SquareFile(s) + SquareRank(s)) & 1) != 0; }
 // King distance.

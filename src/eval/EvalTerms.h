@@ -8,6 +8,25 @@
 #include "board/Board.h"
 #include "eval/EvalState.h"
 
+// --- Per-colour views of the pawn entry and the danger values -----------------
+
+template <Color Us> uint32_t PawnFiles() {
+    return Us == White ? CurrentPawnEntry->whitePawnFiles : CurrentPawnEntry->blackPawnFiles;
+}
+template <Color Us> uint32_t PassedFiles() {
+    return Us == White ? CurrentPawnEntry->whitePassedFiles : CurrentPawnEntry->blackPassedFiles;
+}
+template <Color Us> uint32_t LightPawns() {
+    return Us == White ? CurrentPawnEntry->whiteLightPawns : CurrentPawnEntry->blackLightPawns;
+}
+template <Color Us> uint32_t ShelterKingSide() {
+    return Us == White ? CurrentPawnEntry->whiteShelterKingSide : CurrentPawnEntry->blackShelterKingSide;
+}
+template <Color Us> uint32_t ShelterQueenSide() {
+    return Us == White ? CurrentPawnEntry->whiteShelterQueenSide : CurrentPawnEntry->blackShelterQueenSide;
+}
+template <Color Us> int32_t &KingDangerOf() { return Us == White ? WhiteKingDanger : BlackKingDanger; }
+
 // --- Patterns of the driver (each from White's point of view) ---------------
 
 template <Color Us> int32_t TrappedBishops(); // bishop on a7/h7 caught by a pawn on b6/g6

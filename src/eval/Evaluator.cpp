@@ -13,14 +13,27 @@ uint32_t RootCastlingRights[2] = {0, 0};
 
 namespace {
 
-template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
-    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
-}
-
 int32_t ApplyVerdict(int32_t s, int32_t verdict) {
     if (verdict == -1 && s > 0) return 0;
     if (verdict == -2 && s < 0) return 0;
     return s;
+}
+
+template <Color Us> int32_t BishopPair() {
+    return PieceLists[ColorTraits<Us>::Bishop][0] >= 2 ? 25 * ColorTraits<Us>::Sign : 0;
+}
+
+// Us's pieces, plus their attack points scaled up against a weak enemy king.
+// White's view.
+template <Color Us> int32_t PiecesAndAttack() {
+    using T = ColorTraits<Us>;
+    int32_t attack = 0;
+    int32_t s = KnightTerms<Us>(attack);
+    s += BishopTerms<Us>(attack);
+    s += RookTerms<Us>(attack);
+    s += QueenTerms<Us>(attack);
+    // The product is never negative; the shift by 4 is arithmetic.
+    return s + T::Sign * ((attack * (64 + 4 * (KingDangerOf<T::Them>() / 3))) >> 4);
 }
 
 } // namespace
@@ -56,9 +69,8 @@ template <Color Us> int32_t RookShutIn() {
 // safety. White's view.
 template <Color Us> int32_t KingTerm() {
     using T = ColorTraits<Us>;
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
-    if (themWeight >= 14) return -T::Sign * KingSafety<Us>();
-    (Us == White ? WhiteKingDanger : BlackKingDanger) = 0;
+    if (T::EnemyWeight() >= 14) return -T::Sign * KingSafety<Us>();
+    KingDangerOf<Us>() = 0;
     const uint32_t files = CurrentPawnEntry->whitePawnFiles | CurrentPawnEntry->blackPawnFiles;
     const bool queenWing = (files & FilesAtoD) != 0, kingWing = (files & FilesEtoH) != 0;
     const Square king = KingSquare(Us);
@@ -131,8 +143,7 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
 
     s += TrappedBishops<White>() + TrappedBishops<Black>();
     s += RookShutIn<White>() + RookShutIn<Black>();
-    if (PieceLists[WhiteBishop][0] >= 2) s += 25;
-    if (PieceLists[BlackBishop][0] >= 2) s -= 25;
+    s += BishopPair<White>() + BishopPair<Black>();
 
     if (verdict == 0) {
         if (alpha > s + 150) return s + 150;
@@ -146,20 +157,8 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     s += KingTerm<Black>();
     s += BackRank<White>() + BackRank<Black>();
 
-    int32_t whiteAttack = 0, blackAttack = 0;
-    s += KnightTerms<White>(whiteAttack);
-    s += KnightTerms<Black>(blackAttack);
-    s += BishopTerms<White>(whiteAttack);
-    s += BishopTerms<Black>(blackAttack);
-    s += RookTerms<White>(whiteAttack);
-    s += RookTerms<Black>(blackAttack);
-    s += QueenTerms<White>(whiteAttack);
-    s += QueenTerms<Black>(blackAttack);
-
-    // Attack points count more against a weak king. Both products are never
-    // negative; the shift by 4 is arithmetic.
-    s += (whiteAttack * (64 + 4 * (BlackKingDanger / 3))) >> 4;
-    s -= (blackAttack * (64 + 4 * (WhiteKingDanger / 3))) >> 4;
+    s += PiecesAndAttack<White>();
+    s += PiecesAndAttack<Black>();
 
     s = ScaleOppositeBishops(s);
 

@@ -6,20 +6,9 @@
 
 namespace {
 
-template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
-    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
-}
-
 template <Color Us> bool HasCastlingRight() {
     using T = ColorTraits<Us>;
     return CastleSpoilers[T::QueenSideRight] == 0 || CastleSpoilers[T::KingSideRight] == 0;
-}
-
-template <Color Us> uint32_t ShelterKingSide() {
-    return Us == White ? CurrentPawnEntry->whiteShelterKingSide : CurrentPawnEntry->blackShelterKingSide;
-}
-template <Color Us> uint32_t ShelterQueenSide() {
-    return Us == White ? CurrentPawnEntry->whiteShelterQueenSide : CurrentPawnEntry->blackShelterQueenSide;
 }
 
 bool FileOpen(int file) {
@@ -28,6 +17,14 @@ bool FileOpen(int file) {
 
 // Open central files around the king: +2 on both sides, +4 on its own file.
 int OpenFilesAround(int file) { return 2 * FileOpen(file - 1) + 4 * FileOpen(file) + 2 * FileOpen(file + 1); }
+
+// The knight-file pawn gone from `pawnHome` (b2 or g2, White's side) and an
+// enemy pawn or bishop on `front` (c3 or f3) at the hole.
+template <Color Us> bool LongDiagonalHole(Square pawnHome, Square front) {
+    using T = ColorTraits<Us>;
+    const PieceCode f = PieceAt<Us>(front);
+    return PieceAt<Us>(pawnHome) != T::Pawn && (f == T::EnemyPawn || f == T::EnemyBishop);
+}
 
 } // namespace
 
@@ -83,17 +80,15 @@ template <Color Us> int32_t KingSafety() {
         k += OpenFilesAround(5); // d, e and f files
     } else if (file <= 4) {
         k += int32_t(ShelterQueenSide<Us>());
-        const PieceCode c3 = PieceAt<Us>(C3);
-        if (PieceAt<Us>(B2) != T::Pawn && (c3 == T::EnemyPawn || c3 == T::EnemyBishop) && enemyQueen) k += 3;
+        if (enemyQueen && LongDiagonalHole<Us>(B2, C3)) k += 3;
         if (file == 4) k += OpenFilesAround(4); // c, d and e files
     } else {
         k += int32_t(ShelterKingSide<Us>());
-        const PieceCode f3 = PieceAt<Us>(F3);
-        if (PieceAt<Us>(G2) != T::Pawn && (f3 == T::EnemyPawn || f3 == T::EnemyBishop) && enemyQueen) k += 3;
+        if (enemyQueen && LongDiagonalHole<Us>(G2, F3)) k += 3;
         if (file == 5) k += OpenFilesAround(5);
     }
     if (!enemyQueen) k /= 2;
-    (Us == White ? WhiteKingDanger : BlackKingDanger) = k;
+    KingDangerOf<Us>() = k;
     return 8 * k;
 }
 

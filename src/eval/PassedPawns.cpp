@@ -6,10 +6,6 @@
 
 namespace {
 
-template <Color Us> constexpr int RelativeRankOf(Square s) {
-    return int(ColorTraits<Us>::RelativeRank(uint32_t(SquareRank(s))));
-}
-
 // The most advanced pawn of Us on the file; 0 when there is none.
 template <Color Us> Square Passer(int file) {
     for (int rel = 7; rel >= 2; --rel) {
@@ -26,10 +22,6 @@ template <Color Us> Square PromotionSquare(int file) { return SquareOf(file, Us 
 template <Color Us> int PawnDistance(Square s) {
     const int rel = RelativeRankOf<Us>(s);
     return rel == 2 ? 5 : 8 - rel;
-}
-
-template <Color Us> uint32_t PassedFiles() {
-    return Us == White ? CurrentPawnEntry->whitePassedFiles : CurrentPawnEntry->blackPassedFiles;
 }
 
 // Does the passer on s outrun the enemy king? The side to move must be faster
@@ -56,7 +48,6 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
         if ((df == 1 || df == -1) && RelativeRankOf<Us>(king) >= r) v += KingSupportBonus[r];
         if (Board[p + T::Forward].piece != EmptySquare) v -= BlockedPasserPenalty[r];
     }
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
     for (uint32_t pairs = AdjacentPairs(files); pairs != 0;) {
         const int f = LowestFile(pairs);
         pairs &= ~FileBit(f);
@@ -64,7 +55,7 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
         if (p1 == 0 || p2 == 0) continue;
         const int r1 = RelativeRankOf<Us>(p1), r2 = RelativeRankOf<Us>(p2);
         v += ConnectedPasserBonus[r1 < r2 ? r1 : r2];
-        if (r1 >= 6 && r2 >= 6 && themWeight < 9 && !T::IsEnemy(Board[p1 + T::Forward].piece) &&
+        if (r1 >= 6 && r2 >= 6 && T::EnemyWeight() < 9 && !T::IsEnemy(Board[p1 + T::Forward].piece) &&
             !T::IsEnemy(Board[p2 + T::Forward].piece)) {
             v += 100;
             if (OutrunsKing<Us>(p1, whiteToMove) && OutrunsKing<Us>(p2, whiteToMove)) v += 100;
@@ -76,8 +67,7 @@ template <Color Us> int32_t PasserTerms(uint32_t whiteToMove) {
 // Fewest moves a passer of Us needs to promote unhindered, 8 when none can.
 template <Color Us> int RaceMoves(uint32_t whiteToMove, Square &queeningSquare) {
     int best = 8;
-    const uint32_t themWeight = Us == White ? BlackPieceWeight : WhitePieceWeight;
-    if (themWeight != 0) return best;
+    if (ColorTraits<Us>::EnemyWeight() != 0) return best;
     const Square king = KingSquare(Us);
     for (uint32_t mask = PassedFiles<Us>(); mask != 0;) {
         const int f = LowestFile(mask);
@@ -99,6 +89,16 @@ template <Color Us> int RaceMoves(uint32_t whiteToMove, Square &queeningSquare) 
     return best;
 }
 
+// Us queens first: the new queen counts when it checks the enemy king or
+// covers the enemy's queening square before that king can defend it.
+template <Color Us> bool FirstQueenCounts(Square ours, Square theirs) {
+    const Square enemyKing = KingSquare(ColorTraits<Us>::Them);
+    return OnQueenLine(ours, enemyKing) || (OnQueenLine(ours, theirs) && Distance(enemyKing, theirs) > 1);
+}
+
+// Us wins the race, queening in `moves` moves; White's view.
+template <Color Us> int32_t RaceWon(int moves) { return ColorTraits<Us>::Sign * (650 - 10 * moves); }
+
 } // namespace
 
 int32_t EvaluatePassedPawns(uint32_t whiteToMove) {
@@ -110,21 +110,14 @@ int32_t EvaluatePawnRace(uint32_t whiteToMove) {
     const int bestW = RaceMoves<White>(whiteToMove, qw);
     int bestB = RaceMoves<Black>(whiteToMove, qb);
     if (bestW == 8 && bestB == 8) return 0;
-    if (bestB == 8) return 650 - 10 * bestW;
-    if (bestW == 8) return 10 * bestB - 650;
+    if (bestB == 8) return RaceWon<White>(bestW);
+    if (bestW == 8) return RaceWon<Black>(bestB);
+    // From here Black's count includes the tempo: with Black to move it is
+    // one less, and equal counts mean White queens first.
     if (!whiteToMove) bestB -= 1;
-    if (bestW < bestB) return 650 - 10 * bestW;
-    if (bestB < bestW - 1) return 10 * bestB - 650;
-    const Square wk = KingSquare(White), bk = KingSquare(Black);
-    if (bestW == bestB) {
-        // White queens first; it counts when the new queen checks the king or
-        // covers Black's queening square before the king can defend it.
-        if (OnQueenLine(qw, bk) || (OnQueenLine(qw, qb) && Distance(bk, qb) > 1)) return 650 - 10 * bestW;
-        return 0;
-    }
-    if (bestB == bestW - 1) {
-        if (OnQueenLine(qb, wk) || (OnQueenLine(qb, qw) && Distance(wk, qw) > 1)) return 10 * bestB - 650;
-        return 0;
-    }
+    if (bestW < bestB) return RaceWon<White>(bestW);
+    if (bestB < bestW - 1) return RaceWon<Black>(bestB);
+    if (bestW == bestB) return FirstQueenCounts<White>(qw, qb) ? RaceWon<White>(bestW) : 0;
+    if (bestB == bestW - 1) return FirstQueenCounts<Black>(qb, qw) ? RaceWon<Black>(bestB) : 0;
     return 0;
 }

@@ -27,6 +27,11 @@ struct PawnCounts {
     uint32_t passedFiles = 0;
 };
 
+// Penalty for one side's isolated pawns, by their count.
+int32_t IsolationPenalty(const PawnCounts &c) {
+    return IsolatedPenalty[std::min(c.isolated, 8)] + IsolatedOpenPenalty[std::min(c.isolatedOpen, 8)];
+}
+
 // Score of Us's pawns from Us's side (positive is good for Us).
 template <Color Us> int32_t ScorePawns(const RearRanks &rear, PawnCounts &counts, int &rams) {
     using T = ColorTraits<Us>;
@@ -134,8 +139,7 @@ int32_t ComputePawnEntry(PawnHashEntry &entry) {
         if (EngineSide != 0 && PieceLists[BlackPawn][0] > 4) s += RamPenalty[blocked]; // 2 (none) counts as Black
     }
 
-    s = s - IsolatedPenalty[std::min(white.isolated, 8)] - IsolatedOpenPenalty[std::min(white.isolatedOpen, 8)] +
-        IsolatedPenalty[std::min(black.isolated, 8)] + IsolatedOpenPenalty[std::min(black.isolatedOpen, 8)];
+    s = s - IsolationPenalty(white) + IsolationPenalty(black);
 
     const Wing queenSide = ExamineWing(rear, 1, 2, 3);
     const Wing kingSide = ExamineWing(rear, 8, 7, 6);

@@ -7,25 +7,6 @@
 
 namespace {
 
-template <Color Us> constexpr int RelativeRankOf(Square s) {
-    return int(ColorTraits<Us>::RelativeRank(uint32_t(SquareRank(s))));
-}
-template <Color Us> PieceCode PieceAt(Square whiteSideSquare) {
-    return Board[RelativeSquare<Us>(whiteSideSquare)].piece;
-}
-
-template <Color Us> uint32_t OwnPawnFiles() {
-    return Us == White ? CurrentPawnEntry->whitePawnFiles : CurrentPawnEntry->blackPawnFiles;
-}
-template <Color Us> uint32_t OwnPassedFiles() {
-    return Us == White ? CurrentPawnEntry->whitePassedFiles : CurrentPawnEntry->blackPassedFiles;
-}
-template <Color Us> uint32_t OwnLightPawns() {
-    return Us == White ? CurrentPawnEntry->whiteLightPawns : CurrentPawnEntry->blackLightPawns;
-}
-template <Color Us> uint32_t OwnWeight() { return Us == White ? WhitePieceWeight : BlackPieceWeight; }
-template <Color Us> int32_t OwnDanger() { return Us == White ? WhiteKingDanger : BlackKingDanger; }
-
 // Is there a piece of code c on the file ahead of s (walking by step)?
 bool PieceAhead(Square s, int step, PieceCode c) {
     for (Square t = s + step; Board[t].piece != OffBoard; t += step)
@@ -49,6 +30,17 @@ bool WalkReaches(Square from, Square to) {
     while (Board[t].piece == EmptySquare)
         t += step;
     return t == to;
+}
+
+// A fianchetto beside the king: the pawn from `pawnHome` (b2 or g2, White's
+// side) one step up, the king next to its home and a bishop on it or on a
+// back-rank square next to it.
+template <Color Us> bool Fianchetto(Square king, Square pawnHome) {
+    using T = ColorTraits<Us>;
+    return PieceAt<Us>(pawnHome) != T::Pawn && PieceAt<Us>(pawnHome - 10) == T::Pawn &&
+           Distance(king, RelativeSquare<Us>(pawnHome)) == 1 &&
+           (PieceAt<Us>(pawnHome) == T::Bishop || PieceAt<Us>(pawnHome + 9) == T::Bishop ||
+            PieceAt<Us>(pawnHome + 11) == T::Bishop);
 }
 
 int FileDistance(int a, int b) { return a > b ? a - b : b - a; }
@@ -111,29 +103,19 @@ template <Color Us> int32_t BishopTerms(int32_t &attack) {
     if (count == 1) {
         // Own pawns on the bishop's colour hem it in.
         const Square q = PieceLists[T::Bishop][1];
-        const int32_t light = int32_t(OwnLightPawns<Us>());
+        const int32_t light = int32_t(LightPawns<Us>());
         const int32_t p = IsLightSquare(q) ? light : int32_t(PieceLists[T::Pawn][0]) - light;
         s -= 4 * p;
         const uint32_t pawnFiles = CurrentPawnEntry->whitePawnFiles | CurrentPawnEntry->blackPawnFiles;
-        if (OwnWeight<Us>() < 7 && PieceLists[T::EnemyBishop][0] == 0 && (pawnFiles & FilesAtoC) &&
+        if (T::OwnWeight() < 7 && PieceLists[T::EnemyBishop][0] == 0 && (pawnFiles & FilesAtoC) &&
             (pawnFiles & FilesFtoH))
             s += 30; // a bishop is at its best with pawns on both wings
     }
-    if (OwnWeight<T::Them>() > 13) {
+    if (T::EnemyWeight() > 13) {
         // Fianchetto in front of the castled king.
         const Square king = KingSquare(Us);
         const int kf = SquareFile(king);
-        if (kf <= 3) {
-            if (PieceAt<Us>(B2) != T::Pawn && PieceAt<Us>(B3) == T::Pawn &&
-                Distance(king, RelativeSquare<Us>(B2)) == 1 &&
-                (PieceAt<Us>(B2) == T::Bishop || PieceAt<Us>(C1) == T::Bishop || PieceAt<Us>(A1) == T::Bishop))
-                s += 10;
-        } else if (kf >= 6) {
-            if (PieceAt<Us>(G2) != T::Pawn && PieceAt<Us>(G3) == T::Pawn &&
-                Distance(king, RelativeSquare<Us>(G2)) == 1 &&
-                (PieceAt<Us>(G2) == T::Bishop || PieceAt<Us>(F1) == T::Bishop || PieceAt<Us>(H1) == T::Bishop))
-                s += 10;
-        }
+        if ((kf <= 3 && Fianchetto<Us>(king, B2)) || (kf >= 6 && Fianchetto<Us>(king, G2))) s += 10;
     }
     return T::Sign * s;
 }
@@ -151,8 +133,8 @@ template <Color Us> int32_t RookTerms(int32_t &attack) {
         const uint32_t bit = FileBit(f);
         s += RookFileBonus[f];
         int fd = 7;
-        if (!(OwnPawnFiles<Us>() & bit)) {
-            s += OwnPawnFiles<T::Them>() & bit ? 5 : 24; // half-open or open file
+        if (!(PawnFiles<Us>() & bit)) {
+            s += PawnFiles<T::Them>() & bit ? 5 : 24; // half-open or open file
             fd = FileDistance(f, enemyKingFile);
         } else if (!PieceAhead(q, T::Forward, T::Pawn)) {
             fd = FileDistance(f, enemyKingFile);
@@ -160,8 +142,8 @@ template <Color Us> int32_t RookTerms(int32_t &attack) {
         const PieceCode left = Board[q - 1].piece, right = Board[q + 1].piece;
         if ((T::IsOwn(left) || left == OffBoard) && (T::IsOwn(right) || right == OffBoard)) s -= 20;
         // Behind a passed pawn, own or enemy.
-        if ((OwnPassedFiles<Us>() & bit) && FirstPawnIsLast(q, T::Forward, T::Pawn)) s += 20;
-        if ((OwnPassedFiles<T::Them>() & bit) && FirstPawnIsLast(q, -T::Forward, T::EnemyPawn)) s += 20;
+        if ((PassedFiles<Us>() & bit) && FirstPawnIsLast(q, T::Forward, T::Pawn)) s += 20;
+        if ((PassedFiles<T::Them>() & bit) && FirstPawnIsLast(q, -T::Forward, T::EnemyPawn)) s += 20;
         if (RelativeRankOf<Us>(q) == 7 && enemyKingOnBackRank) {
             s += 30;
             for (uint32_t j = i + 1; j <= count; ++j) {
@@ -196,7 +178,7 @@ template <Color Us> int32_t QueenTerms(int32_t &attack) {
         const int fd = PieceAhead(q, T::Forward, T::Pawn) ? 7 : FileDistance(f, enemyKingFile);
         const int32_t byFile = QueenFileTropism[fd], byDistance = QueenTropism[Distance(q, enemyKing)];
         attack += byFile > byDistance ? byFile : byDistance;
-        if (OwnDanger<Us>() + 4 < OwnDanger<T::Them>()) s += 30;
+        if (KingDangerOf<Us>() + 4 < KingDangerOf<T::Them>()) s += 30;
         // A queen on the far wing from the enemy king attacks little.
         if (PieceLists[T::Pawn][0] > 4 && ((f <= 2 && enemyKingFile >= 6) || (f >= 7 && enemyKingFile <= 3))) {
             attack -= 8;

@@ -17,20 +17,22 @@ int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t
     using T = ColorTraits<Us>;
     constexpr Color Them = T::Them;
     constexpr bool IsWhite = Us == White;
+    // White's own bound is alpha and beta cuts off; for black the other way round.
     int32_t &own = IsWhite ? a : b;
+    const int32_t cut = IsWhite ? b : a;
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         ++QuiesceNodeCount;
-        const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter<Us>(m))
+        const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter(m))
                                                 : Quiesce<Them>(ply + 1, qdepth - 1, a, b);
         UnmakeMove(Us, m);
         if (T::Better(s, best)) {
             best = s;
             UpdatePV(ply, m);
             if (T::Better(s, own)) {
-                if (IsWhite ? s >= b : s <= a) return s;
+                if (!T::Better(cut, s)) return s;
                 own = s;
             }
         }
@@ -49,13 +51,13 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
     PVTable[ply][ply] = 0;
     const int32_t standPat = Evaluate(Us, alpha, beta);
     if (ply > 63) return standPat;
-    if (IsWhite ? standPat >= beta : standPat <= alpha) return standPat;
+    if (!T::Better(IsWhite ? beta : alpha, standPat)) return standPat; // the stand pat cuts off
 
     int32_t a = alpha, b = beta;
     int32_t &own = IsWhite ? a : b;
     if (T::Better(standPat, own)) own = standPat;
     // A capture must win back the gap between the stand pat and our bound, less 150.
-    const int32_t gap = IsWhite ? a - standPat - 150 : standPat - b - 150;
+    const int32_t gap = T::Sign * (own - standPat) - 150;
     CaptureMargin = gap > 0 ? gap : 0;
 
     MoveEntry list[MoveListSize];

@@ -65,6 +65,12 @@ template <Color Us> void Thinking(int32_t score, const char *marker) {
     PrintThinking(Us == White ? score : -score, marker); // the engine's point of view
 }
 
+// Castling rights (0..2) Us still has.
+template <Color Us> uint32_t CastlingRightsLeft() {
+    using T = ColorTraits<Us>;
+    return (CastleSpoilers[T::QueenSideRight] == 0) + (CastleSpoilers[T::KingSideRight] == 0);
+}
+
 } // namespace
 
 template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move move, int32_t moveScore, bool first) {
@@ -79,7 +85,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     }
     MakeMove(Us, RootInCheck, 0, move);
     const uint32_t givesCheck = MoveGivesCheck<Us>(move);
-    const uint32_t ep = EpSquareAfter<Us>(move);
+    const uint32_t ep = EpSquareAfter(move);
     // Own bound: improved by better scores (white alpha); cut bound: the other.
     int32_t &own = Us == White ? alpha : beta;
     int32_t &cut = Us == White ? beta : alpha;
@@ -133,8 +139,8 @@ template <Color Us> Move Think() {
 
     SelectMoveFunctions();
     ClearHistory();
-    RootCastlingRights[White] = (CastleSpoilers[WhiteQueenSide] == 0) + (CastleSpoilers[WhiteKingSide] == 0);
-    RootCastlingRights[Black] = (CastleSpoilers[BlackQueenSide] == 0) + (CastleSpoilers[BlackKingSide] == 0);
+    RootCastlingRights[White] = CastlingRightsLeft<White>();
+    RootCastlingRights[Black] = CastlingRightsLeft<Black>();
 
     StopSearch = 0;
     NodeCount = 0;

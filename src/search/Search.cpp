@@ -93,6 +93,9 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     const int32_t entryOwn = own;
     auto better = [](int32_t a, int32_t b) { return T::Better(a, b); };
     auto cuts = [&](int32_t s) { return !better(cut, s); }; // white: s >= beta, black: s <= alpha
+    // Null window at the cut bound: white (beta - 1, beta), black (alpha, alpha + 1).
+    auto nullLow = [&] { return IsWhite ? cut - 1 : cut; };
+    auto nullHigh = [&] { return IsWhite ? cut : cut + 1; };
 
     // Extensions, at most one.
     const Move last = MoveAtPly(ply - 1);
@@ -109,18 +112,12 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         extended = false;
     }
 
-    // Frontier pruning.
+    // Frontier pruning: cut when material and the evaluation already do; no
+    // full-width depth left when material cannot reach our bound.
     if (!extended && depth <= 4) {
-        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
-        if constexpr (IsWhite) {
-            if (ownWeight > 5 && Material >= beta && Evaluate(White, beta - 1, beta) >= beta)
-                return ClearRow(ply, beta);
-            if (Material <= alpha) depth = 0;
-        } else {
-            if (ownWeight > 5 && Material <= alpha && Evaluate(Black, alpha, alpha + 1) <= alpha)
-                return ClearRow(ply, alpha);
-            if (Material >= beta) depth = 0;
-        }
+        if (T::OwnWeight() > 5 && cuts(Material) && cuts(Evaluate(Us, nullLow(), nullHigh())))
+            return ClearRow(ply, cut);
+        if (!better(Material, own)) depth = 0;
     }
 
     Move hashMove1 = 0, hashMove2 = 0;
@@ -145,16 +142,13 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     // Null move.
     {
-        const uint32_t ownWeight = IsWhite ? WhitePieceWeight : BlackPieceWeight;
-        const bool material = IsWhite ? Material + 87 >= beta : Material - 87 <= alpha;
-        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && ownWeight >= 1 && material) {
+        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && T::OwnWeight() >= 1 && cuts(Material + T::Sign * 87)) {
             PositionHistory[GamePly + ply + 1].irreversible = 1;
-            const int32_t nullAlpha = IsWhite ? beta - 1 : alpha;
-            const int32_t nullBeta = IsWhite ? beta : alpha + 1;
+            const int32_t nullAlpha = nullLow(), nullBeta = nullHigh();
             const int32_t n = depth - 16 >= 4 ? Search<Them>(ply + 1, depth - 16, nullAlpha, nullBeta, 0, 0)
                                               : Quiesce<Them>(ply + 1, 0, nullAlpha, nullBeta);
             if (StopSearch) return own;
-            if (IsWhite ? n < -20000 : n > 20000) depth += 3; // a mate threat
+            if (T::Sign * n < -20000) depth += 3; // a mate threat against us
             if (cuts(n)) {
                 if (depth < 24) return ClearRow(ply, n);
                 // Verify deep null-move cutoffs with a reduced search of the real moves.
@@ -165,8 +159,8 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
                     const Move m = e->move;
                     if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
                     MoveAtPly(ply) = m;
-                    const int32_t v = Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter<Us>(m),
-                                                   MoveGivesCheck<Us>(m));
+                    const int32_t v =
+                        Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter(m), MoveGivesCheck<Us>(m));
                     UnmakeMove(Us, m);
                     if (StopSearch) return own;
                     if (cuts(v)) return ClearRow(ply, v);
@@ -215,7 +209,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         MoveAtPly(ply) = m;
         legalMove = true;
         const uint32_t givesCheck = MoveGivesCheck<Us>(m);
-        const uint32_t ep = EpSquareAfter<Us>(m);
+        const uint32_t ep = EpSquareAfter(m);
         int32_t r = 0;
         if (depth >= 12 && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) && searchedCount >= 3) {
             if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = 4;

@@ -45,9 +45,3 @@ inline void UpdatePV(int32_t ply, Move move) {
     }
     row[k] = 0;
 }
-
-// Target square of a double step made by Us (0 for any other move).
-template <Color Us> constexpr uint32_t EpSquareAfter(Move m) {
-    if (!IsDoubleStep(m)) return 0;
-    return Us == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10;
-}

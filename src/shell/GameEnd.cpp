@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "board/Attack.h"
-#include "board/MoveGenerator.h"
+#include "shell/GameMoves.h"
+#include "shell/Output.h"
 #include "shell/ShellState.h"
 
 namespace {
@@ -23,22 +24,7 @@ bool SameAsBoard(const uint32_t *slot) {
 }
 
 void Announce(const char *text) {
-    if (Pondering) return;
-    fputs(text, stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
-}
-
-bool SideHasLegalMove() {
-    MoveEntry list[MoveListSize];
-    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-    for (MoveEntry *e = list; e != end; ++e) {
-        if (MakeMove(SideToMove, RootInCheck, 0, e->move)) {
-            UnmakeMove(SideToMove, e->move);
-            return true;
-        }
-    }
-    return false;
+    if (!Pondering) PrintLine(text);
 }
 
 // Slot the board after m (already made) goes to, before any sliding.
@@ -87,7 +73,7 @@ uint32_t BoardRepeats() {
 
 void CheckGameEnd() {
     RootInCheck = SideInCheck(SideToMove);
-    if (!SideHasLegalMove()) {
+    if (FirstLegalMove() == 0) { // no legal move: mate or stalemate
         EngineSide = 2;
         if (RootInCheck)
             Announce(SideToMove == Black ? "1-0 {White mates}" : "0-1 {Black mates}");

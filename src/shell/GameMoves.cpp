@@ -17,6 +17,7 @@
 #include "shell/GameEnd.h"
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
+#include "shell/Output.h"
 #include "shell/ShellState.h"
 
 Move GameMoves[MaxGamePly];
@@ -43,19 +44,10 @@ void CompleteGameMove(Move m) {
     MoveStack[1] = m;
     SaveBoardHistory(m, GameUndo[GamePly - 1].boardHistory);
     RecordBoard(m);
-    if (IsDoubleStep(m))
-        EpSquare = SideToMove == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10;
-    else
-        EpSquare = 0;
+    EpSquare = EpSquareAfter(m);
     SideToMove = 1 - SideToMove;
     CheckGameEnd();
     if (SideToMove == White) CountMoveForClock();
-}
-
-void PutLine(const char *text) {
-    fputs(text, stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
 }
 
 bool GameRecordFull() { return GamePly >= uint32_t(MaxGamePly); }
@@ -128,7 +120,7 @@ void CheckResign() {
     RecentScores[0] = RecentScores[1];
     RecentScores[1] = RecentScores[2];
     RecentScores[2] = BestScore;
-    if (ShouldResign(RecentScores)) PutLine("resign");
+    if (ShouldResign(RecentScores)) PrintLine("resign");
 }
 
 void ThinkAndMove() {
@@ -170,7 +162,7 @@ void ThinkAndMove() {
     int32_t elapsed = ElapsedTime();
     char line[sizeof(pv) + 128];
     FormatMoveSummary(line, sizeof(line), BestScore, IterationDepth, KnpsOf(NodeCount + QuiesceNodeCount, elapsed), pv);
-    PutLine(line);
+    PrintLine(line);
     printf("Time elapsed: %" PRId32 "\n", elapsed);
     fflush(stdout);
     CheckResign();
@@ -225,7 +217,7 @@ uint32_t UserMove(const char *word) {
 
 void UndoMove() {
     if (GamePly == 0) {
-        PutLine("Error undo: no moves");
+        PrintLine("Error undo: no moves");
         return;
     }
     GamePly -= 1;

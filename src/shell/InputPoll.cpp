@@ -12,18 +12,13 @@
 #include "shell/GameMoves.h"
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
+#include "shell/Output.h"
 #include "shell/ShellState.h"
 
 char ExpectedMove[ExpectedMoveSize] = "nomove";
 uint32_t PonderHit = 0;
 
 namespace {
-
-void PutLine(const char *text) {
-    fputs(text, stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
-}
 
 // A word too long for PendingCommand is refused as a whole: a cut word could
 // turn into a command or a move it never was.
@@ -68,12 +63,12 @@ uint32_t CheckInput() {
         return 1;
     }
     if (strcmp(word, "draw") == 0) {
-        PutLine("Offer is declined");
+        PrintLine("Offer is declined");
         return 0;
     }
     if (PendingCommand[0]) {
         memcpy(PendingCommand, word, size_t(n) + 1);
-        PutLine("ERROR: Ponder buffer full !!!");
+        PrintLine("ERROR: Ponder buffer full !!!");
         return 1;
     }
     memcpy(PendingCommand, word, size_t(n) + 1);
@@ -94,7 +89,7 @@ uint32_t CheckInput() {
                 EngineClock = clock;
                 RecomputeTime();
             } else {
-                PutLine("Error (bad argument): time");
+                PrintLine("Error (bad argument): time");
             }
         } else if (strcmp(PendingCommand, "otim") == 0) {
             char ignored[PendingCommandSize];
@@ -105,7 +100,7 @@ uint32_t CheckInput() {
         } else if (strcmp(PendingCommand, "draw") == 0) {
             // An offer next to the opponent's move is answered as during any
             // search; it must not count as the move that decides the ponder.
-            PutLine("Offer is declined");
+            PrintLine("Offer is declined");
         } else {
             break;
         }
@@ -113,13 +108,13 @@ uint32_t CheckInput() {
     }
     PonderSearch = 0;
     if (strcmp(PendingCommand, ExpectedMove) != 0) {
-        PutLine("Abort pondering");
+        PrintLine("Abort pondering");
         return 1;
     }
     // Ponder hit: the move is taken; the search goes on as the real one.
     PonderHit = 1;
     PendingCommand[0] = 0;
-    PutLine("Continue pondering");
+    PrintLine("Continue pondering");
     printf("Time: %" PRId32 "\n", ElapsedTime());
     fflush(stdout);
     if (ScoreDropped == 0 && SoftTimeUp()) return 1;
@@ -147,10 +142,10 @@ uint32_t Ponder() {
     // with room for the reply and the answer in the game record.
     if (EngineSide != 1 - SideToMove || GamePly + 2 > uint32_t(MaxGamePly)) return 0;
 
-    PutLine("Pondering ... ");
+    PrintLine("Pondering ... ");
     // The line belongs to the move just played only when it starts with it.
     Move reply = GamePly > 0 && PVTable[0][0] == GameMoves[GamePly - 1] ? PVTable[0][1] : 0;
-    if (reply == 0) PutLine("No move to ponder");
+    if (reply == 0) PrintLine("No move to ponder");
 
     Pondering = 1;
     PonderHit = 0;
@@ -202,6 +197,6 @@ uint32_t Ponder() {
     char line[128];
     FormatMoveSummary(line, sizeof(line), BestScore, IterationDepth,
                       KnpsOf(NodeCount + QuiesceNodeCount, ElapsedTime()), pv);
-    PutLine(line);
+    PrintLine(line);
     return 1;
 }

@@ -10,6 +10,7 @@
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "shell/GameEnd.h"
+#include "shell/Output.h"
 #include "shell/ShellState.h"
 
 namespace {
@@ -25,12 +26,6 @@ bool OnBoard(Square s) { return s >= A8 && s <= H1 && FileNumber(s) >= 1 && File
 void WriteSquare(char *&p, Square s) {
     *p++ = FileLetter(s);
     *p++ = RankDigit(s);
-}
-
-void PutLine(const char *text) {
-    fputs(text, stdout);
-    fputc('\n', stdout);
-    fflush(stdout);
 }
 
 // Algebraic text of one list entry (without the "ep" suffix).
@@ -151,7 +146,7 @@ void PrintThinking(int32_t score, const char *marker) {
         FormatUciInfoLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv);
     else
         FormatThinkingLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv);
-    PutLine(line);
+    PrintLine(line);
 }
 
 namespace {

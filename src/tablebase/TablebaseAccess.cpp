@@ -405,7 +405,7 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
     for (int side = 0; side < 2; side++) {
         uint32_t *a = arrays[side];
         a[0] = TbKing;
-        a[4] = Square64(PieceLists[side == 0 ? WhiteKing : BlackKing][0]);
+        a[4] = Square64(KingSquare(uint32_t(side)));
         int n = 0;
         for (int kind = 0; kind < 5; kind++) {
             const PieceCode code = PieceCode(8 * side + kind);
