@@ -50,14 +50,70 @@ constexpr Square SquareOf(int file, int rank) { return Square(10 * (10 - rank) +
 constexpr Square SquareFromText(char letter, char digit) { return Square(letter - 10 * digit + 484); }
 
 enum : Square {
-    A8 = 21, B8, C8, D8, E8, F8, G8, H8,
-    A7 = 31, B7, C7, D7, E7, F7, G7, H7,
-    A6 = 41, B6, C6, D6, E6, F6, G6, H6,
-    A5 = 51, B5, C5, D5, E5, F5, G5, H5,
-    A4 = 61, B4, C4, D4, E4, F4, G4, H4,
-    A3 = 71, B3, C3, D3, E3, F3, G3, H3,
-    A2 = 81, B2, C2, D2, E2, F2, G2, H2,
-    A1 = 91, B1, C1, D1, E1, F1, G1, H1,
+    A8 = 21,
+    B8,
+    C8,
+    D8,
+    E8,
+    F8,
+    G8,
+    H8,
+    A7 = 31,
+    B7,
+    C7,
+    D7,
+    E7,
+    F7,
+    G7,
+    H7,
+    A6 = 41,
+    B6,
+    C6,
+    D6,
+    E6,
+    F6,
+    G6,
+    H6,
+    A5 = 51,
+    B5,
+    C5,
+    D5,
+    E5,
+    F5,
+    G5,
+    H5,
+    A4 = 61,
+    B4,
+    C4,
+    D4,
+    E4,
+    F4,
+    G4,
+    H4,
+    A3 = 71,
+    B3,
+    C3,
+    D3,
+    E3,
+    F3,
+    G3,
+    H3,
+    A2 = 81,
+    B2,
+    C2,
+    D2,
+    E2,
+    F2,
+    G2,
+    H2,
+    A1 = 91,
+    B1,
+    C1,
+    D1,
+    E1,
+    F1,
+    G1,
+    H1,
 };
 
 // ---------------------------------------------------------------------------
@@ -104,9 +160,9 @@ constexpr int MoveListSize = MaxMoves + 64;
 // ---------------------------------------------------------------------------
 // Capacities
 
-constexpr int PieceListCapacity = 10;   // squares per piece list (promotions in search)
-constexpr int MaxGamePly = 1000;        // longest game the record holds
-constexpr int MaxSearchPly = 128;       // hard cap of any search path
+constexpr int PieceListCapacity = 10; // squares per piece list (promotions in search)
+constexpr int MaxGamePly = 1000;      // longest game the record holds
+constexpr int MaxSearchPly = 128;     // hard cap of any search path
 constexpr int PositionHistorySize = MaxGamePly + MaxSearchPly + 8;
 
 // ---------------------------------------------------------------------------

@@ -11,8 +11,12 @@ template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, 
 // Captures passing CaptureMargin, plus queen promotions.
 template <Color Us> MoveEntry *GenerateCaptures(MoveEntry *list);
 
-inline MoveEntry *GenerateWhiteMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) { return GenerateMoves<White>(l, inCheck, ep); }
-inline MoveEntry *GenerateBlackMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) { return GenerateMoves<Black>(l, inCheck, ep); }
+inline MoveEntry *GenerateWhiteMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) {
+    return GenerateMoves<White>(l, inCheck, ep);
+}
+inline MoveEntry *GenerateBlackMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) {
+    return GenerateMoves<Black>(l, inCheck, ep);
+}
 inline MoveEntry *GenerateWhiteCaptures(MoveEntry *l) { return GenerateCaptures<White>(l); }
 inline MoveEntry *GenerateBlackCaptures(MoveEntry *l) { return GenerateCaptures<Black>(l); }
 inline MoveEntry *GenerateSideMoves(uint32_t side, MoveEntry *l, uint32_t inCheck, uint32_t ep) {

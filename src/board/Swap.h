@@ -6,5 +6,9 @@
 // Balance for Us of Us's piece on `from` going to `to`, clipped to [alpha, beta].
 template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha, int32_t beta);
 
-inline int32_t WhiteStaticExchange(Square f, Square t, int32_t a, int32_t b) { return StaticExchange<White>(f, t, a, b); }
-inline int32_t BlackStaticExchange(Square f, Square t, int32_t a, int32_t b) { return StaticExchange<Black>(f, t, a, b); }
+inline int32_t WhiteStaticExchange(Square f, Square t, int32_t a, int32_t b) {
+    return StaticExchange<White>(f, t, a, b);
+}
+inline int32_t BlackStaticExchange(Square f, Square t, int32_t a, int32_t b) {
+    return StaticExchange<Black>(f, t, a, b);
+}

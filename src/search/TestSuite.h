@@ -8,7 +8,6 @@
 // Is m (from- and to-square) one of the best moves of the test position?
 bool IsBestMove(Move m);
 
-
 // "test FILE": searches every EPD line of the file for EngineClock
 // centiseconds, logs to "TestSuite.log" and appends misses to "err.epd".
 // Returns the number of positions solved.

@@ -407,7 +407,6 @@ constexpr uint32_t TableLengths[TbTableCount][2] = {
     {41944320, 46912050},   // kqqkq
 };
 
-
 // Piece kinds of one side of a table name, in ascending kind order.
 struct SideKinds {
     uint32_t first = 0, second = 0;

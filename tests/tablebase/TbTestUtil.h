@@ -19,7 +19,6 @@ struct TablePosition {
     uint32_t ep;         // 64 = none
 };
 
-
 // Fills the kind entries from a table name; squares are left at 0.
 inline TablePosition EmptyPosition(const char *name) {
     TablePosition p{};
