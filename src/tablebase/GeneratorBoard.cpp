@@ -15,23 +15,6 @@ constexpr int DirectionRank[8] = {0, 0, 1, -1, 1, -1, 1, -1};
 
 bool OnBoard(int f, int r) { return f >= 0 && f < 8 && r >= 0 && r < 8; }
 
-uint32_t KindOfLetter(char c) {
-    switch (c) {
-    case 'p':
-        return TbPawn;
-    case 'n':
-        return TbKnight;
-    case 'b':
-        return TbBishop;
-    case 'r':
-        return TbRook;
-    case 'q':
-        return TbQueen;
-    default:
-        return 0;
-    }
-}
-
 } // namespace
 
 void InitSteps() {
