@@ -13,26 +13,17 @@
 #include "shell/MoveText.h"
 
 #include "GameMovesTestSupport.h"
+#include "shell/StdinPipe.h"
 
 namespace {
 
 // Runs ThinkAndMove with an open, silent standard input, as an interface
 // that has nothing to say while the engine thinks.
 std::string Think() {
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    int saved = dup(0);
-    dup2(fds[0], 0);
-    ResetInputReader();
+    StdinPipe input;
     testing::internal::CaptureStdout();
     ThinkAndMove();
-    std::string out = testing::internal::GetCapturedStdout();
-    dup2(saved, 0);
-    close(saved);
-    close(fds[0]);
-    close(fds[1]);
-    ResetInputReader();
-    return out;
+    return testing::internal::GetCapturedStdout();
 }
 
 // A short clock, so a real search ends quickly.

@@ -12,19 +12,13 @@
 #include "shell/InputPoll.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
-
-void ResetInputReader();
+#include "shell/StdinPipe.h"
 
 namespace {
 
 class PonderInput : public testing::Test {
   protected:
     void SetUp() override {
-        ASSERT_EQ(pipe(fds_), 0);
-        savedStdin_ = dup(0);
-        ASSERT_GE(savedStdin_, 0);
-        ASSERT_EQ(dup2(fds_[0], 0), 0);
-        ResetInputReader();
         PendingCommand[0] = 0;
         AnalyzeMode = 0;
         Pondering = 0;
@@ -36,11 +30,6 @@ class PonderInput : public testing::Test {
         strcpy(ExpectedMove, "nomove");
     }
     void TearDown() override {
-        dup2(savedStdin_, 0);
-        close(savedStdin_);
-        close(fds_[0]);
-        close(fds_[1]);
-        ResetInputReader();
         PendingCommand[0] = 0;
         AnalyzeMode = 0;
         Pondering = 0;
@@ -49,7 +38,7 @@ class PonderInput : public testing::Test {
         PonderHit = 0;
         FixedTimeMode = 0;
     }
-    void Send(const std::string &text) { ASSERT_EQ(write(fds_[1], text.data(), text.size()), ssize_t(text.size())); }
+    void Send(const std::string &text) { input_.Write(text); }
     // Runs CheckInput, returns its answer and what it wrote.
     uint32_t Check(std::string &out) {
         testing::internal::CaptureStdout();
@@ -63,8 +52,7 @@ class PonderInput : public testing::Test {
         return n < 0 ? "<end>" : word;
     }
 
-    int fds_[2] = {-1, -1};
-    int savedStdin_ = -1;
+    StdinPipe input_;
 };
 
 } // namespace

@@ -13,8 +13,7 @@
 #include "shell/MoveText.h"
 
 #include "GameMovesTestSupport.h"
-
-void ResetInputReader();
+#include "shell/StdinPipe.h"
 
 namespace {
 
@@ -22,10 +21,6 @@ class PonderSearch_ : public testing::Test {
   protected:
     void SetUp() override {
         alarm(120); // a search that never looks at its input must not hang the suite
-        ASSERT_EQ(pipe(fds_), 0);
-        savedStdin_ = dup(0);
-        ASSERT_EQ(dup2(fds_[0], 0), 0);
-        ResetInputReader();
         EngineClock = 6000;
         MovesPerControl = 0;
         MovesToGo = 0;
@@ -41,16 +36,11 @@ class PonderSearch_ : public testing::Test {
     }
     void TearDown() override {
         alarm(0);
-        dup2(savedStdin_, 0);
-        close(savedStdin_);
-        close(fds_[0]);
-        close(fds_[1]);
-        ResetInputReader();
         PendingCommand[0] = 0;
         PostThinking = 1;
         EngineClock = 300000;
     }
-    void Send(const std::string &text) { ASSERT_EQ(write(fds_[1], text.data(), text.size()), ssize_t(text.size())); }
+    void Send(const std::string &text) { input_.Write(text); }
     uint32_t RunPonder(std::string &out) {
         testing::internal::CaptureStdout();
         uint32_t r = Ponder();
@@ -58,8 +48,7 @@ class PonderSearch_ : public testing::Test {
         return r;
     }
 
-    int fds_[2] = {-1, -1};
-    int savedStdin_ = -1;
+    StdinPipe input_;
 };
 
 } // namespace
