@@ -18,11 +18,7 @@ constexpr int32_t RepeatScore = 2000000111;
 
 class BookLookupTest : public ScratchDir {
   protected:
-    static void SetUpTestSuite() {
-        FillZobristKeys();
-        InitBoard();
-        BuildTables();
-    }
+    static void SetUpTestSuite() { PrepareBoard(); }
     void SetUp() override {
         ScratchDir::SetUp();
         SetUp(StartPosition);

@@ -20,6 +20,13 @@
 
 namespace booktest {
 
+// Keys and board tables, as the engine has them after start-up.
+inline void PrepareBoard() {
+    FillZobristKeys();
+    InitBoard();
+    BuildTables();
+}
+
 // Each test runs in a fresh scratch directory that is removed afterwards.
 class ScratchDir : public ::testing::Test {
   protected:

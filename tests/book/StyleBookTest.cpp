@@ -15,11 +15,7 @@ namespace {
 
 class StyleBookTest : public ScratchDir {
   protected:
-    static void SetUpTestSuite() {
-        FillZobristKeys();
-        InitBoard();
-        BuildTables();
-    }
+    static void SetUpTestSuite() { PrepareBoard(); }
     void SetUp() override {
         ScratchDir::SetUp();
         ASSERT_TRUE(SetupPosition(StartPosition));

@@ -32,15 +32,21 @@ std::string MovePlayed(const std::vector<std::string> &lines) {
     return "";
 }
 
-} // namespace
-
-TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
-    EngineProcess engine;
+// A started engine, past its start-up lines, in a new game.
+void StartNewGame(EngineProcess &engine) {
     ASSERT_TRUE(engine.Start());
     bool found = false;
     engine.ReadStartup(&found);
     ASSERT_TRUE(found);
     engine.Send("new");
+}
+
+} // namespace
+
+TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
+    EngineProcess engine;
+    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
+    bool found = false;
     engine.Send("hard");
     engine.Send("post");
     engine.Send("time 6000");
@@ -100,11 +106,8 @@ TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
 
 TEST(PonderEndToEnd, EasyTurnsPonderingOff) {
     EngineProcess engine;
-    ASSERT_TRUE(engine.Start());
+    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
     bool found = false;
-    engine.ReadStartup(&found);
-    ASSERT_TRUE(found);
-    engine.Send("new");
     engine.Send("hard");
     engine.Send("easy");
     engine.Send("time 3000");
@@ -121,11 +124,8 @@ TEST(PonderEndToEnd, EasyTurnsPonderingOff) {
 
 TEST(PonderEndToEnd, ForceDuringTheEnginesSearchPlaysNoMove) {
     EngineProcess engine;
-    ASSERT_TRUE(engine.Start());
+    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
     bool found = false;
-    engine.ReadStartup(&found);
-    ASSERT_TRUE(found);
-    engine.Send("new");
     engine.Send("time 100000");
     engine.Send("e2e4");
     engine.ReadUntilPrefix("Eval = ", &found);
