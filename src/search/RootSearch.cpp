@@ -186,7 +186,8 @@ template <Color Us> Move Think() {
     StableIterations = 0;
     FailHighTime = 0;
 
-    for (IterationDepth = 1; IterationDepth <= MaxIterationDepth; ++IterationDepth) {
+    const uint32_t lastDepth = DepthLimit != 0 && DepthLimit < MaxIterationDepth ? DepthLimit : MaxIterationDepth;
+    for (IterationDepth = 1; IterationDepth <= lastDepth; ++IterationDepth) {
         if (UciMode) {
             std::printf("info depth %u\n", IterationDepth);
             std::fflush(stdout);
@@ -233,7 +234,7 @@ template <Color Us> Move Think() {
         if (FixedTimeMode && StableIterations >= ExtraPlySearch && IsBestMove(list[0].move)) break;
         if (CheckInput()) return list[0].move;
     }
-    if (IterationDepth > MaxIterationDepth) IterationDepth = MaxIterationDepth;
+    if (IterationDepth > lastDepth) IterationDepth = lastDepth;
     return list[0].move;
 }
 

@@ -15,6 +15,7 @@ uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
 uint32_t SkipBook = 0;
+uint32_t DepthLimit = 0;
 
 uint64_t NodesPerSecond = 65535;
 uint64_t NextPollCheck = 0;

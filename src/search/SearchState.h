@@ -44,6 +44,7 @@ extern uint32_t ScoreDropped;    // the root score fell: the longer time limit a
 extern int32_t StableIterations; // iterations since the best move last changed
 extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
 extern uint32_t SkipBook;        // the root does not consult the books (bench)
+extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches

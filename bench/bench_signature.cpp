@@ -1,0 +1,92 @@
+// Fixed-depth node-count signature: the three bench positions and the first
+// positions of an EPD file, each searched from a cleared search memory to a
+// fixed depth without time limit. The total node count changes whenever the
+// tree changes, so it must stay the same across changes that only make the
+// engine faster or tidier.
+//
+//   bench_signature [-v] [depth] [epd file] [positions]
+//
+// -v also prints the thinking lines; their third column (centiseconds) is the
+// only part that may differ between runs.
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "board/Board.h"
+#include "board/Setup.h"
+#include "search/RootSearch.h"
+#include "search/SearchState.h"
+#include "search/TestSuite.h"
+#include "search/TimeManager.h"
+#include "search/TranspositionTable.h"
+#include "shell/MoveText.h"
+#include "shell/ShellState.h"
+
+int main(int argc, char **argv) {
+    bool verbose = false;
+    int arg = 1;
+    if (arg < argc && std::strcmp(argv[arg], "-v") == 0) {
+        verbose = true;
+        ++arg;
+    }
+    const uint32_t depth = arg < argc ? uint32_t(std::atoi(argv[arg++])) : 10;
+    const char *file = arg < argc ? argv[arg++] : "tests/data/wac.epd";
+    const int32_t positions = arg < argc ? std::atoi(argv[arg++]) : 30;
+
+    // The search polls its input; give it a pipe that never has anything to
+    // read, so that no terminal or closed input can stop it.
+    int quiet[2];
+    if (pipe(quiet) == 0) dup2(quiet[0], 0);
+
+    if (!AllocateHash(16)) return 1;
+    InitBoard();
+    SkipBook = 1;
+    AnalyzeMode = 1; // no time limit: the depth alone ends each search
+    PostThinking = verbose ? 1 : 0;
+    DepthLimit = depth;
+
+    std::vector<std::string> fens;
+    for (const BenchEntry &b : BenchPositions)
+        fens.emplace_back(b.fen);
+    std::ifstream in(file);
+    std::string line;
+    for (int32_t n = 0; n < positions && std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        fens.push_back(line);
+        ++n;
+    }
+
+    uint64_t total = 0;
+    const auto start = std::chrono::steady_clock::now();
+    int32_t index = 0;
+    for (const std::string &fen : fens) {
+        ++index;
+        if (!SetupPosition(fen.c_str())) {
+            std::printf("%3d setup refused\n", index);
+            continue;
+        }
+        ClearSearchMemory();
+        SearchStartTime = MonotonicMilliseconds();
+        if (verbose) std::printf("%3d %s\n", index, fen.c_str());
+        const Move m = ThinkSide(SideToMove);
+        const uint64_t nodes = NodeCount + QuiesceNodeCount;
+        total += nodes;
+        char text[MoveTextSize];
+        MoveToText(text, m);
+        std::printf("%3d nodes %12llu  move %-6s score %d\n", index, static_cast<unsigned long long>(nodes), text,
+                    BestScore);
+        std::fflush(stdout);
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("depth %u, %zu positions: %.2f s, %.0f nodes/s\n", depth, fens.size(), seconds,
+                seconds > 0 ? double(total) / seconds : 0.0);
+    std::printf("signature %llu\n", static_cast<unsigned long long>(total));
+    return 0;
+}
