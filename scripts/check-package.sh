@@ -77,9 +77,12 @@ mkdir "$work/play"
 cd "$work/play"
 coproc ENGINE { exec /usr/bin/morvane 2>&1; }
 engine_pid=$ENGINE_PID
-printf 'xboard\nprotover 2\nnew\ngo\n' >&"${ENGINE[1]}"
+from_engine=${ENGINE[0]}
+to_engine=${ENGINE[1]}
+printf 'xboard\nprotover 2\nnew\ngo\n' >&"$to_engine"
 move=
-while IFS= read -r -t 60 line <&"${ENGINE[0]}"; do
+deadline=$((SECONDS + 60))
+while [ "$SECONDS" -lt "$deadline" ] && IFS= read -r -t 60 line <&"$from_engine"; do
     printf '%s\n' "$line" >>"$work/engine.out"
     case $line in "move "*)
         move=${line#move }
@@ -87,7 +90,16 @@ while IFS= read -r -t 60 line <&"${ENGINE[0]}"; do
         ;;
     esac
 done
-printf 'quit\n' >&"${ENGINE[1]}"
+printf 'quit\n' >&"$to_engine" || true
+exec {to_engine}>&-
+for _ in $(seq 100); do
+    kill -0 "$engine_pid" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$engine_pid" 2>/dev/null; then
+    kill "$engine_pid"
+    fail "the installed engine did not end within 10 s of quit"
+fi
 status=0
 wait "$engine_pid" || status=$?
 engine_pid=
