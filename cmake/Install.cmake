@@ -50,6 +50,9 @@ function(morvane_install_rules)
              COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR}
                      -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P ${CMAKE_SOURCE_DIR}/cmake/CheckInstall.cmake)
     set_tests_properties(install_layout PROPERTIES LABELS install TIMEOUT 300)
+    add_test(NAME manual_pages COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${CMAKE_SOURCE_DIR} -P
+                                       ${CMAKE_SOURCE_DIR}/cmake/CheckManPages.cmake)
+    set_tests_properties(manual_pages PROPERTIES LABELS install)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL morvane_install_rules)
