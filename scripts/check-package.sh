@@ -76,6 +76,7 @@ done
 mkdir "$work/play"
 cd "$work/play"
 coproc ENGINE { exec /usr/bin/morvane 2>&1; }
+# shellcheck disable=SC2153 # ENGINE_PID is set by coproc
 engine_pid=$ENGINE_PID
 from_engine=${ENGINE[0]}
 to_engine=${ENGINE[1]}
