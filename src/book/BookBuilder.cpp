@@ -321,7 +321,7 @@ struct GameReplay {
     void PlayMove(char *text) {
         if (!open) Begin();
         hasMoves = true;
-        if (failed || ply >= options.plies) return;
+        if (failed || ply >= options.plies || ply >= MaxPlies) return;
         char marks[4];
         StripMoveText(text, marks);
         const Move move = FindPgnMove(text);

@@ -298,3 +298,51 @@ TEST_F(BookBuilderTest, AFullTableKeepsTheFrequentPositions) {
     EXPECT_EQ(WeightAfter({"d4", "d5", "c4", "e6"}), 2 * gameCount);
     EXPECT_EQ(WeightAfter({"d4"}), 2 * gameCount);
 }
+
+TEST_F(BookBuilderTest, MutatedGameTextNeverCrashes) {
+    // Byte flips, cuts and splices of real game text: every run either
+    // writes a book the engine loads or leaves the old one.
+    const std::string games = "[Event \"x\"]\n[Result \"1-0\"]\n\n1. e4 {c} e5 2. Nf3 (2. f4 exf4) Nc6 3. Bb5 a6 "
+                              "4. Ba4 Nf6 5. O-O Be7 6. Re1 b5 7. Bb3 d6 8. c3 O-O 9. h3 Nb8 10. d4 Nbd7 1-0\n"
+                              "[Event \"y\"]\n[Result \"0-1\"]\n\n1. d4 Nf6 2. c4 e6 3. Nc3 Bb4 4. e3 O-O 5. Bd3 d5 "
+                              "6. Nf3 c5 7. O-O Nc6 8. a3 Bxc3 9. bxc3 dxc4 10. Bxc4 Qc7 0-1\n";
+    const std::string noise = "[]{}()$;%\"\\.!?+#=-x0O123456789abcdefghKQRBNP \n\r\t\xff";
+    std::mt19937 rng(11);
+    options.minCount = 1;
+    options.maxSlots = 4096; // small tables: quick runs
+    for (int round = 0; round < 300; ++round) {
+        std::string text = games + games;
+        const int edits = 1 + int(rng() % 8);
+        for (int e = 0; e < edits; ++e) {
+            const size_t at = rng() % text.size();
+            switch (rng() % 4) {
+            case 0:
+                text[at] = noise[rng() % noise.size()];
+                break;
+            case 1:
+                text.erase(at, rng() % 20);
+                break;
+            case 2:
+                text.insert(at, text.substr(rng() % text.size(), rng() % 40));
+                break;
+            default:
+                text.resize(at);
+                break;
+            }
+            if (text.empty()) text = "1.";
+        }
+        WriteFileBytes("out.book", "old book");
+        WriteFileBytes("mutated.pgn", text);
+        std::FILE *messages = std::tmpfile();
+        ::testing::internal::CaptureStdout();
+        const bool ok = BuildBook({"mutated.pgn"}, "out.book", options, stats, messages);
+        ::testing::internal::GetCapturedStdout();
+        std::fclose(messages);
+        if (!ok) {
+            EXPECT_EQ(ReadFileBytes("out.book"), "old book") << text;
+            continue;
+        }
+        EXPECT_EQ(LoadOut(), "found " + std::to_string(stats.written + 1) + " positions in opening book\n") << text;
+    }
+    ASSERT_TRUE(SetupPosition(StartPosition));
+}
