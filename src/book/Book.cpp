@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 #include "board/MoveGenerator.h"
 #include "book/BookFormat.h"
@@ -95,18 +96,24 @@ BookRecord BookHeaderRecord() {
 // ---------------------------------------------------------------------------
 // Loading and probing
 
-void LoadBook(const char *fileName, int &file, int64_t &size) {
+void LoadBook(const char *fileName, int &file, int64_t &size, const char *shownName, const char *missingLine) {
     if (file >= 0) close(file);
     file = open(fileName, O_RDONLY | O_CLOEXEC);
-    size = -4; // a missing file reads as an empty one: damaged
-    if (file >= 0) {
-        struct stat info {};
-        if (fstat(file, &info) == 0 && S_ISREG(info.st_mode)) size = int64_t(info.st_size) - 4;
-    }
-    if (file >= 0 && size >= 0 && size % BookRecordSize == 0) {
+    size = 0;
+    const int openError = file < 0 ? errno : 0;
+    struct stat info {};
+    const bool regular = file >= 0 && fstat(file, &info) == 0 && S_ISREG(info.st_mode);
+    if (regular) size = int64_t(info.st_size) - 4;
+    if (regular && size >= 0 && size % BookRecordSize == 0) {
         std::printf("found %lld positions in opening book\n", static_cast<long long>(size / BookRecordSize));
     } else {
-        std::printf("ERROR: opening book was damaged\n");
+        // Only a file that is there and damaged is called damaged.
+        if (openError == ENOENT || openError == ENOTDIR)
+            std::printf("WARNING: %s not found, %s\n", shownName, missingLine);
+        else if (!regular)
+            std::printf("ERROR: cannot read %s\n", shownName);
+        else
+            std::printf("ERROR: opening book was damaged\n");
         if (file >= 0) close(file);
         file = -1;
         size = 0;
@@ -114,11 +121,34 @@ void LoadBook(const char *fileName, int &file, int64_t &size) {
     std::fflush(stdout);
 }
 
+void LoadBook(const char *fileName, int &file, int64_t &size) {
+    LoadBook(fileName, file, size, fileName, "no opening book");
+}
+
+std::string InstalledFilePath(const char *name, const char *shareDirectory) {
+    const std::string here = name;
+    struct stat info {};
+    if (stat(here.c_str(), &info) == 0 || errno != ENOENT) return here;
+    char exe[4096];
+    const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) return here;
+    exe[n] = 0;
+    std::string dir(exe);
+    dir.erase(dir.rfind('/') + 1);
+    for (const std::string &candidate : {dir + name, dir + "../share/" + shareDirectory + "/" + name})
+        if (stat(candidate.c_str(), &info) == 0) return candidate;
+    return here;
+}
+
 void LoadBookFile(const char *fileName, uint32_t styleBook) {
-    if (styleBook)
-        LoadBook(fileName, StyleBookFile, StyleBookSize);
-    else
-        LoadBook(fileName, MainBookFile, MainBookSize);
+    if (styleBook) {
+        LoadBook(fileName, StyleBookFile, StyleBookSize, fileName, "no style book");
+    } else {
+        // The main book of the working directory, else the one that came with
+        // the engine.
+        const std::string path = InstalledFilePath(fileName, "morvane");
+        LoadBook(path.c_str(), MainBookFile, MainBookSize, fileName, "no opening book");
+    }
 }
 
 static bool ReadBookRecord(int file, int64_t number, BookRecord &record) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "board/Board.h"
 
@@ -43,12 +44,22 @@ extern int64_t StyleBookSize;
 // longer asked. ClearSearchMemory sets it to 0.
 extern uint32_t BookMisses;
 
-// Opens a book and prints "found N positions in opening book" or the
-// damaged-book line. A file that is damaged or missing leaves size 0.
+// Opens a book and prints "found N positions in opening book". A missing
+// file prints "WARNING: <shownName> not found, <missingLine>", one that
+// cannot be read (a directory) "ERROR: cannot read <shownName>", and only a
+// file of the wrong length the damaged-book line. Such a book answers
+// nothing (size 0).
+void LoadBook(const char *fileName, int &file, int64_t &size, const char *shownName, const char *missingLine);
 void LoadBook(const char *fileName, int &file, int64_t &size);
 // Start-up: loads the named file as the main book (styleBook 0) or the style
-// book (1). The caller prints the "Reading ... book..." line before.
+// book (1). The caller prints the "Reading ... book..." line before. The main
+// book is taken from the working directory when it is there, else from
+// beside the executable, else from <executable dir>/../share/morvane.
 void LoadBookFile(const char *fileName, uint32_t styleBook);
+// The file `name` in the working directory if it exists (or cannot be
+// checked), else the first of <exe dir>/name and
+// <exe dir>/../share/<shareDirectory>/name that exists, else `name`.
+std::string InstalledFilePath(const char *name, const char *shareDirectory);
 
 // Record of the current position (Board and SideToMove), or the absent record
 // (class -1, weight -1).

@@ -27,6 +27,8 @@ BookRecord BookHeaderRecord();
 // is open keeps its old contents. Returns false (with an ERROR line) when the
 // file could not be written.
 bool SaveBook(const char *fileName, const BookRecord *records, int64_t count);
+// The same without any output; false when the file could not be written.
+bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count);
 
 // The in-memory style book of a conversion: record 0 the header, 1..count-1
 // the positions in first-seen order, found through an open-addressing index
@@ -46,8 +48,12 @@ struct StyleBookBuffer {
 bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
 void FreeStyleBook(StyleBookBuffer &book);
 
-// The conversion with its capacities and output file as parameters.
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth);
+// The conversion with its capacities, input size limit and output file as
+// parameters. Annotated game files are written by hand: far smaller than the
+// limit, which only stops an endless or runaway input.
+constexpr uint64_t StyleBookInputLimit = 512ull << 20;
+void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
+                        uint64_t inputLimit = StyleBookInputLimit);
 
 // The lookup proper; `listing` is the "book" command's run, which shows the
 // book moves but neither counts misses nor is skipped by them.

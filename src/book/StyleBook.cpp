@@ -1,5 +1,8 @@
 // The style book converter: replays annotated games and records, for every
 // position reached, how the annotator judged the move that led to it.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +13,7 @@
 #include "board/Setup.h"
 #include "book/Book.h"
 #include "book/BookFormat.h"
+#include "book/PgnReader.h"
 #include "shell/MoveText.h"
 #include "shell/Xboard.h"
 
@@ -17,6 +21,9 @@ namespace {
 
 constexpr int64_t StyleBookCapacity = 1000000;
 constexpr int64_t StyleBookGrowth = 100000;
+// Annotated game files are written by hand: far smaller than these limits,
+// which only stop an endless or runaway input.
+constexpr int64_t StyleBookPositionLimit = 20000000;
 
 constexpr int32_t GoodWeight = 7;
 constexpr int32_t NeutralWeight = 2;
@@ -88,70 +95,6 @@ bool GrowStyleBook(StyleBookBuffer &book) {
     return true;
 }
 
-// A tokenizer over the whole game text.
-struct GameText {
-    std::string text;
-    size_t pos = 0;
-
-    bool AtEnd() const { return pos >= text.size(); }
-    char Peek() const { return text[pos]; }
-    void SkipLine() {
-        while (pos < text.size() && text[pos] != '\n')
-            ++pos;
-    }
-    void SkipComment() { // at "{": to the closing brace or the end
-        while (pos < text.size() && text[pos] != '}')
-            ++pos;
-        if (pos < text.size()) ++pos;
-    }
-};
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
-
-bool EndsToken(char c) {
-    return IsBlank(c) || c == '{' || c == '}' || c == '(' || c == ')' || c == ';' || c == '[' || c == ']' || c == '$';
-}
-
-// Skips a tag pair from its "[" to the "]" that closes it (one inside a quoted
-// value does not count; a quoted value ends at the end of its line).
-void SkipTag(GameText &in) {
-    bool quoted = false;
-    for (++in.pos; !in.AtEnd(); ++in.pos) {
-        const char c = in.Peek();
-        if (quoted) {
-            if (c == '\\' && in.pos + 1 < in.text.size() && in.text[in.pos + 1] != '\n')
-                ++in.pos;
-            else if (c == '"' || c == '\n')
-                quoted = false;
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ']') {
-            ++in.pos;
-            return;
-        }
-    }
-}
-
-// Skips a variation from its "(" to the matching ")", with nested variations
-// and comments inside.
-void SkipVariation(GameText &in) {
-    int depth = 0;
-    while (!in.AtEnd()) {
-        const char c = in.Peek();
-        if (c == '{') {
-            in.SkipComment();
-            continue;
-        }
-        if (c == ';') {
-            in.SkipLine();
-            continue;
-        }
-        ++in.pos;
-        if (c == '(') ++depth;
-        if (c == ')' && --depth == 0) return;
-    }
-}
-
 enum class Annotation { None, Good, Bad, Compulsory };
 
 // Removes the trailing "!" and "?" marks of a move token and classifies them:
@@ -182,10 +125,6 @@ int8_t ClassOf(Annotation a, uint32_t mover) {
         break;
     }
     return NeutralClass;
-}
-
-bool IsResult(const std::string &token) {
-    return token == "1-0" || token == "0-1" || token == "1/2-1/2" || token == "*";
 }
 
 // Between games only the position matters; when the conversion ends the
@@ -245,26 +184,38 @@ void FreeStyleBook(StyleBookBuffer &book) {
     book = StyleBookBuffer{};
 }
 
-bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
-    const std::string temporary = std::string(fileName) + ".new";
-    bool ok = count >= 1 && count <= int64_t(UINT32_MAX);
-    std::FILE *out = ok ? std::fopen(temporary.c_str(), "wb") : nullptr;
-    if (out) {
-        const uint32_t n = uint32_t(count);
-        const uint8_t head[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-        ok = std::fwrite(head, 1, 4, out) == 4;
-        uint8_t bytes[BookRecordSize];
-        for (int64_t i = 0; ok && i < count; ++i) {
-            EncodeBookRecord(records[i], bytes);
-            ok = std::fwrite(bytes, 1, BookRecordSize, out) == size_t(BookRecordSize);
-        }
-        ok = (std::fclose(out) == 0) && ok;
-        // Replace in one step: a book that is open keeps reading its old file.
-        ok = ok && std::rename(temporary.c_str(), fileName) == 0;
-        if (!ok) std::remove(temporary.c_str());
-    } else {
-        ok = false;
+bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count) {
+    if (count < 1 || count > int64_t(UINT32_MAX)) return false;
+    // Written under a temporary name beside the book and renamed over it in
+    // one step: a failed write leaves the old book, and a book that is open
+    // keeps reading its old file.
+    std::string temporary = std::string(fileName) + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    fchmod(fd, 0644);
+    std::FILE *out = fdopen(fd, "wb");
+    if (!out) {
+        close(fd);
+        std::remove(temporary.c_str());
+        return false;
     }
+    const uint32_t n = uint32_t(count);
+    const uint8_t head[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+    bool ok = std::fwrite(head, 1, 4, out) == 4;
+    uint8_t bytes[BookRecordSize];
+    for (int64_t i = 0; ok && i < count; ++i) {
+        EncodeBookRecord(records[i], bytes);
+        ok = std::fwrite(bytes, 1, BookRecordSize, out) == size_t(BookRecordSize);
+    }
+    ok = ok && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
+    ok = (std::fclose(out) == 0) && ok;
+    ok = ok && std::rename(temporary.c_str(), fileName) == 0;
+    if (!ok) std::remove(temporary.c_str());
+    return ok;
+}
+
+bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
+    const bool ok = WriteBookFile(fileName, records, count);
     if (ok)
         std::printf("Saved %lld positions\n", static_cast<long long>(count));
     else
@@ -273,17 +224,11 @@ bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
     return ok;
 }
 
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth) {
-    GameText in;
-    {
-        std::FILE *file = std::fopen(gameFile, "rb");
-        if (!file) return;
-        char chunk[65536];
-        size_t got;
-        while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
-            in.text.append(chunk, got);
-        std::fclose(file);
-    }
+void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
+                        uint64_t inputLimit) {
+    PgnReader in;
+    in.maxBytes = inputLimit;
+    if (!in.Open(gameFile)) return; // unreadable: nothing printed, nothing written
     std::printf("Converting style book...\n");
     std::fflush(stdout);
     StyleBookBuffer book;
@@ -294,89 +239,72 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
     }
     SetUpInitialPosition();
     uint32_t tags = 0;
-    bool lineStart = true;
-    for (;;) {
-        while (!in.AtEnd() && IsBlank(in.Peek())) {
-            lineStart = in.Peek() == '\n';
-            ++in.pos;
-        }
-        if (in.AtEnd()) break;
-        const char c = in.Peek();
-        const bool escape = lineStart && c == '%';
-        lineStart = false;
-        if (escape || c == ';') { // escaped line, rest-of-line comment
-            in.SkipLine();
-            continue;
-        }
-        if (c == '{') {
-            in.SkipComment();
-            continue;
-        }
-        if (c == '(') {
-            SkipVariation(in);
-            continue;
-        }
-        if (c == ')' || c == '}' || c == ']') {
-            ++in.pos;
-            continue;
-        }
-        if (c == '[') {
+    const char *failure = nullptr;
+    for (PgnToken token = in.Next(); token != PgnToken::End && !failure; token = in.Next()) {
+        switch (token) {
+        case PgnToken::Tag:
             // Every tag pair starts the game again from the initial position.
             ++tags;
             std::printf("%u\r", tags);
             std::fflush(stdout);
             SetUpInitialPosition();
-            SkipTag(in);
-            continue;
-        }
-        if (c == '$') { // numeric annotation glyph
-            ++in.pos;
-            while (!in.AtEnd() && !EndsToken(in.Peek()))
-                ++in.pos;
-            continue;
-        }
-        const size_t start = in.pos;
-        while (!in.AtEnd() && !EndsToken(in.Peek()))
-            ++in.pos;
-        std::string token = in.text.substr(start, in.pos - start);
-
-        if (IsResult(token)) { // the game is over; a next one starts afresh
+            break;
+        case PgnToken::Result: // the game is over; a next one starts afresh
             SetUpInitialPosition();
-            continue;
+            break;
+        case PgnToken::Move: {
+            std::string move = in.text;
+            if (move.rfind("0-0-0", 0) == 0) // castling written with zeros
+                move.replace(0, 5, "O-O-O");
+            else if (move.rfind("0-0", 0) == 0)
+                move.replace(0, 3, "O-O");
+            const Annotation annotation = TakeAnnotation(move);
+            const uint32_t mover = SideToMove;
+            if (!PlayTokenMove(move)) {
+                std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
+                std::fflush(stdout);
+                FreeStyleBook(book);
+                NewGame();
+                return;
+            }
+            if (book.count >= StyleBookPositionLimit) {
+                failure = "too many positions";
+            } else if (!StyleBookInsert(book, ClassOf(annotation, mover))) {
+                std::printf("Not enough memory\n");
+                std::fflush(stdout);
+                FreeStyleBook(book);
+                NewGame();
+                return;
+            }
+            break;
         }
-        // Move numbers: "12." and "12..." alone or glued to the move.
-        size_t digits = 0;
-        while (digits < token.size() && token[digits] >= '0' && token[digits] <= '9')
-            ++digits;
-        if (digits > 0 && digits < token.size() && token[digits] == '.') {
-            size_t dots = digits;
-            while (dots < token.size() && token[dots] == '.')
-                ++dots;
-            token.erase(0, dots);
-            if (token.empty()) continue;
+        case PgnToken::ReadError:
+            failure = "read error";
+            break;
+        case PgnToken::Binary:
+            failure = "not a text file";
+            break;
+        case PgnToken::TooLarge:
+            failure = inputLimit == StyleBookInputLimit ? "larger than 512 MB" : "larger than the limit";
+            break;
+        case PgnToken::End:
+            break;
         }
-        // Castling written with zeros.
-        if (token.rfind("0-0-0", 0) == 0)
-            token.replace(0, 5, "O-O-O");
-        else if (token.rfind("0-0", 0) == 0)
-            token.replace(0, 3, "O-O");
-
-        const Annotation annotation = TakeAnnotation(token);
-        const uint32_t mover = SideToMove;
-        if (!PlayTokenMove(token)) {
-            std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
-            std::fflush(stdout);
-            FreeStyleBook(book);
-            NewGame();
-            return;
-        }
-        if (!StyleBookInsert(book, ClassOf(annotation, mover))) {
-            std::printf("Not enough memory\n");
-            std::fflush(stdout);
-            FreeStyleBook(book);
-            NewGame();
-            return;
-        }
+    }
+    // Whatever went wrong, an existing style book stays as it was.
+    if (failure) {
+        std::printf("ERROR: cannot convert %s (%s), %s not changed\n", gameFile, failure, bookFile);
+        std::fflush(stdout);
+        FreeStyleBook(book);
+        NewGame();
+        return;
+    }
+    if (book.count <= 1) {
+        std::printf("WARNING: no moves found in %s, %s not changed\n", gameFile, bookFile);
+        std::fflush(stdout);
+        FreeStyleBook(book);
+        NewGame();
+        return;
     }
     std::printf("Style book succesfull converted (%lld pos)\n", static_cast<long long>(book.count));
     std::fflush(stdout);
@@ -387,5 +315,5 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
 }
 
 void ConvertStyleBook(const char *fileName) {
-    ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth);
+    ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth, StyleBookInputLimit);
 }

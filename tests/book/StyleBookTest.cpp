@@ -180,12 +180,64 @@ TEST_F(StyleBookTest, DamagedGameTextNeverCrashes) {
     for (const std::string &in : inputs) {
         const std::string out = Convert(in);
         EXPECT_NE(out.find("Converting style book..."), std::string::npos);
-        EXPECT_TRUE(out.find("Saved") != std::string::npos || out.find("ERROR: bad style book") != std::string::npos)
+        EXPECT_TRUE(out.find("Saved") != std::string::npos || out.find("ERROR: bad style book") != std::string::npos ||
+                    out.find("WARNING: no moves found") != std::string::npos ||
+                    out.find("ERROR: cannot convert") != std::string::npos)
             << in.substr(0, 40);
         std::remove("MVstyle.book");
     }
     EXPECT_NE(Convert("1. e4 {never closed e5 Nf3").find("converted (2 pos)"), std::string::npos);
-    EXPECT_NE(Convert("[Event \"never closed").find("converted (1 pos)"), std::string::npos);
+    EXPECT_NE(Convert("[Event \"never closed").find("WARNING: no moves found"), std::string::npos);
+}
+
+TEST_F(StyleBookTest, InputsWithoutMovesKeepTheOldBook) {
+    WriteFileBytes("MVstyle.book", "old book");
+    // Read errors: nothing printed, nothing written.
+    for (const char *unreadable : {".", "missing.pgn"}) {
+        ::testing::internal::CaptureStdout();
+        ConvertStyleBook(unreadable);
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "") << unreadable;
+        EXPECT_EQ(ReadFileBytes("MVstyle.book"), "old book") << unreadable;
+    }
+    struct Case {
+        std::string name, text, line;
+    };
+    const std::vector<Case> cases = {
+        {"empty.pgn", "", "WARNING: no moves found in empty.pgn, MVstyle.book not changed\n"},
+        {"comments.pgn", "{only a comment}\n; and another\n% and a line\n",
+         "WARNING: no moves found in comments.pgn, MVstyle.book not changed\n"},
+        {"tag.pgn", "[Event \"never closed", "1\rWARNING: no moves found in tag.pgn, MVstyle.book not changed\n"},
+        {"binary.pgn", std::string("1. e4 e5 \0 2. Nf3", 17),
+         "ERROR: cannot convert binary.pgn (not a text file), MVstyle.book not changed\n"},
+    };
+    for (const Case &c : cases) {
+        WriteFileBytes(c.name, c.text);
+        ::testing::internal::CaptureStdout();
+        ConvertStyleBook(c.name.c_str());
+        EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Converting style book...\n" + c.line) << c.name;
+        EXPECT_EQ(ReadFileBytes("MVstyle.book"), "old book") << c.name;
+    }
+    for (const char *device : {"/dev/null", "/dev/zero"}) {
+        ::testing::internal::CaptureStdout();
+        ConvertStyleBook(device);
+        const std::string out = ::testing::internal::GetCapturedStdout();
+        EXPECT_TRUE(out.find("WARNING: no moves found") != std::string::npos ||
+                    out.find("ERROR: cannot convert") != std::string::npos)
+            << out;
+        EXPECT_EQ(ReadFileBytes("MVstyle.book"), "old book") << device;
+    }
+    // Past the size limit the conversion is refused; the engine goes on.
+    std::string games;
+    while (games.size() < 300000)
+        games += "[Event \"x\"]\n1. e4 e5 2. Nf3 *\n";
+    WriteFileBytes("huge.pgn", games);
+    ::testing::internal::CaptureStdout();
+    ConvertStyleBookTo("huge.pgn", "MVstyle.book", 1000, 1000, 200000);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("ERROR: cannot convert huge.pgn (larger than"), std::string::npos)
+        << out.substr(out.size() - 200);
+    EXPECT_EQ(ReadFileBytes("MVstyle.book"), "old book");
+    EXPECT_EQ(EngineSide, 1u); // left in a new game
 }
 
 TEST_F(StyleBookTest, ManyPositionsTakeTheReallocationPath) {

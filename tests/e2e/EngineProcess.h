@@ -92,8 +92,35 @@ class EngineProcess {
         return s.str();
     }
 
+    // The engine as the tests run it by default: a copy of the built binary
+    // in a directory of its own (made once per test program), so that it
+    // finds no opening book that came with the build and plays by search
+    // alone unless a test puts a book in its working directory. Tests of the
+    // books that come with the engine start MORVANE_BINARY itself.
+    static const std::string &BooklessBinary() {
+        struct Copy {
+            std::filesystem::path dir;
+            std::string binary;
+            Copy() {
+                std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bin-XXXXXX").string();
+                std::vector<char> buffer(pattern.begin(), pattern.end());
+                buffer.push_back(0);
+                if (!mkdtemp(buffer.data())) std::abort();
+                dir = buffer.data();
+                binary = (dir / "morvane").string();
+                std::filesystem::copy_file(MORVANE_BINARY, binary);
+            }
+            ~Copy() {
+                std::error_code ec;
+                std::filesystem::remove_all(dir, ec);
+            }
+        };
+        static const Copy copy;
+        return copy.binary;
+    }
+
     // Starts the binary in the working directory. Returns false if it could not.
-    bool Start(const std::string &binary = MORVANE_BINARY) {
+    bool Start(const std::string &binary = BooklessBinary()) {
         std::signal(SIGPIPE, SIG_IGN); // a dead engine must not kill the test
         int toChild[2], fromChild[2];
         if (pipe(toChild) != 0) return false;

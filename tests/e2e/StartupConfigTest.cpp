@@ -11,8 +11,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const Lines Banner = {"Morvane", "chess engine for xboard interfaces (UCI on request)", "", "feature done=0"};
-const Lines BooksAndFeatures = {"Reading main book...",         "ERROR: opening book was damaged",
-                                "Reading style book...",        "ERROR: opening book was damaged",
+const Lines BooksAndFeatures = {"Reading main book...",         "WARNING: Morvane.book not found, no opening book",
+                                "Reading style book...",        "WARNING: MVstyle.book not found, no style book",
                                 "feature myname=\"Morvane 7\"", "feature done=1"};
 
 Lines Concat(std::initializer_list<Lines> parts) {

@@ -1,0 +1,437 @@
+// The main-book builder. Games are replayed one at a time; only the positions
+// are kept, counted in an open-addressing table of compact entries, so the
+// memory depends on the number of distinct positions and is capped: when the
+// table is full, the positions seen least so far make room.
+#include "book/BookBuilder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "board/Attack.h"
+#include "board/MoveGenerator.h"
+#include "board/Setup.h"
+#include "book/BookFormat.h"
+#include "book/PgnReader.h"
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// Move texts
+
+int PieceKindOfLetter(char c) {
+    switch (c) {
+    case 'N':
+        return Knight;
+    case 'B':
+        return Bishop;
+    case 'R':
+        return Rook;
+    case 'Q':
+        return Queen;
+    case 'K':
+        return King;
+    }
+    return -1;
+}
+
+int PromotionKindOfLetter(char c) {
+    const int kind = PieceKindOfLetter(char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
+    return kind == King ? -1 : kind;
+}
+
+bool LegalNow(Move m) {
+    if (!MakeMove(SideToMove, RootInCheck, 0, m)) return false;
+    UnmakeMove(SideToMove, m);
+    return true;
+}
+
+} // namespace
+
+Move FindPgnMove(const char *input) {
+    char text[PgnReader::TextMax + 1];
+    const size_t inputLength = std::strlen(input);
+    if (inputLength == 0 || inputLength > PgnReader::TextMax) return 0;
+    // Without the signs of capture and of a move between squares.
+    size_t len = 0;
+    for (size_t i = 0; i < inputLength; ++i)
+        if (input[i] != 'x' && input[i] != '-' && input[i] != ':') text[len++] = input[i];
+    text[len] = 0;
+    const bool castleShort = std::strcmp(input, "O-O") == 0 || std::strcmp(input, "0-0") == 0;
+    const bool castleLong = std::strcmp(input, "O-O-O") == 0 || std::strcmp(input, "0-0-0") == 0;
+
+    int kind = Pawn, promotion = -1;
+    size_t first = 0;
+    if (!castleShort && !castleLong) {
+        if (PieceKindOfLetter(text[0]) >= 0) {
+            kind = PieceKindOfLetter(text[0]);
+            first = 1;
+        }
+        if (kind == Pawn) {
+            if (len >= 4 && std::strcmp(text + len - 4, "e.p.") == 0)
+                text[len -= 4] = 0;
+            else if (len >= 2 && std::strcmp(text + len - 2, "ep") == 0)
+                text[len -= 2] = 0;
+            if (len >= 2 && text[len - 2] == '=') {
+                promotion = PromotionKindOfLetter(text[len - 1]);
+                if (promotion < 0) return 0;
+                text[len -= 2] = 0;
+            } else if (len >= 3 && text[len - 2] >= '1' && text[len - 2] <= '8' &&
+                       PromotionKindOfLetter(text[len - 1]) >= 0) {
+                promotion = PromotionKindOfLetter(text[len - 1]);
+                text[--len] = 0;
+            }
+        }
+    }
+    int toFile = 0, toRank = 0, fromFile = 0, fromRank = 0;
+    if (!castleShort && !castleLong) {
+        const size_t rest = len - first;
+        if (rest < 2 || rest > 4) return 0;
+        const char *p = text + first;
+        const char f = p[rest - 2], r = p[rest - 1];
+        if (f < 'a' || f > 'h' || r < '1' || r > '8') return 0;
+        toFile = f - 'a' + 1;
+        toRank = r - '0';
+        for (size_t i = 0; i + 2 < rest; ++i) {
+            if (p[i] >= 'a' && p[i] <= 'h' && fromFile == 0 && fromRank == 0)
+                fromFile = p[i] - 'a' + 1;
+            else if (p[i] >= '1' && p[i] <= '8' && fromRank == 0)
+                fromRank = p[i] - '0';
+            else
+                return 0;
+        }
+    }
+
+    SelectMoveFunctions();
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+    Move found = 0;
+    for (const MoveEntry *e = list; e != end; ++e) {
+        const Move m = e->move;
+        const Square from = MoveFrom(m), to = MoveTo(m);
+        if (castleShort || castleLong) {
+            if (!IsCastling(m) || (FileOf[to] == 7) != castleShort) continue;
+        } else {
+            if (int(KindOf(Board[from].piece)) != kind || int(FileOf[to]) != toFile || int(RankOf[to]) != toRank)
+                continue;
+            if (fromFile != 0 && int(FileOf[from]) != fromFile) continue;
+            if (fromRank != 0 && int(RankOf[from]) != fromRank) continue;
+            // A pawn changes files only when it captures, and then the text
+            // names the file it came from.
+            if (kind == Pawn && fromFile == 0 && FileOf[from] != FileOf[to]) continue;
+            if (IsPromotion(m) != (promotion >= 0)) continue;
+            if (IsPromotion(m) && int(KindOf(MovePromoted(m))) != promotion) continue;
+        }
+        if (!LegalNow(m)) continue;
+        if (found != 0) return 0; // ambiguous
+        found = m;
+    }
+    return found;
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The position table
+
+struct PositionEntry {
+    uint8_t board[32];
+    uint8_t side;
+    uint8_t pad[3];
+    uint32_t count; // games that reached the position; 0 marks a free slot
+    uint32_t points;
+};
+static_assert(sizeof(PositionEntry) == 44, "position entries are compact");
+
+uint64_t KeyHash(const uint8_t *board, uint8_t side) {
+    uint64_t h = 1469598103934665603ull;
+    for (int i = 0; i < 32; ++i)
+        h = (h ^ board[i]) * 1099511628211ull;
+    h = (h ^ side) * 1099511628211ull;
+    return h ^ (h >> 29);
+}
+
+uint32_t SaturatingAdd(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
+
+struct PositionTable {
+    PositionEntry *slots = nullptr;
+    uint64_t size = 0; // a power of two
+    uint64_t used = 0;
+    uint64_t maxSlots = 0;
+    uint32_t prunedBelow = 0;
+    std::FILE *messages = nullptr;
+
+    ~PositionTable() { std::free(slots); }
+
+    static PositionEntry *Allocate(uint64_t n) {
+        return static_cast<PositionEntry *>(std::calloc(size_t(n), sizeof(PositionEntry)));
+    }
+
+    bool Init(uint64_t limit, std::FILE *out) {
+        maxSlots = 1024;
+        while (maxSlots * 2 <= limit)
+            maxSlots *= 2;
+        size = std::min<uint64_t>(maxSlots, 1u << 16);
+        slots = Allocate(size);
+        messages = out;
+        return slots != nullptr;
+    }
+
+    PositionEntry *Slot(PositionEntry *table, uint64_t mask, const uint8_t *board, uint8_t side) {
+        uint64_t i = KeyHash(board, side) & mask;
+        while (table[i].count != 0 && (table[i].side != side || std::memcmp(table[i].board, board, 32) != 0))
+            i = (i + 1) & mask;
+        return &table[i];
+    }
+
+    // Moves the entries with at least `keep` games into a new table of n slots.
+    bool Rehash(uint64_t n, uint32_t keep) {
+        PositionEntry *table = Allocate(n);
+        if (!table) return false;
+        uint64_t kept = 0;
+        for (uint64_t i = 0; i < size; ++i) {
+            if (slots[i].count == 0 || slots[i].count < keep) continue;
+            *Slot(table, n - 1, slots[i].board, slots[i].side) = slots[i];
+            ++kept;
+        }
+        std::free(slots);
+        slots = table;
+        size = n;
+        used = kept;
+        return true;
+    }
+
+    // Makes room when the table is 70% full: doubles it while under the
+    // limit, else drops the positions seen least, so that at most half of
+    // the room is in use afterwards.
+    bool MakeRoom() {
+        if (used * 10 < size * 7) return true;
+        if (size < maxSlots) return Rehash(size * 2, 1);
+        uint32_t keep = std::max<uint32_t>(prunedBelow, 2);
+        for (;; ++keep) {
+            uint64_t survivors = 0;
+            for (uint64_t i = 0; i < size; ++i)
+                if (slots[i].count >= keep) ++survivors;
+            if (survivors * 20 <= size * 7 || keep == UINT32_MAX) break;
+        }
+        const uint64_t before = used;
+        if (!Rehash(size, keep)) return false;
+        prunedBelow = keep;
+        std::fprintf(messages,
+                     "morvane-book: position table full: dropped %llu positions seen in fewer than %u games so far\n",
+                     static_cast<unsigned long long>(before - used), keep);
+        return true;
+    }
+
+    bool Add(const BookRecord &key, uint32_t points) {
+        if (!MakeRoom()) return false;
+        PositionEntry *e = Slot(slots, size - 1, key.board, key.side);
+        if (e->count == 0) {
+            std::memcpy(e->board, key.board, 32);
+            e->side = key.side;
+            ++used;
+        }
+        e->count = SaturatingAdd(e->count, 1);
+        e->points = SaturatingAdd(e->points, points);
+        return true;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Games
+
+enum class Outcome { Unknown, WhiteWins, BlackWins, Draw };
+
+Outcome OutcomeOf(const char *result) {
+    if (std::strcmp(result, "1-0") == 0) return Outcome::WhiteWins;
+    if (std::strcmp(result, "0-1") == 0) return Outcome::BlackWins;
+    if (std::strcmp(result, "1/2-1/2") == 0) return Outcome::Draw;
+    return Outcome::Unknown;
+}
+
+constexpr int MaxPlies = 400;
+
+struct GameReplay {
+    const BookBuildOptions &options;
+    PositionTable &table;
+    BookBuildStats &stats;
+    std::FILE *messages;
+    const char *fileName = "";
+
+    bool open = false;     // a game has begun (tags or moves)
+    bool hasMoves = false; // its move text has begun
+    bool failed = false;
+    bool outOfMemory = false;
+    uint64_t number = 0; // game number within the file
+    int ply = 0;
+    Outcome tagResult = Outcome::Unknown;
+    BookRecord reached[MaxPlies];
+    int reachedCount = 0;
+
+    GameReplay(const BookBuildOptions &o, PositionTable &t, BookBuildStats &s, std::FILE *m)
+        : options(o), table(t), stats(s), messages(m) {}
+
+    void Begin() {
+        ++number;
+        ++stats.games;
+        open = true;
+        hasMoves = failed = false;
+        ply = 0;
+        reachedCount = 0;
+        tagResult = Outcome::Unknown;
+        SetupPosition(StartPosition);
+    }
+
+    void Finish(Outcome result) {
+        if (!open) return;
+        open = false;
+        if (failed) {
+            ++stats.skipped;
+            return;
+        }
+        if (result == Outcome::Unknown) result = tagResult;
+        for (int i = 0; i < reachedCount; ++i) {
+            // The side that moved into the position is the one not to move.
+            const bool whiteMoved = reached[i].side == Black;
+            uint32_t points = DrawPoints;
+            if (options.useResults && (result == Outcome::WhiteWins || result == Outcome::BlackWins))
+                points = (result == Outcome::WhiteWins) == whiteMoved ? WinPoints : LossPoints;
+            if (!table.Add(reached[i], points)) {
+                outOfMemory = true;
+                return;
+            }
+        }
+        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
+            std::fprintf(messages, "morvane-book: %llu games, %llu positions\n",
+                         static_cast<unsigned long long>(stats.games), static_cast<unsigned long long>(table.used));
+    }
+
+    void Tag(const char *name, const char *value) {
+        if (open && hasMoves) Finish(Outcome::Unknown);
+        if (!open) Begin();
+        if (std::strcmp(name, "Result") == 0) tagResult = OutcomeOf(value);
+        if (std::strcmp(name, "FEN") == 0 && !failed && !SetupPosition(value)) {
+            std::fprintf(messages, "morvane-book: %s: game %llu: bad FEN tag, game skipped\n", fileName,
+                         static_cast<unsigned long long>(number));
+            failed = true;
+        }
+    }
+
+    void PlayMove(char *text) {
+        if (!open) Begin();
+        hasMoves = true;
+        if (failed || ply >= options.plies || ply >= MaxPlies) return;
+        char marks[4];
+        StripMoveText(text, marks);
+        const Move move = FindPgnMove(text);
+        if (move == 0) {
+            std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
+                         static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);
+            failed = true;
+            return;
+        }
+        const uint32_t mover = SideToMove;
+        SelectMoveFunctions();
+        MakeMove(mover, RootInCheck, 0, move);
+        SideToMove = mover ^ 1;
+        EpSquare = EpSquareAfter(move);
+        RootInCheck = SideInCheck(SideToMove);
+        ++ply;
+        // A position reached twice in one game counts once.
+        const BookRecord key = CurrentBookKey();
+        for (int i = 0; i < reachedCount; ++i)
+            if (reached[i].side == key.side && std::memcmp(reached[i].board, key.board, 32) == 0) return;
+        reached[reachedCount++] = key;
+    }
+};
+
+bool ReadGames(const std::string &fileName, GameReplay &replay) {
+    std::FILE *messages = replay.messages;
+    PgnReader in;
+    if (!in.Open(fileName.c_str())) {
+        std::fprintf(messages, "morvane-book: cannot read %s\n", fileName.c_str());
+        return false;
+    }
+    replay.fileName = fileName.c_str();
+    replay.number = 0;
+    replay.open = false;
+    for (;;) {
+        const PgnToken token = in.Next();
+        switch (token) {
+        case PgnToken::Tag:
+            replay.Tag(in.tagName, in.tagValue);
+            break;
+        case PgnToken::Move:
+            replay.PlayMove(in.text);
+            break;
+        case PgnToken::Result:
+            if (!replay.open) replay.Begin(); // a game of no moves
+            replay.Finish(OutcomeOf(in.text));
+            break;
+        case PgnToken::End:
+            replay.Finish(Outcome::Unknown); // a game cut short still counts
+            return !replay.outOfMemory;
+        case PgnToken::ReadError:
+            std::fprintf(messages, "morvane-book: cannot read %s: %s\n", fileName.c_str(), std::strerror(in.readErrno));
+            return false;
+        case PgnToken::Binary:
+            std::fprintf(messages, "morvane-book: %s is no game file (binary data)\n", fileName.c_str());
+            return false;
+        case PgnToken::TooLarge:
+            return false; // no limit is set here
+        }
+        if (replay.outOfMemory) break;
+    }
+    std::fprintf(messages, "morvane-book: out of memory\n");
+    return false;
+}
+
+} // namespace
+
+bool BuildBook(const std::vector<std::string> &gameFiles, const char *bookFile, const BookBuildOptions &options,
+               BookBuildStats &stats, std::FILE *messages) {
+    stats = BookBuildStats{};
+    PositionTable table;
+    if (!table.Init(options.maxSlots, messages)) {
+        std::fprintf(messages, "morvane-book: out of memory\n");
+        return false;
+    }
+    GameReplay *replay = new GameReplay(options, table, stats, messages);
+    bool ok = true;
+    for (const std::string &file : gameFiles)
+        if (!(ok = ReadGames(file, *replay))) break;
+    delete replay;
+    SetupPosition(StartPosition);
+    stats.positions = table.used;
+    stats.prunedBelow = table.prunedBelow;
+    if (!ok) {
+        std::fprintf(messages, "morvane-book: %s not written\n", bookFile);
+        return false;
+    }
+
+    std::vector<BookRecord> records;
+    records.push_back(BookHeaderRecord());
+    for (uint64_t i = 0; i < table.size; ++i) {
+        const PositionEntry &e = table.slots[i];
+        const uint32_t weight = e.points;
+        if (e.count == 0 || e.count < options.minCount || weight < 2) continue;
+        BookRecord r{};
+        std::memcpy(r.board, e.board, 32);
+        r.side = e.side;
+        r.bookClass = NeutralClass; // read by the style book only
+        r.weight = int32_t(std::min<uint32_t>(weight, INT32_MAX));
+        records.push_back(r);
+    }
+    std::sort(records.begin() + 1, records.end(), BookKeyLess);
+    stats.written = records.size() - 1;
+    if (stats.written == 0) {
+        std::fprintf(messages, "morvane-book: no position qualifies, %s not written\n", bookFile);
+        return false;
+    }
+    if (!WriteBookFile(bookFile, records.data(), int64_t(records.size()))) {
+        std::fprintf(messages, "morvane-book: cannot write %s: %s\n", bookFile, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
