@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "EngineProcess.h"
+#include "e2e/EngineProcess.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -170,67 +171,14 @@ TEST(RobustInput, RandomBytesNeverCrash) {
 TEST(RobustInput, RandomCommandSequencesNeverCrash) {
     // Words the loop knows, with arguments right and wrong. Nothing here lets
     // the engine think on its own ("new" is always followed by "force").
-    const std::vector<std::string> vocabulary = {"new\nforce",
-                                                 "force",
-                                                 "undo",
-                                                 "remove",
-                                                 "edit",
-                                                 "#",
-                                                 "c",
-                                                 ".",
-                                                 "Ke1",
-                                                 "Ke8",
-                                                 "Pe2",
-                                                 "Qd8",
-                                                 "xe2",
-                                                 "Zz9",
-                                                 "K",
-                                                 "Ka9",
-                                                 "display",
-                                                 "list",
-                                                 "swap",
-                                                 "score",
-                                                 "level",
-                                                 "time",
-                                                 "otim",
-                                                 "result",
-                                                 "1-0",
-                                                 "0-1",
-                                                 "1/2-1/2",
-                                                 "setup",
-                                                 "x.epd",
-                                                 "perft",
-                                                 "0",
-                                                 "1",
-                                                 "-5",
-                                                 "abc",
-                                                 "e2e4",
-                                                 "e7e5",
-                                                 "g1f3",
-                                                 "e7e8q",
-                                                 "e7e8=Q",
-                                                 "a7a8N",
-                                                 "O-O",
-                                                 "e1g1",
-                                                 "post",
-                                                 "nopost",
-                                                 "?",
-                                                 "exit",
-                                                 "reset",
-                                                 "protover",
-                                                 "accepted",
-                                                 "xboard",
-                                                 "random",
-                                                 "computer",
-                                                 "printbook",
-                                                 "easy",
-                                                 "{",
-                                                 "}",
-                                                 "\r\n",
-                                                 "\n",
-                                                 "\t",
-                                                 "99999999999",
-                                                 std::string(150, 'y')};
+    std::vector<std::string> vocabulary = {"new\nforce", "\r\n", "\n", "\t", std::string(150, 'y')};
+    std::istringstream words(
+        "force undo remove edit # c . Ke1 Ke8 Pe2 Qd8 xe2 Zz9 K Ka9 display list swap score level "
+        "time otim result 1-0 0-1 1/2-1/2 setup x.epd perft 0 1 -5 abc e2e4 e7e5 g1f3 e7e8q e7e8=Q "
+        "a7a8N O-O e1g1 post nopost ? exit reset protover accepted xboard random computer printbook "
+        "easy { } 99999999999");
+    for (std::string w; words >> w;)
+        vocabulary.push_back(w);
     for (int round = 0; round < FuzzRounds; ++round) {
         std::mt19937 random(2000 + round);
         std::string input;
