@@ -34,19 +34,6 @@ TEST(Tables, QueenLineAndPieceSteps) {
                 ASSERT_EQ(AttackStep[c + 1][a][b], 0) << c << " " << a << " " << b;
 }
 
-TEST(Tables, SliderForStepAndFiles) {
-    EnsureBoardReady();
-    EXPECT_EQ(SliderFor(White, 9), uint32_t(WhiteBishop));
-    EXPECT_EQ(SliderFor(White, -11), uint32_t(WhiteBishop));
-    EXPECT_EQ(SliderFor(Black, -10), uint32_t(BlackRook));
-    EXPECT_EQ(SliderFor(Black, 1), uint32_t(BlackRook));
-
-    EXPECT_EQ(FileOf[E4], 5u);
-    EXPECT_EQ(RankOf[E4], 4u);
-    EXPECT_EQ(FileOf[20], 0u);
-    EXPECT_EQ(RankOf[99], 0u);
-}
-
 TEST(Tables, KeysAreFixedAndDistinct) {
     EnsureBoardReady();
     uint64_t first = ZobristKeys[WhitePawn][E2];
