@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/EngineProcess.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
@@ -24,8 +24,7 @@ void StartQuiet(EngineProcess &engine) {
 } // namespace
 
 TEST(RobustInput, UnknownWordsEachGetTheirOwnLine) {
-    EngineProcess engine;
-    StartQuiet(engine);
+    XboardEngine engine;
     // Not commands here, and neither are their arguments.
     engine.Send("sd 5");
     engine.Send("ping 7\thint");
@@ -34,13 +33,10 @@ TEST(RobustInput, UnknownWordsEachGetTheirOwnLine) {
               (Lines{"Error (unknown command): sd", "Error (unknown command): 5", "Error (unknown command): ping",
                      "Error (unknown command): 7", "Error (unknown command): hint", "Error (unknown command): Quit",
                      "Error (unknown command): QUIT", "Error (unknown command): quit2"}));
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(RobustInput, SilentCommandsPrintNothing) {
-    EngineProcess engine;
-    StartQuiet(engine);
+    XboardEngine engine;
     engine.Send("xboard");
     engine.Send("protover 2");
     engine.Send("accepted done");
@@ -53,13 +49,10 @@ TEST(RobustInput, SilentCommandsPrintNothing) {
     EXPECT_TRUE(engine.Sync().empty());
     engine.Send("printbook import");
     EXPECT_EQ(engine.Sync(), (Lines{"Not implemented", "Not implemented"}));
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(RobustInput, MalformedIntegerArgumentsGiveOneLineAndTheEngineGoesOn) {
-    EngineProcess engine;
-    StartQuiet(engine);
+    XboardEngine engine;
     engine.Send("time abc");
     engine.Send("time 12x");
     engine.Send("time 99999999999");
@@ -74,13 +67,10 @@ TEST(RobustInput, MalformedIntegerArgumentsGiveOneLineAndTheEngineGoesOn) {
                                     "Error (bad argument): level zero", "Error (bad argument): level -1",
                                     "Error (bad argument): perft q", "Error (bad argument): perft -3",
                                     "Error (bad argument): setup first"}));
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(RobustInput, OverlongWordIsRefusedWhole) {
-    EngineProcess engine;
-    StartQuiet(engine);
+    XboardEngine engine;
     std::string word(100, 'q');
     std::string huge = "quit" + std::string(20000, 'x');
     engine.Send(word + " " + huge);
@@ -91,8 +81,6 @@ TEST(RobustInput, OverlongWordIsRefusedWhole) {
     // A long "result" comment is swallowed whole.
     engine.Send("result 1/2-1/2 {" + std::string(50000, 'c') + " quit}");
     EXPECT_TRUE(engine.Sync().empty());
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(RobustInput, EndOfInputEndsWithStatusZeroAndNoOutput) {
@@ -108,16 +96,13 @@ TEST(RobustInput, EndOfInputEndsWithStatusZeroAndNoOutput) {
 }
 
 TEST(RobustInput, InterruptSignalDoesNotEndTheEngine) {
-    EngineProcess engine;
-    StartQuiet(engine);
+    XboardEngine engine;
     ASSERT_TRUE(engine.Signal(SIGINT));
     engine.Send("time 100");
     bool found = false;
     engine.Sync(&found);
     EXPECT_TRUE(found);
     ASSERT_TRUE(engine.Signal(SIGINT));
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(RobustInput, VanishedReaderOfTheOutputDoesNotKillTheEngine) {
