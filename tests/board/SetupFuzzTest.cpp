@@ -5,7 +5,7 @@
 
 #include <random>
 
-#include "BoardTestSupport.h"
+#include "board/BoardTestSupport.h"
 #include "search/Perft.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "BoardTestSupport.h"
+#include "board/BoardTestSupport.h"
 #include "board/MoveMaker.h"
 #include "search/SearchState.h"
 #include "shell/ShellState.h"

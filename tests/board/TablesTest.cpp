@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "BoardTestSupport.h"
+#include "board/BoardTestSupport.h"
 
 TEST(Tables, QueenLineAndPieceSteps) {
     EnsureBoardReady();
@@ -32,27 +32,6 @@ TEST(Tables, QueenLineAndPieceSteps) {
         for (int a = 0; a < 128; a++)
             for (int b = 0; b < 128; b++)
                 ASSERT_EQ(AttackStep[c + 1][a][b], 0) << c << " " << a << " " << b;
-}
-
-TEST(Tables, SliderForStepAndFiles) {
-    EnsureBoardReady();
-    EXPECT_EQ(SliderFor(White, 9), uint32_t(WhiteBishop));
-    EXPECT_EQ(SliderFor(White, -11), uint32_t(WhiteBishop));
-    EXPECT_EQ(SliderFor(Black, -10), uint32_t(BlackRook));
-    EXPECT_EQ(SliderFor(Black, 1), uint32_t(BlackRook));
-
-    EXPECT_EQ(FileOf[E4], 5u);
-    EXPECT_EQ(RankOf[E4], 4u);
-    EXPECT_EQ(FileOf[20], 0u);
-    EXPECT_EQ(RankOf[99], 0u);
-
-    const uint32_t fileC = 1u << (8 - 3), fileF = 1u << (8 - 6), fileG = 1u << (8 - 7);
-    EXPECT_EQ(LowestFileInMask[fileC | fileF], 3u);
-    EXPECT_EQ(FirstAdjacentFilePair[fileC | fileF], 0u);
-    EXPECT_EQ(FirstAdjacentFilePair[fileF | fileG], 6u);
-    EXPECT_EQ(LowestFileInMask[0], 0u);
-    EXPECT_EQ(LowestFileInMask[1], 8u);
-    EXPECT_EQ(FirstAdjacentFilePair[0xff], 1u);
 }
 
 TEST(Tables, KeysAreFixedAndDistinct) {

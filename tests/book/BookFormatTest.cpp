@@ -5,7 +5,7 @@
 #include <random>
 #include <set>
 
-#include "BookTestUtil.h"
+#include "book/BookTestSupport.h"
 
 using namespace booktest;
 

@@ -4,10 +4,9 @@
 #include <cstring>
 #include <set>
 
-#include "BookTestUtil.h"
-#include "RandomGames.h"
 #include "board/MoveGenerator.h"
 #include "board/Setup.h"
+#include "book/BookTestSupport.h"
 #include "shell/MoveText.h"
 
 using namespace booktest;

@@ -4,8 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-#include "BookTestUtil.h"
-#include "RandomGames.h"
+#include "book/BookTestSupport.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 

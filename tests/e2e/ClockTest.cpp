@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "e2e/EngineProcess.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
@@ -14,9 +14,7 @@ using Lines = std::vector<std::string>;
 // Sends the commands, then "go"; returns the three limit lines and stops the
 // search at once with "?" so the engine plays.
 Lines LimitsAfter(const Lines &commands, Lines *errors = nullptr) {
-    EngineProcess engine;
-    EXPECT_TRUE(engine.Start());
-    engine.ReadStartup();
+    XboardEngine engine;
     engine.Send("new");
     for (const std::string &c : commands)
         engine.Send(c);
@@ -28,8 +26,6 @@ Lines LimitsAfter(const Lines &commands, Lines *errors = nullptr) {
     bool moved = false;
     engine.ReadUntilPrefix("move ", &moved);
     EXPECT_TRUE(moved);
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
     Lines limits;
     for (const std::string &l : seen)
         if (l.rfind("time", 0) == 0) limits.push_back(l);

@@ -13,13 +13,6 @@
 
 namespace {
 
-// The referee's board: a thin wrapper over the shared reference copy.
-struct RefereeBoard {
-    RefereeBoard() { EXPECT_TRUE(referee::Setup(StartPosition)); }
-    std::vector<Move> LegalMoves() { return referee::LegalMoves(); }
-    bool Play(const std::string &text) { return referee::Play(text); }
-};
-
 struct Player {
     EngineProcess engine;
     int32_t clock; // centiseconds left
@@ -64,12 +57,12 @@ void PlayGame(int gameNumber) {
         p.engine.Send("nopost");
         p.clock = StartClock;
     }
-    RefereeBoard board;
+    ASSERT_TRUE(referee::Setup(StartPosition));
     // Each game opens with its own first move, played by the referee, so the
     // games differ; White's engine takes over with "go" on its first turn.
     static const char *const Openings[] = {"e2e4", "d2d4", "c2c4", "g1f3"};
     std::string lastMove = Openings[gameNumber % 4];
-    ASSERT_TRUE(board.Play(lastMove));
+    ASSERT_TRUE(referee::Play(lastMove));
     std::string history = lastMove + " ";
     players[0].engine.Send("force");
     players[0].engine.Send(lastMove);
@@ -90,20 +83,20 @@ void PlayGame(int gameNumber) {
             // The game ended with the last move: the referee must agree that
             // something ended it (no legal reply, or a draw rule/resignation).
             if (reply.find("mates") != std::string::npos) {
-                EXPECT_TRUE(board.LegalMoves().empty() && RootInCheck) << history << reply;
+                EXPECT_TRUE(referee::LegalMoves().empty() && RootInCheck) << history << reply;
             }
             if (reply.find("Stalemate") != std::string::npos) {
-                EXPECT_TRUE(board.LegalMoves().empty() && !RootInCheck) << history << reply;
+                EXPECT_TRUE(referee::LegalMoves().empty() && !RootInCheck) << history << reply;
             }
             return;
         }
-        ASSERT_FALSE(board.LegalMoves().empty()) << "a move in a finished game: " << history << reply;
-        ASSERT_TRUE(board.Play(reply)) << "illegal move " << reply << " after " << history;
+        ASSERT_FALSE(referee::LegalMoves().empty()) << "a move in a finished game: " << history << reply;
+        ASSERT_TRUE(referee::Play(reply)) << "illegal move " << reply << " after " << history;
         mover.clock -= used;
         EXPECT_GT(mover.clock, 0) << "the engine overstepped its clock at ply " << ply << ": " << history;
         history += reply + " ";
         lastMove = reply;
-        if (board.LegalMoves().empty()) {
+        if (referee::LegalMoves().empty()) {
             // Mate or stalemate: the opponent's engine must announce it.
             other.engine.Send(lastMove);
             std::string result = AwaitMoveOrResult(other.engine);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "EngineProcess.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
@@ -32,20 +32,11 @@ std::string MovePlayed(const std::vector<std::string> &lines) {
     return "";
 }
 
-// A started engine, past its start-up lines, in a new game.
-void StartNewGame(EngineProcess &engine) {
-    ASSERT_TRUE(engine.Start());
-    bool found = false;
-    engine.ReadStartup(&found);
-    ASSERT_TRUE(found);
-    engine.Send("new");
-}
-
 } // namespace
 
 TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
-    EngineProcess engine;
-    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
+    XboardEngine engine;
+    engine.Send("new");
     bool found = false;
     engine.Send("hard");
     engine.Send("post");
@@ -70,7 +61,6 @@ TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
     ASSERT_TRUE(found);
     EXPECT_TRUE(Contains(lines, "Continue pondering")) << reply;
     EXPECT_FALSE(Contains(lines, "Abort pondering"));
-    std::string second = MovePlayed(lines);
     // The summary line follows with one expected reply, then pondering goes on.
     lines = engine.ReadUntilPrefix("Pondering ... ", &found);
     ASSERT_TRUE(found);
@@ -98,15 +88,11 @@ TEST(PonderEndToEnd, HitContinuesAndMissStartsAfresh) {
     }
     EXPECT_TRUE(aborted);
     EXPECT_TRUE(moved) << "the engine answers the real move";
-
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
-    (void)second;
 }
 
 TEST(PonderEndToEnd, EasyTurnsPonderingOff) {
-    EngineProcess engine;
-    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
+    XboardEngine engine;
+    engine.Send("new");
     bool found = false;
     engine.Send("hard");
     engine.Send("easy");
@@ -118,13 +104,11 @@ TEST(PonderEndToEnd, EasyTurnsPonderingOff) {
     ASSERT_TRUE(found);
     for (const std::string &l : lines)
         EXPECT_NE(l.rfind("Pondering", 0), 0u) << l;
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 TEST(PonderEndToEnd, ForceDuringTheEnginesSearchPlaysNoMove) {
-    EngineProcess engine;
-    ASSERT_NO_FATAL_FAILURE(StartNewGame(engine));
+    XboardEngine engine;
+    engine.Send("new");
     bool found = false;
     engine.Send("time 100000");
     engine.Send("e2e4");
@@ -141,6 +125,4 @@ TEST(PonderEndToEnd, ForceDuringTheEnginesSearchPlaysNoMove) {
     ASSERT_TRUE(found);
     for (const std::string &l : lines)
         EXPECT_EQ(l.find("Error"), std::string::npos) << l;
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }

@@ -9,23 +9,15 @@
 
 #include "board/Attack.h"
 #include "board/Board.h"
+#include "board/BoardTestSupport.h"
 #include "board/MoveGenerator.h"
 #include "board/Setup.h"
 #include "shell/MoveText.h"
 
 namespace referee {
 
-inline void EnsureTables() {
-    static bool ready = false;
-    if (!ready) {
-        FillZobristKeys();
-        InitBoard();
-        ready = true;
-    }
-}
-
 inline bool Setup(const char *fen) {
-    EnsureTables();
+    EnsureBoardReady();
     return SetupPosition(fen);
 }
 

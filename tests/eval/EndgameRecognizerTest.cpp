@@ -1,4 +1,4 @@
-#include "EvalTestSupport.h"
+#include "eval/EvalTestSupport.h"
 
 #include "eval/EvalTables.h"
 

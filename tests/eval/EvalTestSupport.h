@@ -12,26 +12,18 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/BoardTestSupport.h"
 #include "board/Setup.h"
 #include "eval/EvalState.h"
 #include "eval/EvalTerms.h"
 #include "eval/Evaluate.h"
 #include "shell/ShellState.h"
 
-inline void EnsureEvalReady() {
-    static bool ready = false;
-    if (!ready) {
-        FillZobristKeys();
-        InitBoard();
-        ready = true;
-    }
-}
-
 // Sets up `fen` with the opponent marked as a computer (no closed-position
 // term), no root castling rights and an empty pawn table, so every test
 // starts from the same state.
 inline void SetUpPosition(const std::string &fen, uint8_t opponentIsComputer = 1) {
-    EnsureEvalReady();
+    EnsureBoardReady();
     ASSERT_TRUE(SetupPosition(fen.c_str())) << fen;
     OpponentIsComputer = opponentIsComputer;
     RootCastlingRights[White] = RootCastlingRights[Black] = 0;

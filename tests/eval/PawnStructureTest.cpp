@@ -1,4 +1,4 @@
-#include "EvalTestSupport.h"
+#include "eval/EvalTestSupport.h"
 
 #include <cstring>
 
@@ -109,7 +109,7 @@ TEST(PawnHashTable, HitAndMissAgreeWithAFreshComputation) {
     ClearPawnHashTable();
     for (int round = 0; round < 2; ++round) {
         for (const std::string &fen : positions) {
-            EnsureEvalReady();
+            EnsureBoardReady();
             ASSERT_TRUE(SetupPosition(fen.c_str()));
             OpponentIsComputer = 1;
             if (PieceLists[WhitePawn][0] + PieceLists[BlackPawn][0] == 0) continue;

@@ -1,7 +1,7 @@
 // Colour symmetry: a position and its colour-flipped twin must score exactly
 // opposite. This is what catches a black twin mirrored wrongly. The known,
 // deliberate exceptions are recognised and checked on their own terms.
-#include "EvalTestSupport.h"
+#include "eval/EvalTestSupport.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,4 @@
-#include "SearchTestSupport.h"
+#include "search/SearchTestSupport.h"
 
 #include "eval/Evaluate.h"
 #include "search/Search.h"

@@ -1,4 +1,4 @@
-#include "SearchTestSupport.h"
+#include "search/SearchTestSupport.h"
 
 #include <unistd.h>
 
@@ -8,6 +8,7 @@
 #include <sstream>
 #include <string>
 
+#include "board/MoveGenerator.h"
 #include "search/TestSuite.h"
 
 namespace {
@@ -79,6 +80,14 @@ TEST(TestSuite, BestMoveComparesSquaresOnly) {
     EXPECT_FALSE(IsBestMove(MakeMoveWord(E7, D8, BlackRook)));
     BestMoveCount = 0;
     EXPECT_FALSE(IsBestMove(MakePromotionWord(E7, E8, EmptySquare, WhiteQueen)));
+}
+
+TEST(TestSuite, ChecksListingShowsBothSides) {
+    SetUpSearch("k7/8/8/8/2n5/8/6K1/8 w - -");
+    testing::internal::CaptureStdout();
+    ListChecksAndCaptures();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nwhite checks-caps:\nblack checks-caps:c4e3 \n");
+    EXPECT_EQ(CaptureMargin, 1000);
 }
 
 } // namespace

@@ -28,47 +28,40 @@ class TimeManagerTest : public ::testing::Test {
     }
 };
 
-TEST_F(TimeManagerTest, FortyMovesInFiveMinutes) {
-    EXPECT_EQ(Allocate(), "time1 = 446\ntime2 = 2230\ntime3 = 4460\n");
-    EXPECT_EQ(TimeLimit1, 446);
-}
-
-TEST_F(TimeManagerTest, TenMovesToGoSpreadsOverTen) {
-    MovesToGo = 10;
-    Allocate();
-    EXPECT_EQ(TimeLimit1, 1475);
-    EXPECT_EQ(TimeLimit2, 7375);
-    EXPECT_EQ(TimeLimit3, 14750);
-}
-
-TEST_F(TimeManagerTest, TheCapBindsNearTheControl) {
-    MovesToGo = 3;
-    Allocate();
-    // N = 3: limit1 = 29500 / 6 = 4916; cap = 30000 - 4916 * 2 - 500 = 19668
-    EXPECT_EQ(TimeLimit1, 4916);
-    EXPECT_EQ(TimeLimit2, 19668);
-    EXPECT_EQ(TimeLimit3, 19668);
-}
-
-TEST_F(TimeManagerTest, LastMoveBeforeTheControlUsesAllButTheReserve) {
-    MovesToGo = 1;
-    EXPECT_EQ(Allocate(), "time1 = 29500\ntime2 = 29500\ntime3 = 29500\n");
-    EngineClock = 300; // below the reserve: still a positive limit
-    Allocate();
-    EXPECT_EQ(TimeLimit1, 1);
-    EXPECT_EQ(TimeLimit2, 1);
-    EXPECT_EQ(TimeLimit3, 1);
-}
-
-TEST_F(TimeManagerTest, PonderingSpreadsOverFewerMovesAndIncrementCounts) {
-    MovesPerControl = 0;
-    MovesToGo = 0;
-    PonderEnabled = 1;
-    Allocate();
-    EXPECT_EQ(TimeLimit1, 29500 / 50);
-    Increment = 1200;
-    Allocate();
-    EXPECT_EQ(TimeLimit1, 29500 / 50 + 600);
+// The three limits from the clock, the moves to go, the increment and pondering.
+TEST_F(TimeManagerTest, LimitsFromTheClock) {
+    const struct {
+        int32_t clock;
+        uint32_t perControl, toGo;
+        int32_t increment;
+        uint8_t ponder;
+        int32_t limits[3];
+        const char *why;
+    } cases[] = {
+        {30000, 40, 40, 0, 0, {446, 2230, 4460}, "forty moves in five minutes"},
+        {30000, 40, 10, 0, 0, {1475, 7375, 14750}, "ten moves to go spread over ten"},
+        // limit1 = 29500 / 6 = 4916; cap = 30000 - 4916 * 2 - 500 = 19668
+        {30000, 40, 3, 0, 0, {4916, 19668, 19668}, "the cap binds near the control"},
+        {30000, 40, 1, 0, 0, {29500, 29500, 29500}, "the last move uses all but the reserve"},
+        {300, 40, 1, 0, 0, {1, 1, 1}, "below the reserve: still a positive limit"},
+        {30000, 0, 0, 0, 1, {29500 / 50, -1, -1}, "pondering spreads over fewer moves"},
+        {30000, 0, 0, 1200, 1, {29500 / 50 + 600, -1, -1}, "half the increment counts"},
+    };
+    for (const auto &c : cases) {
+        EngineClock = c.clock;
+        MovesPerControl = c.perControl;
+        MovesToGo = c.toGo;
+        Increment = c.increment;
+        PonderEnabled = c.ponder;
+        const std::string out = Allocate();
+        const int32_t got[3] = {TimeLimit1, TimeLimit2, TimeLimit3};
+        for (int i = 0; i < 3; i++)
+            if (c.limits[i] >= 0) {
+                EXPECT_EQ(got[i], c.limits[i]) << c.why << ", limit " << i + 1;
+            }
+        EXPECT_EQ(out, "time1 = " + std::to_string(got[0]) + "\ntime2 = " + std::to_string(got[1]) +
+                           "\ntime3 = " + std::to_string(got[2]) + "\n");
+    }
 }
 
 TEST_F(TimeManagerTest, TinyClockNeverGivesZero) {

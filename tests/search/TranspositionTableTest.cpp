@@ -211,18 +211,3 @@ TEST(HashGeneration, WrapsAtEight) {
 }
 
 } // namespace
-
-namespace {
-
-TEST(TranspositionTableAllocation, RefusesMoreThanTheMachineHas) {
-    const uint64_t physical = uint64_t(sysconf(_SC_PHYS_PAGES)) * uint64_t(sysconf(_SC_PAGE_SIZE));
-    if (physical >= uint64_t(MaxHashMegabytes) << 20) GTEST_SKIP() << "this machine has room for the largest table";
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(AllocateHash(1));
-    EXPECT_FALSE(AllocateHash(MaxHashMegabytes));
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_NE(out.find("ERROR: "), std::string::npos);
-    EXPECT_EQ(HashEntries, 65536u) << "the old table stays";
-}
-
-} // namespace

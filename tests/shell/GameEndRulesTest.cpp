@@ -11,7 +11,7 @@
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
-#include "GameMovesTestSupport.h"
+#include "shell/ShellTestSupport.h"
 
 namespace {
 
@@ -167,18 +167,4 @@ TEST(GameEndRules, MovesGoOnAfterTheAnnouncement) {
     SetUpGame("k7/8/8/8/8/8/1n6/K1B5 w - - 0 1");
     PlayMoves({"c1b2"});
     EXPECT_EQ(PlayMoves({"a8b7"}), "1/2-1/2 {Draw by insufficient material}\n") << "a user may go on";
-}
-
-TEST(GameEndRules, DisplayOfTheInitialPosition) {
-    SetUpGame(StartPosition);
-    testing::internal::CaptureStdout();
-    DisplayBoard();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\t\tr n b q k b n r \n"
-                                                      "\t\tp p p p p p p p \n"
-                                                      "\t\t. . . . . . . . \n"
-                                                      "\t\t. . . . . . . . \n"
-                                                      "\t\t. . . . . . . . \n"
-                                                      "\t\t. . . . . . . . \n"
-                                                      "\t\tP P P P P P P P \n"
-                                                      "\t\tR N B Q K B N R \n");
 }

@@ -9,7 +9,7 @@
 #include "search/SearchState.h"
 #include "shell/GameEnd.h"
 
-#include "GameMovesTestSupport.h"
+#include "shell/ShellTestSupport.h"
 
 namespace {
 

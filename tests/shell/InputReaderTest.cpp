@@ -8,7 +8,7 @@
 #include "shell/InputPoll.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
-#include "shell/StdinPipe.h"
+#include "shell/ShellTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
-#include "GameMovesTestSupport.h"
+#include "shell/ShellTestSupport.h"
 
 namespace {
 

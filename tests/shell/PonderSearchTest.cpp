@@ -12,8 +12,7 @@
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
 
-#include "GameMovesTestSupport.h"
-#include "shell/StdinPipe.h"
+#include "shell/ShellTestSupport.h"
 
 namespace {
 

@@ -6,10 +6,9 @@
 
 #include "board/Board.h"
 #include "board/Setup.h"
-#include "shell/GameMovesTestSupport.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
-#include "shell/StdinPipe.h"
+#include "shell/ShellTestSupport.h"
 #include "shell/Xboard.h"
 
 namespace {
@@ -79,15 +78,4 @@ TEST(XboardLoop, SideChangeClearsTheEnPassantSquareAndTheRecord) {
     EXPECT_EQ(RootInCheck, 0u);
     EXPECT_EQ(GamePly, 0u) << "the moves before the change cannot be taken back";
     EXPECT_EQ(PositionHistory[0].keyLow, KeyLow(HashKey));
-}
-
-TEST(XboardLoop, RemoveTakesBackAPairAndKeepsTheEngineSide) {
-    SetUpGame(StartPosition);
-    PlayMoves({"e2e4", "e7e5", "g1f3"});
-    EngineSide = White; // the engine plays white; black (the user) is to move
-    std::string out = RunLoop("remove\n");
-    EXPECT_EQ(GamePly, 1u);
-    EXPECT_EQ(SideToMove, uint32_t(Black));
-    EXPECT_EQ(EngineSide, uint32_t(White));
-    EXPECT_EQ(out, "");
 }

@@ -3,7 +3,7 @@
 
 #include <unistd.h>
 
-#include "tablebase/TbFileSupport.h"
+#include "tablebase/TableFileTestSupport.h"
 
 using namespace tbtest;
 
@@ -154,15 +154,4 @@ TEST_F(AccessTest, VanishedOrShrunkFilesAnswerNotAvailable) {
     EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 9000), TbNotAvailable);
     EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 20000), TbNotAvailable);
     EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 100), Pattern(100));
-}
-
-TEST(TablebaseLimit, ComparisonIsSigned) {
-    const int32_t saved = TbSearchLimit;
-    TbSearchLimit = -2;
-    EXPECT_FALSE(TbProbeAllowed(0));
-    EXPECT_FALSE(TbProbeAllowed(3));
-    TbSearchLimit = 3;
-    EXPECT_TRUE(TbProbeAllowed(3));
-    EXPECT_FALSE(TbProbeAllowed(4));
-    TbSearchLimit = saved;
 }

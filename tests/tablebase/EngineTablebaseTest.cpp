@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "e2e/EngineProcess.h"
-#include "tablebase/TbFileSupport.h"
-#include "tablebase/TbTestUtil.h"
+#include "tablebase/IndexTestSupport.h"
+#include "tablebase/TableFileTestSupport.h"
 
 using namespace tbtest;
 

@@ -52,21 +52,13 @@ std::vector<WonPosition> WonPositions(const std::string &name, int32_t maxMoves,
     return found;
 }
 
-std::string SquareText(Square s) { return std::string{char('a' + s % 10 - 1), char('0' + 10 - s / 10)}; }
-
-std::string UciText(Move m) {
-    std::string text = SquareText(MoveFrom(m)) + SquareText(MoveTo(m));
-    if (IsPromotion(m)) text += " pnbrqk"[MovePromoted(m) & 7];
-    return text;
-}
-
 // Plays a move given as UCI text on the test's own board; false if it is not legal.
 bool PlayText(const std::string &text) {
     MoveEntry list[MoveListSize];
     const uint32_t side = SideToMove, inCheck = SideInCheck(side);
     MoveEntry *end = GenerateSideMoves(side, list, inCheck, 0);
     for (MoveEntry *e = list; e < end; e++) {
-        if (UciText(e->move) != text) continue;
+        if (MoveText(e->move) != text) continue;
         if (!MakeMove(side, inCheck, 1, e->move)) return false;
         SideToMove = 1 - side;
         return true;
@@ -88,7 +80,7 @@ std::string BestDefence(bool &mated) {
         const int32_t value = BackUp(ProbeValue(1 - side));
         UnmakeMove(side, e->move);
         if (best.empty() || value > bestValue) {
-            best = UciText(e->move);
+            best = MoveText(e->move);
             bestValue = value;
         }
     }

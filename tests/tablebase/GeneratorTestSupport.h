@@ -15,6 +15,7 @@
 
 #include "board/Attack.h"
 #include "board/Board.h"
+#include "board/BoardTestSupport.h"
 #include "board/MoveGenerator.h"
 #include "board/Setup.h"
 #include "tablebase/Generator.h"
@@ -48,12 +49,7 @@ inline const std::string &TableDirectory() {
 // Generates the named tables (and what they need) unless already there, and
 // registers the directory with the engine's probe.
 inline void EnsureTables(const std::vector<std::string> &names) {
-    static bool boardReady = false;
-    if (!boardReady) {
-        FillZobristKeys();
-        InitBoard();
-        boardReady = true;
-    }
+    EnsureBoardReady();
     std::vector<int> ids;
     for (const std::string &name : names)
         ids.push_back(TbGenTableId(name));

@@ -6,7 +6,7 @@
 #include <random>
 #include <unordered_map>
 
-#include "tablebase/IndexChecks.h"
+#include "tablebase/IndexTestSupport.h"
 
 using namespace tbtest;
 

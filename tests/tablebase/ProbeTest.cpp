@@ -3,8 +3,8 @@
 
 #include "board/Board.h"
 #include "board/Setup.h"
-#include "tablebase/TbFileSupport.h"
-#include "tablebase/TbTestUtil.h"
+#include "tablebase/IndexTestSupport.h"
+#include "tablebase/TableFileTestSupport.h"
 
 using namespace tbtest;
 

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "tablebase/TbTestUtil.h"
+#include "tablebase/IndexTestSupport.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "../BoardTestSupport.h"
+#include "board/BoardTestSupport.h"
 #include "search/Perft.h"
 
 // Every listed depth of the suite, six plies included.

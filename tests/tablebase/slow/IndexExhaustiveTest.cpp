@@ -1,5 +1,5 @@
 // Every legal 4-piece position of every table side, with all its images.
-#include "tablebase/IndexChecks.h"
+#include "tablebase/IndexTestSupport.h"
 
 TEST(IndexExhaustive, FourPieceTables) {
     InitIndexTables();
