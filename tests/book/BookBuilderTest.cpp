@@ -3,8 +3,7 @@
 #include <map>
 #include <random>
 
-#include "BookTestUtil.h"
-#include "RandomGames.h"
+#include "book/BookTestSupport.h"
 #include "board/Setup.h"
 #include "book/BookBuilder.h"
 #include "shell/MoveText.h"

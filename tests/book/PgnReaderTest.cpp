@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "BookTestUtil.h"
+#include "book/BookTestSupport.h"
 #include "book/PgnReader.h"
 
 using namespace booktest;
