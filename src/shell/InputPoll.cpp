@@ -14,6 +14,7 @@
 #include "shell/MoveText.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/Uci.h"
 
 char ExpectedMove[ExpectedMoveSize] = "nomove";
 uint32_t PonderHit = 0;
@@ -45,6 +46,7 @@ bool ReadPendingWord() {
 } // namespace
 
 uint32_t CheckInput() {
+    if (UciMode && !FixedTimeMode) return UciCheckInput();
     // Nothing to read (or never reading, in fixed-time runs): the longest
     // hard limit decides.
     if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
