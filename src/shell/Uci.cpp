@@ -162,7 +162,10 @@ void CollectSearchMoves(const char *&p) {
                 break;
             }
         }
-        if (!found && (token.size() < 4 || token.size() > 5 || token[0] < 'a' || token[0] > 'h')) {
+        const bool moveShaped = token.size() >= 4 && token.size() <= 5 && token[0] >= 'a' && token[0] <= 'h' &&
+                                token[1] >= '1' && token[1] <= '8' && token[2] >= 'a' && token[2] <= 'h' &&
+                                token[3] >= '1' && token[3] <= '8';
+        if (!found && !moveShaped) {
             p = before; // the next parameter
             return;
         }
