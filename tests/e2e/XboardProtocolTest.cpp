@@ -76,6 +76,17 @@ TEST(XboardProtocol, SetboardCarriesEnPassantCastlingAndCounters) {
     EXPECT_EQ(engine.Perft(2), before) << "the last good position stands";
 }
 
+TEST(XboardProtocol, SetboardDuringTheEnginesSearchPlaysNoMove) {
+    XboardEngine engine;
+    engine.Run({"new", "post", "level 0 5 0", "time 30000", "otim 30000"});
+    engine.Send("e2e4");
+    engine.ReadUntilPrefix(" 3 ");
+    engine.Send("setboard r3k2r/8/8/8/8/8/8/R3K2R w Qk - 0 1");
+    Lines out = engine.Run({"force"});
+    EXPECT_EQ(CountPrefix(out, "move "), 0);
+    EXPECT_TRUE(engine.Run({"e1c1"}).empty()) << "the new position stands";
+}
+
 TEST(XboardProtocol, IllegalMovesAndUnknownWords) {
     XboardEngine engine;
     engine.Run({"new", "force"});
