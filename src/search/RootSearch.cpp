@@ -61,6 +61,13 @@ void RootLine(Move move) {
     PVTable[0][k] = 0;
 }
 
+bool InRootMoveSubset(Move move) {
+    if (RootMoveSubsetCount == 0) return true;
+    for (int32_t i = 0; i < RootMoveSubsetCount; ++i)
+        if (RootMoveSubset[i] == move) return true;
+    return false;
+}
+
 template <Color Us> void Thinking(int32_t score, const char *marker) {
     PrintThinking(Us == White ? score : -score, marker); // the engine's point of view
 }
@@ -145,7 +152,8 @@ template <Color Us> Move Think() {
     StopSearch = 0;
     NodeCount = 0;
     QuiesceNodeCount = 0;
-    NextPollCheck = NodesPerSecond / 10;
+    NextPollCheck = PollInterval(NodesPerSecond);
+    if (NodeLimit != 0 && NextPollCheck > NodeLimit / 2) NextPollCheck = NodeLimit / 2;
     LastPollNodes = 0;
     LastPollTime = 0;
 
@@ -165,7 +173,7 @@ template <Color Us> Move Think() {
     MoveEntry *end = GenerateMoves<Us>(list, RootInCheck, EpSquare);
     ScoreMoves(list, end, 0, 0, 0);
     for (MoveEntry *e = list; e < end;) {
-        if (!MakeMove(Us, RootInCheck, 0, e->move)) {
+        if (!InRootMoveSubset(e->move) || !MakeMove(Us, RootInCheck, 0, e->move)) {
             *e = *--end; // examine the moved entry next
             continue;
         }

@@ -15,6 +15,10 @@
 
 void PollCheck() {
     if (NodeCount < NextPollCheck) return;
+    if (NodeLimit != 0 && NodeCount + QuiesceNodeCount >= NodeLimit) {
+        StopSearch = 1;
+        return;
+    }
     if (CheckInput()) {
         StopSearch = 1;
         return;
@@ -27,7 +31,13 @@ void PollCheck() {
     NodesPerSecond = rate;
     LastPollNodes = NodeCount;
     LastPollTime = now;
-    NextPollCheck = NodeCount + rate / 10;
+    uint64_t interval = PollInterval(rate);
+    if (NodeLimit != 0) {
+        // Look again before the node limit can be passed by much.
+        const uint64_t left = NodeLimit - (NodeCount + QuiesceNodeCount);
+        if (interval > left / 2) interval = left / 2;
+    }
+    NextPollCheck = NodeCount + interval;
 }
 
 bool TablebaseProbeAllowed(Move last, int32_t ply) {

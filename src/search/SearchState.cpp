@@ -16,6 +16,9 @@ int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
 uint32_t SkipBook = 0;
 uint32_t DepthLimit = 0;
+uint64_t NodeLimit = 0;
+Move RootMoveSubset[RootSubsetSize];
+int32_t RootMoveSubsetCount = 0;
 
 uint64_t NodesPerSecond = 65535;
 uint64_t NextPollCheck = 0;

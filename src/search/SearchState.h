@@ -45,6 +45,11 @@ extern int32_t StableIterations; // iterations since the best move last changed
 extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
 extern uint32_t SkipBook;        // the root does not consult the books (bench)
 extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
+extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = no limit
+// Root moves the search may choose from; empty (count 0) = every legal move.
+constexpr int RootSubsetSize = 256;
+extern Move RootMoveSubset[RootSubsetSize];
+extern int32_t RootMoveSubsetCount;
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches

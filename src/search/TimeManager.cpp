@@ -1,5 +1,6 @@
 #include "search/TimeManager.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -7,6 +8,7 @@
 
 int32_t TimeLimit1 = 1, TimeLimit2 = 1, TimeLimit3 = 1;
 uint32_t FixedTimeMode = 0;
+int64_t FixedMoveTime = 0;
 int64_t SearchStartTime = 0;
 
 namespace {
@@ -20,16 +22,35 @@ int32_t ClampLimit(int64_t t) {
 void SetAll(int64_t t) { TimeLimit1 = TimeLimit2 = TimeLimit3 = ClampLimit(t); }
 
 void PrintLimits() {
-    std::printf("time1 = %d\ntime2 = %d\ntime3 = %d\n", TimeLimit1, TimeLimit2, TimeLimit3);
+    // Only the xboard dialogue shows the limits as they are; a UCI interface
+    // gets them as free text.
+    const char *prefix = UciMode ? "info string " : "";
+    std::printf("%stime1 = %d\n%stime2 = %d\n%stime3 = %d\n", prefix, TimeLimit1, prefix, TimeLimit2, prefix,
+                TimeLimit3);
     std::fflush(stdout);
+}
+
+// No limit may take more than this, whatever the increment: five seconds stay
+// on the clock, and on a clock below ten seconds half of it does.
+int64_t ClockCap(int64_t total) {
+    int64_t cap = total >= 1000 ? total - 500 : total / 2;
+    return cap < 1 ? 1 : cap;
 }
 
 // The limits from the clock state, without the guess and fixed-time cases.
 void ComputeLimits() {
+    if (FixedMoveTime > 0) {
+        // A set time per move: stop a little early, for the move to get out.
+        const int64_t ms = FixedMoveTime > 300 ? FixedMoveTime - 30 : FixedMoveTime * 9 / 10;
+        SetAll(ms / 10);
+        PrintLimits();
+        return;
+    }
     const int64_t total = EngineClock;
     const int64_t reserve = total - 500; // five seconds stay on the clock
+    const int64_t clockCap = ClockCap(total);
     if (MovesToGo == 1) {
-        SetAll(reserve);
+        SetAll(reserve < clockCap ? reserve : clockCap);
         PrintLimits();
         return;
     }
@@ -43,9 +64,9 @@ void ComputeLimits() {
     int64_t limit3 = 10 * limit1 < cap ? 10 * limit1 : cap;
     if (limit2 < limit1) limit2 = limit1;
     if (limit3 < limit1) limit3 = limit1;
-    TimeLimit1 = ClampLimit(limit1);
-    TimeLimit2 = ClampLimit(limit2);
-    TimeLimit3 = ClampLimit(limit3);
+    TimeLimit1 = ClampLimit(limit1 < clockCap ? limit1 : clockCap);
+    TimeLimit2 = ClampLimit(limit2 < clockCap ? limit2 : clockCap);
+    TimeLimit3 = ClampLimit(limit3 < clockCap ? limit3 : clockCap);
     PrintLimits();
 }
 
@@ -77,6 +98,20 @@ void AllocateTime() {
 }
 
 void RecomputeTime() { ComputeLimits(); }
+
+void ExtendLimits(int32_t centiseconds) {
+    TimeLimit1 = ClampLimit(int64_t(TimeLimit1) + centiseconds);
+    TimeLimit2 = ClampLimit(int64_t(TimeLimit2) + centiseconds);
+    TimeLimit3 = ClampLimit(int64_t(TimeLimit3) + centiseconds);
+}
+
+uint64_t PollInterval(uint64_t nodesPerSecond) {
+    // A set time per move is kept to a few milliseconds: look a hundred times
+    // a second instead of ten. A rate measured over a millisecond or two can
+    // be far too high, so the gap is bounded as well.
+    if (FixedMoveTime > 0 && !FixedTimeMode) return std::min<uint64_t>(nodesPerSecond / 100, 10000);
+    return std::min<uint64_t>(nodesPerSecond / 10, 100000);
+}
 
 uint32_t SoftTimeUp() {
     if (PonderSearch || AnalyzeMode) return 0;

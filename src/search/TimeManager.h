@@ -6,9 +6,15 @@
 extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
 extern uint32_t FixedTimeMode;
 extern int64_t SearchStartTime; // monotonic clock in milliseconds
+// Milliseconds per move ("st", "movetime"); 0 = the clock decides.
+extern int64_t FixedMoveTime;
 
 void AllocateTime();
 void RecomputeTime();
+// Moves all three limits later (the pondering time before a ponder hit).
+void ExtendLimits(int32_t centiseconds);
+// Nodes between two input polls at the given node rate.
+uint64_t PollInterval(uint64_t nodesPerSecond);
 int64_t MonotonicMilliseconds();
 int32_t ElapsedTime(); // centiseconds since the search started
 int64_t ElapsedMilliseconds();

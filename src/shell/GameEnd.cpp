@@ -23,8 +23,9 @@ bool SameAsBoard(const uint32_t *slot) {
     return true;
 }
 
+// A UCI interface keeps the score itself: the result lines are xboard's.
 void Announce(const char *text) {
-    if (!Pondering) PrintLine(text);
+    if (!Pondering && !UciMode) PrintLine(text);
 }
 
 // Slot the board after m (already made) goes to, before any sliding.

@@ -78,8 +78,8 @@ Move FirstLegalMove() {
 }
 
 bool IsGameChangingCommand(const char *word) {
-    static const char *const words[] = {"force", "new",    "undo",  "remove", "edit",
-                                        "setup", "result", "white", "black",  "quit"};
+    static const char *const words[] = {"force",  "new",   "undo",  "remove", "edit",    "setup",
+                                        "result", "white", "black", "quit",   "setboard"};
     for (const char *w : words)
         if (strcmp(word, w) == 0) return true;
     return false;

@@ -14,6 +14,7 @@
 #include "shell/MoveText.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/Uci.h"
 
 char ExpectedMove[ExpectedMoveSize] = "nomove";
 uint32_t PonderHit = 0;
@@ -42,9 +43,38 @@ bool ReadPendingWord() {
     }
 }
 
+// "pong N" owed for a "ping" that came while the engine thought on its move.
+char DeferredPong[PendingCommandSize + 8];
+
+// Reads the argument of "ping" and answers it now, or after the move when
+// the engine is thinking on its own move.
+void AnswerPing(bool now) {
+    char number[PendingCommandSize];
+    if (ReadWord(number, sizeof(number)) < 0) return;
+    if (now)
+        PrintLine("pong ", number);
+    else // a later ping answers the earlier ones too
+        snprintf(DeferredPong, sizeof(DeferredPong), "pong %s", number);
+}
+
 } // namespace
 
+void SendDeferredPong() {
+    if (DeferredPong[0] == 0) return;
+    PrintLine(DeferredPong);
+    DeferredPong[0] = 0;
+}
+
+void PrintAnalysisStatus() {
+    char move[MoveTextSize];
+    MoveToText(move, MoveAtPly(0));
+    printf("stat01: %" PRId32 " %" PRIu64 " %" PRIu32 " 0 0 %s\n", ElapsedTime(), NodeCount + QuiesceNodeCount,
+           IterationDepth, MoveFrom(MoveAtPly(0)) != 0 ? move : "");
+    fflush(stdout);
+}
+
 uint32_t CheckInput() {
+    if (UciMode && !FixedTimeMode) return UciCheckInput();
     // Nothing to read (or never reading, in fixed-time runs): the longest
     // hard limit decides.
     if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
@@ -64,6 +94,16 @@ uint32_t CheckInput() {
     }
     if (strcmp(word, "draw") == 0) {
         PrintLine("Offer is declined");
+        return 0;
+    }
+    if (strcmp(word, "ping") == 0) {
+        // Answered at once while analysing or pondering; a search on the
+        // engine's own move answers it after the move.
+        AnswerPing(AnalyzeMode || (Pondering && !PonderHit));
+        return 0;
+    }
+    if (strcmp(word, ".") == 0 && AnalyzeMode) {
+        PrintAnalysisStatus(); // the analysis goes on
         return 0;
     }
     if (PendingCommand[0]) {
@@ -97,6 +137,8 @@ uint32_t CheckInput() {
                 PendingCommand[0] = 0;
                 break;
             }
+        } else if (strcmp(PendingCommand, "ping") == 0) {
+            AnswerPing(true);
         } else if (strcmp(PendingCommand, "draw") == 0) {
             // An offer next to the opponent's move is answered as during any
             // search; it must not count as the move that decides the ponder.

@@ -9,6 +9,7 @@
 #include "board/MoveGenerator.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
+#include "search/TranspositionTable.h"
 #include "shell/GameEnd.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
@@ -122,8 +123,17 @@ void FormatThinkingLine(char *buffer, size_t size, uint32_t depth, int32_t score
 }
 
 void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                       const char *pv) {
-    int n = snprintf(buffer, size, "info depth %" PRIu32 " score cp %" PRId32 " nodes %" PRIu64, depth, score, nodes);
+                       const char *pv, int32_t hashfull) {
+    char scoreText[32];
+    if (score > MateBound || score < -MateBound) {
+        // Plies to the mate from the root, shown as whole moves.
+        const int32_t plies = MateValue - (score > 0 ? score : -score);
+        snprintf(scoreText, sizeof scoreText, "mate %" PRId32, score > 0 ? (plies + 1) / 2 : -((plies + 1) / 2));
+    } else {
+        snprintf(scoreText, sizeof scoreText, "cp %" PRId32, score);
+    }
+    int n = snprintf(buffer, size, "info depth %" PRIu32 " score %s time %" PRId64 " nodes %" PRIu64, depth, scoreText,
+                     int64_t(elapsed) * 10, nodes);
     if (n < 0 || size_t(n) >= size) return;
     if (elapsed > 0) {
         uint64_t nps = nodes * 100 / uint64_t(elapsed);
@@ -131,8 +141,29 @@ void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score,
         if (k < 0 || size_t(n + k) >= size) return;
         n += k;
     }
+    if (hashfull >= 0) {
+        int k = snprintf(buffer + n, size - size_t(n), " hashfull %" PRId32, hashfull);
+        if (k < 0 || size_t(n + k) >= size) return;
+        n += k;
+    }
     snprintf(buffer + n, size - size_t(n), " pv %s", pv);
 }
+
+namespace {
+
+// Per mille of a sample of the transposition table in use.
+int32_t HashFullPermill() {
+    if (HashTable == nullptr || HashEntries == 0) return 0;
+    const uint64_t sample = HashEntries < 1000 ? HashEntries : 1000;
+    uint64_t used = 0;
+    for (uint64_t i = 0; i < sample; ++i) {
+        const HashEntry &e = HashTable[i];
+        if (e.move1 != 0 || e.lock != 0) ++used;
+    }
+    return int32_t(used * 1000 / sample);
+}
+
+} // namespace
 
 void PrintThinking(int32_t score, const char *marker) {
     (void)marker; // the fail-high/fail-low marker only went to the log copy
@@ -143,7 +174,7 @@ void PrintThinking(int32_t score, const char *marker) {
     static char line[sizeof(pv) + 128];
     FormatThinkingPV(pv, sizeof(pv), UciMode != 0);
     if (UciMode)
-        FormatUciInfoLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv);
+        FormatUciInfoLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv, HashFullPermill());
     else
         FormatThinkingLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv);
     PrintLine(line);

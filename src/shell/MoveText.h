@@ -24,5 +24,7 @@ Move ParseSanMove(char *text, uint32_t legalOnly);
 void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion);
 void FormatThinkingLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
                         const char *pv);
+// "info depth D score cp|mate X time MS nodes N [nps R] [hashfull H] pv ...";
+// the rate only when time has passed, hashfull only when not negative.
 void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                       const char *pv);
+                       const char *pv, int32_t hashfull);

@@ -1,5 +1,9 @@
-// The UCI front end, entered by "uci" and kept for the rest of the process.
+// The UCI front end.
 #pragma once
 
-// Returns at "quit" or at the end of input; the program then ends.
+#include <cstdint>
+
+// Serves the rest of the process after "uci"; returns at "quit" or the end of input.
 void UciLoop();
+// The search's input check in UCI mode: 1 when the search must stop now.
+uint32_t UciCheckInput();

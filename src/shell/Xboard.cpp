@@ -5,8 +5,10 @@
 #include "shell/Xboard.h"
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -23,7 +25,9 @@
 #include "search/SearchState.h"
 #include "search/TestSuite.h"
 #include "search/TimeManager.h"
+#include "search/TranspositionTable.h"
 #include "shell/Config.h"
+#include "shell/EngineOptions.h"
 #include "shell/GameEnd.h"
 #include "shell/GameMoves.h"
 #include "shell/InputPoll.h"
@@ -231,7 +235,8 @@ bool CmdNothing() { return true; }
 bool CmdEasy() { return PonderEnabled = 0, true; }
 bool CmdHard() { return PonderEnabled = 1, true; }
 bool CmdReset() { return ClearSearchMemory(), true; }
-bool CmdAnalyze() { return AnalyzeMode = 1, true; }
+// Analysis plays no side: after "exit" the engine moves only when told to.
+bool CmdAnalyze() { return AnalyzeMode = 1, EngineSide = 2, true; }
 bool CmdExit() { return AnalyzeMode = 0, true; }
 bool CmdUndo() { return UndoMove(), true; }
 
@@ -260,21 +265,67 @@ bool CmdForce() { return EngineSide = 2, true; }
 bool CmdWhite() { return SetSides(White, Black), true; }
 bool CmdBlack() { return SetSides(Black, White), true; }
 
+// A base time as minutes or minutes:seconds ("5", "0:30", "2:30").
+bool IsBaseTime(const char *text) {
+    const char *colon = std::strchr(text, ':');
+    int32_t minutes, seconds;
+    if (colon == nullptr) return ParseInteger(text, minutes) && minutes >= 0;
+    std::string head(text, size_t(colon - text));
+    return ParseInteger(head.c_str(), minutes) && minutes >= 0 && ParseInteger(colon + 1, seconds) && seconds >= 0 &&
+           seconds < 60;
+}
+
+// Seconds with an optional fraction ("12", "0.5") as centiseconds.
+bool ParseSeconds(const char *text, int32_t &centiseconds) {
+    if (*text < '0' || *text > '9') return false;
+    char *end = nullptr;
+    double seconds = std::strtod(text, &end);
+    if (*end != 0 || !(seconds >= 0) || seconds > double(INT32_MAX) / 100) return false;
+    centiseconds = int32_t(std::lround(seconds * 100));
+    return true;
+}
+
 bool CmdLevel() {
     char moves[WordSize], base[WordSize], increment[WordSize];
     if (ReadWord(moves, sizeof moves) < 0 || ReadWord(base, sizeof base) < 0 ||
         ReadWord(increment, sizeof increment) < 0)
         return true;
-    int32_t perControl, seconds;
+    int32_t perControl, centiseconds;
     if (!ParseInteger(moves, perControl) || perControl < 0) {
         BadArgument("level", moves);
-    } else if (!ParseInteger(increment, seconds) || seconds < 0 || seconds > INT32_MAX / 100) {
+    } else if (!IsBaseTime(base)) {
+        BadArgument("level", base);
+    } else if (!ParseSeconds(increment, centiseconds)) {
         BadArgument("level", increment);
     } else {
         MovesPerControl = uint32_t(perControl);
-        Increment = seconds * 100;
+        Increment = centiseconds;
         MovesToGo = MovesPerControl;
+        FixedMoveTime = 0; // a clock again, no set time per move
     }
+    return true;
+}
+
+// "st N": N seconds for every move, no clock.
+bool CmdSt() {
+    char word[WordSize];
+    if (ReadWord(word, sizeof word) < 0) return true;
+    int32_t centiseconds;
+    if (!ParseSeconds(word, centiseconds) || centiseconds <= 0)
+        BadArgument("st", word);
+    else
+        FixedMoveTime = int64_t(centiseconds) * 10;
+    return true;
+}
+
+// "sd N": no iteration deeper than N plies (0: no limit).
+bool CmdSd() {
+    int32_t depth;
+    if (!ReadIntegerArgument("sd", depth)) return true;
+    if (depth < 0)
+        BadArgument("sd", std::to_string(depth).c_str());
+    else
+        DepthLimit = uint32_t(depth);
     return true;
 }
 
@@ -291,6 +342,100 @@ bool CmdIgnoreWord() {
 }
 
 bool CmdGo() { return EngineSide = SideToMove, true; }
+bool CmdPlayOther() { return EngineSide = 1 - SideToMove, true; }
+
+bool CmdPing() {
+    char word[WordSize];
+    if (ReadWord(word, sizeof word) < 0) return true;
+    // Everything sent before it has been dealt with by now.
+    PrintLine("pong ", word);
+    return true;
+}
+
+// "setboard FEN": the position from a FEN with its castling rights, en
+// passant square and counters. The engine keeps its colour; an unusable FEN
+// changes nothing.
+bool CmdSetboard() {
+    char fen[512];
+    if (ReadRestOfLine(fen, sizeof fen) < 0) return true;
+    const uint32_t engine = EngineSide;
+    const uint32_t result = GameResult;
+    if (!SetupPosition(fen)) {
+        GameResult = result;
+        PrintLine("tellusererror Illegal position");
+        return true;
+    }
+    EngineSide = engine;
+    return true;
+}
+
+// "memory N": megabytes for the hash tables.
+bool CmdMemory() {
+    int32_t megabytes;
+    if (ReadIntegerArgument("memory", megabytes)) {
+        if (megabytes < 1)
+            BadArgument("memory", std::to_string(megabytes).c_str());
+        else
+            AllocateHash(megabytes);
+    }
+    return true;
+}
+
+bool CmdCores() {
+    int32_t cores;
+    if (ReadIntegerArgument("cores", cores)) {
+        if (cores < 1)
+            BadArgument("cores", std::to_string(cores).c_str());
+        else
+            CoresRequested = uint32_t(cores);
+    }
+    return true;
+}
+
+// "egtpath KIND DIR": only the Nalimov tables are read.
+bool CmdEgtPath() {
+    char kind[WordSize];
+    if (ReadWord(kind, sizeof kind) < 0) return true;
+    char path[TbPathSize + 1];
+    if (ReadRestOfLine(path, sizeof path) < 0) return true;
+    const char *dir = path;
+    while (*dir == ' ' || *dir == '\t')
+        ++dir;
+    if (std::strcmp(kind, "nalimov") != 0) return true;
+    if (std::strlen(dir) >= size_t(TbPathSize)) {
+        BadArgument("egtpath", "(path too long)");
+        return true;
+    }
+    std::string value = dir;
+    SetEngineOption("TbPath", value);
+    return true;
+}
+
+// "option NAME=VALUE", or "option NAME" for a button.
+bool CmdOption() {
+    char line[512];
+    if (ReadRestOfLine(line, sizeof line) < 0) return true;
+    std::string text = line;
+    size_t first = text.find_first_not_of(" \t");
+    text = first == std::string::npos ? "" : text.substr(first);
+    size_t eq = text.find('=');
+    std::string name = text.substr(0, eq), value = eq == std::string::npos ? "" : text.substr(eq + 1);
+    if (!SetEngineOption(name, value)) PrintLine("Error (bad argument): option ", text.c_str());
+    return true;
+}
+
+// Words with the rest of their line that need no answer ("name X", "rating A B", "ics H").
+bool CmdIgnoreLine() {
+    char rest[WordSize];
+    ReadRestOfLine(rest, sizeof rest);
+    return true;
+}
+
+// "." outside edit mode: the status request of analysis.
+bool CmdStatus() {
+    if (AnalyzeMode) PrintAnalysisStatus();
+    return true;
+}
 
 bool CmdResult() {
     char word[WordSize];
@@ -427,7 +572,35 @@ const Command Commands[] = {
     {"perft", CmdPerft},
     {"protover", CmdIgnoreWord},
     {"accepted", CmdIgnoreWord},
+    {"rejected", CmdIgnoreWord},
+    {"playother", CmdPlayOther},
+    {"ping", CmdPing},
+    {"setboard", CmdSetboard},
+    {"st", CmdSt},
+    {"sd", CmdSd},
+    {"memory", CmdMemory},
+    {"cores", CmdCores},
+    {"egtpath", CmdEgtPath},
+    {"option", CmdOption},
+    {"draw", CmdNothing},
+    {"hint", CmdNothing},
+    {"bk", CmdNothing},
+    {"name", CmdIgnoreLine},
+    {"rating", CmdIgnoreLine},
+    {"ics", CmdIgnoreLine},
+    {".", CmdStatus},
 };
+
+// A word shaped like a coordinate move: e2e4, e7e8q, e7e8=q.
+bool LooksLikeMove(const char *w) {
+    auto file = [](char c) { return c >= 'a' && c <= 'h'; };
+    auto rank = [](char c) { return c >= '1' && c <= '8'; };
+    if (!file(w[0]) || !rank(w[1]) || !file(w[2]) || !rank(w[3])) return false;
+    const char *rest = w + 4;
+    if (*rest == '=') ++rest;
+    if (*rest == 0) return w[4] == 0;
+    return std::strchr("qrbnQRBN", *rest) != nullptr && rest[1] == 0;
+}
 
 void Analyse() {
     PrintLine("Start analyzing");
@@ -455,9 +628,10 @@ int CommandLoop() {
             Analyse();
         } else if (EngineSide == SideToMove) {
             ThinkAndMove();
+            SendDeferredPong(); // after the move, never before it
             if (!FritzMode && PonderEnabled && !InputAvailable())
-                while (Ponder()) {
-                }
+                while (Ponder())
+                    SendDeferredPong();
         }
 
         long length;
@@ -487,7 +661,10 @@ int CommandLoop() {
         if (command) {
             if (!command->run()) return 0;
         } else if (!UserMove(word)) {
-            UnknownCommand(word);
+            if (LooksLikeMove(word))
+                PrintLine("Illegal move: ", word);
+            else
+                UnknownCommand(word);
         }
     }
 }
@@ -512,6 +689,9 @@ int XboardMain() {
     LoadBookFile("MVstyle.book", 1);
 
     PrintLine("feature myname=\"Morvane 7\"");
+    PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1");
+    PrintLine("feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\"");
+    PrintOptionLines(true);
     PrintLine("feature done=1");
 
     return CommandLoop();

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "BoardTestSupport.h"
+#include "board/BoardTestSupport.h"
 #include "board/Attack.h"
 #include "board/MoveMaker.h"
 

@@ -90,10 +90,10 @@ TEST(GameCommands, ResultFreezesTheGameUntilANewSetup) {
     Engine engine;
     engine.Run({"force"});
     EXPECT_TRUE(engine.Run({"result 1-0 {White mates}"}).empty());
-    EXPECT_EQ(engine.Run({"e2e4"}), Lines{"Error (unknown command): e2e4"});
+    EXPECT_EQ(engine.Run({"e2e4"}), Lines{"Illegal move: e2e4"});
     // Editing does not lift it.
     engine.RunQuiet({"edit", "."});
-    EXPECT_EQ(engine.Run({"e2e4"}), Lines{"Error (unknown command): e2e4"});
+    EXPECT_EQ(engine.Run({"e2e4"}), Lines{"Illegal move: e2e4"});
     engine.Run({"new", "force"});
     EXPECT_TRUE(engine.Run({"e2e4"}).empty());
     engine.Run({"result 1/2-1/2"});
@@ -106,7 +106,7 @@ TEST(GameCommands, FoolsMateIsAnnouncedOnce) {
     Engine engine;
     EXPECT_EQ(engine.Run({"force", "f2f3", "e7e5", "g2g4", "d8h4"}), Lines{"0-1 {Black mates}"});
     EXPECT_EQ(engine.Perft(1), "0");
-    EXPECT_EQ(engine.Run({"h2h3"}), Lines{"Error (unknown command): h2h3"});
+    EXPECT_EQ(engine.Run({"h2h3"}), Lines{"Illegal move: h2h3"});
 }
 
 TEST(GameCommands, MovesEndingOnTheLineBreakAreMovesToo) {

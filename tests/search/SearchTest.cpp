@@ -180,7 +180,7 @@ TEST(PollCheck, PacesItselfByTheNodeRateAndStopsOnTime) {
     EXPECT_EQ(StopSearch, 0u);
     EXPECT_GE(NodesPerSecond, 1000000u * 1000 / 150); // a million nodes in about 100 ms
     EXPECT_LE(NodesPerSecond, 1000000u * 1000 / 90);
-    EXPECT_EQ(NextPollCheck, NodeCount + NodesPerSecond / 10);
+    EXPECT_EQ(NextPollCheck, NodeCount + PollInterval(NodesPerSecond));
     EXPECT_GT(NextPollCheck, base);
 
     ++NodeCount; // below the next check point: nothing happens
@@ -193,6 +193,49 @@ TEST(PollCheck, PacesItselfByTheNodeRateAndStopsOnTime) {
     PollCheck();
     EXPECT_EQ(StopSearch, 1u);
     StopSearch = 0;
+    NodesPerSecond = 65535;
+}
+
+// Ten looks a second, a hundred with a set time per move; a rate measured
+// over too short a time cannot push the next look far away.
+TEST(PollCheck, IntervalFollowsTheRateWithinBounds) {
+    struct Case {
+        int64_t moveTime;
+        uint64_t rate, interval;
+    } cases[] = {
+        {0, 500000, 50000}, {0, 100000000, 100000}, {1000, 500000, 5000}, {1000, 100000000, 10000}, {0, 5, 0},
+    };
+    for (const Case &c : cases) {
+        FixedMoveTime = c.moveTime;
+        EXPECT_EQ(PollInterval(c.rate), c.interval) << c.moveTime << " " << c.rate;
+    }
+    FixedMoveTime = 0;
+}
+
+// A node limit stops the search at the first look past it, and the looks
+// come closer as the limit nears.
+TEST(PollCheck, NodeLimitStopsTheSearch) {
+    SetUpSearch(StartPosition);
+    NodeLimit = 10000;
+    TimeLimit1 = TimeLimit2 = TimeLimit3 = 1000000; // the clock has no say here
+    NodesPerSecond = 1000000;
+    LastPollNodes = 0;
+    LastPollTime = 0;
+    SearchStartTime = MonotonicMilliseconds() - 100;
+    NodeCount = 6000;
+    QuiesceNodeCount = 0;
+    NextPollCheck = NodeCount;
+    PollCheck();
+    EXPECT_EQ(StopSearch, 0u);
+    EXPECT_LE(NextPollCheck, 8000u);
+    NodeCount = 9000;
+    QuiesceNodeCount = 1000;
+    NextPollCheck = NodeCount;
+    PollCheck();
+    EXPECT_EQ(StopSearch, 1u);
+    StopSearch = 0;
+    NodeLimit = 0;
+    NodeCount = QuiesceNodeCount = 0;
     NodesPerSecond = 65535;
 }
 

@@ -1,0 +1,92 @@
+// Settings an interface may change while the engine runs, shared by both
+// protocols: announced as UCI "option" lines or xboard option features.
+#include "shell/EngineOptions.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "search/RootSearch.h"
+#include "search/SearchState.h"
+#include "search/TranspositionTable.h"
+#include "shell/InputReader.h"
+#include "shell/ShellState.h"
+#include "tablebase/TablebaseAccess.h"
+
+namespace {
+
+bool EqualNoCase(const std::string &a, const char *b) {
+    size_t n = std::strlen(b);
+    if (a.size() != n) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool IsTrue(const std::string &value) { return EqualNoCase(value, "true") || value == "1"; }
+
+} // namespace
+
+void PrintOptionLines(bool xboard) {
+    char hash[64], cache[64];
+    std::snprintf(hash, sizeof hash, "%lld", (long long)(HashEntries * sizeof(HashEntry) / 1048576));
+    std::snprintf(cache, sizeof cache, "%d", int(TbCache < 1 ? 1 : TbCache));
+    if (xboard) {
+        std::printf("feature option=\"Clear Hash -button\"\n");
+        std::printf("feature option=\"OwnBook -check %d\"\n", SkipBook ? 0 : 1);
+        std::printf("feature option=\"Resign -check %d\"\n", ResignEnabled ? 1 : 0);
+        std::printf("feature option=\"TbPath -string %s\"\n", TbPath);
+        std::printf("feature option=\"TbCache -spin %s 1 1024\"\n", cache);
+    } else {
+        std::printf("option name Hash type spin default %s min %lld max %lld\n", hash, (long long)MinHashMegabytes,
+                    (long long)MaxHashMegabytes);
+        std::printf("option name Clear Hash type button\n");
+        std::printf("option name Ponder type check default %s\n", PonderEnabled ? "true" : "false");
+        std::printf("option name OwnBook type check default %s\n", SkipBook ? "false" : "true");
+        std::printf("option name TbPath type string default %s\n", TbPath);
+        std::printf("option name TbCache type spin default %s min 1 max 1024\n", cache);
+    }
+    std::fflush(stdout);
+}
+
+bool SetEngineOption(const std::string &name, const std::string &value) {
+    if (EqualNoCase(name, "Hash")) {
+        int32_t mb;
+        if (!ParseInteger(value.c_str(), mb)) return false;
+        AllocateHash(mb);
+        return true;
+    }
+    if (EqualNoCase(name, "Clear Hash")) {
+        ClearSearchMemory();
+        return true;
+    }
+    if (EqualNoCase(name, "Ponder")) {
+        PonderEnabled = IsTrue(value) ? 1 : 0;
+        return true;
+    }
+    if (EqualNoCase(name, "OwnBook")) {
+        SkipBook = IsTrue(value) ? 0 : 1;
+        return true;
+    }
+    if (EqualNoCase(name, "Resign")) {
+        ResignEnabled = IsTrue(value) ? 1 : 0;
+        return true;
+    }
+    if (EqualNoCase(name, "TbPath")) {
+        if (value.size() >= size_t(TbPathSize)) return false;
+        std::memcpy(TbPath, value.c_str(), value.size() + 1);
+        StartTablebases(TbPath, TbCache);
+        return true;
+    }
+    if (EqualNoCase(name, "TbCache")) {
+        char *end = nullptr;
+        double mb = std::strtod(value.c_str(), &end);
+        if (end == value.c_str() || *end != 0 || !(mb >= 0 && mb <= 1048576)) return false;
+        TbCache = mb;
+        StartTablebases(TbPath, TbCache);
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,11 @@
+// Settings an interface may change while the engine runs.
+#pragma once
+
+#include <string>
+
+// The option announcements: UCI "option name ..." lines, or xboard
+// "feature option=..." lines (the hash size goes through "memory" there).
+void PrintOptionLines(bool xboard);
+// Sets an option by name (case-insensitive); false for an unknown name or a
+// value it cannot take. Takes effect before the next search.
+bool SetEngineOption(const std::string &name, const std::string &value);
