@@ -35,15 +35,20 @@ std::pair<std::vector<int>, std::string> Analyse(EngineProcess &engine, const st
     const std::string last = "info depth " + std::to_string(depth) + " score";
     bool found = false;
     for (const std::string &line : engine.ReadUntilPrefix(last, &found)) {
+        // A mate in n counts as a score above every ordinary one.
         const size_t at = line.find(" score cp ");
+        const size_t mate = line.find(" score mate ");
         if (at != std::string::npos) scores.push_back(std::stoi(line.substr(at + 10)));
+        if (mate != std::string::npos) scores.push_back(std::stoi(line.substr(mate + 12)) > 0 ? 32000 : -32000);
     }
     EXPECT_TRUE(found);
     engine.Send("stop");
     Lines end = engine.ReadUntilPrefix("bestmove ", &found);
     EXPECT_TRUE(found);
     engine.Send("quit");
-    return {scores, found ? end.back().substr(9) : ""};
+    if (!found) return {scores, ""};
+    const std::string move = end.back().substr(9);
+    return {scores, move.substr(0, move.find(' '))};
 }
 
 } // namespace
@@ -106,6 +111,7 @@ TEST(EngineTablebase, NoTablesNoChange) {
     ASSERT_TRUE(engine.Start());
     bool found = false;
     for (const std::string &line : engine.ReadStartup(&found)) {
+        if (line.rfind("feature ", 0) == 0) continue; // the settings offered to the interface
         EXPECT_EQ(line.find("***"), std::string::npos);
         EXPECT_EQ(line.find("tablebase"), std::string::npos);
     }

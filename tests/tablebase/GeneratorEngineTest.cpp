@@ -1,6 +1,7 @@
 // Generated tables in the engine: its own search agrees with their mate
 // distances, and with them under "TbPath" it mates within the stated number
 // of moves in a game against the tables' best defence.
+#include <algorithm>
 #include <filesystem>
 
 #include "e2e/EngineProcess.h"
@@ -115,13 +116,14 @@ int32_t PlayOut(const std::string &name, const std::string &fen, int32_t stated,
         if (!found) return -1;
         if (played == 0) {
             const std::string &line = info.back();
-            const int32_t score = std::stoi(line.substr(line.find(" score cp ") + 10));
-            announced = score > MateBound ? (MateValue + 1 - score) / 2 : 0;
+            const size_t mate = line.find(" score mate ");
+            announced = mate == std::string::npos ? 0 : std::max(0, std::stoi(line.substr(mate + 12)));
         }
         engine.Send("stop");
         const std::vector<std::string> end = engine.ReadUntilPrefix("bestmove ", &found);
         if (!found) return -1;
-        const std::string move = end.back().substr(9);
+        std::string move = end.back().substr(9);
+        move = move.substr(0, move.find(' ')); // without the expected reply
         EXPECT_TRUE(PlayText(move)) << move << " after" << moves;
         moves += " " + move;
         bool mated = false;
