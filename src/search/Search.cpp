@@ -7,6 +7,7 @@
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchState.h"
+#include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/Config.h"
@@ -15,6 +16,11 @@
 
 void PollCheck() {
     if (NodeCount < NextPollCheck) return;
+    if (IsHelperThread()) { // helpers leave input and clock to the main thread
+        NextPollCheck = NodeCount + 1024;
+        if (HelpersMustStop()) StopSearch = 1;
+        return;
+    }
     if (CheckInput()) {
         StopSearch = 1;
         return;

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -12,7 +13,7 @@
 HashEntry *HashTable = nullptr;
 uint32_t HashMask = 0;
 uint64_t HashEntries = 0;
-uint32_t HashGeneration = 0;
+std::atomic<uint32_t> HashGeneration{0};
 
 namespace {
 
@@ -94,26 +95,63 @@ void ClearHash() {
     if (HashTable != nullptr) std::memset(static_cast<void *>(HashTable), 0, HashEntries * sizeof(HashEntry));
 }
 
+namespace {
+
+template <typename V> inline V Load(const V &field) {
+    return std::atomic_ref<V>(const_cast<V &>(field)).load(std::memory_order_relaxed);
+}
+template <typename V> inline void Store(V &field, V value) {
+    std::atomic_ref<V>(field).store(value, std::memory_order_relaxed);
+}
+
+inline uint32_t DataWord(const HashEntry &e) {
+    return uint32_t(uint16_t(e.score)) | uint32_t(uint8_t(e.depth)) << 16 | uint32_t(e.flags) << 24;
+}
+
+} // namespace
+
+HashEntry LoadEntry(const HashEntry &e) {
+    HashEntry v;
+    v.lock = Load(e.lock);
+    v.move1 = Load(e.move1);
+    v.move2 = Load(e.move2);
+    v.score = Load(e.score);
+    v.depth = Load(e.depth);
+    v.flags = Load(e.flags);
+    v.lock ^= v.move1 ^ v.move2 ^ DataWord(v);
+    return v;
+}
+
+void StoreEntry(HashEntry &e, const HashEntry &v) {
+    Store(e.move1, v.move1);
+    Store(e.move2, v.move2);
+    Store(e.score, v.score);
+    Store(e.depth, v.depth);
+    Store(e.flags, v.flags);
+    Store(e.lock, v.lock ^ v.move1 ^ v.move2 ^ DataWord(v));
+}
+
 template <Color Us>
 int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2) {
     hashMove1 = hashMove2 = 0;
-    HashEntry *e = HashTable + HashIndex<Us>();
+    const HashEntry *bucket = HashTable + HashIndex<Us>();
     const uint32_t lock = KeyHigh(HashKey);
-    if (e->lock != lock) {
-        ++e;
-        if (e->lock != lock) return NoScore;
+    HashEntry e = LoadEntry(bucket[0]);
+    if (e.lock != lock) {
+        e = LoadEntry(bucket[1]);
+        if (e.lock != lock) return NoScore;
     }
-    hashMove1 = e->move1;
-    hashMove2 = e->move2;
-    if (e->depth < depth) return NoScore;
-    const int32_t score = ScoreFromTable(e->score, ply);
-    if (e->flags & ExactScore) return score;
-    if (e->flags & LowerBound) {
+    hashMove1 = e.move1;
+    hashMove2 = e.move2;
+    if (e.depth < depth) return NoScore;
+    const int32_t score = ScoreFromTable(e.score, ply);
+    if (e.flags & ExactScore) return score;
+    if (e.flags & LowerBound) {
         if (score >= beta) return score;
         if (score > alpha) alpha = score;
         return NoScore;
     }
-    if (e->flags & UpperBound) {
+    if (e.flags & UpperBound) {
         if (score <= alpha) return score;
         if (score < beta) beta = score;
     }
@@ -122,34 +160,40 @@ int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Mov
 }
 
 template <Color Us> void StoreHash(int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move) {
-    HashEntry *e0 = HashTable + HashIndex<Us>();
-    HashEntry *e1 = e0 + 1;
+    HashEntry *bucket = HashTable + HashIndex<Us>();
+    HashEntry e0 = LoadEntry(bucket[0]);
+    HashEntry e1 = LoadEntry(bucket[1]);
     const uint32_t lock = KeyHigh(HashKey);
+    const uint32_t generation = HashGeneration.load(std::memory_order_relaxed);
     if (depth > 127) depth = 127;
     if (depth < -128) depth = -128;
 
-    if (e0->lock != lock) {
-        if (e1->lock == lock) {
-            const HashEntry t = *e0;
-            *e0 = *e1;
-            *e1 = t;
-        } else if ((e0->flags & 7u) == HashGeneration && depth < e0->depth) {
-            e0 = e1; // the deeper current entry keeps the first slot
+    // slot: where the new entry goes; the bucket's other entry is rewritten
+    // only when it changes.
+    int slot = 0;
+    if (e0.lock != lock) {
+        if (e1.lock == lock) {
+            StoreEntry(bucket[1], e0);
+            std::swap(e0, e1);
+        } else if ((e0.flags & 7u) == generation && depth < e0.depth) {
+            slot = 1; // the deeper current entry keeps the first slot
         } else {
-            *e1 = *e0;
+            StoreEntry(bucket[1], e0);
         }
     }
-    if (e0->lock != lock) {
-        e0->lock = lock;
-        e0->move1 = e0->move2 = 0;
+    HashEntry &e = slot == 0 ? e0 : e1;
+    if (e.lock != lock) {
+        e.lock = lock;
+        e.move1 = e.move2 = 0;
     }
-    e0->score = int16_t(ScoreToTable(score, ply));
-    e0->depth = int8_t(depth);
-    e0->flags = uint8_t(bound | HashGeneration);
+    e.score = int16_t(ScoreToTable(score, ply));
+    e.depth = int8_t(depth);
+    e.flags = uint8_t(bound | generation);
     if (move != 0) {
-        e0->move2 = e0->move1;
-        e0->move1 = move;
+        e.move2 = e.move1;
+        e.move1 = move;
     }
+    StoreEntry(bucket[slot], e);
 }
 
 template int32_t ProbeHash<White>(int32_t, int32_t &, int32_t &, int32_t, Move &, Move &);

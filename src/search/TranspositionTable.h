@@ -1,6 +1,7 @@
 // Transposition table: allocation, clearing, probe and store.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "board/Board.h"
@@ -11,8 +12,12 @@
 bool AllocateHash(int64_t megabytes);
 void ClearHash();
 
+// Search threads share the table without a lock: each field is read and
+// written whole (relaxed atomics), and the lock word is stored xored with the
+// other three words, so an entry torn by two threads writing at once no
+// longer matches its position. Read entries through LoadEntry.
 struct HashEntry {
-    uint32_t lock; // high word of HashKey
+    uint32_t lock; // high word of HashKey (stored xored, see above)
     Move move1;    // newest best move, 0 if none
     Move move2;    // the one before
     int16_t score; // white's view, mate scores relative to the node
@@ -23,6 +28,10 @@ static_assert(sizeof(HashEntry) == 16, "hash entries are 16 bytes");
 
 enum : uint32_t { UpperBound = 8, LowerBound = 16, ExactScore = 32 };
 
+// The entry as it was stored, the lock word decoded; StoreEntry encodes.
+HashEntry LoadEntry(const HashEntry &e);
+void StoreEntry(HashEntry &e, const HashEntry &value);
+
 // Accepted range of the "Hash" setting in megabytes.
 constexpr int64_t MinHashMegabytes = 1;
 constexpr int64_t MaxHashMegabytes = 32768;
@@ -30,9 +39,11 @@ constexpr int64_t MaxHashMegabytes = 32768;
 extern HashEntry *HashTable;
 extern uint32_t HashMask; // entries - 2: selects the even entry of a bucket
 extern uint64_t HashEntries;
-extern uint32_t HashGeneration; // 0..7, advanced every root iteration
+extern std::atomic<uint32_t> HashGeneration; // 0..7, advanced every root iteration
 
-inline void AdvanceHashGeneration() { HashGeneration = (HashGeneration + 1) & 7; }
+inline void AdvanceHashGeneration() {
+    HashGeneration.store((HashGeneration.load(std::memory_order_relaxed) + 1) & 7, std::memory_order_relaxed);
+}
 
 // Probe for Us to move at `ply`: NoScore (32768) or a score that settles the
 // node; may narrow alpha/beta; always hands out the stored moves.
