@@ -74,7 +74,11 @@ void RunHelper(std::shared_ptr<HelperStart> start, PawnHashEntry *pawnTable, int
     StopSearch = 0;
     NodeCount = QuiesceNodeCount = 0;
     NextPollCheck = 0;
-    MoveEntry *list = start->root, *end = start->root + start->rootCount;
+    // Each helper orders the root moves its own way: a copy of its own.
+    MoveEntry list[MoveListSize];
+    for (int32_t i = 0; i < start->rootCount; ++i)
+        list[i] = start->root[i];
+    MoveEntry *end = list + start->rootCount;
     if (SideToMove == White)
         HelperSearch<White>(list, end, id);
     else

@@ -95,42 +95,6 @@ void ClearHash() {
     if (HashTable != nullptr) std::memset(static_cast<void *>(HashTable), 0, HashEntries * sizeof(HashEntry));
 }
 
-namespace {
-
-template <typename V> inline V Load(const V &field) {
-    return std::atomic_ref<V>(const_cast<V &>(field)).load(std::memory_order_relaxed);
-}
-template <typename V> inline void Store(V &field, V value) {
-    std::atomic_ref<V>(field).store(value, std::memory_order_relaxed);
-}
-
-inline uint32_t DataWord(const HashEntry &e) {
-    return uint32_t(uint16_t(e.score)) | uint32_t(uint8_t(e.depth)) << 16 | uint32_t(e.flags) << 24;
-}
-
-} // namespace
-
-HashEntry LoadEntry(const HashEntry &e) {
-    HashEntry v;
-    v.lock = Load(e.lock);
-    v.move1 = Load(e.move1);
-    v.move2 = Load(e.move2);
-    v.score = Load(e.score);
-    v.depth = Load(e.depth);
-    v.flags = Load(e.flags);
-    v.lock ^= v.move1 ^ v.move2 ^ DataWord(v);
-    return v;
-}
-
-void StoreEntry(HashEntry &e, const HashEntry &v) {
-    Store(e.move1, v.move1);
-    Store(e.move2, v.move2);
-    Store(e.score, v.score);
-    Store(e.depth, v.depth);
-    Store(e.flags, v.flags);
-    Store(e.lock, v.lock ^ v.move1 ^ v.move2 ^ DataWord(v));
-}
-
 template <Color Us>
 int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2) {
     hashMove1 = hashMove2 = 0;

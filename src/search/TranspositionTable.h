@@ -28,9 +28,41 @@ static_assert(sizeof(HashEntry) == 16, "hash entries are 16 bytes");
 
 enum : uint32_t { UpperBound = 8, LowerBound = 16, ExactScore = 32 };
 
+namespace hash_detail {
+template <typename V> inline V Load(const V &field) {
+    return std::atomic_ref<V>(const_cast<V &>(field)).load(std::memory_order_relaxed);
+}
+template <typename V> inline void Store(V &field, V value) {
+    std::atomic_ref<V>(field).store(value, std::memory_order_relaxed);
+}
+inline uint32_t DataWord(const HashEntry &e) {
+    return uint32_t(uint16_t(e.score)) | uint32_t(uint8_t(e.depth)) << 16 | uint32_t(e.flags) << 24;
+}
+} // namespace hash_detail
+
 // The entry as it was stored, the lock word decoded; StoreEntry encodes.
-HashEntry LoadEntry(const HashEntry &e);
-void StoreEntry(HashEntry &e, const HashEntry &value);
+inline HashEntry LoadEntry(const HashEntry &e) {
+    using namespace hash_detail;
+    HashEntry v;
+    v.lock = Load(e.lock);
+    v.move1 = Load(e.move1);
+    v.move2 = Load(e.move2);
+    v.score = Load(e.score);
+    v.depth = Load(e.depth);
+    v.flags = Load(e.flags);
+    v.lock ^= v.move1 ^ v.move2 ^ DataWord(v);
+    return v;
+}
+
+inline void StoreEntry(HashEntry &e, const HashEntry &v) {
+    using namespace hash_detail;
+    Store(e.move1, v.move1);
+    Store(e.move2, v.move2);
+    Store(e.score, v.score);
+    Store(e.depth, v.depth);
+    Store(e.flags, v.flags);
+    Store(e.lock, v.lock ^ v.move1 ^ v.move2 ^ DataWord(v));
+}
 
 // Accepted range of the "Hash" setting in megabytes.
 constexpr int64_t MinHashMegabytes = 1;
@@ -73,3 +105,15 @@ template <Color Us> inline uint32_t HashIndex() {
 
 // Starts loading the bucket of the current position for Us to move.
 template <Color Us> inline void PrefetchHash() { __builtin_prefetch(HashTable + HashIndex<Us>()); }
+
+// Starts loading the bucket the position after Us's move m will probe, before
+// the move is made. Exact for plain moves and captures; for the rarer special
+// moves it loads some other line, which costs nothing but the load.
+template <Color Us> inline void PrefetchHashAfter(Move m) {
+    const Square from = MoveFrom(m), to = MoveTo(m);
+    const PieceCode mover = Board[from].piece;
+    uint32_t low = KeyLow(HashKey ^ ZobristKeys[mover][from] ^ ZobristKeys[mover][to]);
+    if (IsCapture(m) && MoveCaptured(m) < 14) low ^= KeyLow(ZobristKeys[MoveCaptured(m)][to]);
+    if constexpr (Us == Black) low ^= KeyLow(SideToMoveKey); // white moves next
+    __builtin_prefetch(HashTable + (low & HashMask));
+}
