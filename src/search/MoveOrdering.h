@@ -34,8 +34,13 @@ void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, M
 // Swaps the best-scored entry of [current, end) into current (first of equals wins).
 inline void PickMove(MoveEntry *current, MoveEntry *end) {
     MoveEntry *best = current;
-    for (MoveEntry *e = current + 1; e < end; ++e)
-        if (e->score > best->score) best = e;
+    int32_t bestScore = current->score;
+    for (MoveEntry *e = current + 1; e < end; ++e) {
+        if (e->score > bestScore) {
+            bestScore = e->score;
+            best = e;
+        }
+    }
     if (best != current) {
         const MoveEntry t = *current;
         *current = *best;
