@@ -52,13 +52,11 @@ inline void AddHidden(const ExchangeAttacker &a) {
 // One ray from the target: the neighbour may be a slider, a king or (on the
 // diagonals) a pawn of the colour that attacks from that side; further out
 // only a slider counts.
-// Without sliders of the kind on the board, the neighbour is all there is to see.
-template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn, bool sliders) {
+template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) {
     constexpr uint8_t bit = 1 << Kind;
     Square s = t + step;
     PieceCode c = Board[s].piece;
     if (c == EmptySquare) {
-        if (!sliders) return;
         do
             s += step;
         while (Board[s].piece == EmptySquare);
@@ -75,23 +73,18 @@ void CollectAttackers(Square from, Square t) {
     Attackers[White].count = 0;
     Attackers[Black].count = 0;
 
-    if (PieceLists[WhiteKnight][0] + PieceLists[BlackKnight][0] != 0) {
-        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
-            PieceCode c = Board[t + step].piece;
-            if (IsKnightCode(c)) Append(c, t + step, 2, step);
-        }
+    for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
+        PieceCode c = Board[t + step].piece;
+        if (IsKnightCode(c)) Append(c, t + step, 2, step);
     }
-    const uint32_t queens = PieceLists[WhiteQueen][0] + PieceLists[BlackQueen][0];
-    const bool straight = queens + PieceLists[WhiteRook][0] + PieceLists[BlackRook][0] != 0;
-    const bool diagonal = queens + PieceLists[WhiteBishop][0] + PieceLists[BlackBishop][0] != 0;
     // No pawn attacks along ranks and files (an empty neighbour takes the other branch).
     for (int step : {10, -10, 1, -1})
-        ScanRay<0>(t, step, EmptySquare, straight);
+        ScanRay<0>(t, step, EmptySquare);
     // Below the target white pawns attack it, above it black pawns.
-    ScanRay<1>(t, 11, WhitePawn, diagonal);
-    ScanRay<1>(t, 9, WhitePawn, diagonal);
-    ScanRay<1>(t, -11, BlackPawn, diagonal);
-    ScanRay<1>(t, -9, BlackPawn, diagonal);
+    ScanRay<1>(t, 11, WhitePawn);
+    ScanRay<1>(t, 9, WhitePawn);
+    ScanRay<1>(t, -11, BlackPawn);
+    ScanRay<1>(t, -9, BlackPawn);
     Board[from].piece = moving;
 }
 
