@@ -4,10 +4,12 @@
 // tree changes, so it must stay the same across changes that only make the
 // engine faster or tidier.
 //
-//   bench_signature [-v] [depth] [epd file] [positions]
+//   bench_signature [-v] [-t threads] [depth] [epd file] [positions]
 //
 // -v also prints the thinking lines; their third column (centiseconds) is the
-// only part that may differ between runs.
+// only part that may differ between runs. -t searches with that many threads:
+// the time then gives the time to depth, and the node count (the main
+// thread's) no longer forms the signature.
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +25,7 @@
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/TestSuite.h"
+#include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/MoveText.h"
@@ -30,11 +33,19 @@
 
 int main(int argc, char **argv) {
     bool verbose = false;
+    int32_t threads = 1;
     int arg = 1;
-    if (arg < argc && std::strcmp(argv[arg], "-v") == 0) {
-        verbose = true;
-        ++arg;
+    for (; arg < argc && argv[arg][0] == '-'; ++arg) {
+        if (std::strcmp(argv[arg], "-v") == 0) {
+            verbose = true;
+        } else if (std::strcmp(argv[arg], "-t") == 0 && arg + 1 < argc) {
+            threads = std::atoi(argv[++arg]);
+        } else {
+            std::fprintf(stderr, "usage: bench_signature [-v] [-t threads] [depth] [epd file] [positions]\n");
+            return 2;
+        }
     }
+    SetSearchThreads(threads);
     const uint32_t depth = arg < argc ? uint32_t(std::atoi(argv[arg++])) : 10;
     const char *file = arg < argc ? argv[arg++] : "tests/data/wac.epd";
     const int32_t positions = arg < argc ? std::atoi(argv[arg++]) : 30;
@@ -85,8 +96,8 @@ int main(int argc, char **argv) {
         std::fflush(stdout);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("depth %u, %zu positions: %.2f s, %.0f nodes/s\n", depth, fens.size(), seconds,
-                seconds > 0 ? double(total) / seconds : 0.0);
+    std::printf("depth %u, %zu positions, %d thread%s: %.2f s, %.0f nodes/s\n", depth, fens.size(), SearchThreads(),
+                SearchThreads() == 1 ? "" : "s", seconds, seconds > 0 ? double(total) / seconds : 0.0);
     std::printf("signature %llu\n", static_cast<unsigned long long>(total));
     return 0;
 }

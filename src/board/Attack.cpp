@@ -31,16 +31,21 @@ inline PieceCode FirstPieceAlong(Square s, int step) {
 template <Color Us> static inline uint32_t AttackedByEnemy(Square s) {
     using T = ColorTraits<Us>;
     if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
-    for (int step : KnightSteps)
-        if (Board[s + step].piece == T::EnemyKnight) return 1;
-    for (int step : DiagonalSteps) {
-        PieceCode c = FirstPieceAlong(s, step);
-        if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
-    }
-    for (int step : OrthogonalSteps) {
-        PieceCode c = FirstPieceAlong(s, step);
-        if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
-    }
+    // Piece kinds the enemy no longer has need no look.
+    if (PieceLists[T::EnemyKnight][0] != 0)
+        for (int step : KnightSteps)
+            if (Board[s + step].piece == T::EnemyKnight) return 1;
+    const uint32_t queens = PieceLists[T::EnemyQueen][0];
+    if (queens + PieceLists[T::EnemyBishop][0] != 0)
+        for (int step : DiagonalSteps) {
+            PieceCode c = FirstPieceAlong(s, step);
+            if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
+        }
+    if (queens + PieceLists[T::EnemyRook][0] != 0)
+        for (int step : OrthogonalSteps) {
+            PieceCode c = FirstPieceAlong(s, step);
+            if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
+        }
     return KingsTouch(s, KingSquare(T::Them)) ? 1 : 0;
 }
 

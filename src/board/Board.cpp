@@ -2,31 +2,32 @@
 // make/unmake dispatch table.
 #include "board/Board.h"
 
+#include <cstring>
 #include <initializer_list>
 
 #include "board/MoveMaker.h"
 #include "board/Setup.h"
 
-BoardEntry Board[120];
-uint32_t PieceLists[14][PieceListCapacity + 1];
+constinit thread_local BoardEntry Board[120];
+constinit thread_local uint32_t PieceLists[14][PieceListCapacity + 1];
 
-uint32_t SideToMove = White;
-uint32_t EpSquare = 0;
-uint32_t RootInCheck = 0;
-uint32_t CastleSpoilers[4] = {1, 1, 1, 1};
-uint8_t Castled[2] = {0, 0};
-uint32_t GamePly = 0;
-HistoryEntry PositionHistory[PositionHistorySize];
+constinit thread_local uint32_t SideToMove = White;
+constinit thread_local uint32_t EpSquare = 0;
+constinit thread_local uint32_t RootInCheck = 0;
+constinit thread_local uint32_t CastleSpoilers[4] = {1, 1, 1, 1};
+constinit thread_local uint8_t Castled[2] = {0, 0};
+constinit thread_local uint32_t GamePly = 0;
+constinit thread_local HistoryEntry PositionHistory[PositionHistorySize];
 
-uint64_t HashKey = 0;
-uint64_t PawnHashKey = 0;
+constinit thread_local uint64_t HashKey = 0;
+constinit thread_local uint64_t PawnHashKey = 0;
 uint64_t ZobristKeys[14][128];
 uint64_t SideToMoveKey = 0;
 
-int32_t Material = 0;
-uint32_t WhitePieceWeight = 0;
-uint32_t BlackPieceWeight = 0;
-uint32_t PieceCount = 0;
+constinit thread_local int32_t Material = 0;
+constinit thread_local uint32_t WhitePieceWeight = 0;
+constinit thread_local uint32_t BlackPieceWeight = 0;
+constinit thread_local uint32_t PieceCount = 0;
 
 uint32_t FileOf[120];
 uint32_t RankOf[120];
@@ -35,7 +36,7 @@ uint32_t SliderForStep[2][23];
 uint32_t LowestFileInMask[256];
 uint32_t FirstAdjacentFilePair[256];
 
-MoveFunctionTable MoveFunctions = {
+constinit thread_local MoveFunctionTable MoveFunctions = {
     {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
     {UnmakeMoveOf<White, true>, UnmakeMoveOf<Black, true>},
 };
@@ -50,6 +51,44 @@ void SelectMoveFunctions() {
         MoveFunctions = {{MakeMoveOf<White, false>, MakeMoveOf<Black, false>},
                          {UnmakeMoveOf<White, false>, UnmakeMoveOf<Black, false>}};
     }
+}
+
+void SavePosition(PositionState &s) {
+    std::memcpy(s.board, Board, sizeof Board);
+    std::memcpy(s.pieceLists, PieceLists, sizeof PieceLists);
+    s.sideToMove = SideToMove;
+    s.epSquare = EpSquare;
+    s.rootInCheck = RootInCheck;
+    s.gamePly = GamePly;
+    std::memcpy(s.castleSpoilers, CastleSpoilers, sizeof CastleSpoilers);
+    std::memcpy(s.castled, Castled, sizeof Castled);
+    std::memcpy(s.positionHistory, PositionHistory, sizeof PositionHistory);
+    s.hashKey = HashKey;
+    s.pawnHashKey = PawnHashKey;
+    s.material = Material;
+    s.whitePieceWeight = WhitePieceWeight;
+    s.blackPieceWeight = BlackPieceWeight;
+    s.pieceCount = PieceCount;
+    s.moveFunctions = MoveFunctions;
+}
+
+void RestorePosition(const PositionState &s) {
+    std::memcpy(Board, s.board, sizeof Board);
+    std::memcpy(PieceLists, s.pieceLists, sizeof PieceLists);
+    SideToMove = s.sideToMove;
+    EpSquare = s.epSquare;
+    RootInCheck = s.rootInCheck;
+    GamePly = s.gamePly;
+    std::memcpy(CastleSpoilers, s.castleSpoilers, sizeof CastleSpoilers);
+    std::memcpy(Castled, s.castled, sizeof Castled);
+    std::memcpy(PositionHistory, s.positionHistory, sizeof PositionHistory);
+    HashKey = s.hashKey;
+    PawnHashKey = s.pawnHashKey;
+    Material = s.material;
+    WhitePieceWeight = s.whitePieceWeight;
+    BlackPieceWeight = s.blackPieceWeight;
+    PieceCount = s.pieceCount;
+    MoveFunctions = s.moveFunctions;
 }
 
 // ---------------------------------------------------------------------------

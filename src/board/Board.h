@@ -173,20 +173,20 @@ struct BoardEntry {
     uint32_t piece;     // PieceCode
 };
 
-extern BoardEntry Board[120];
+extern constinit thread_local BoardEntry Board[120];
 
 // PieceLists[c][0] = number of pieces of code c, [1..count] their squares.
 // For the kings (codes 5 and 13) slot 0 is the king's square.
-extern uint32_t PieceLists[14][PieceListCapacity + 1];
+extern constinit thread_local uint32_t PieceLists[14][PieceListCapacity + 1];
 
 inline uint32_t &KingSquare(uint32_t side) { return PieceLists[side == White ? WhiteKing : BlackKing][0]; }
 
-extern uint32_t SideToMove;        // 0 white, 1 black
-extern uint32_t EpSquare;          // en-passant target of the root position, 0 if none
-extern uint32_t RootInCheck;       // side to move at the root is in check
-extern uint32_t CastleSpoilers[4]; // white Q, white K, black Q, black K; right exists while 0
-extern uint8_t Castled[2];         // side has castled
-extern uint32_t GamePly;           // game moves since setup
+extern constinit thread_local uint32_t SideToMove;        // 0 white, 1 black
+extern constinit thread_local uint32_t EpSquare;          // en-passant target of the root position, 0 if none
+extern constinit thread_local uint32_t RootInCheck;       // side to move at the root is in check
+extern constinit thread_local uint32_t CastleSpoilers[4]; // white Q, white K, black Q, black K; right exists while 0
+extern constinit thread_local uint8_t Castled[2];         // side has castled
+extern constinit thread_local uint32_t GamePly;           // game moves since setup
 
 enum : int { WhiteQueenSide = 0, WhiteKingSide = 1, BlackQueenSide = 2, BlackKingSide = 3 };
 
@@ -195,21 +195,21 @@ struct HistoryEntry {
     uint32_t keyHigh;
     uint8_t irreversible;
 };
-extern HistoryEntry PositionHistory[PositionHistorySize];
+extern constinit thread_local HistoryEntry PositionHistory[PositionHistorySize];
 
 // Hash keys: 64-bit, low word = bits 0..31, high word = bits 32..63.
-extern uint64_t HashKey;
-extern uint64_t PawnHashKey;
+extern constinit thread_local uint64_t HashKey;
+extern constinit thread_local uint64_t PawnHashKey;
 constexpr uint32_t KeyLow(uint64_t k) { return uint32_t(k); }
 constexpr uint32_t KeyHigh(uint64_t k) { return uint32_t(k >> 32); }
 
 extern uint64_t ZobristKeys[14][128];
 extern uint64_t SideToMoveKey;
 
-extern int32_t Material; // white minus black, kings excluded
-extern uint32_t WhitePieceWeight;
-extern uint32_t BlackPieceWeight;
-extern uint32_t PieceCount; // pieces and pawns, kings excluded
+extern constinit thread_local int32_t Material; // white minus black, kings excluded
+extern constinit thread_local uint32_t WhitePieceWeight;
+extern constinit thread_local uint32_t BlackPieceWeight;
+extern constinit thread_local uint32_t PieceCount; // pieces and pawns, kings excluded
 
 constexpr int32_t PieceValue[14] = {100, 400, 400, 600, 1200, 10000, 0, 0, 100, 400, 400, 600, 1200, 10000};
 constexpr uint32_t PieceWeight[14] = {1, 3, 3, 5, 9, 10000, 0, 0, 1, 3, 3, 5, 9, 10000};
@@ -251,8 +251,25 @@ struct MoveFunctionTable {
     MakeFunction make[2];
     UnmakeFunction unmake[2];
 };
-extern MoveFunctionTable MoveFunctions;
+extern constinit thread_local MoveFunctionTable MoveFunctions;
 void SelectMoveFunctions();
+
+// The position state is per thread: a helper thread searching the same
+// position starts from a copy of the main thread's.
+struct PositionState {
+    BoardEntry board[120];
+    uint32_t pieceLists[14][PieceListCapacity + 1];
+    uint32_t sideToMove, epSquare, rootInCheck, gamePly;
+    uint32_t castleSpoilers[4];
+    uint8_t castled[2];
+    HistoryEntry positionHistory[PositionHistorySize];
+    uint64_t hashKey, pawnHashKey;
+    int32_t material;
+    uint32_t whitePieceWeight, blackPieceWeight, pieceCount;
+    MoveFunctionTable moveFunctions;
+};
+void SavePosition(PositionState &s);
+void RestorePosition(const PositionState &s);
 
 inline uint32_t MakeMove(uint32_t side, uint32_t inCheck, uint32_t ply, Move m) {
     return MoveFunctions.make[side](inCheck, ply, m);

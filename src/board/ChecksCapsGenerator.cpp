@@ -10,12 +10,12 @@ namespace {
 
 // Per square: the own piece code (knight, bishop, rook) that would give a
 // direct check from there; 0 elsewhere. Squares 20..99 are rebuilt per call.
-uint8_t CheckSquares[120];
+constinit thread_local uint8_t CheckSquares[120];
 // Own pieces between the enemy king and an own slider behind them.
-Square Discoverers[8];
-int DiscovererCount;
+constinit thread_local Square Discoverers[8];
+constinit thread_local int DiscovererCount;
 // Squares whose moves the discovered-check part has produced already.
-uint8_t Handled[120];
+constinit thread_local uint8_t Handled[120];
 
 constexpr int DiagonalSteps[4] = {-11, -9, 11, 9};
 constexpr int OrthogonalSteps[4] = {-1, 1, -10, 10};

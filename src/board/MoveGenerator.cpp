@@ -8,7 +8,7 @@
 #include "board/Swap.h"
 #include "search/SearchState.h"
 
-int32_t CaptureMargin = 0;
+constinit thread_local int32_t CaptureMargin = 0;
 
 namespace {
 

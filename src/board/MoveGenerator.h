@@ -4,7 +4,7 @@
 #include "board/Board.h"
 
 // Exchange threshold for the capture generators; the caller sets it.
-extern int32_t CaptureMargin;
+extern constinit thread_local int32_t CaptureMargin;
 
 // All pseudo-legal moves of Us; returns the end of the written entries.
 template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, uint32_t epSquare);

@@ -24,7 +24,7 @@ struct AttackerList {
     ExchangeAttacker entries[AttackerCapacity];
 };
 
-AttackerList Attackers[2];
+constinit thread_local AttackerList Attackers[2];
 
 constexpr int32_t PawnValue = 100;
 constexpr int32_t QueenValue = 1200;

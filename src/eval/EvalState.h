@@ -25,12 +25,15 @@ static_assert(sizeof(PawnHashEntry) == 20, "pawn hash entries are 20 bytes");
 
 constexpr uint32_t PawnHashSize = 65536; // index = low key word & (size - 1)
 extern PawnHashEntry PawnHashTable[PawnHashSize];
-extern PawnHashEntry *CurrentPawnEntry; // entry of the structure being evaluated
+// The pawn table of this thread: null for the main thread, which uses
+// PawnHashTable; a helper search thread brings its own.
+extern constinit thread_local PawnHashEntry *ThreadPawnTable;
+extern constinit thread_local PawnHashEntry *CurrentPawnEntry; // entry of the structure being evaluated
 
 // Weakness of each king, left by the king-safety terms for the king-attack
 // scaling and the queen terms.
-extern int32_t WhiteKingDanger;
-extern int32_t BlackKingDanger;
+extern constinit thread_local int32_t WhiteKingDanger;
+extern constinit thread_local int32_t BlackKingDanger;
 
 // Castling rights (0..2) each side had at the root of the current search;
 // written by the root search, 0 until the first search.

@@ -7,8 +7,8 @@
 #include "eval/EvalTerms.h"
 #include "eval/Evaluate.h"
 
-int32_t WhiteKingDanger = 0;
-int32_t BlackKingDanger = 0;
+constinit thread_local int32_t WhiteKingDanger = 0;
+constinit thread_local int32_t BlackKingDanger = 0;
 uint32_t RootCastlingRights[2] = {0, 0};
 
 namespace {

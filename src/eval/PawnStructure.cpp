@@ -11,7 +11,8 @@
 #include "shell/ShellState.h"
 
 PawnHashEntry PawnHashTable[PawnHashSize];
-PawnHashEntry *CurrentPawnEntry = PawnHashTable;
+constinit thread_local PawnHashEntry *CurrentPawnEntry = PawnHashTable;
+constinit thread_local PawnHashEntry *ThreadPawnTable = nullptr;
 
 void ClearPawnHashTable() { std::memset(PawnHashTable, 0, sizeof PawnHashTable); }
 
@@ -161,7 +162,8 @@ int32_t ComputePawnEntry(PawnHashEntry &entry) {
 }
 
 int32_t EvaluatePawns() {
-    PawnHashEntry &entry = PawnHashTable[KeyLow(PawnHashKey) & (PawnHashSize - 1)];
+    PawnHashEntry *table = ThreadPawnTable != nullptr ? ThreadPawnTable : PawnHashTable;
+    PawnHashEntry &entry = table[KeyLow(PawnHashKey) & (PawnHashSize - 1)];
     CurrentPawnEntry = &entry;
     if (entry.keyLow == KeyLow(PawnHashKey) && entry.keyHigh == KeyHigh(PawnHashKey)) return entry.score;
     return ComputePawnEntry(entry);

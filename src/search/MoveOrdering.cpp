@@ -2,10 +2,10 @@
 
 #include "search/SearchState.h"
 
-int32_t CutoffCount[14][128];
-int32_t TriedCount[14][128];
-Move KillerMoves[MaxSearchPly + 2][2];
-uint32_t FollowPV = 0;
+constinit thread_local int32_t CutoffCount[14][128];
+constinit thread_local int32_t TriedCount[14][128];
+constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
+constinit thread_local uint32_t FollowPV = 0;
 
 void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2) {
     const Move killer0 = KillerMoves[ply][0];

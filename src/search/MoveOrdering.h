@@ -16,10 +16,10 @@ constexpr int32_t RepeatingMoveScore = 2000000111; // root: the move repeats a g
 constexpr int32_t CaptureScoreBase = 1000000000;   // generator scores from here up are captures/promotions
 constexpr int32_t HistoryLimit = 500000;
 
-extern int32_t CutoffCount[14][128];
-extern int32_t TriedCount[14][128];
-extern Move KillerMoves[MaxSearchPly + 2][2];
-extern uint32_t FollowPV; // the node being ordered lies on the previous line
+extern constinit thread_local int32_t CutoffCount[14][128];
+extern constinit thread_local int32_t TriedCount[14][128];
+extern constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
+extern constinit thread_local uint32_t FollowPV; // the node being ordered lies on the previous line
 
 // A quiet move captures nothing and does not promote.
 constexpr bool IsQuietMove(Move m) { return !IsCapture(m) && !IsPromotion(m); }
@@ -34,8 +34,13 @@ void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, M
 // Swaps the best-scored entry of [current, end) into current (first of equals wins).
 inline void PickMove(MoveEntry *current, MoveEntry *end) {
     MoveEntry *best = current;
-    for (MoveEntry *e = current + 1; e < end; ++e)
-        if (e->score > best->score) best = e;
+    int32_t bestScore = current->score;
+    for (MoveEntry *e = current + 1; e < end; ++e) {
+        if (e->score > bestScore) {
+            bestScore = e->score;
+            best = e;
+        }
+    }
     if (best != current) {
         const MoveEntry t = *current;
         *current = *best;

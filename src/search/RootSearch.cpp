@@ -12,6 +12,7 @@
 #include "search/Search.h"
 #include "search/SearchState.h"
 #include "search/TestSuite.h"
+#include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/Config.h"
@@ -193,6 +194,7 @@ template <Color Us> Move Think() {
     TbSearchLimit = TbLimit;
     StableIterations = 0;
     FailHighTime = 0;
+    const HelperScope helpers(list, end);
 
     const uint32_t lastDepth = DepthLimit != 0 && DepthLimit < MaxIterationDepth ? DepthLimit : MaxIterationDepth;
     for (IterationDepth = 1; IterationDepth <= lastDepth; ++IterationDepth) {

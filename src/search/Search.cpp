@@ -7,6 +7,7 @@
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchState.h"
+#include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/Config.h"
@@ -15,6 +16,11 @@
 
 void PollCheck() {
     if (NodeCount < NextPollCheck) return;
+    if (IsHelperThread()) { // helpers leave input and clock to the main thread
+        NextPollCheck = NodeCount + 1024;
+        if (HelpersMustStop()) StopSearch = 1;
+        return;
+    }
     if (NodeLimit != 0 && NodeCount + QuiesceNodeCount >= NodeLimit) {
         StopSearch = 1;
         return;
@@ -214,6 +220,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
+        PrefetchHashAfter<Us>(m);
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         PrefetchHash<Them>();
         MoveAtPly(ply) = m;

@@ -1,13 +1,13 @@
 #include "search/SearchState.h"
 
-Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
-Move MoveStack[MaxSearchPly + MoveStackOffset + 2];
-uint64_t NodeCount = 0;
-uint64_t QuiesceNodeCount = 0;
-uint32_t StopSearch = 0;
-int32_t BestScore = 0;
-uint32_t IterationDepth = 0;
-int32_t HistoryScore[14][120];
+constinit thread_local Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
+constinit thread_local Move MoveStack[MaxSearchPly + MoveStackOffset + 2];
+constinit thread_local uint64_t NodeCount = 0;
+constinit thread_local uint64_t QuiesceNodeCount = 0;
+constinit thread_local uint32_t StopSearch = 0;
+constinit thread_local int32_t BestScore = 0;
+constinit thread_local uint32_t IterationDepth = 0;
+constinit thread_local int32_t HistoryScore[14][120];
 
 int32_t CompletedDepth = 0;
 int32_t PreviousScore = 0;
@@ -21,6 +21,6 @@ Move RootMoveSubset[RootSubsetSize];
 int32_t RootMoveSubsetCount = 0;
 
 uint64_t NodesPerSecond = 65535;
-uint64_t NextPollCheck = 0;
+constinit thread_local uint64_t NextPollCheck = 0;
 uint64_t LastPollNodes = 0;
 int64_t LastPollTime = 0;

@@ -6,22 +6,22 @@
 #include "board/Board.h"
 
 // Principal variations: row p holds the line from ply p on.
-extern Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
+extern constinit thread_local Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
 
 // Move played at each search ply; MoveStack[0] and [1] are the game's move
 // before last and last move, the search's ply p move is MoveStack[p + 2].
 constexpr int MoveStackOffset = 2;
-extern Move MoveStack[MaxSearchPly + MoveStackOffset + 2];
+extern constinit thread_local Move MoveStack[MaxSearchPly + MoveStackOffset + 2];
 inline Move &MoveAtPly(int ply) { return MoveStack[ply + MoveStackOffset]; }
 
-extern uint64_t NodeCount;
-extern uint64_t QuiesceNodeCount;
-extern uint32_t StopSearch;
-extern int32_t BestScore; // engine's point of view
-extern uint32_t IterationDepth;
+extern constinit thread_local uint64_t NodeCount;
+extern constinit thread_local uint64_t QuiesceNodeCount;
+extern constinit thread_local uint32_t StopSearch;
+extern constinit thread_local int32_t BestScore; // engine's point of view
+extern constinit thread_local uint32_t IterationDepth;
 
 // Move ordering: history score of quiet moves by piece code and to-square.
-extern int32_t HistoryScore[14][120];
+extern constinit thread_local int32_t HistoryScore[14][120];
 
 // ---------------------------------------------------------------------------
 // Scores
@@ -53,6 +53,6 @@ extern int32_t RootMoveSubsetCount;
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches
-extern uint64_t NextPollCheck;
+extern constinit thread_local uint64_t NextPollCheck;
 extern uint64_t LastPollNodes;
 extern int64_t LastPollTime; // milliseconds into the search

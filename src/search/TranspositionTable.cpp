@@ -1,9 +1,11 @@
 #include "search/TranspositionTable.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <new>
+#include <utility>
 
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include "search/SearchState.h"
@@ -11,11 +13,25 @@
 HashEntry *HashTable = nullptr;
 uint32_t HashMask = 0;
 uint64_t HashEntries = 0;
-uint32_t HashGeneration = 0;
+std::atomic<uint32_t> HashGeneration{0};
 
 namespace {
 
 bool KeysFilled = false;
+
+// Probes land anywhere in the table: large pages spare the address
+// translation most of its misses. The kernel may ignore the advice.
+constexpr uint64_t LargePageBytes = 2 * 1024 * 1024;
+
+HashEntry *AllocateTable(uint64_t bytes) {
+    void *memory = nullptr;
+    const uint64_t alignment = bytes >= LargePageBytes ? LargePageBytes : 64;
+    if (posix_memalign(&memory, alignment, bytes) != 0) return nullptr;
+#ifdef MADV_HUGEPAGE
+    if (bytes >= LargePageBytes) madvise(memory, bytes, MADV_HUGEPAGE);
+#endif
+    return static_cast<HashEntry *>(memory);
+}
 
 // Mate scores are kept relative to the node so that a mate found at another
 // distance from the root reads back correctly.
@@ -50,13 +66,13 @@ bool AllocateHash(int64_t megabytes) {
     const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGE_SIZE);
     const bool fits =
         pages <= 0 || pageSize <= 0 || entries * sizeof(HashEntry) <= uint64_t(pages) * uint64_t(pageSize);
-    auto *table = fits ? new (std::nothrow) HashEntry[entries] : nullptr;
+    HashEntry *table = fits ? AllocateTable(entries * sizeof(HashEntry)) : nullptr;
     if (table == nullptr) {
         std::printf("ERROR: cannot allocate %lld Mbytes for the hash table\n", static_cast<long long>(megabytes));
         std::fflush(stdout);
         return false;
     }
-    delete[] HashTable;
+    std::free(HashTable);
     HashTable = table;
     HashEntries = entries;
     std::printf("Hash size %llu Mbytes\n", static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
@@ -82,23 +98,24 @@ void ClearHash() {
 template <Color Us>
 int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2) {
     hashMove1 = hashMove2 = 0;
-    HashEntry *e = HashTable + HashIndex<Us>();
+    const HashEntry *bucket = HashTable + HashIndex<Us>();
     const uint32_t lock = KeyHigh(HashKey);
-    if (e->lock != lock) {
-        ++e;
-        if (e->lock != lock) return NoScore;
+    HashEntry e = LoadEntry(bucket[0]);
+    if (e.lock != lock) {
+        e = LoadEntry(bucket[1]);
+        if (e.lock != lock) return NoScore;
     }
-    hashMove1 = e->move1;
-    hashMove2 = e->move2;
-    if (e->depth < depth) return NoScore;
-    const int32_t score = ScoreFromTable(e->score, ply);
-    if (e->flags & ExactScore) return score;
-    if (e->flags & LowerBound) {
+    hashMove1 = e.move1;
+    hashMove2 = e.move2;
+    if (e.depth < depth) return NoScore;
+    const int32_t score = ScoreFromTable(e.score, ply);
+    if (e.flags & ExactScore) return score;
+    if (e.flags & LowerBound) {
         if (score >= beta) return score;
         if (score > alpha) alpha = score;
         return NoScore;
     }
-    if (e->flags & UpperBound) {
+    if (e.flags & UpperBound) {
         if (score <= alpha) return score;
         if (score < beta) beta = score;
     }
@@ -107,34 +124,40 @@ int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Mov
 }
 
 template <Color Us> void StoreHash(int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move) {
-    HashEntry *e0 = HashTable + HashIndex<Us>();
-    HashEntry *e1 = e0 + 1;
+    HashEntry *bucket = HashTable + HashIndex<Us>();
+    HashEntry e0 = LoadEntry(bucket[0]);
+    HashEntry e1 = LoadEntry(bucket[1]);
     const uint32_t lock = KeyHigh(HashKey);
+    const uint32_t generation = HashGeneration.load(std::memory_order_relaxed);
     if (depth > 127) depth = 127;
     if (depth < -128) depth = -128;
 
-    if (e0->lock != lock) {
-        if (e1->lock == lock) {
-            const HashEntry t = *e0;
-            *e0 = *e1;
-            *e1 = t;
-        } else if ((e0->flags & 7u) == HashGeneration && depth < e0->depth) {
-            e0 = e1; // the deeper current entry keeps the first slot
+    // slot: where the new entry goes; the bucket's other entry is rewritten
+    // only when it changes.
+    int slot = 0;
+    if (e0.lock != lock) {
+        if (e1.lock == lock) {
+            StoreEntry(bucket[1], e0);
+            std::swap(e0, e1);
+        } else if ((e0.flags & 7u) == generation && depth < e0.depth) {
+            slot = 1; // the deeper current entry keeps the first slot
         } else {
-            *e1 = *e0;
+            StoreEntry(bucket[1], e0);
         }
     }
-    if (e0->lock != lock) {
-        e0->lock = lock;
-        e0->move1 = e0->move2 = 0;
+    HashEntry &e = slot == 0 ? e0 : e1;
+    if (e.lock != lock) {
+        e.lock = lock;
+        e.move1 = e.move2 = 0;
     }
-    e0->score = int16_t(ScoreToTable(score, ply));
-    e0->depth = int8_t(depth);
-    e0->flags = uint8_t(bound | HashGeneration);
+    e.score = int16_t(ScoreToTable(score, ply));
+    e.depth = int8_t(depth);
+    e.flags = uint8_t(bound | generation);
     if (move != 0) {
-        e0->move2 = e0->move1;
-        e0->move1 = move;
+        e.move2 = e.move1;
+        e.move1 = move;
     }
+    StoreEntry(bucket[slot], e);
 }
 
 template int32_t ProbeHash<White>(int32_t, int32_t &, int32_t &, int32_t, Move &, Move &);

@@ -1,6 +1,7 @@
 // Transposition table: allocation, clearing, probe and store.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "board/Board.h"
@@ -11,8 +12,12 @@
 bool AllocateHash(int64_t megabytes);
 void ClearHash();
 
+// Search threads share the table without a lock: each field is read and
+// written whole (relaxed atomics), and the lock word is stored xored with the
+// other three words, so an entry torn by two threads writing at once no
+// longer matches its position. Read entries through LoadEntry.
 struct HashEntry {
-    uint32_t lock; // high word of HashKey
+    uint32_t lock; // high word of HashKey (stored xored, see above)
     Move move1;    // newest best move, 0 if none
     Move move2;    // the one before
     int16_t score; // white's view, mate scores relative to the node
@@ -23,6 +28,42 @@ static_assert(sizeof(HashEntry) == 16, "hash entries are 16 bytes");
 
 enum : uint32_t { UpperBound = 8, LowerBound = 16, ExactScore = 32 };
 
+namespace hash_detail {
+template <typename V> inline V Load(const V &field) {
+    return std::atomic_ref<V>(const_cast<V &>(field)).load(std::memory_order_relaxed);
+}
+template <typename V> inline void Store(V &field, V value) {
+    std::atomic_ref<V>(field).store(value, std::memory_order_relaxed);
+}
+inline uint32_t DataWord(const HashEntry &e) {
+    return uint32_t(uint16_t(e.score)) | uint32_t(uint8_t(e.depth)) << 16 | uint32_t(e.flags) << 24;
+}
+} // namespace hash_detail
+
+// The entry as it was stored, the lock word decoded; StoreEntry encodes.
+inline HashEntry LoadEntry(const HashEntry &e) {
+    using namespace hash_detail;
+    HashEntry v;
+    v.lock = Load(e.lock);
+    v.move1 = Load(e.move1);
+    v.move2 = Load(e.move2);
+    v.score = Load(e.score);
+    v.depth = Load(e.depth);
+    v.flags = Load(e.flags);
+    v.lock ^= v.move1 ^ v.move2 ^ DataWord(v);
+    return v;
+}
+
+inline void StoreEntry(HashEntry &e, const HashEntry &v) {
+    using namespace hash_detail;
+    Store(e.move1, v.move1);
+    Store(e.move2, v.move2);
+    Store(e.score, v.score);
+    Store(e.depth, v.depth);
+    Store(e.flags, v.flags);
+    Store(e.lock, v.lock ^ v.move1 ^ v.move2 ^ DataWord(v));
+}
+
 // Accepted range of the "Hash" setting in megabytes.
 constexpr int64_t MinHashMegabytes = 1;
 constexpr int64_t MaxHashMegabytes = 32768;
@@ -30,9 +71,11 @@ constexpr int64_t MaxHashMegabytes = 32768;
 extern HashEntry *HashTable;
 extern uint32_t HashMask; // entries - 2: selects the even entry of a bucket
 extern uint64_t HashEntries;
-extern uint32_t HashGeneration; // 0..7, advanced every root iteration
+extern std::atomic<uint32_t> HashGeneration; // 0..7, advanced every root iteration
 
-inline void AdvanceHashGeneration() { HashGeneration = (HashGeneration + 1) & 7; }
+inline void AdvanceHashGeneration() {
+    HashGeneration.store((HashGeneration.load(std::memory_order_relaxed) + 1) & 7, std::memory_order_relaxed);
+}
 
 // Probe for Us to move at `ply`: NoScore (32768) or a score that settles the
 // node; may narrow alpha/beta; always hands out the stored moves.
@@ -62,3 +105,15 @@ template <Color Us> inline uint32_t HashIndex() {
 
 // Starts loading the bucket of the current position for Us to move.
 template <Color Us> inline void PrefetchHash() { __builtin_prefetch(HashTable + HashIndex<Us>()); }
+
+// Starts loading the bucket the position after Us's move m will probe, before
+// the move is made. Exact for plain moves and captures; for the rarer special
+// moves it loads some other line, which costs nothing but the load.
+template <Color Us> inline void PrefetchHashAfter(Move m) {
+    const Square from = MoveFrom(m), to = MoveTo(m);
+    const PieceCode mover = Board[from].piece;
+    uint32_t low = KeyLow(HashKey ^ ZobristKeys[mover][from] ^ ZobristKeys[mover][to]);
+    if (IsCapture(m) && MoveCaptured(m) < 14) low ^= KeyLow(ZobristKeys[MoveCaptured(m)][to]);
+    if constexpr (Us == Black) low ^= KeyLow(SideToMoveKey); // white moves next
+    __builtin_prefetch(HashTable + (low & HashMask));
+}

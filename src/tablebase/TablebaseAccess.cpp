@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,7 @@ constexpr uint32_t DecodeReadError = 2;
 constexpr uint32_t DecodeOutOfMemory = 5;
 constexpr uint32_t DecodeFileBroken = 6;
 
+std::mutex CacheLock;
 uint8_t *CacheMemory = nullptr;
 uint32_t CacheEntryCount = 0;
 TbCacheEntry *CacheEntries = nullptr;
@@ -324,6 +326,8 @@ int32_t ProbeTableValue(int id, int side, uint32_t index) {
     if (index >= d.expectedLength[side]) return TbNotAvailable;
     if (d.memoryTable[side] != nullptr) return d.memoryTable[side][index];
     if (CacheEntryCount == 0 || d.buckets[side] == nullptr) return TbNotAvailable;
+    // Search threads share the block cache and the files behind it.
+    const std::lock_guard<std::mutex> guard(CacheLock);
 
     TbCacheEntry **bucket = BucketOf(id, side, index);
     for (TbCacheEntry *e = *bucket; e != nullptr; e = e->bucketNext) {

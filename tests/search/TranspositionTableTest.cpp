@@ -173,8 +173,8 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
     StoreHashWhite(1, 20, ExactScore, 1, 0xa);
     HashKey = b; // shallower, same generation: goes to the second slot
     StoreHashWhite(2, 8, ExactScore, 1, 0xb);
-    EXPECT_EQ(HashTable[HashIndex<White>()].lock, KeyHigh(a));
-    EXPECT_EQ(HashTable[HashIndex<White>() + 1].lock, 0x55u);
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, 0x55u);
     EXPECT_EQ(probe(a, 20), 1);
     EXPECT_EQ(probe(b, 8), 2);
 
@@ -188,26 +188,60 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
     // A store for the position in the second slot swaps it to the front and keeps its moves.
     HashKey = a;
     StoreHashWhite(4, 2, UpperBound, 1, 0);
-    EXPECT_EQ(HashTable[HashIndex<White>()].lock, KeyHigh(a));
-    EXPECT_EQ(HashTable[HashIndex<White>()].move1, 0xau);
-    EXPECT_EQ(HashTable[HashIndex<White>() + 1].lock, KeyHigh(c));
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xau);
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, KeyHigh(c));
 
     // An entry of an older generation is replaced even by a shallower one.
     AdvanceHashGeneration();
     HashKey = b;
     StoreHashWhite(5, 2, ExactScore, 1, 0xb);
-    EXPECT_EQ(HashTable[HashIndex<White>()].lock, 0x55u);
-    EXPECT_EQ(HashTable[HashIndex<White>()].move1, 0xbu) << "a new position starts with no old moves";
-    EXPECT_EQ(HashTable[HashIndex<White>()].move2, 0u);
-    EXPECT_EQ(HashTable[HashIndex<White>() + 1].lock, KeyHigh(a));
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, 0x55u);
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xbu) << "a new position starts with no old moves";
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move2, 0u);
+    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, KeyHigh(a));
 }
 
 TEST(HashGeneration, WrapsAtEight) {
     HashGeneration = 6;
     AdvanceHashGeneration();
-    EXPECT_EQ(HashGeneration, 7u);
+    EXPECT_EQ(HashGeneration.load(), 7u);
     AdvanceHashGeneration();
-    EXPECT_EQ(HashGeneration, 0u);
+    EXPECT_EQ(HashGeneration.load(), 0u);
+}
+
+} // namespace
+
+namespace {
+
+// Threads write entries field by field: an entry mixed from two writes must
+// not answer for either position.
+TEST_F(TranspositionTableTest, TornEntryMatchesNoPosition) {
+    StoreHashWhite(77, 12, ExactScore, 1, 0x4321);
+    HashEntry &slot = HashTable[HashIndex<White>()];
+    EXPECT_EQ(LoadEntry(slot).lock, KeyHigh(HashKey));
+    Move m1, m2;
+    int32_t alpha = -1000, beta = 1000;
+    ASSERT_EQ(ProbeHashWhite(12, alpha, beta, 1, m1, m2), 77);
+
+    const HashEntry whole = slot;
+    const struct {
+        const char *field;
+        void (*tear)(HashEntry &);
+    } tears[] = {
+        {"move1", [](HashEntry &e) { e.move1 ^= 0x100; }},
+        {"move2", [](HashEntry &e) { e.move2 ^= 0x1; }},
+        {"score", [](HashEntry &e) { e.score = int16_t(e.score + 1); }},
+        {"depth", [](HashEntry &e) { e.depth = int8_t(e.depth + 4); }},
+        {"flags", [](HashEntry &e) { e.flags ^= LowerBound; }},
+    };
+    for (const auto &t : tears) {
+        slot = whole;
+        t.tear(slot);
+        alpha = -1000, beta = 1000;
+        EXPECT_EQ(ProbeHashWhite(0, alpha, beta, 1, m1, m2), NoScore) << t.field;
+        EXPECT_EQ(m1, 0u) << t.field;
+    }
 }
 
 } // namespace
