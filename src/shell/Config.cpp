@@ -12,6 +12,7 @@
 
 #include "board/Board.h"
 #include "book/Book.h"
+#include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
@@ -108,6 +109,10 @@ int64_t ParseConfigText(const char *text, size_t length) {
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
             hash = v;
+        } else if (word == "Threads") { // optional: one search thread when absent
+            int32_t v;
+            if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
+            SetSearchThreads(v);
         } else if (word == "Resign") {
             if (!cursor.Next(word)) break;
             if (word == "TRUE") {

@@ -9,6 +9,7 @@
 
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
+#include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
@@ -47,6 +48,8 @@ void PrintOptionLines(bool xboard) {
         std::printf("option name OwnBook type check default %s\n", SkipBook ? "false" : "true");
         std::printf("option name TbPath type string default %s\n", TbPath);
         std::printf("option name TbCache type spin default %s min 1 max 1024\n", cache);
+        std::printf("option name Threads type spin default %d min 1 max %d\n", int(SearchThreads()),
+                    int(MaxSearchThreads));
     }
     std::fflush(stdout);
 }
@@ -72,6 +75,12 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
     }
     if (EqualNoCase(name, "Resign")) {
         ResignEnabled = IsTrue(value) ? 1 : 0;
+        return true;
+    }
+    if (EqualNoCase(name, "Threads")) {
+        int32_t n;
+        if (!ParseInteger(value.c_str(), n) || n < 1) return false;
+        SetSearchThreads(n);
         return true;
     }
     if (EqualNoCase(name, "TbPath")) {

@@ -16,7 +16,6 @@ uint32_t MovesToGo = 0;
 int32_t Increment = 0;
 int32_t BookLearn = -1;
 uint32_t TestSuiteRunning = 0;
-uint32_t CoresRequested = 1;
 
 uint8_t ResignEnabled = 1;
 int32_t ExtraPlySearch = 3;

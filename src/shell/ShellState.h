@@ -20,7 +20,6 @@ extern uint32_t MovesToGo;
 extern int32_t Increment;         // centiseconds per move
 extern int32_t BookLearn;         // -1 undefined, 0 or 1
 extern uint32_t TestSuiteRunning; // a "test" or "bench" run is in progress
-extern uint32_t CoresRequested;   // "cores N": threads the interface allows (the search uses one)
 
 // Settings from the configuration file
 extern uint8_t ResignEnabled;  // "Resign"

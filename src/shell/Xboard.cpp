@@ -24,6 +24,7 @@
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/TestSuite.h"
+#include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/Config.h"
@@ -387,7 +388,7 @@ bool CmdCores() {
         if (cores < 1)
             BadArgument("cores", std::to_string(cores).c_str());
         else
-            CoresRequested = uint32_t(cores);
+            SetSearchThreads(cores); // the search takes at most its own maximum
     }
     return true;
 }
@@ -689,7 +690,7 @@ int XboardMain() {
     LoadBookFile("MVstyle.book", 1);
 
     PrintLine("feature myname=\"Morvane 7\"");
-    PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1");
+    PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1 smp=1");
     PrintLine("feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\"");
     PrintOptionLines(true);
     PrintLine("feature done=1");

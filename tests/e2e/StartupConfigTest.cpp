@@ -220,3 +220,20 @@ TEST(Config, OverlongTablebasePathIsRefusedWithoutHarm) {
               Lines{"Hash size 8 Mbytes"});
     Quit(fits);
 }
+
+// "Threads" is optional: with two search threads the engine starts as before
+// and plays a legal move; a value that is no number stops the reading like
+// any other.
+TEST(Config, ThreadsKeyIsOptional) {
+    EngineProcess engine(false);
+    EXPECT_EQ(ConfigLines("BookLearn FALSE\nHash 8\nThreads 2\n", engine), Lines{"Hash size 8 Mbytes"});
+    engine.Send("new");
+    engine.Send("st 1");
+    engine.Send("white");
+    engine.Send("go");
+    bool found = false;
+    const Lines out = engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found);
+    Quit(engine);
+    ExpectFatal("BookLearn FALSE\nThreads many\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
+}

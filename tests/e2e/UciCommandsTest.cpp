@@ -274,4 +274,29 @@ TEST(UciCommands, OptionsTakeEffect) {
     EXPECT_EQ(limits[0], (10000 - 500) / 50);
 }
 
+// More search threads: announced, set, and the search still answers with a
+// legal move at the depth asked for, and again after going back to one.
+TEST(UciCommands, ThreadsOption) {
+    UciEngine engine;
+    bool found = false;
+    const Lines intro = engine.ReadUntilPrefix("uciok", &found);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(CountPrefix(intro, "option name Threads type spin default 1 min 1 max "), 1);
+    for (const char *threads : {"2", "1"}) {
+        SCOPED_TRACE(threads);
+        engine.Send(std::string("setoption name Threads value ") + threads);
+        engine.Send(std::string("position fen ") + Middlegame);
+        engine.Send("go depth 6");
+        const Lines out = engine.AwaitBestMove(60000, &found);
+        ASSERT_TRUE(found);
+        EXPECT_EQ(DeepestIteration(out), 6);
+        std::istringstream words(out.back());
+        std::string word, move;
+        words >> word >> move;
+        EXPECT_TRUE(IsLegalIn(Middlegame, move)) << move;
+    }
+    engine.Send("quit");
+    EXPECT_EQ(engine.WaitExit(), 0);
+}
+
 } // namespace
