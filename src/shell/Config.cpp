@@ -62,6 +62,18 @@ bool ParseDouble(const std::string &word, double &value) {
     return true;
 }
 
+// The hash size as written, for the message about a size out of range.
+std::string HashWord;
+
+// An optional sign and at least one digit, nothing else.
+bool IsDecimal(const std::string &word) {
+    size_t i = word[0] == '+' || word[0] == '-' ? 1 : 0;
+    if (i == word.size()) return false;
+    for (; i < word.size(); ++i)
+        if (word[i] < '0' || word[i] > '9') return false;
+    return true;
+}
+
 enum class ReadResult { Read, Missing, Unreadable, TooLarge };
 
 // Reads the whole file into text, at most MaxConfigBytes of it: a larger or
@@ -166,8 +178,16 @@ int64_t ParseConfigText(const char *text, size_t length) {
             TbCache = v;
         } else if (word == "Hash") {
             int32_t v;
-            if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
-            hash = v;
+            if (!cursor.Next(word)) break;
+            HashWord = word.size() > 40 ? word.substr(0, 40) + "..." : word;
+            if (ParseInteger(word.c_str(), v)) {
+                hash = v;
+            } else if (IsDecimal(word)) {
+                // Too many digits for any size: out of range like -1 or 0.
+                hash = word[0] == '-' ? HugeNegativeHash : HugeHash;
+            } else {
+                break;
+            }
         } else if (word == "Resign") {
             if (!cursor.Next(word)) break;
             if (word == "TRUE") {
@@ -229,7 +249,8 @@ void ReadConfig() {
     }
     if (hash < MinHashMegabytes || hash > MaxHashMegabytes) {
         const int64_t used = hash < MinHashMegabytes ? MinHashMegabytes : MaxHashMegabytes;
-        std::printf("WARNING: Hash %lld out of range (%lld to %lld), %lld used\n", (long long)hash,
+        const std::string value = hash == HugeHash || hash == HugeNegativeHash ? HashWord : std::to_string(hash);
+        std::printf("WARNING: Hash %s out of range (%lld to %lld), %lld used\n", value.c_str(),
                     (long long)MinHashMegabytes, (long long)MaxHashMegabytes, (long long)used);
         std::fflush(stdout);
         hash = used;

@@ -51,6 +51,9 @@ TEST(ConfigText, HashValuesComeBackAsWritten) {
     // a missing setting.
     for (int64_t v : {int64_t(-1), int64_t(0), int64_t(INT32_MIN), int64_t(INT32_MAX), int64_t(16)})
         EXPECT_EQ(Parse("Hash " + std::to_string(v)), v);
+    EXPECT_EQ(Parse("Hash 99999999999999999999"), HugeHash);
+    EXPECT_EQ(Parse("Hash -2147483649"), HugeNegativeHash);
+    EXPECT_EQ(Parse("Hash - Hash 3"), HashNotGiven) << "a sign alone is no number";
 }
 
 TEST(ConfigText, TablebasePathFitsItsBuffer) {
