@@ -13,7 +13,7 @@ namespace {
 
 // The count asks the caller every few million leaves whether to give up.
 constexpr uint64_t LeavesBetweenChecks = 4u << 20;
-bool (*EndRequested)() = nullptr;
+bool (*AskToEnd)() = nullptr;
 uint64_t NextCheck = 0;
 bool Abandoned = false;
 
@@ -39,7 +39,7 @@ template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inChec
     }
     if (depth == 1 && PerftCount >= NextCheck) {
         NextCheck = PerftCount + LeavesBetweenChecks;
-        if (EndRequested != nullptr && EndRequested()) Abandoned = true;
+        if (AskToEnd != nullptr && AskToEnd()) Abandoned = true;
     }
 }
 
@@ -48,7 +48,7 @@ template void Perft<Black>(int32_t, uint32_t, uint32_t, uint32_t);
 
 uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
     PerftCount = 0;
-    EndRequested = endRequested;
+    AskToEnd = endRequested;
     NextCheck = LeavesBetweenChecks;
     Abandoned = false;
     if (depth <= 0) return 0;
@@ -59,7 +59,7 @@ uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
         PerftWhite(depth, EpSquare, RootInCheck);
     else
         PerftBlack(depth, EpSquare, RootInCheck);
-    EndRequested = nullptr;
+    AskToEnd = nullptr;
     return PerftCount;
 }
 
