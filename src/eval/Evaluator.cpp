@@ -13,6 +13,20 @@ uint32_t RootCastlingRights[2] = {0, 0};
 
 namespace {
 
+template <Color Us> uint32_t CastlingRightsLeft() {
+    using T = ColorTraits<Us>;
+    return (CastleSpoilers[T::QueenSideRight] == 0) + (CastleSpoilers[T::KingSideRight] == 0);
+}
+
+} // namespace
+
+void SetRootCastlingRights() {
+    RootCastlingRights[White] = CastlingRightsLeft<White>();
+    RootCastlingRights[Black] = CastlingRightsLeft<Black>();
+}
+
+namespace {
+
 int32_t ApplyVerdict(int32_t s, int32_t verdict) {
     if (verdict == -1 && s > 0) return 0;
     if (verdict == -2 && s < 0) return 0;

@@ -9,6 +9,16 @@
 
 uint64_t PerftCount = 0;
 
+namespace {
+
+// The count asks the caller every few million leaves whether to give up.
+constexpr uint64_t LeavesBetweenChecks = 4u << 20;
+bool (*AskToEnd)() = nullptr;
+uint64_t NextCheck = 0;
+bool Abandoned = false;
+
+} // namespace
+
 template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inCheck, uint32_t ply) {
     using T = ColorTraits<Us>;
     MoveEntry list[MoveListSize];
@@ -25,14 +35,22 @@ template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inChec
             PerftCount++;
         }
         unmake(m);
+        if (Abandoned) return;
+    }
+    if (depth == 1 && PerftCount >= NextCheck) {
+        NextCheck = PerftCount + LeavesBetweenChecks;
+        if (AskToEnd != nullptr && AskToEnd()) Abandoned = true;
     }
 }
 
 template void Perft<White>(int32_t, uint32_t, uint32_t, uint32_t);
 template void Perft<Black>(int32_t, uint32_t, uint32_t, uint32_t);
 
-uint64_t PerftRoot(int32_t depth) {
+uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
     PerftCount = 0;
+    AskToEnd = endRequested;
+    NextCheck = LeavesBetweenChecks;
+    Abandoned = false;
     if (depth <= 0) return 0;
     // The position history has room for the deepest search path only.
     if (depth > MaxSearchPly) depth = MaxSearchPly;
@@ -41,13 +59,17 @@ uint64_t PerftRoot(int32_t depth) {
         PerftWhite(depth, EpSquare, RootInCheck);
     else
         PerftBlack(depth, EpSquare, RootInCheck);
+    AskToEnd = nullptr;
     return PerftCount;
 }
 
-void PerftCommand(int32_t depth) {
+bool PerftAbandoned() { return Abandoned; }
+
+void PerftCommand(int32_t depth, bool (*endRequested)()) {
     if (depth <= 0) return;
     auto start = std::chrono::steady_clock::now();
-    uint64_t leaves = PerftRoot(depth);
+    uint64_t leaves = PerftRoot(depth, endRequested);
+    if (Abandoned) return; // a part of the tree is no count at all
     auto elapsed = std::chrono::steady_clock::now() - start;
     int64_t centiseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 10;
     std::printf("Total nodes: %llu\ttime: %g\n", static_cast<unsigned long long>(leaves), double(centiseconds) / 100.0);

@@ -19,8 +19,12 @@ inline void PerftBlack(int32_t depth, uint32_t epSquare, uint32_t inCheck) {
 }
 
 // Leaves of the current root position (SideToMove, EpSquare, RootInCheck).
-uint64_t PerftRoot(int32_t depth);
+// When endRequested is given it is asked every few million leaves; a true
+// answer abandons the count (PerftAbandoned() then tells so).
+uint64_t PerftRoot(int32_t depth, bool (*endRequested)() = nullptr);
+bool PerftAbandoned();
 
 // The "perft" command: nothing for depth <= 0, otherwise one line
-// "Total nodes: N<tab>time: S" on standard output.
-void PerftCommand(int32_t depth);
+// "Total nodes: N<tab>time: S" on standard output; nothing either when the
+// count was abandoned.
+void PerftCommand(int32_t depth, bool (*endRequested)() = nullptr);

@@ -8,6 +8,7 @@
 #include "board/MoveGenerator.h"
 #include "book/Book.h"
 #include "eval/EvalState.h"
+#include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/Search.h"
 #include "search/SearchState.h"
@@ -71,12 +72,6 @@ bool InRootMoveSubset(Move move) {
 
 template <Color Us> void Thinking(int32_t score, const char *marker) {
     PrintThinking(Us == White ? score : -score, marker); // the engine's point of view
-}
-
-// Castling rights (0..2) Us still has.
-template <Color Us> uint32_t CastlingRightsLeft() {
-    using T = ColorTraits<Us>;
-    return (CastleSpoilers[T::QueenSideRight] == 0) + (CastleSpoilers[T::KingSideRight] == 0);
 }
 
 } // namespace
@@ -147,8 +142,7 @@ template <Color Us> Move Think() {
 
     SelectMoveFunctions();
     ClearHistory();
-    RootCastlingRights[White] = CastlingRightsLeft<White>();
-    RootCastlingRights[Black] = CastlingRightsLeft<Black>();
+    SetRootCastlingRights();
 
     StopSearch = 0;
     NodeCount = 0;

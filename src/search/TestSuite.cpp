@@ -26,11 +26,38 @@ bool IsBestMove(Move m) {
     return false;
 }
 
-int32_t RunTestSuite(const char *fileName) {
+namespace {
+
+// The fixed-time runs search with their own limits, whatever the loop was
+// doing: analysis and pondering would lift every time limit. The modes come
+// back afterwards.
+class OwnLimits {
+  public:
+    OwnLimits() : analyze_(AnalyzeMode), ponderSearch_(PonderSearch), ponderGuess_(PonderGuess) {
+        AnalyzeMode = PonderSearch = PonderGuess = 0;
+    }
+    ~OwnLimits() {
+        AnalyzeMode = analyze_;
+        PonderSearch = ponderSearch_;
+        PonderGuess = ponderGuess_;
+    }
+    OwnLimits(const OwnLimits &) = delete;
+    OwnLimits &operator=(const OwnLimits &) = delete;
+
+  private:
+    uint32_t analyze_, ponderSearch_, ponderGuess_;
+};
+
+bool Asked(bool (*endRequested)()) { return endRequested != nullptr && endRequested(); }
+
+} // namespace
+
+int32_t RunTestSuite(const char *fileName, bool (*endRequested)()) {
     std::ifstream in(fileName);
     std::ofstream log("TestSuite.log");
     std::ofstream errors("err.epd", std::ios::app);
 
+    OwnLimits limits;
     FixedTimeMode = 1;
     TestSuiteRunning = 1;
     std::printf("Testing from %s\nCurrent result 0 of 0\r", fileName);
@@ -61,7 +88,7 @@ int32_t RunTestSuite(const char *fileName) {
         }
         if (PostThinking) {
             char text[MoveTextSize];
-            std::printf("Best moves: ");
+            std::printf("Best moves:  ");
             for (uint32_t i = 0; ready && i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i) {
                 MoveToText(text, BestMoves[i]);
                 std::printf(" %s", text);
@@ -71,6 +98,7 @@ int32_t RunTestSuite(const char *fileName) {
         }
         std::printf("Current result %d of %d (%g)       %s", solved, n, quality / n, PostThinking ? "\n" : "\r");
         std::fflush(stdout);
+        if (Asked(endRequested)) break;
     }
     FixedTimeMode = 0;
     TestSuiteRunning = 0;
@@ -94,7 +122,8 @@ void BenchPosition(const char *fen) {
     FixedTimeMode = 0;
 }
 
-void RunBench(int32_t centiseconds) {
+void RunBench(int32_t centiseconds, bool (*endRequested)()) {
+    OwnLimits limits;
     PostThinking = 0;
     EngineClock = centiseconds;
     SkipBook = 1;
@@ -103,6 +132,7 @@ void RunBench(int32_t centiseconds) {
         std::printf("%s", b.label);
         std::fflush(stdout);
         BenchPosition(b.fen);
+        if (Asked(endRequested)) break;
     }
     TestSuiteRunning = 0;
     SkipBook = 0;

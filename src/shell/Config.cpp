@@ -3,12 +3,15 @@
 // its type ends the reading of the whole file.
 #include "shell/Config.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <fcntl.h>
 #include <string>
+#include <unistd.h>
 
 #include "board/Board.h"
 #include "book/Book.h"
@@ -60,21 +63,90 @@ bool ParseDouble(const std::string &word, double &value) {
     return true;
 }
 
-bool ReadFile(const char *name, std::string &text) {
+// The hash size as written, for the message about a size out of range.
+std::string HashWord;
+
+// An optional sign and at least one digit, nothing else.
+bool IsDecimal(const std::string &word) {
+    size_t i = word[0] == '+' || word[0] == '-' ? 1 : 0;
+    if (i == word.size()) return false;
+    for (; i < word.size(); ++i)
+        if (word[i] < '0' || word[i] > '9') return false;
+    return true;
+}
+
+enum class ReadResult { Read, Missing, Unreadable, TooLarge };
+
+// Reads the whole file into text, at most MaxConfigBytes of it: a larger or
+// endless file (a link to a device, say) is refused. On Unreadable, *error
+// holds the system's reason.
+ReadResult ReadFile(const char *name, std::string &text, int *error) {
     FILE *f = std::fopen(name, "rb");
-    if (!f) return false;
+    if (!f) {
+        *error = errno;
+        return errno == ENOENT ? ReadResult::Missing : ReadResult::Unreadable;
+    }
     char chunk[4096];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
+        if (text.size() + n > MaxConfigBytes) {
+            std::fclose(f);
+            return ReadResult::TooLarge;
+        }
         text.append(chunk, n);
+    }
+    // A directory opens, but its read fails: no text is no settings.
+    const bool failed = std::ferror(f);
+    *error = failed ? errno : 0;
     std::fclose(f);
-    return true;
+    return failed ? ReadResult::Unreadable : ReadResult::Read;
+}
+
+// Writes the default file under a temporary name and renames it, so that a
+// full disk leaves no cut-off file that would stop every later start. On
+// failure nothing is left behind and *error holds the reason.
+bool WriteDefaultConfig(int *error) {
+    constexpr const char TempName[] = "Morvane.ini.new";
+    ::unlink(TempName); // a leftover of an earlier failed start
+    int fd = ::open(TempName, O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0) {
+        *error = errno;
+        return false;
+    }
+    const char *p = DefaultConfig;
+    size_t left = sizeof DefaultConfig - 1;
+    bool ok = true;
+    while (ok && left > 0) {
+        ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            *error = n < 0 ? errno : ENOSPC;
+            ok = false;
+        } else {
+            p += n;
+            left -= size_t(n);
+        }
+    }
+    if (ok && ::fsync(fd) != 0 && errno != EINVAL) {
+        *error = errno;
+        ok = false;
+    }
+    if (::close(fd) != 0 && ok) {
+        *error = errno;
+        ok = false;
+    }
+    if (ok && ::rename(TempName, ConfigFileName) != 0) {
+        *error = errno;
+        ok = false;
+    }
+    if (!ok) ::unlink(TempName);
+    return ok;
 }
 
 } // namespace
 
 int64_t ParseConfigText(const char *text, size_t length) {
-    int64_t hash = -1;
+    int64_t hash = HashNotGiven;
     WordCursor cursor{text, length};
     std::string word;
     bool haveWord = cursor.Next(word);
@@ -107,8 +179,16 @@ int64_t ParseConfigText(const char *text, size_t length) {
             TbCache = v;
         } else if (word == "Hash") {
             int32_t v;
-            if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
-            hash = v;
+            if (!cursor.Next(word)) break;
+            HashWord = word.size() > 40 ? word.substr(0, 40) + "..." : word;
+            if (ParseInteger(word.c_str(), v)) {
+                hash = v;
+            } else if (IsDecimal(word)) {
+                // Too many digits for any size: out of range like -1 or 0.
+                hash = word[0] == '-' ? HugeNegativeHash : HugeHash;
+            } else {
+                break;
+            }
         } else if (word == "Threads") { // optional: one search thread when absent
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
@@ -137,27 +217,48 @@ void ReadConfig() {
     int64_t hash = -1;
 
     std::string text;
-    if (!ReadFile(ConfigFileName, text)) {
-        PrintLine("WARNING: Morvane.ini not found, create new");
-        if (FILE *f = std::fopen(ConfigFileName, "w")) {
-            std::fputs(DefaultConfig, f);
-            std::fclose(f);
+    int error = 0;
+    const ReadResult read = ReadFile(ConfigFileName, text, &error);
+    if (read == ReadResult::Read) {
+        hash = ParseConfigText(text.data(), text.size());
+    } else {
+        if (read == ReadResult::Missing) {
+            PrintLine("WARNING: Morvane.ini not found, create new");
+            if (!WriteDefaultConfig(&error)) {
+                std::printf("WARNING: cannot write Morvane.ini (%s), starting on the defaults\n", std::strerror(error));
+                std::fflush(stdout);
+            }
+        } else if (read == ReadResult::TooLarge) {
+            // A file that is there is never replaced: it may be the user's.
+            std::printf("ERROR: Morvane.ini is larger than %zu MB, not read; starting on the defaults\n",
+                        MaxConfigBytes >> 20);
+            std::fflush(stdout);
+        } else {
+            std::printf("ERROR: cannot read Morvane.ini (%s), starting on the defaults\n", std::strerror(error));
+            std::fflush(stdout);
         }
-        // Book learning is on for this run although the new file says FALSE.
+        // The defaults of a first start. Book learning is on for this run
+        // although the new file says FALSE.
         hash = 16;
         BookLearn = 1;
         ResignEnabled = 1;
-    } else {
-        hash = ParseConfigText(text.data(), text.size());
     }
 
     if (BookLearn == -1) {
         PrintLine("ERROR: option BookLearn not defined in Morvane.ini");
         std::exit(1);
     }
-    if (hash == -1) {
+    if (hash == HashNotGiven) {
         PrintLine("ERROR: option Hash not defined in Morvane.ini");
         std::exit(1);
+    }
+    if (hash < MinHashMegabytes || hash > MaxHashMegabytes) {
+        const int64_t used = hash < MinHashMegabytes ? MinHashMegabytes : MaxHashMegabytes;
+        const std::string value = hash == HugeHash || hash == HugeNegativeHash ? HashWord : std::to_string(hash);
+        std::printf("WARNING: Hash %s out of range (%lld to %lld), %lld used\n", value.c_str(),
+                    (long long)MinHashMegabytes, (long long)MaxHashMegabytes, (long long)used);
+        std::fflush(stdout);
+        hash = used;
     }
     if (!AllocateHash(hash)) std::exit(1);
 

@@ -138,6 +138,7 @@ void ThinkAndMove() {
     }
     AllocateTime();
     SaveUndoState();
+    SetRootCastlingRights();
     printf("Eval = %" PRId32 "\n", Evaluate(SideToMove, -32767, 32767));
     fflush(stdout);
 

@@ -240,5 +240,7 @@ uint32_t Ponder() {
     FormatMoveSummary(line, sizeof(line), BestScore, IterationDepth,
                       KnpsOf(NodeCount + QuiesceNodeCount, ElapsedTime()), pv);
     PrintLine(line);
+    // A move found by pondering counts for the resign rule like any other.
+    CheckResign();
     return 1;
 }

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <poll.h>
 #include <unistd.h>
 
@@ -137,12 +138,55 @@ bool InputWaiting() {
 
 bool InputEnded() { return Ended && Head == Tail; }
 
+namespace {
+
+// Takes into the buffer, without blocking, whatever fd 0 has ready, as long
+// as there is room. Afterwards Ended tells whether the input has closed.
+void TakeReadyInput() {
+    while (!Ended && !(Head == 0 && Tail == BufferSize)) {
+        pollfd p{0, POLLIN, 0};
+        int r = poll(&p, 1, 0);
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return;
+        Fill(); // readable, closed or failed: the read does not block
+    }
+}
+
+// A whole word "quit" among the buffered bytes.
+bool QuitBuffered() {
+    size_t i = Head;
+    while (i < Tail) {
+        while (i < Tail && IsBlank((unsigned char)Buffer[i]))
+            ++i;
+        size_t start = i;
+        while (i < Tail && !IsBlank((unsigned char)Buffer[i]))
+            ++i;
+        // A word running up to the end of the buffer may not be complete yet.
+        bool complete = i < Tail || Ended;
+        if (complete && i - start == 4 && std::memcmp(Buffer + start, "quit", 4) == 0) return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool EndRequested() {
+    TakeReadyInput();
+    if (Ended) return true;
+    return Interruptible && QuitBuffered();
+}
+
 void ResetInputReader() {
     Head = Tail = 0;
     Ended = false;
 }
 
 uint32_t InputAvailable() {
-    if (!Interruptible) return 0;
+    if (!Interruptible) {
+        // Words are left alone, but an interface that has gone away must
+        // still be noticed, or the engine would think on for ever.
+        TakeReadyInput();
+        return Ended ? 1 : 0;
+    }
     return InputWaiting() ? 1 : 0;
 }

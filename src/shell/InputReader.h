@@ -22,6 +22,10 @@ long ReadRestOfLine(char *buffer, size_t size);
 bool InputWaiting();
 // End of input has been seen.
 bool InputEnded();
+// For long diagnostic runs, between their steps: the input has closed, or a
+// "quit" is waiting among the words not yet read (those words stay unread).
+// After "nointer" only a closed input counts. Never blocks.
+bool EndRequested();
 
 // Whole-word decimal integer with an optional sign that fits in 32 bits.
 bool ParseInteger(const char *text, int32_t &value);

@@ -474,7 +474,13 @@ bool CmdList() {
 }
 
 bool CmdSetup() { return FileSetup(), true; }
-bool CmdScore() { return PrintInteger(Evaluate(SideToMove, -32767, 32767)), true; }
+// The evaluation of the position on the board, castling rights included.
+int32_t EvaluateBoard() {
+    SetRootCastlingRights();
+    return Evaluate(SideToMove, -32767, 32767);
+}
+
+bool CmdScore() { return PrintInteger(EvaluateBoard()), true; }
 bool CmdNotImplemented() { return PrintLine("Not implemented"), true; }
 bool CmdComputer() { return OpponentIsComputer = 1, true; }
 
@@ -486,9 +492,9 @@ bool CmdUci() {
 bool CmdBook() { return ListBookMoves(), true; }
 bool CmdChecks() { return ListChecksAndCaptures(), true; }
 bool CmdBench() {
-    RunBench(30000);
+    RunBench(30000, EndRequested);
     NewGame();
-    return true;
+    return !InputEnded();
 }
 
 // Commands that take a file name: the word must fit, or nothing is run.
@@ -503,7 +509,7 @@ bool ReadFileArgument(const char *command, char *name, size_t size) {
 }
 bool CmdTest() {
     char name[4096];
-    if (ReadFileArgument("test", name, sizeof name)) RunTestSuite(name);
+    if (ReadFileArgument("test", name, sizeof name)) RunTestSuite(name, EndRequested);
     return !InputEnded();
 }
 bool CmdConvert() {
@@ -515,12 +521,8 @@ bool CmdConvert() {
 bool CmdPerft() {
     int32_t depth;
     if (!ReadIntegerArgument("perft", depth)) return true;
-    if (depth < 0) {
-        BadArgument("perft", std::to_string(depth).c_str());
-        return true;
-    }
-    PerftCommand(depth);
-    return true;
+    PerftCommand(depth, EndRequested); // nothing for a depth of 0 or below
+    return !InputEnded();
 }
 
 struct Command {
@@ -605,7 +607,7 @@ bool LooksLikeMove(const char *w) {
 
 void Analyse() {
     PrintLine("Start analyzing");
-    std::printf("Eval = %d\n", Evaluate(SideToMove, -32767, 32767));
+    std::printf("Eval = %d\n", EvaluateBoard());
     std::fflush(stdout);
     AllocateTime();
     (void)ThinkSide(SideToMove); // analysis plays no move

@@ -4,6 +4,37 @@
 #include "search/Perft.h"
 
 // Whole perft suites are counted through the binary; here the command itself.
+
+namespace {
+
+int Asked = 0;
+bool Never() { return ++Asked, false; }
+bool Always() { return ++Asked, true; }
+
+} // namespace
+
+TEST(Perft, CountAsksWhetherToGoOnAndCanBeAbandoned) {
+    EnsureBoardReady();
+    ASSERT_TRUE(SetupPosition(StartPosition));
+    // 4865609 leaves: asked about once every four million.
+    Asked = 0;
+    EXPECT_EQ(PerftRoot(5, Never), 4865609u);
+    EXPECT_FALSE(PerftAbandoned());
+    EXPECT_EQ(Asked, 1);
+
+    Asked = 0;
+    EXPECT_LT(PerftRoot(5, Always), 4865609u);
+    EXPECT_TRUE(PerftAbandoned());
+    EXPECT_EQ(Asked, 1);
+    testing::internal::CaptureStdout();
+    PerftCommand(5, Always);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "a part count is not printed";
+
+    // The position is whole again afterwards.
+    EXPECT_EQ(PerftRoot(3), 8902u);
+    EXPECT_FALSE(PerftAbandoned());
+}
+
 TEST(Perft, CommandOutput) {
     EnsureBoardReady();
     ASSERT_TRUE(SetupPosition(StartPosition));

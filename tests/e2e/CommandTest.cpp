@@ -131,3 +131,28 @@ TEST(Commands, ScorePrintsTheEvaluation) {
     ASSERT_EQ(out.size(), 1u);
     EXPECT_GT(std::stoi(out[0]), 500);
 }
+
+TEST(Commands, ScoreAndEvalLineUseTheCastlingRightsOfTheBoard) {
+    Engine engine;
+    engine.WriteFile("p.epd", "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w - -\n"
+                              "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w KQ -\n");
+    // Searches of a position where only White may castle in between.
+    engine.WriteFile("suite.epd", "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w KQ - bm O-O;\n");
+    auto scoreOf = [&](int line) {
+        engine.RunQuiet({"setup p.epd " + std::to_string(line)});
+        Lines out = engine.RunQuiet({"score"});
+        return out.size() == 1 ? out[0] : std::string("no score line");
+    };
+    const std::string without = scoreOf(1), with = scoreOf(2);
+    EXPECT_NE(without, with) << "the rights count in the evaluation";
+    engine.RunQuiet({"time 5", "nopost", "test suite.epd"});
+    EXPECT_EQ(scoreOf(1), without);
+    // "Eval = " at the start of an analysis is the same number.
+    engine.RunQuiet({"test suite.epd", "setup p.epd 1"});
+    engine.Send("analyze");
+    bool found = false;
+    Lines lines = engine.ReadUntilPrefix("Eval = ", &found);
+    ASSERT_TRUE(found);
+    EXPECT_EQ(lines.back(), "Eval = " + without);
+    engine.Send("exit");
+}

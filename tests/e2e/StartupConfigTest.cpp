@@ -1,6 +1,9 @@
 // Start-up lines and the configuration file, through the binary.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -155,7 +158,6 @@ TEST(Config, ValueThatIsNoNumberStopsTheReading) {
     ExpectFatal("BookLearn FALSE\nExtraPlySearch x\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
     ExpectFatal("BookLearn FALSE\nTbCache fast\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
     ExpectFatal("Hash 8\nTbCache 1..5\nBookLearn FALSE\n", {"ERROR: option BookLearn not defined in Morvane.ini"});
-    ExpectFatal("BookLearn FALSE\nHash 99999999999999999999\n", {"ERROR: option Hash not defined in Morvane.ini"});
     // Settings read before the bad value stay.
     EngineProcess engine(false);
     EXPECT_EQ(ConfigLines("BookLearn FALSE\nHash 8\nHash x\nHash 4\n", engine), Lines{"Hash size 8 Mbytes"});
@@ -236,4 +238,141 @@ TEST(Config, ThreadsKeyIsOptional) {
     EXPECT_TRUE(found);
     Quit(engine);
     ExpectFatal("BookLearn FALSE\nThreads many\nHash 8\n", {"ERROR: option Hash not defined in Morvane.ini"});
+}
+
+TEST(Config, OutOfRangeHashSizesAreNamedAndTreatedAlike) {
+    struct Case {
+        const char *value;
+        const char *warning;
+    };
+    const Case cases[] = {
+        {"-1", "WARNING: Hash -1 out of range (1 to 32768), 1 used"},
+        {"0", "WARNING: Hash 0 out of range (1 to 32768), 1 used"},
+        {"-2147483648", "WARNING: Hash -2147483648 out of range (1 to 32768), 1 used"},
+        {"-99999999999999999999", "WARNING: Hash -99999999999999999999 out of range (1 to 32768), 1 used"},
+    };
+    for (const Case &c : cases) {
+        EngineProcess engine(false);
+        EXPECT_EQ(ConfigLines(std::string("BookLearn FALSE\nHash ") + c.value + "\n", engine),
+                  (Lines{c.warning, "Hash size 1 Mbytes"}));
+        Quit(engine);
+    }
+    // Too large: the largest table is tried (which this machine may refuse).
+    for (const char *value : {"2147483647", "99999999999999999999"}) {
+        EngineProcess engine(false);
+        engine.WriteFile("Morvane.ini", std::string("BookLearn FALSE\nHash ") + value + "\n");
+        ASSERT_TRUE(engine.Start());
+        Lines lines = engine.ReadUntilPrefix("Hash size");
+        ASSERT_GT(lines.size(), Banner.size());
+        EXPECT_EQ(lines[Banner.size()],
+                  std::string("WARNING: Hash ") + value + " out of range (1 to 32768), 32768 used");
+    }
+}
+
+namespace {
+
+// Start-up on an unusable Morvane.ini: the lines up to the hash line, which
+// must show the default size; the engine reaches its loop.
+Lines StartOnDefaults(EngineProcess &engine, const std::string &binary = MORVANE_BINARY) {
+    EXPECT_TRUE(engine.Start(binary));
+    bool found = false;
+    Lines lines = engine.ReadStartup(&found);
+    EXPECT_TRUE(found);
+    if (lines.size() < Banner.size() + BooksAndFeatures.size()) return lines;
+    return Lines(lines.begin() + Banner.size(), lines.end() - BooksAndFeatures.size());
+}
+
+} // namespace
+
+TEST(Config, UnreadableOrEndlessFileIsNamedAndLeftAlone) {
+    {
+        EngineProcess engine(false);
+        std::filesystem::create_directory(engine.PathOf("Morvane.ini"));
+        EXPECT_EQ(StartOnDefaults(engine),
+                  (Lines{"ERROR: cannot read Morvane.ini (Is a directory), starting on the defaults",
+                         "Hash size 16 Mbytes"}));
+        Quit(engine);
+        EXPECT_TRUE(std::filesystem::is_directory(engine.PathOf("Morvane.ini")));
+    }
+    {
+        EngineProcess engine(false);
+        std::filesystem::create_symlink("/dev/zero", engine.PathOf("Morvane.ini"));
+        EXPECT_EQ(StartOnDefaults(engine),
+                  (Lines{"ERROR: Morvane.ini is larger than 1 MB, not read; starting on the defaults",
+                         "Hash size 16 Mbytes"}));
+        Quit(engine);
+        EXPECT_TRUE(std::filesystem::is_symlink(engine.PathOf("Morvane.ini")));
+    }
+    {
+        // One byte over the limit is refused; the limit itself is read.
+        const std::string settings = "BookLearn FALSE Hash 4 ";
+        EngineProcess over(false);
+        std::string text = settings + std::string((1 << 20) + 1 - settings.size(), ' ');
+        over.WriteFile("Morvane.ini", text);
+        EXPECT_EQ(StartOnDefaults(over).at(0),
+                  "ERROR: Morvane.ini is larger than 1 MB, not read; starting on the defaults");
+        Quit(over);
+        EXPECT_EQ(over.ReadFile("Morvane.ini"), text) << "the user's file is kept";
+
+        EngineProcess at(false);
+        text.pop_back();
+        EXPECT_EQ(ConfigLines(text, at), Lines{"Hash size 4 Mbytes"});
+        Quit(at);
+    }
+}
+
+TEST(Config, DefaultFileThatCannotBeWrittenLeavesNothingBehind) {
+    {
+        // A full disk: no file may be longer than 0 bytes.
+        EngineProcess engine(false);
+        engine.WriteFile("full-disk.sh",
+                         std::string("#!/bin/sh\nulimit -f 0\ntrap '' XFSZ\nexec ") + MORVANE_BINARY + "\n");
+        std::filesystem::permissions(engine.PathOf("full-disk.sh"), std::filesystem::perms::owner_all);
+        Lines lines = StartOnDefaults(engine, engine.PathOf("full-disk.sh"));
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_EQ(lines[0], "WARNING: Morvane.ini not found, create new");
+        EXPECT_EQ(lines[1].rfind("WARNING: cannot write Morvane.ini (", 0), 0u) << lines[1];
+        EXPECT_EQ(lines[2], "Hash size 16 Mbytes");
+        // The defaults are in force: book learning is on as after a first start.
+        engine.Send("result 1-0");
+        EXPECT_EQ(engine.Sync(), Lines{"WARINING: book learning does not implemented in this version"});
+        Quit(engine);
+        EXPECT_FALSE(engine.FileExists("Morvane.ini"));
+        EXPECT_FALSE(engine.FileExists("Morvane.ini.new"));
+    }
+    {
+        // The temporary file cannot be made.
+        EngineProcess engine(false);
+        std::filesystem::create_directory(engine.PathOf("Morvane.ini.new"));
+        engine.WriteFile("Morvane.ini.new/keep", "x");
+        EXPECT_EQ(StartOnDefaults(engine),
+                  (Lines{"WARNING: Morvane.ini not found, create new",
+                         "WARNING: cannot write Morvane.ini (File exists), starting on the defaults",
+                         "Hash size 16 Mbytes"}));
+        Quit(engine);
+        EXPECT_FALSE(engine.FileExists("Morvane.ini"));
+    }
+    {
+        // A leftover of an earlier failed start does not get in the way.
+        EngineProcess engine(false);
+        engine.WriteFile("Morvane.ini.new", "Hash");
+        EXPECT_EQ(StartOnDefaults(engine),
+                  (Lines{"WARNING: Morvane.ini not found, create new", "Hash size 16 Mbytes"}));
+        Quit(engine);
+        EXPECT_EQ(engine.ReadFile("Morvane.ini"), EngineProcess::DefaultConfig);
+        EXPECT_FALSE(engine.FileExists("Morvane.ini.new"));
+    }
+}
+
+TEST(Config, FileWithoutReadPermissionIsNotReplaced) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    EngineProcess engine(false);
+    engine.WriteFile("Morvane.ini", "BookLearn TRUE\nHash 4\n");
+    std::filesystem::permissions(engine.PathOf("Morvane.ini"), std::filesystem::perms::owner_write);
+    EXPECT_EQ(
+        StartOnDefaults(engine),
+        (Lines{"ERROR: cannot read Morvane.ini (Permission denied), starting on the defaults", "Hash size 16 Mbytes"}));
+    Quit(engine);
+    std::filesystem::permissions(engine.PathOf("Morvane.ini"), std::filesystem::perms::owner_all);
+    EXPECT_EQ(engine.ReadFile("Morvane.ini"), "BookLearn TRUE\nHash 4\n");
 }

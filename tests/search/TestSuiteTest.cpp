@@ -66,6 +66,55 @@ TEST_F(TestSuiteRun, SolvesLogsAndStopsAtAnEmptyLine) {
     EXPECT_EQ(Read("err.epd"), "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Kf2; id \"wrong\";\n");
 }
 
+namespace {
+
+int Asked = 0;
+bool EndAfterFirstQuestion() { return ++Asked >= 1; }
+
+} // namespace
+
+TEST_F(TestSuiteRun, RunsWithItsOwnLimitsAndStopsWhenAsked) {
+    {
+        std::ofstream out("suite.epd");
+        for (int i = 0; i < 3; ++i)
+            out << "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8# Ra7;\n";
+    }
+    EngineClock = 5;
+    PostThinking = 1;
+    // Analysis would lift every limit of the searches.
+    AnalyzeMode = 1;
+    Asked = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunTestSuite("suite.epd", EndAfterFirstQuestion), 1);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(AnalyzeMode, 1u) << "the loop's mode comes back";
+    AnalyzeMode = 0;
+    EXPECT_EQ(Asked, 1);
+    EXPECT_NE(out.find("\nBest moves:   a1a8 a1a7\nMorvane move: a1a8\nCurrent result 1 of 1 (1)       \n"),
+              std::string::npos)
+        << out;
+    EXPECT_EQ(out.find("of 2"), std::string::npos) << out;
+
+    // Without anyone to ask, every position runs.
+    PostThinking = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(RunTestSuite("suite.epd"), 3);
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(TestSuiteRun, BenchStopsBetweenPositionsWhenAsked) {
+    AnalyzeMode = 1;
+    Asked = 0;
+    testing::internal::CaptureStdout();
+    RunBench(5, EndAfterFirstQuestion);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(AnalyzeMode, 1u);
+    AnalyzeMode = 0;
+    EXPECT_EQ(out.rfind("Positional - time: ", 0), 0u) << out;
+    EXPECT_EQ(out.find("Tactical"), std::string::npos) << out;
+    EXPECT_EQ(PostThinking, 1u);
+}
+
 TEST_F(TestSuiteRun, MissingFileGivesNoPositions) {
     testing::internal::CaptureStdout();
     EXPECT_EQ(RunTestSuite("no-such-file.epd"), 0);

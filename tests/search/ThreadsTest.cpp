@@ -1,7 +1,7 @@
 // Search threads: the setting, one thread searching exactly as before, and
 // helpers that search alongside the main thread without disturbing it and
 // never outlive its search.
-#include "SearchTestSupport.h"
+#include "search/SearchTestSupport.h"
 
 #include <chrono>
 

@@ -30,7 +30,7 @@ TEST(ConfigText, EveryKeyIsRead) {
 }
 
 TEST(ConfigText, DefaultsStayWhenKeysAreAbsent) {
-    EXPECT_EQ(Parse("BookLearn FALSE"), -1);
+    EXPECT_EQ(Parse("BookLearn FALSE"), HashNotGiven);
     EXPECT_EQ(BookLearn, 0);
     EXPECT_EQ(ExtraPlySearch, 3);
     EXPECT_STREQ(TbPath, "D:\\tablebases");
@@ -42,8 +42,18 @@ TEST(ConfigText, ReadingStopsAtTheFirstUnreadableValue) {
     EXPECT_EQ(Parse("Hash 8 ExtraPlySearch 2.5 Hash 9 BookLearn TRUE"), 8);
     EXPECT_EQ(BookLearn, -1);
     EXPECT_EQ(ExtraPlySearch, 3);
-    EXPECT_EQ(Parse("TbCache nan Hash 9"), -1);
-    EXPECT_EQ(Parse("Hash"), -1) << "a key without a value at the end";
+    EXPECT_EQ(Parse("TbCache nan Hash 9"), HashNotGiven);
+    EXPECT_EQ(Parse("Hash"), HashNotGiven) << "a key without a value at the end";
+}
+
+TEST(ConfigText, HashValuesComeBackAsWritten) {
+    // Out-of-range values are the caller's to report; none is mistaken for
+    // a missing setting.
+    for (int64_t v : {int64_t(-1), int64_t(0), int64_t(INT32_MIN), int64_t(INT32_MAX), int64_t(16)})
+        EXPECT_EQ(Parse("Hash " + std::to_string(v)), v);
+    EXPECT_EQ(Parse("Hash 99999999999999999999"), HugeHash);
+    EXPECT_EQ(Parse("Hash -2147483649"), HugeNegativeHash);
+    EXPECT_EQ(Parse("Hash - Hash 3"), HashNotGiven) << "a sign alone is no number";
 }
 
 TEST(ConfigText, TablebasePathFitsItsBuffer) {

@@ -120,6 +120,51 @@ TEST(InputReader, InputAvailableHonoursNoInterrupt) {
     EXPECT_EQ(InputAvailable(), 0u);
 }
 
+TEST(InputReader, ClosedInputIsSeenEvenAfterNoInterrupt) {
+    StdinPipe in;
+    Interruptible = 0;
+    in.Write("force\n");
+    EXPECT_EQ(InputAvailable(), 0u) << "words do not interrupt";
+    in.Close();
+    EXPECT_NE(InputAvailable(), 0u) << "a vanished interface does";
+    Interruptible = 1;
+    EXPECT_EQ(Word(), "force") << "nothing was taken away";
+    long length = 0;
+    Word(&length);
+    EXPECT_EQ(length, -1);
+}
+
+TEST(InputReader, EndRequestedByQuitOrClosedInput) {
+    struct Case {
+        const char *bytes;
+        bool close;
+        uint32_t interruptible;
+        bool ended;
+    };
+    const Case cases[] = {
+        {"", false, 1, false},       {"post\nperft 3\n", false, 1, false},     {"force\nquit\n", false, 1, true},
+        {"quit", false, 1, false}, // may still become "quitting"
+        {"quit", true, 1, true},     {"quitx quiet xquit\n", false, 1, false}, {"post\n", true, 1, true},
+        {"quit\n", false, 0, false}, // after "nointer" only the end counts
+        {"", true, 0, true},
+    };
+    for (const Case &c : cases) {
+        StdinPipe in;
+        Interruptible = c.interruptible;
+        in.Write(c.bytes);
+        if (c.close) in.Close();
+        EXPECT_EQ(EndRequested(), c.ended) << "'" << c.bytes << "' close " << c.close;
+        Interruptible = 1;
+        in.Close();
+        // The words stay for the command loop.
+        std::string first = c.bytes;
+        first = first.substr(0, first.find_first_of(" \n"));
+        if (!first.empty()) {
+            EXPECT_EQ(Word(), first);
+        }
+    }
+}
+
 TEST(InputReader, NulBytesSeparateWords) {
     StdinPipe in;
     in.Write(std::string("quit\0xyz", 8));

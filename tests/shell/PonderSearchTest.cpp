@@ -118,3 +118,25 @@ TEST_F(PonderSearch_, GameChangingCommandAfterTheHitPlaysNoMove) {
     EXPECT_EQ(SideToMove, uint32_t(White));
     EXPECT_STREQ(PendingCommand, "force");
 }
+
+TEST_F(PonderSearch_, HitInALostGameAppliesTheResignRule) {
+    // White (the engine) is a queen and two rooks down and has just played
+    // h2h3, expecting a8b7.
+    SetUpGame("kr6/r7/q7/8/8/8/6PP/7K w - -");
+    PlayMoves({"h2h3"});
+    EngineSide = White;
+    memset(PVTable[0], 0, sizeof(PVTable[0]));
+    PVTable[0][0] = GameMoves[0];
+    PVTable[0][1] = MakeMoveWord(A8, B7, EmptySquare, 0);
+    ResignEnabled = 1;
+    RecentScores[0] = 0;
+    RecentScores[1] = -850; // the scores of the engine's two moves before
+    RecentScores[2] = -900;
+    Send("time 700\na8b7\n");
+    std::string out;
+    EXPECT_EQ(RunPonder(out), 1u) << out;
+    EXPECT_NE(out.find("Continue pondering"), std::string::npos) << out;
+    EXPECT_LT(RecentScores[2], -900) << "the found move's score is kept";
+    EXPECT_EQ(RecentScores[1], -900);
+    EXPECT_NE(out.find("\nresign\n"), std::string::npos) << out;
+}
