@@ -19,14 +19,14 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "board/Setup.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
+#include "shell/GameSetup.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 
 int main(int argc, char **argv) {
     bool verbose = false;
@@ -68,7 +68,7 @@ int main(int argc, char **argv) {
     int32_t index = 0;
     for (const std::string &fen : fens) {
         ++index;
-        if (!SetupPosition(fen.c_str())) {
+        if (!SetupGame(fen.c_str())) {
             std::printf("%3d setup refused\n", index);
             continue;
         }

@@ -211,6 +211,10 @@ extern uint32_t WhitePieceWeight;
 extern uint32_t BlackPieceWeight;
 extern uint32_t PieceCount; // pieces and pawns, kings excluded
 
+// "No answer" of the score probes (transposition table, tablebases): one
+// above any score.
+constexpr int32_t NoScore = 32768;
+
 constexpr int32_t PieceValue[14] = {100, 400, 400, 600, 1200, 10000, 0, 0, 100, 400, 400, 600, 1200, 10000};
 constexpr uint32_t PieceWeight[14] = {1, 3, 3, 5, 9, 10000, 0, 0, 1, 3, 3, 5, 9, 10000};
 

@@ -6,9 +6,9 @@
 
 #include "board/ColorTraits.h"
 #include "board/Swap.h"
-#include "search/SearchState.h"
 
 int32_t CaptureMargin = 0;
+int32_t HistoryScore[14][120];
 
 namespace {
 

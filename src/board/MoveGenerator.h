@@ -6,6 +6,10 @@
 // Exchange threshold for the capture generators; the caller sets it.
 extern int32_t CaptureMargin;
 
+// Ordering score of quiet moves by piece code and to-square. Generation reads
+// it; the search fills and ages it.
+extern int32_t HistoryScore[14][120];
+
 // All pseudo-legal moves of Us; returns the end of the written entries.
 template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, uint32_t epSquare);
 // Captures passing CaptureMargin, plus queen promotions.

@@ -13,8 +13,8 @@
 #include <ctime>
 
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "book/BookFormat.h"
-#include "shell/MoveText.h"
 
 int MainBookFile = -1;
 int64_t MainBookSize = 0;

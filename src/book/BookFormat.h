@@ -46,8 +46,9 @@ struct StyleBookBuffer {
 bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
 void FreeStyleBook(StyleBookBuffer &book);
 
-// The conversion with its capacities and output file as parameters.
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth);
+// The conversion with its capacities and output file as parameters; the
+// result is that of ConvertStyleBookFile.
+bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth);
 
 // The lookup proper; `listing` is the "book" command's run, which shows the
 // book moves but neither counts misses nor is skipped by them.

@@ -7,11 +7,10 @@
 #include <string>
 
 #include "board/Attack.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/Book.h"
 #include "book/BookFormat.h"
-#include "shell/MoveText.h"
-#include "shell/Xboard.h"
 
 namespace {
 
@@ -273,11 +272,11 @@ bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
     return ok;
 }
 
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth) {
+bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth) {
     GameText in;
     {
         std::FILE *file = std::fopen(gameFile, "rb");
-        if (!file) return;
+        if (!file) return false;
         char chunk[65536];
         size_t got;
         while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
@@ -290,7 +289,7 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
     if (!AllocateStyleBook(book, initialCapacity, growth)) {
         std::printf("Not enough memory\n");
         std::fflush(stdout);
-        return;
+        return false;
     }
     SetUpInitialPosition();
     uint32_t tags = 0;
@@ -367,25 +366,23 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
             std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
             std::fflush(stdout);
             FreeStyleBook(book);
-            NewGame();
-            return;
+            return true;
         }
         if (!StyleBookInsert(book, ClassOf(annotation, mover))) {
             std::printf("Not enough memory\n");
             std::fflush(stdout);
             FreeStyleBook(book);
-            NewGame();
-            return;
+            return true;
         }
     }
     std::printf("Style book succesfull converted (%lld pos)\n", static_cast<long long>(book.count));
     std::fflush(stdout);
-    NewGame();
     std::sort(book.records + 1, book.records + book.count, BookKeyLess);
     SaveBook(bookFile, book.records, book.count);
     FreeStyleBook(book);
+    return true;
 }
 
-void ConvertStyleBook(const char *fileName) {
-    ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth);
+bool ConvertStyleBookFile(const char *fileName) {
+    return ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth);
 }

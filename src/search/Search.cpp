@@ -3,19 +3,17 @@
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
-#include "book/Book.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
+#include "search/SearchHost.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
-#include "shell/Config.h"
-#include "shell/InputPoll.h"
 #include "tablebase/TablebaseAccess.h"
 
 void PollCheck() {
     if (NodeCount < NextPollCheck) return;
-    if (CheckInput()) {
+    if (SearchHost.checkInput()) {
         StopSearch = 1;
         return;
     }
@@ -32,7 +30,7 @@ void PollCheck() {
 
 bool TablebaseProbeAllowed(Move last, int32_t ply) {
     // Signed: a limit of -2 (no tables) never probes, not even a bare-king ending.
-    return TbSearchLimit >= int32_t(PieceCount) && (IsCapture(last) || IsPromotion(last) || ply < 2);
+    return TbProbeAllowed(PieceCount) && (IsCapture(last) || IsPromotion(last) || ply < 2);
 }
 
 bool IsDrawByRule(int32_t ply) {

@@ -7,7 +7,6 @@ uint64_t QuiesceNodeCount = 0;
 uint32_t StopSearch = 0;
 int32_t BestScore = 0;
 uint32_t IterationDepth = 0;
-int32_t HistoryScore[14][120];
 
 int32_t CompletedDepth = 0;
 int32_t PreviousScore = 0;

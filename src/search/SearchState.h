@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/MoveGenerator.h"
 
 // Principal variations: row p holds the line from ply p on.
 extern Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];
@@ -20,15 +21,13 @@ extern uint32_t StopSearch;
 extern int32_t BestScore; // engine's point of view
 extern uint32_t IterationDepth;
 
-// Move ordering: history score of quiet moves by piece code and to-square.
-extern int32_t HistoryScore[14][120];
+// Move ordering: HistoryScore (board/MoveGenerator.h) is filled by the search.
 
 // ---------------------------------------------------------------------------
 // Scores
 
 constexpr int32_t MateValue = 32767;
 constexpr int32_t MateBound = 16383; // |score| above this is a mate score
-constexpr int32_t NoScore = 32768;   // "no answer" of the table and tablebase probes
 
 // Search plies deeper than this are cut off with the static evaluation; the
 // quiescence evasion chain has its own cap a few plies further down.

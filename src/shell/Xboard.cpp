@@ -7,31 +7,34 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 
 #include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
-#include "board/Setup.h"
 #include "board/Swap.h"
 #include "book/Book.h"
 #include "eval/Evaluate.h"
-#include "search/Perft.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/TimeManager.h"
+#include "search/TranspositionTable.h"
 #include "shell/Config.h"
 #include "shell/GameEnd.h"
 #include "shell/GameMoves.h"
+#include "shell/GameSetup.h"
 #include "shell/InputPoll.h"
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 #include "shell/Uci.h"
+#include "tablebase/TablebaseAccess.h"
 
 namespace {
 
@@ -174,7 +177,7 @@ void EditMode() {
 
     // Editing does not lift a result: only "new" and "setup" do.
     uint32_t result = GameResult;
-    SetupPosition(fen.c_str());
+    SetupGame(fen.c_str());
     GameResult = result;
     EngineSide = 2;
 }
@@ -198,7 +201,7 @@ void FileSetup() {
         PrintLine("Error file reading");
     } else {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        SetupPosition(text.c_str());
+        SetupGame(text.c_str());
     }
     DisplayBoard();
 }
@@ -439,11 +442,34 @@ void Analyse() {
 
 } // namespace
 
+void StartUp() {
+    InstallSearchHost();
+    const int64_t hash = ReadConfig();
+    if (!AllocateHash(hash)) std::exit(1);
+
+    // The book's random choices come from this generator.
+    SeedRandomNumbers(uint32_t(std::time(nullptr)));
+    (void)RandomNumber();
+
+    StartTablebases(TbPath, TbCache);
+
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+    // Board border and tables come before the first position: setup and the
+    // check test use them.
+    InitBoard();
+    NewGame();
+}
+
+void ConvertStyleBook(const char *fileName) {
+    if (ConvertStyleBookFile(fileName)) NewGame();
+}
+
 void NewGame() {
     if (!FritzMode) ClearSearchMemory();
     Castled[White] = Castled[Black] = 0;
     BoardHistoryCount = 0;
-    SetupPosition(StartPosition);
+    SetupGame(StartPosition);
     ComputeHashKeys();
     EngineSide = 1;
 }
@@ -503,7 +529,7 @@ int XboardMain() {
     PrintLine("");
     PrintLine("feature done=0");
 
-    ReadConfig();
+    StartUp();
     ClearSearchMemory();
 
     PrintLine("Reading main book...");

@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "BoardTestSupport.h"
-#include "search/Perft.h"
+#include "board/Perft.h"
+#include "shell/TestSuite.h"
 
 namespace {
 

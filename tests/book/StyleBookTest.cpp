@@ -8,6 +8,7 @@
 #include "RandomGames.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
+#include "shell/Xboard.h"
 
 using namespace booktest;
 

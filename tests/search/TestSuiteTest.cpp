@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "search/TestSuite.h"
+#include "shell/TestSuite.h"
 
 namespace {
 

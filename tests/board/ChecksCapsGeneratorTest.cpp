@@ -1,4 +1,4 @@
-#include "SearchTestSupport.h"
+#include "search/SearchTestSupport.h"
 
 #include <algorithm>
 #include <string>
@@ -6,7 +6,7 @@
 
 #include "board/ChecksCapsGenerator.h"
 #include "board/MoveGenerator.h"
-#include "search/TestSuite.h"
+#include "shell/TestSuite.h"
 
 namespace {
 

@@ -20,7 +20,3 @@ inline void PerftBlack(int32_t depth, uint32_t epSquare, uint32_t inCheck) {
 
 // Leaves of the current root position (SideToMove, EpSquare, RootInCheck).
 uint64_t PerftRoot(int32_t depth);
-
-// The "perft" command: nothing for depth <= 0, otherwise one line
-// "Total nodes: N<tab>time: S" on standard output.
-void PerftCommand(int32_t depth);

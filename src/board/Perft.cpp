@@ -1,7 +1,4 @@
-#include "search/Perft.h"
-
-#include <chrono>
-#include <cstdio>
+#include "board/Perft.h"
 
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
@@ -42,14 +39,4 @@ uint64_t PerftRoot(int32_t depth) {
     else
         PerftBlack(depth, EpSquare, RootInCheck);
     return PerftCount;
-}
-
-void PerftCommand(int32_t depth) {
-    if (depth <= 0) return;
-    auto start = std::chrono::steady_clock::now();
-    uint64_t leaves = PerftRoot(depth);
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    int64_t centiseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 10;
-    std::printf("Total nodes: %llu\ttime: %g\n", static_cast<unsigned long long>(leaves), double(centiseconds) / 100.0);
-    std::fflush(stdout);
 }
