@@ -35,8 +35,8 @@ uint64_t PerftRoot(int32_t depth) {
     if (depth > MaxSearchPly) depth = MaxSearchPly;
     SelectMoveFunctions();
     if (SideToMove == White)
-        PerftWhite(depth, EpSquare, RootInCheck);
+        Perft<White>(depth, EpSquare, RootInCheck, 0);
     else
-        PerftBlack(depth, EpSquare, RootInCheck);
+        Perft<Black>(depth, EpSquare, RootInCheck, 0);
     return PerftCount;
 }

@@ -11,12 +11,5 @@ extern uint64_t PerftCount;
 // position, Us to move, to PerftCount. `ply` is the distance from the root.
 template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inCheck, uint32_t ply);
 
-inline void PerftWhite(int32_t depth, uint32_t epSquare, uint32_t inCheck) {
-    Perft<White>(depth, epSquare, inCheck, 0);
-}
-inline void PerftBlack(int32_t depth, uint32_t epSquare, uint32_t inCheck) {
-    Perft<Black>(depth, epSquare, inCheck, 0);
-}
-
 // Leaves of the current root position (SideToMove, EpSquare, RootInCheck).
 uint64_t PerftRoot(int32_t depth);

@@ -3,12 +3,6 @@
 
 #include "board/Board.h"
 
-constexpr int MaxBestMoves = 44;
-extern char BestMoveTexts[MaxBestMoves][10];
-extern uint32_t BestMoveCount;
-extern Move BestMoves[MaxBestMoves];
-extern uint32_t BestMoveOperation; // the last text set up had a "bm" operation
-
 // Replaces the current position (board, pieces, keys, rights, GamePly and the
 // position history) and reads the best moves of a "bm" operation. Returns
 // true on success; on malformed text prints one "ERROR: " line saying what is

@@ -12,8 +12,7 @@ constexpr int32_t HashMove1Score = 2000000000;
 constexpr int32_t HashMove2Score = 1999999999;
 constexpr int32_t Killer0Score = 999999999;
 constexpr int32_t Killer1Score = 999999998;
-constexpr int32_t RepeatingMoveScore = 2000000111; // root: the move repeats a game position
-constexpr int32_t CaptureScoreBase = 1000000000;   // generator scores from here up are captures/promotions
+constexpr int32_t CaptureScoreBase = 1000000000; // generator scores from here up are captures/promotions
 constexpr int32_t HistoryLimit = 500000;
 
 extern int32_t CutoffCount[14][128];

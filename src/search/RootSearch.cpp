@@ -223,7 +223,6 @@ template <Color Us> Move Think() {
             if (IterationDepth > 3 && HardTimeUp(ScoreDropped)) return list[0].move;
         }
 
-        CompletedDepth = int32_t(IterationDepth);
         PreviousScore = s;
         Thinking<Us>(s, nullptr);
         if (IterationDepth > 3 && SoftTimeUp()) break;

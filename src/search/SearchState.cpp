@@ -8,7 +8,6 @@ uint32_t StopSearch = 0;
 int32_t BestScore = 0;
 uint32_t IterationDepth = 0;
 
-int32_t CompletedDepth = 0;
 int32_t PreviousScore = 0;
 uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;

@@ -37,13 +37,17 @@ constexpr int32_t EvasionPlyCap = MaxSearchPly - 4;
 // ---------------------------------------------------------------------------
 // Root state
 
-extern int32_t CompletedDepth;
 extern int32_t PreviousScore;    // white's view; centre of the next aspiration window
 extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
 extern int32_t StableIterations; // iterations since the best move last changed
 extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
 extern uint32_t SkipBook;        // the root does not consult the books (bench)
 extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
+
+// Time limits (TimeManager.cpp)
+extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
+extern uint32_t FixedTimeMode;                     // "st" / test runs: a fixed time per move
+extern int64_t SearchStartTime;                    // monotonic clock in milliseconds
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches

@@ -3,9 +3,7 @@
 
 #include <cstdint>
 
-extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
-extern uint32_t FixedTimeMode;
-extern int64_t SearchStartTime; // monotonic clock in milliseconds
+#include "search/SearchState.h"
 
 void AllocateTime();
 void RecomputeTime();

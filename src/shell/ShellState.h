@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "board/Board.h"
 #include "eval/EvalState.h"    // EngineSide, OpponentIsComputer
 #include "search/SearchHost.h" // modes, clock state, ExtraPlySearch
 
@@ -23,10 +24,15 @@ constexpr int TbPathSize = 256;
 extern char TbPath[TbPathSize]; // "TbPath": tablebase directories
 extern double TbCache;          // "TbCache": tablebase cache in megabytes
 
-// Pondering flag: a ponder search is running or was just stopped
-extern uint32_t Pondering;
+// Pondering
+extern uint32_t Pondering; // a ponder search is running or was just stopped
+constexpr int ExpectedMoveSize = 16;
+extern char ExpectedMove[ExpectedMoveSize]; // reply pondered on, or "nomove"
+extern uint32_t PonderHit;                  // the expected move arrived during pondering
 
-// Game record pieces that setup resets
+// The game record. Entry i of GameMoves is the move played at game ply i; it
+// holds MaxGamePly entries and a move beyond that is refused.
+extern Move GameMoves[MaxGamePly];
 constexpr int BoardHistorySize = 200;
 extern uint32_t BoardHistory[BoardHistorySize][120];
 extern uint32_t BoardHistoryCount;

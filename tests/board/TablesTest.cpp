@@ -45,14 +45,6 @@ TEST(Tables, SliderForStepAndFiles) {
     EXPECT_EQ(RankOf[E4], 4u);
     EXPECT_EQ(FileOf[20], 0u);
     EXPECT_EQ(RankOf[99], 0u);
-
-    const uint32_t fileC = 1u << (8 - 3), fileF = 1u << (8 - 6), fileG = 1u << (8 - 7);
-    EXPECT_EQ(LowestFileInMask[fileC | fileF], 3u);
-    EXPECT_EQ(FirstAdjacentFilePair[fileC | fileF], 0u);
-    EXPECT_EQ(FirstAdjacentFilePair[fileF | fileG], 6u);
-    EXPECT_EQ(LowestFileInMask[0], 0u);
-    EXPECT_EQ(LowestFileInMask[1], 8u);
-    EXPECT_EQ(FirstAdjacentFilePair[0xff], 1u);
 }
 
 TEST(Tables, KeysAreFixedAndDistinct) {
