@@ -15,13 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
 #include "eval/EvalState.h"
 #include "eval/Evaluate.h"
 #include "shell/GameSetup.h"
-#include "shell/ShellState.h"
 
 namespace {
 

@@ -19,12 +19,12 @@
 #include <vector>
 
 #include "board/Board.h"
+#include "board/MoveText.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
 #include "shell/GameSetup.h"
-#include "shell/MoveText.h"
 #include "shell/ShellState.h"
 #include "shell/TestSuite.h"
 

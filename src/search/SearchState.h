@@ -4,7 +4,6 @@
 #include <cstdint>
 
 #include "board/Board.h"
-#include "board/MoveGenerator.h"
 
 // Principal variations: row p holds the line from ply p on.
 extern Move PVTable[MaxSearchPly + 2][MaxSearchPly + 2];

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "board/ChecksCapsGenerator.h"
-#include "board/MoveGenerator.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
 #include "board/Setup.h"

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "search/RootSearch.h"
-#include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "shell/GameMoves.h"
 #include "shell/GameSetup.h"
