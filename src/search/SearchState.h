@@ -20,7 +20,11 @@ extern uint32_t StopSearch;
 extern int32_t BestScore; // engine's point of view
 extern uint32_t IterationDepth;
 
-// Move ordering: HistoryScore (board/MoveGenerator.h) is filled by the search.
+// Move ordering (MoveOrdering.cpp); HistoryScore (board/Board.h) is filled by the search.
+extern int32_t CutoffCount[14][128];
+extern int32_t TriedCount[14][128];
+extern Move KillerMoves[MaxSearchPly + 2][2];
+extern uint32_t FollowPV; // the node being ordered lies on the previous line
 
 // ---------------------------------------------------------------------------
 // Scores
