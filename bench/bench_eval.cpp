@@ -15,13 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
-#include "board/Setup.h"
 #include "eval/EvalState.h"
 #include "eval/Evaluate.h"
-#include "shell/ShellState.h"
+#include "shell/GameSetup.h"
 
 namespace {
 
@@ -81,7 +79,7 @@ int main(int argc, char **argv) {
     double withEval = 0, withoutEval = 0, rootOnly = 0;
     uint64_t rootEvaluations = 0;
     for (const std::string &fen : fens) {
-        if (!SetupPosition(fen.c_str())) continue;
+        if (!SetupGame(fen.c_str())) continue;
         EngineSide = 2;
         SelectMoveFunctions();
         MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);

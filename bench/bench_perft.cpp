@@ -4,13 +4,13 @@
 #include <ctime>
 
 #include "board/Board.h"
-#include "board/Setup.h"
-#include "search/Perft.h"
+#include "board/Perft.h"
+#include "shell/GameSetup.h"
 
 namespace {
 
 void Measure(const char *label, const char *fen, int depth) {
-    if (!SetupPosition(fen)) return;
+    if (!SetupGame(fen)) return;
     auto start = std::chrono::steady_clock::now();
     std::clock_t cpuStart = std::clock();
     uint64_t leaves = PerftRoot(depth);

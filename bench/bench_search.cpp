@@ -10,13 +10,13 @@
 #include <string>
 
 #include "board/Board.h"
-#include "board/Setup.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
+#include "shell/GameSetup.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ int main(int argc, char **argv) {
     FixedTimeMode = 1;
     while (n < positions && std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || !SetupPosition(line.c_str())) continue;
+        if (line.empty() || !SetupGame(line.c_str())) continue;
         ++n;
         ClearSearchMemory();
         AllocateTime();

@@ -21,15 +21,15 @@
 #include <vector>
 
 #include "board/Board.h"
-#include "board/Setup.h"
+#include "board/MoveText.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
-#include "shell/MoveText.h"
+#include "shell/GameSetup.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 
 int main(int argc, char **argv) {
     bool verbose = false;
@@ -79,7 +79,7 @@ int main(int argc, char **argv) {
     int32_t index = 0;
     for (const std::string &fen : fens) {
         ++index;
-        if (!SetupPosition(fen.c_str())) {
+        if (!SetupGame(fen.c_str())) {
             std::printf("%3d setup refused\n", index);
             continue;
         }

@@ -33,8 +33,6 @@ uint32_t FileOf[120];
 uint32_t RankOf[120];
 int32_t AttackStep[15][128][128];
 uint32_t SliderForStep[2][23];
-uint32_t LowestFileInMask[256];
-uint32_t FirstAdjacentFilePair[256];
 
 constinit thread_local MoveFunctionTable MoveFunctions = {
     {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
@@ -234,23 +232,6 @@ void BuildTables() {
             SliderForStep[side][step + 11] = base + WhiteBishop;
         for (int step : {1, 10, -1, -10})
             SliderForStep[side][step + 11] = base + WhiteRook;
-    }
-
-    for (uint32_t m = 0; m < 256; m++) {
-        LowestFileInMask[m] = 0;
-        FirstAdjacentFilePair[m] = 0;
-        for (uint32_t f = 1; f <= 8; f++) {
-            if (m & (1u << (8 - f))) {
-                LowestFileInMask[m] = f;
-                break;
-            }
-        }
-        for (uint32_t f = 1; f <= 7; f++) {
-            if ((m & (1u << (8 - f))) && (m & (1u << (7 - f)))) {
-                FirstAdjacentFilePair[m] = f;
-                break;
-            }
-        }
     }
 }
 

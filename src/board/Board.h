@@ -154,6 +154,10 @@ struct MoveEntry {
 };
 static_assert(sizeof(MoveEntry) == 8, "move list entries are 8 bytes");
 
+// Score the root gives a move that repeats a game position; the books leave
+// such moves alone.
+constexpr int32_t RepeatingMoveScore = 2000000111;
+
 constexpr int MaxMoves = 256;
 constexpr int MoveListSize = MaxMoves + 64;
 
@@ -211,8 +215,30 @@ extern constinit thread_local uint32_t WhitePieceWeight;
 extern constinit thread_local uint32_t BlackPieceWeight;
 extern constinit thread_local uint32_t PieceCount; // pieces and pawns, kings excluded
 
+// "No answer" of the score probes (transposition table, tablebases): one
+// above any score.
+constexpr int32_t NoScore = 32768;
+
 constexpr int32_t PieceValue[14] = {100, 400, 400, 600, 1200, 10000, 0, 0, 100, 400, 400, 600, 1200, 10000};
 constexpr uint32_t PieceWeight[14] = {1, 3, 3, 5, 9, 10000, 0, 0, 1, 3, 3, 5, 9, 10000};
+
+// ---------------------------------------------------------------------------
+// Generation inputs that the search sets
+
+// Exchange threshold for the capture generators.
+extern constinit thread_local int32_t CaptureMargin;
+// Ordering score of quiet moves by piece code and to-square. Generation reads
+// it; the search fills and ages it.
+extern constinit thread_local int32_t HistoryScore[14][120];
+
+// ---------------------------------------------------------------------------
+// Best moves of a test position ("bm" operation of the EPD text set up)
+
+constexpr int MaxBestMoves = 44;
+extern char BestMoveTexts[MaxBestMoves][10];
+extern uint32_t BestMoveCount;
+extern Move BestMoves[MaxBestMoves];
+extern uint32_t BestMoveOperation; // the last text set up had a "bm" operation
 
 // ---------------------------------------------------------------------------
 // Precomputed tables
@@ -229,14 +255,10 @@ extern int32_t AttackStep[15][128][128];
 extern uint32_t SliderForStep[2][23];
 inline uint32_t SliderFor(uint32_t side, int step) { return SliderForStep[side][step + 11]; }
 
-// File masks: bit 7 = file a ... bit 0 = file h.
-extern uint32_t LowestFileInMask[256];
-extern uint32_t FirstAdjacentFilePair[256];
-
 // ---------------------------------------------------------------------------
 // Operations
 
-// Start-up: off-board border, initial position, attack and file-mask tables.
+// Start-up: off-board border, initial position, attack tables.
 void InitBoard();
 void BuildTables();
 

@@ -3,7 +3,6 @@
 #include <initializer_list>
 
 #include "board/ColorTraits.h"
-#include "board/MoveGenerator.h"
 #include "board/Swap.h"
 
 namespace {

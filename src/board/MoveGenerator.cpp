@@ -6,9 +6,9 @@
 
 #include "board/ColorTraits.h"
 #include "board/Swap.h"
-#include "search/SearchState.h"
 
 constinit thread_local int32_t CaptureMargin = 0;
+constinit thread_local int32_t HistoryScore[14][120];
 
 namespace {
 

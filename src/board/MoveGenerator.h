@@ -3,20 +3,11 @@
 
 #include "board/Board.h"
 
-// Exchange threshold for the capture generators; the caller sets it.
-extern constinit thread_local int32_t CaptureMargin;
-
 // All pseudo-legal moves of Us; returns the end of the written entries.
 template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, uint32_t epSquare);
 // Captures passing CaptureMargin, plus queen promotions.
 template <Color Us> MoveEntry *GenerateCaptures(MoveEntry *list);
 
-inline MoveEntry *GenerateWhiteMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) {
-    return GenerateMoves<White>(l, inCheck, ep);
-}
-inline MoveEntry *GenerateBlackMoves(MoveEntry *l, uint32_t inCheck, uint32_t ep) {
-    return GenerateMoves<Black>(l, inCheck, ep);
-}
 inline MoveEntry *GenerateWhiteCaptures(MoveEntry *l) { return GenerateCaptures<White>(l); }
 inline MoveEntry *GenerateBlackCaptures(MoveEntry *l) { return GenerateCaptures<Black>(l); }
 inline MoveEntry *GenerateSideMoves(uint32_t side, MoveEntry *l, uint32_t inCheck, uint32_t ep) {

@@ -9,8 +9,3 @@ template <Color Us> void RemovePiece(PieceCode c, Square s);
 
 template <Color Us, bool Castling> uint32_t MakeMoveOf(uint32_t inCheck, uint32_t ply, Move m);
 template <Color Us, bool Castling> void UnmakeMoveOf(Move m);
-
-inline void AddWhitePiece(PieceCode c, Square s) { AddPiece<White>(c, s); }
-inline void AddBlackPiece(PieceCode c, Square s) { AddPiece<Black>(c, s); }
-inline void RemoveWhitePiece(PieceCode c, Square s) { RemovePiece<White>(c, s); }
-inline void RemoveBlackPiece(PieceCode c, Square s) { RemovePiece<Black>(c, s); }

@@ -7,14 +7,12 @@
 #include <initializer_list>
 
 #include "board/Attack.h"
-#include "search/SearchState.h"
-#include "shell/GameEnd.h"
-#include "shell/MoveText.h"
-#include "shell/ShellState.h"
+#include "board/MoveText.h"
 
 char BestMoveTexts[MaxBestMoves][10];
 uint32_t BestMoveCount = 0;
 Move BestMoves[MaxBestMoves];
+uint32_t BestMoveOperation = 0;
 
 namespace {
 
@@ -270,31 +268,19 @@ uint32_t ReadMoveToken(const char *text, uint32_t &index) {
 
 bool SetupPosition(const char *text) {
     if (text == nullptr) text = "";
-    if (TestSuiteRunning && PostThinking) {
-        std::fputs("Setup from string\n", stdout);
-        std::fputs(text, stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
-
     ParsedPosition p;
     if (const char *error = ParsePosition(text, p)) {
         Refuse(error);
         return false;
     }
 
-    BoardHistoryCount = 0;
     GamePly = 0;
     RootInCheck = 0;
-    for (auto &score : RecentScores)
-        score = 0;
-    MoveStack[0] = MoveStack[1] = 0;
     Castled[White] = Castled[Black] = 0;
 
     Material = 0;
     WhitePieceWeight = BlackPieceWeight = 0;
     PieceCount = 0;
-    EngineSide = 2;
     for (auto &list : PieceLists)
         list[0] = 0;
     for (uint32_t k = 0; k <= PieceListCapacity; k++)
@@ -331,19 +317,23 @@ bool SetupPosition(const char *text) {
         CastleSpoilers[k] = p.spoilers[k];
     EpSquare = p.ep;
     RootInCheck = SideInCheck(SideToMove);
-    GameResult = 3;
     SelectMoveFunctions();
 
     BestMoveCount = 0;
     size_t ops = FindBestMoveOperation(text, p.end);
+    BestMoveOperation = ops != 0;
     if (ops != 0) {
         uint32_t index = uint32_t(ops);
         while (ReadMoveToken(text, index)) {
         }
         for (uint32_t k = 0; k < BestMoveCount; k++)
             BestMoves[k] = ParseSanMove(BestMoveTexts[k], 1);
-        CheckGameEnd();
-        MovesToGo = MovesPerControl;
     }
     return true;
+}
+
+bool IsBestMove(Move m) {
+    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i)
+        if (MoveFrom(BestMoves[i]) == MoveFrom(m) && MoveTo(BestMoves[i]) == MoveTo(m)) return true;
+    return false;
 }

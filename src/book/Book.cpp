@@ -14,8 +14,8 @@
 #include <string>
 
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "book/BookFormat.h"
-#include "shell/MoveText.h"
 
 int MainBookFile = -1;
 int64_t MainBookSize = 0;
@@ -212,8 +212,6 @@ uint32_t RandomNumber() {
 
 namespace {
 
-// Root moves that repeat a game position carry this score; the books leave them alone.
-constexpr int64_t RepeatScore = 2000000111;
 constexpr int64_t GoodScore = 7;
 constexpr int64_t NeutralScore = 1;
 constexpr int64_t CompulsoryScore = 10;
@@ -239,7 +237,7 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
     if (count <= 0) return end;
     if (count > MoveListSize) count = MoveListSize;
     for (int64_t i = 0; i < count; ++i)
-        work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatScore};
+        work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatingMoveScore};
 
     // The keys hold the side to move after the move.
     const uint32_t savedSide = SideToMove;

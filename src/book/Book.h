@@ -76,8 +76,10 @@ inline MoveEntry *BookLookupBlack(MoveEntry *b, MoveEntry *e) { return BookLooku
 // position with their shares, "end of list".
 void ListBookMoves();
 
-// The "convert" command: annotated games in the named file to "MVstyle.book".
-void ConvertStyleBook(const char *fileName);
+// Annotated games in the named file to "MVstyle.book". Returns true when
+// games were replayed, which leaves some position on the board: the caller
+// starts a new game then.
+bool ConvertStyleBookFile(const char *fileName);
 
 // Pseudo-random numbers 0..32767 for the book's choice. The shell seeds once
 // at start-up.

@@ -49,10 +49,10 @@ bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
 void FreeStyleBook(StyleBookBuffer &book);
 
 // The conversion with its capacities, input size limit and output file as
-// parameters. Annotated game files are written by hand: far smaller than the
+// parameters (the result is that of ConvertStyleBookFile). Annotated game files are written by hand: far smaller than the
 // limit, which only stops an endless or runaway input.
 constexpr uint64_t StyleBookInputLimit = 512ull << 20;
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
+bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
                         uint64_t inputLimit = StyleBookInputLimit);
 
 // The lookup proper; `listing` is the "book" command's run, which shows the

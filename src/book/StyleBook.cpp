@@ -10,12 +10,11 @@
 #include <string>
 
 #include "board/Attack.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/Book.h"
 #include "book/BookFormat.h"
 #include "book/PgnReader.h"
-#include "shell/MoveText.h"
-#include "shell/Xboard.h"
 
 namespace {
 
@@ -224,18 +223,18 @@ bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
     return ok;
 }
 
-void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
+bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
                         uint64_t inputLimit) {
     PgnReader in;
     in.maxBytes = inputLimit;
-    if (!in.Open(gameFile)) return; // unreadable: nothing printed, nothing written
+    if (!in.Open(gameFile)) return false; // unreadable: nothing printed, nothing written
     std::printf("Converting style book...\n");
     std::fflush(stdout);
     StyleBookBuffer book;
     if (!AllocateStyleBook(book, initialCapacity, growth)) {
         std::printf("Not enough memory\n");
         std::fflush(stdout);
-        return;
+        return false;
     }
     SetUpInitialPosition();
     uint32_t tags = 0;
@@ -264,8 +263,7 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
                 std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
                 std::fflush(stdout);
                 FreeStyleBook(book);
-                NewGame();
-                return;
+                return true;
             }
             if (book.count >= StyleBookPositionLimit) {
                 failure = "too many positions";
@@ -273,8 +271,7 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
                 std::printf("Not enough memory\n");
                 std::fflush(stdout);
                 FreeStyleBook(book);
-                NewGame();
-                return;
+                return true;
             }
             break;
         }
@@ -296,24 +293,22 @@ void ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
         std::printf("ERROR: cannot convert %s (%s), %s not changed\n", gameFile, failure, bookFile);
         std::fflush(stdout);
         FreeStyleBook(book);
-        NewGame();
-        return;
+        return true;
     }
     if (book.count <= 1) {
         std::printf("WARNING: no moves found in %s, %s not changed\n", gameFile, bookFile);
         std::fflush(stdout);
         FreeStyleBook(book);
-        NewGame();
-        return;
+        return true;
     }
     std::printf("Style book succesfull converted (%lld pos)\n", static_cast<long long>(book.count));
     std::fflush(stdout);
-    NewGame();
     std::sort(book.records + 1, book.records + book.count, BookKeyLess);
     SaveBook(bookFile, book.records, book.count);
     FreeStyleBook(book);
+    return true;
 }
 
-void ConvertStyleBook(const char *fileName) {
-    ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth, StyleBookInputLimit);
+bool ConvertStyleBookFile(const char *fileName) {
+    return ConvertStyleBookTo(fileName, "MVstyle.book", StyleBookCapacity, StyleBookGrowth, StyleBookInputLimit);
 }

@@ -1,5 +1,6 @@
 // Evaluation state that lives between calls and that other subsystems read:
-// the pawn hash table, the kings' danger values and the root castling counts.
+// the pawn hash table, the kings' danger values, the root castling counts and
+// the game settings the evaluation reads.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,10 @@ extern constinit thread_local int32_t BlackKingDanger;
 // Castling rights (0..2) each side had at the root of the current search;
 // written by the root search, 0 until the first search.
 extern uint32_t RootCastlingRights[2];
+
+// The game as the closed-position term sees it; the shell sets both.
+extern uint32_t EngineSide;        // 0 white, 1 black, 2 none (force mode)
+extern uint8_t OpponentIsComputer; // "computer": no penalty for closed positions
 
 // Empties the pawn hash table (it starts empty; the evaluation itself never
 // clears it).

@@ -10,6 +10,8 @@
 constinit thread_local int32_t WhiteKingDanger = 0;
 constinit thread_local int32_t BlackKingDanger = 0;
 uint32_t RootCastlingRights[2] = {0, 0};
+uint32_t EngineSide = 1;
+uint8_t OpponentIsComputer = 0;
 
 namespace {
 

@@ -8,7 +8,6 @@
 #include "board/ColorTraits.h"
 #include "eval/EvalTables.h"
 #include "eval/EvalTerms.h"
-#include "shell/ShellState.h"
 
 PawnHashEntry PawnHashTable[PawnHashSize];
 constinit thread_local PawnHashEntry *CurrentPawnEntry = PawnHashTable;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "search/SearchState.h"
 
 // Fixed ordering scores.
 constexpr int32_t PVMoveScore = 2000000001;
@@ -12,14 +13,8 @@ constexpr int32_t HashMove1Score = 2000000000;
 constexpr int32_t HashMove2Score = 1999999999;
 constexpr int32_t Killer0Score = 999999999;
 constexpr int32_t Killer1Score = 999999998;
-constexpr int32_t RepeatingMoveScore = 2000000111; // root: the move repeats a game position
-constexpr int32_t CaptureScoreBase = 1000000000;   // generator scores from here up are captures/promotions
+constexpr int32_t CaptureScoreBase = 1000000000; // generator scores from here up are captures/promotions
 constexpr int32_t HistoryLimit = 500000;
-
-extern constinit thread_local int32_t CutoffCount[14][128];
-extern constinit thread_local int32_t TriedCount[14][128];
-extern constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
-extern constinit thread_local uint32_t FollowPV; // the node being ordered lies on the previous line
 
 // A quiet move captures nothing and does not promote.
 constexpr bool IsQuietMove(Move m) { return !IsCapture(m) && !IsPromotion(m); }

@@ -6,21 +6,18 @@
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
+#include "board/Setup.h"
 #include "book/Book.h"
 #include "eval/EvalState.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/Search.h"
+#include "search/SearchHost.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
-#include "shell/Config.h"
-#include "shell/GameEnd.h"
-#include "shell/InputPoll.h"
-#include "shell/MoveText.h"
-#include "shell/ShellState.h"
 #include "tablebase/TablebaseAccess.h"
 
 void ClearSearchMemory() {
@@ -71,7 +68,7 @@ bool InRootMoveSubset(Move move) {
 }
 
 template <Color Us> void Thinking(int32_t score, const char *marker) {
-    PrintThinking(Us == White ? score : -score, marker); // the engine's point of view
+    SearchHost.printThinking(Us == White ? score : -score, marker); // the engine's point of view
 }
 
 } // namespace
@@ -172,7 +169,7 @@ template <Color Us> Move Think() {
             *e = *--end; // examine the moved entry next
             continue;
         }
-        if (BoardRepeats()) e->score = RepeatingMoveScore;
+        if (SearchHost.boardRepeats()) e->score = RepeatingMoveScore;
         UnmakeMove(Us, e->move);
         ++e;
     }
@@ -230,13 +227,12 @@ template <Color Us> Move Think() {
             if (IterationDepth > 3 && HardTimeUp(ScoreDropped)) return list[0].move;
         }
 
-        CompletedDepth = int32_t(IterationDepth);
         PreviousScore = s;
         Thinking<Us>(s, nullptr);
         if (IterationDepth > 3 && SoftTimeUp()) break;
         if (!FixedTimeMode && !AnalyzeMode && !PonderSearch && (s > MateBound || s < -MateBound)) break;
         if (FixedTimeMode && StableIterations >= ExtraPlySearch && IsBestMove(list[0].move)) break;
-        if (CheckInput()) return list[0].move;
+        if (SearchHost.checkInput()) return list[0].move;
     }
     if (IterationDepth > lastDepth) IterationDepth = lastDepth;
     return list[0].move;

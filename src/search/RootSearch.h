@@ -4,8 +4,6 @@
 #include "board/Board.h"
 
 template <Color Us> Move Think();
-inline Move ThinkWhite() { return Think<White>(); }
-inline Move ThinkBlack() { return Think<Black>(); }
 inline Move ThinkSide(uint32_t side) { return side == White ? Think<White>() : Think<Black>(); }
 
 // Searches one root move; the score is white's view. first: the iteration's first move.

@@ -3,15 +3,13 @@
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
-#include "book/Book.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
+#include "search/SearchHost.h"
 #include "search/SearchState.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
-#include "shell/Config.h"
-#include "shell/InputPoll.h"
 #include "tablebase/TablebaseAccess.h"
 
 void PollCheck() {
@@ -25,7 +23,7 @@ void PollCheck() {
         StopSearch = 1;
         return;
     }
-    if (CheckInput()) {
+    if (SearchHost.checkInput()) {
         StopSearch = 1;
         return;
     }
@@ -48,7 +46,7 @@ void PollCheck() {
 
 bool TablebaseProbeAllowed(Move last, int32_t ply) {
     // Signed: a limit of -2 (no tables) never probes, not even a bare-king ending.
-    return TbSearchLimit >= int32_t(PieceCount) && (IsCapture(last) || IsPromotion(last) || ply < 2);
+    return TbProbeAllowed(PieceCount) && (IsCapture(last) || IsPromotion(last) || ply < 2);
 }
 
 bool IsDrawByRule(int32_t ply) {
@@ -67,6 +65,12 @@ bool IsDrawByRule(int32_t ply) {
 }
 
 namespace {
+
+// A null move is tried only when the material, this much in the mover's
+// favour, would already reach the cut bound.
+constexpr int32_t NullMoveMargin = 87;
+// A null-move score this far below zero (for the mover) is a mate threat.
+constexpr int32_t MateThreatScore = 20000;
 
 // The opponent has just undone his previous move: find our move that undoes
 // our own last move and so repeats the position of four plies ago.
@@ -158,13 +162,14 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     // Null move.
     {
-        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && T::OwnWeight() >= 1 && cuts(Material + T::Sign * 87)) {
+        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && T::OwnWeight() >= 1 &&
+            cuts(Material + T::Sign * NullMoveMargin)) {
             PositionHistory[GamePly + ply + 1].irreversible = 1;
             const int32_t nullAlpha = nullLow(), nullBeta = nullHigh();
             const int32_t n = depth - 16 >= 4 ? Search<Them>(ply + 1, depth - 16, nullAlpha, nullBeta, 0, 0)
                                               : Quiesce<Them>(ply + 1, 0, nullAlpha, nullBeta);
             if (StopSearch) return own;
-            if (T::Sign * n < -20000) depth += 3; // a mate threat against us
+            if (T::Sign * n < -MateThreatScore) depth += 3; // a mate threat against us
             if (cuts(n)) {
                 if (depth < 24) return ClearRow(ply, n);
                 // Verify deep null-move cutoffs with a reduced search of the real moves.

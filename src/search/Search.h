@@ -22,8 +22,6 @@ inline int32_t SearchWhite(int32_t ply, int32_t d, int32_t a, int32_t b, uint32_
 inline int32_t SearchBlack(int32_t ply, int32_t d, int32_t a, int32_t b, uint32_t ep, uint32_t chk) {
     return Search<Black>(ply, d, a, b, ep, chk);
 }
-inline int32_t QuiesceWhite(int32_t ply, int32_t q, int32_t a, int32_t b) { return Quiesce<White>(ply, q, a, b); }
-inline int32_t QuiesceBlack(int32_t ply, int32_t q, int32_t a, int32_t b) { return Quiesce<Black>(ply, q, a, b); }
 
 // Node-rate paced input check; sets StopSearch when the search must end.
 void PollCheck();

@@ -7,9 +7,7 @@ constinit thread_local uint64_t QuiesceNodeCount = 0;
 constinit thread_local uint32_t StopSearch = 0;
 constinit thread_local int32_t BestScore = 0;
 constinit thread_local uint32_t IterationDepth = 0;
-constinit thread_local int32_t HistoryScore[14][120];
 
-int32_t CompletedDepth = 0;
 int32_t PreviousScore = 0;
 uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;

@@ -20,15 +20,17 @@ extern constinit thread_local uint32_t StopSearch;
 extern constinit thread_local int32_t BestScore; // engine's point of view
 extern constinit thread_local uint32_t IterationDepth;
 
-// Move ordering: history score of quiet moves by piece code and to-square.
-extern constinit thread_local int32_t HistoryScore[14][120];
+// Move ordering (MoveOrdering.cpp); HistoryScore (board/Board.h) is filled by the search.
+extern constinit thread_local int32_t CutoffCount[14][128];
+extern constinit thread_local int32_t TriedCount[14][128];
+extern constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
+extern constinit thread_local uint32_t FollowPV; // the node being ordered lies on the previous line
 
 // ---------------------------------------------------------------------------
 // Scores
 
 constexpr int32_t MateValue = 32767;
 constexpr int32_t MateBound = 16383; // |score| above this is a mate score
-constexpr int32_t NoScore = 32768;   // "no answer" of the table and tablebase probes
 
 // Search plies deeper than this are cut off with the static evaluation; the
 // quiescence evasion chain has its own cap a few plies further down.
@@ -38,7 +40,6 @@ constexpr int32_t EvasionPlyCap = MaxSearchPly - 4;
 // ---------------------------------------------------------------------------
 // Root state
 
-extern int32_t CompletedDepth;
 extern int32_t PreviousScore;    // white's view; centre of the next aspiration window
 extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
 extern int32_t StableIterations; // iterations since the best move last changed
@@ -50,6 +51,12 @@ extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = 
 constexpr int RootSubsetSize = 256;
 extern Move RootMoveSubset[RootSubsetSize];
 extern int32_t RootMoveSubsetCount;
+
+// Time limits (TimeManager.cpp)
+extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
+extern uint32_t FixedTimeMode;                     // "st" / test runs: a fixed time per move
+extern int64_t SearchStartTime;                    // monotonic clock in milliseconds
+extern int64_t FixedMoveTime;                      // milliseconds per move ("st", "movetime"); 0 = the clock decides
 
 // Node-rate paced input poll.
 extern uint64_t NodesPerSecond; // last measured rate, kept across searches

@@ -4,7 +4,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "shell/ShellState.h"
+#include "search/SearchHost.h"
 
 int32_t TimeLimit1 = 1, TimeLimit2 = 1, TimeLimit3 = 1;
 uint32_t FixedTimeMode = 0;

@@ -3,11 +3,7 @@
 
 #include <cstdint>
 
-extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)
-extern uint32_t FixedTimeMode;
-extern int64_t SearchStartTime; // monotonic clock in milliseconds
-// Milliseconds per move ("st", "movetime"); 0 = the clock decides.
-extern int64_t FixedMoveTime;
+#include "search/SearchState.h"
 
 void AllocateTime();
 void RecomputeTime();

@@ -89,12 +89,6 @@ inline int32_t ProbeHashWhite(int32_t d, int32_t &a, int32_t &b, int32_t ply, Mo
 inline int32_t ProbeHashBlack(int32_t d, int32_t &a, int32_t &b, int32_t ply, Move &m1, Move &m2) {
     return ProbeHash<Black>(d, a, b, ply, m1, m2);
 }
-inline void StoreHashWhite(int32_t s, int32_t d, uint32_t bound, int32_t ply, Move m) {
-    StoreHash<White>(s, d, bound, ply, m);
-}
-inline void StoreHashBlack(int32_t s, int32_t d, uint32_t bound, int32_t ply, Move m) {
-    StoreHash<Black>(s, d, bound, ply, m);
-}
 
 // Index of the bucket for Us to move in the current position.
 template <Color Us> inline uint32_t HashIndex() {

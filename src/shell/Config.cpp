@@ -8,20 +8,15 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <fcntl.h>
 #include <string>
 #include <unistd.h>
 
-#include "board/Board.h"
-#include "book/Book.h"
 #include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
-#include "shell/Xboard.h"
-#include "tablebase/TablebaseAccess.h"
 
 namespace {
 
@@ -208,7 +203,7 @@ int64_t ParseConfigText(const char *text, size_t length) {
     return hash;
 }
 
-void ReadConfig() {
+int64_t ReadConfig() {
     BookLearn = -1;
     ExtraPlySearch = 3;
     std::strcpy(TbPath, "D:\\tablebases");
@@ -260,18 +255,5 @@ void ReadConfig() {
         std::fflush(stdout);
         hash = used;
     }
-    if (!AllocateHash(hash)) std::exit(1);
-
-    // The book's random choices come from this generator.
-    SeedRandomNumbers(uint32_t(std::time(nullptr)));
-    (void)RandomNumber();
-
-    StartTablebases(TbPath, TbCache);
-
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-
-    // Board border and tables come before the first position: setup and the
-    // check test use them.
-    InitBoard();
-    NewGame();
+    return hash;
 }

@@ -1,13 +1,13 @@
-// The configuration file "Morvane.ini" and the start-up work that depends on it.
+// The configuration file "Morvane.ini".
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-// Reads (or creates) the configuration, allocates the hash table, starts the
-// tablebases, builds the tables and sets up the first game. Ends the process
-// with status 1 when a required setting is missing.
-void ReadConfig();
+// Reads (or creates) the configuration into the settings and returns the hash
+// size in megabytes. Ends the process with status 1 when a required setting
+// is missing. The start-up that uses the settings is StartUp (shell/Xboard.h).
+int64_t ReadConfig();
 
 // Longer configuration files are refused unread.
 constexpr size_t MaxConfigBytes = 1 << 20;

@@ -1,5 +1,5 @@
 // Game-end detection by the rules of chess, the board history behind the
-// repetition and fifty-move rules, and the board display.
+// repetition and fifty-move rules.
 #include "shell/GameEnd.h"
 
 #include <cstdio>
@@ -99,33 +99,4 @@ void CheckGameEnd() {
         EngineSide = 2;
         Announce("1/2-1/2 {Draw by insufficient material}");
     }
-}
-
-void DisplayBoard() {
-    char line[64];
-    for (int rank = 8; rank >= 1; --rank) {
-        char *p = line;
-        *p++ = '\t';
-        *p++ = '\t';
-        for (int file = 1; file <= 8; ++file) {
-            Square s = SquareOf(file, rank);
-            PieceCode c = Board[s].piece;
-            if (c != EmptySquare) {
-                // A piece the piece lists do not know where it stands.
-                bool known = false;
-                if (c == WhiteKing || c == BlackKing)
-                    known = PieceLists[c][0] == s;
-                else if (c < 14 && c != OffBoard)
-                    known = Board[s].listIndex >= 1 && Board[s].listIndex <= PieceListCapacity &&
-                            PieceLists[c][Board[s].listIndex] == s;
-                if (!known) *p++ = '+';
-            }
-            *p++ = c < 14 ? PieceLetters[c] : '?';
-            *p++ = ' ';
-        }
-        *p = 0;
-        fputs(line, stdout);
-        fputc('\n', stdout);
-    }
-    fflush(stdout);
 }

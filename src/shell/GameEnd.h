@@ -1,7 +1,8 @@
-// Game-end detection, board history for repetitions, board display.
+// Game-end detection and the board history for repetitions.
 #pragma once
 
 #include "board/Board.h"
+#include "board/MoveText.h"
 
 void RecordBoard(Move m);
 
@@ -19,4 +20,3 @@ void SaveBoardHistory(Move m, BoardHistoryUndo &u);
 void RestoreBoardHistory(const BoardHistoryUndo &u);
 uint32_t BoardRepeats();
 void CheckGameEnd();
-void DisplayBoard();

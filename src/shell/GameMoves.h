@@ -7,6 +7,7 @@
 
 #include "board/Board.h"
 #include "shell/GameEnd.h"
+#include "shell/ShellState.h"
 
 // State before the move of one game ply, for undo.
 struct GameUndoEntry {
@@ -16,12 +17,8 @@ struct GameUndoEntry {
     BoardHistoryUndo boardHistory;
 };
 
-// Entry i is the move played at game ply i. Both records hold MaxGamePly
-// entries; a move beyond that is refused.
-extern Move GameMoves[MaxGamePly];
+// Undo state of each game ply (GameMoves is in ShellState.h).
 extern GameUndoEntry GameUndo[MaxGamePly];
-
-extern uint8_t ResignEnabled; // "Resign" in the configuration
 
 // Own move: search, make, announce. Called when EngineSide == SideToMove.
 void ThinkAndMove();
@@ -31,10 +28,7 @@ void UndoMove();
 // Resign when the last three scores are all below -800 and falling.
 void CheckResign();
 
-// Pondering state beside the flags of ShellState.
-constexpr int ExpectedMoveSize = 16;
-extern char ExpectedMove[ExpectedMoveSize]; // reply pondered on, or "nomove"
-extern uint32_t PonderHit;                  // the expected move arrived during pondering
+// The move to ponder on (ExpectedMove is in ShellState.h).
 const char *FindPonderMove();
 
 // --- helpers shared by the game moves and pondering -----------------------

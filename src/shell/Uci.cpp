@@ -12,12 +12,11 @@
 #include <string>
 
 #include "board/MoveGenerator.h"
-#include "board/Setup.h"
 #include "search/RootSearch.h"
-#include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "shell/EngineOptions.h"
 #include "shell/GameMoves.h"
+#include "shell/GameSetup.h"
 #include "shell/InputPoll.h"
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
@@ -76,9 +75,9 @@ void SetupFromPositionLine(const char *line) {
         size_t length = moves != nullptr && moves > fen ? size_t(moves - fen) - 4 : std::strlen(fen + 4);
         std::memcpy(text, fen + 4, length);
         text[length] = 0;
-        if (!SetupPosition(text)) SetupPosition(StartPosition);
+        if (!SetupGame(text)) SetupGame(StartPosition);
     } else {
-        SetupPosition(StartPosition);
+        SetupGame(StartPosition);
     }
     if (moves != nullptr && std::strlen(moves) > 6) PlayMoveList(moves + 6);
 }

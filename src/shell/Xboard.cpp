@@ -10,20 +10,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <string>
 
 #include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
-#include "board/Setup.h"
 #include "board/Swap.h"
 #include "book/Book.h"
 #include "eval/Evaluate.h"
-#include "search/Perft.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
-#include "search/TestSuite.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
@@ -31,12 +29,15 @@
 #include "shell/EngineOptions.h"
 #include "shell/GameEnd.h"
 #include "shell/GameMoves.h"
+#include "shell/GameSetup.h"
 #include "shell/InputPoll.h"
 #include "shell/InputReader.h"
 #include "shell/MoveText.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 #include "shell/Uci.h"
+#include "tablebase/TablebaseAccess.h"
 
 namespace {
 
@@ -179,7 +180,7 @@ void EditMode() {
 
     // Editing does not lift a result: only "new" and "setup" do.
     uint32_t result = GameResult;
-    SetupPosition(fen.c_str());
+    SetupGame(fen.c_str());
     GameResult = result;
     EngineSide = 2;
 }
@@ -203,7 +204,7 @@ void FileSetup() {
         PrintLine("Error file reading");
     } else {
         if (!text.empty() && text.back() == '\r') text.pop_back();
-        SetupPosition(text.c_str());
+        SetupGame(text.c_str());
     }
     DisplayBoard();
 }
@@ -361,7 +362,7 @@ bool CmdSetboard() {
     if (ReadRestOfLine(fen, sizeof fen) < 0) return true;
     const uint32_t engine = EngineSide;
     const uint32_t result = GameResult;
-    if (!SetupPosition(fen)) {
+    if (!SetupGame(fen)) {
         GameResult = result;
         PrintLine("tellusererror Illegal position");
         return true;
@@ -615,11 +616,34 @@ void Analyse() {
 
 } // namespace
 
+void StartUp() {
+    InstallSearchHost();
+    const int64_t hash = ReadConfig();
+    if (!AllocateHash(hash)) std::exit(1);
+
+    // The book's random choices come from this generator.
+    SeedRandomNumbers(uint32_t(std::time(nullptr)));
+    (void)RandomNumber();
+
+    StartTablebases(TbPath, TbCache);
+
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+
+    // Board border and tables come before the first position: setup and the
+    // check test use them.
+    InitBoard();
+    NewGame();
+}
+
+void ConvertStyleBook(const char *fileName) {
+    if (ConvertStyleBookFile(fileName)) NewGame();
+}
+
 void NewGame() {
     if (!FritzMode) ClearSearchMemory();
     Castled[White] = Castled[Black] = 0;
     BoardHistoryCount = 0;
-    SetupPosition(StartPosition);
+    SetupGame(StartPosition);
     ComputeHashKeys();
     EngineSide = 1;
 }
@@ -683,7 +707,7 @@ int XboardMain() {
     PrintLine("");
     PrintLine("feature done=0");
 
-    ReadConfig();
+    StartUp();
     ClearSearchMemory();
 
     PrintLine("Reading main book...");

@@ -399,11 +399,11 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
         pieces += counts[i];
     }
     if (pieces == 0) return 0;
-    if (epSquare != 0) return TbNoAnswer;
+    if (epSquare != 0) return NoScore;
     const int32_t key = MaterialKey(counts);
-    if (key < 0) return TbNoAnswer;
+    if (key < 0) return NoScore;
     int id = MaterialTree[key];
-    if (id == 0) return TbNoAnswer;
+    if (id == 0) return NoScore;
 
     uint32_t arrays[2][8] = {};
     for (int side = 0; side < 2; side++) {
@@ -427,7 +427,7 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
         tableSide = 1 - sideToMove;
     }
     const TbDescriptor &d = TbDescriptors[id];
-    if (d.fileName[tableSide] == nullptr && d.memoryTable[tableSide] == nullptr) return TbNoAnswer;
+    if (d.fileName[tableSide] == nullptr && d.memoryTable[tableSide] == nullptr) return NoScore;
     const uint32_t *tableWhite = arrays[reversed], *tableBlack = arrays[1 - reversed];
     const uint32_t index = d.indexFunction[tableSide](tableWhite, tableBlack, TbNoEpSquare, reversed);
 
@@ -437,7 +437,7 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
         for (uint32_t bad : KppkpBlackFixes)
             if (index == bad) t = -32639, fixed = true;
     if (!fixed) t = TableScore(ProbeTableValue(id, int(tableSide), index));
-    if (t == 32767) return TbNoAnswer;
+    if (t == 32767) return NoScore;
 
     // The score for the side to move, then turned to White's point of view,
     // so that the same ending scores the same for either colour.

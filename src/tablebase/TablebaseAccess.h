@@ -7,14 +7,14 @@
 
 #include <cstdint>
 
+#include "board/Board.h"
+
 // Non-king pieces the registered tables cover (1..3); 0 or less when no
 // table is registered. Set by StartTablebases.
 extern int32_t TbLimit;
 // The piece limit of the running search (the root copies TbLimit into it).
 extern int32_t TbSearchLimit;
 
-// The probe's "no answer" value.
-constexpr int32_t TbNoAnswer = 32768;
 // A table byte that is not available (missing file, failed read, no cache).
 constexpr int32_t TbNotAvailable = 127;
 
@@ -38,5 +38,5 @@ bool RegisterTableFile(const char *directory, int id, int side);
 int32_t ProbeTableValue(int id, int side, uint32_t index);
 
 // Score of the current position from White's point of view (mates counted
-// from the root by ply), or TbNoAnswer. epSquare is a board square or 0.
+// from the root by ply), or NoScore. epSquare is a board square or 0.
 int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove);

@@ -90,15 +90,15 @@ TEST(Attack, UncoversKing) {
     ASSERT_TRUE(SetupPosition("4r1k1/8/8/8/8/8/4N3/4K3 w - -"));
     // Take the knight off e2 by hand: the e-file opens.
     Board[E2].piece = EmptySquare;
-    EXPECT_EQ(UncoversWhiteKing(E2), 1u);
-    EXPECT_EQ(UncoversWhiteKing(F3), 0u) << "f3 is not on a line with e1";
+    EXPECT_EQ(UncoversKing<White>(E2), 1u);
+    EXPECT_EQ(UncoversKing<White>(F3), 0u) << "f3 is not on a line with e1";
     Board[E2].piece = WhiteKnight;
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/3B4/4K2q w - -"));
-    EXPECT_EQ(UncoversWhiteKing(F1), 1u) << "the rank to h1 is open";
-    EXPECT_EQ(UncoversWhiteKing(D2), 0u) << "d2 is still occupied";
+    EXPECT_EQ(UncoversKing<White>(F1), 1u) << "the rank to h1 is open";
+    EXPECT_EQ(UncoversKing<White>(D2), 0u) << "d2 is still occupied";
     ASSERT_TRUE(SetupPosition("4k3/8/8/b7/8/8/8/4K3 w - -"));
-    EXPECT_EQ(UncoversWhiteKing(D2), 1u) << "bishop a5 on the diagonal";
-    EXPECT_EQ(UncoversWhiteKing(E2), 0u);
+    EXPECT_EQ(UncoversKing<White>(D2), 1u) << "bishop a5 on the diagonal";
+    EXPECT_EQ(UncoversKing<White>(E2), 0u);
 }
 
 TEST(Attack, MoveGivesCheck) {

@@ -122,7 +122,7 @@ TEST(MoveGenerator, CastlingAndEnPassant) {
     EXPECT_EQ(moves[1].score, 0);
 
     MoveEntry list[MoveListSize];
-    MoveEntry *end = GenerateWhiteMoves(list, 1, 0);
+    MoveEntry *end = GenerateMoves<White>(list, 1, 0);
     for (MoveEntry *e = list; e < end; e++)
         EXPECT_FALSE(IsCastling(e->move)) << "no castling in check";
 

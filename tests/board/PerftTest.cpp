@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "board/BoardTestSupport.h"
-#include "search/Perft.h"
+#include "board/Perft.h"
+#include "shell/TestSuite.h"
 
 // Whole perft suites are counted through the binary; here the command itself.
 

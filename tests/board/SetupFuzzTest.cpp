@@ -6,7 +6,7 @@
 #include <random>
 
 #include "board/BoardTestSupport.h"
-#include "search/Perft.h"
+#include "board/Perft.h"
 
 namespace {
 

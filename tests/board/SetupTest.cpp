@@ -5,6 +5,7 @@
 #include "board/BoardTestSupport.h"
 #include "board/MoveMaker.h"
 #include "search/SearchState.h"
+#include "shell/GameSetup.h"
 #include "shell/ShellState.h"
 
 namespace {
@@ -55,7 +56,7 @@ TEST(Setup, ResetsGameState) {
     BoardHistoryCount = 9;
     EngineSide = White;
     GameResult = 1;
-    ASSERT_TRUE(SetupPosition(StartPosition));
+    ASSERT_TRUE(SetupGame(StartPosition));
     EXPECT_EQ(Castled[White], 0u);
     EXPECT_EQ(Castled[Black], 0u);
     EXPECT_EQ(MoveStack[0], 0u);

@@ -7,6 +7,7 @@
 #include "book/BookTestSupport.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
+#include "shell/Xboard.h"
 
 using namespace booktest;
 

@@ -1,6 +1,8 @@
 // Start-up lines and the configuration file, through the binary.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 #include <filesystem>
@@ -278,8 +280,11 @@ Lines StartOnDefaults(EngineProcess &engine, const std::string &binary = MORVANE
     bool found = false;
     Lines lines = engine.ReadStartup(&found);
     EXPECT_TRUE(found);
-    if (lines.size() < Banner.size() + BooksAndFeatures.size()) return lines;
-    return Lines(lines.begin() + Banner.size(), lines.end() - BooksAndFeatures.size());
+    // The warnings and the hash line: what follows depends on the books found.
+    auto hash =
+        std::find_if(lines.begin(), lines.end(), [](const std::string &l) { return l.rfind("Hash size", 0) == 0; });
+    if (lines.size() < Banner.size() || hash == lines.end()) return lines;
+    return Lines(lines.begin() + Banner.size(), hash + 1);
 }
 
 } // namespace

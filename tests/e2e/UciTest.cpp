@@ -44,6 +44,7 @@ TEST(Uci, IdentifiesItselfAndItsOptions) {
                                          "option name OwnBook type check default true",
                                          "option name TbPath type string default D:\\tablebases",
                                          "option name TbCache type spin default 1 min 1 max 1024",
+                                         "option name Threads type spin default 1 min 1 max 64",
                                          "uciok"};
     EXPECT_EQ(engine.Identification(), expected);
     engine.Send("isready");

@@ -38,7 +38,7 @@ TEST(SearchNode, DeepPliesEndInTheEvaluation) {
     PositionHistory[MainSearchPlyCap - 1].irreversible = 1; // no fifty-move draw from the empty record
     EXPECT_EQ(SearchWhite(MainSearchPlyCap, 40, -500, 500, 0, 0), Evaluate(White, -500, 500));
     EXPECT_EQ(NodeCount, 1u);
-    EXPECT_EQ(QuiesceWhite(64, 0, -500, 500), Evaluate(White, -500, 500));
+    EXPECT_EQ(Quiesce<White>(64, 0, -500, 500), Evaluate(White, -500, 500));
     EXPECT_EQ(QuiesceNodeCount, 0u);
     SetUpSearch("4k3/8/8/8/8/8/8/r3K3 w - -");
     EXPECT_EQ(Evade<White>(EvasionPlyCap, -5, -500, 500, 0), Evaluate(White, -500, 500));
@@ -54,7 +54,7 @@ TEST(SearchNode, EnPassantAnswersACheckByDoubleStep) {
 
     // The same through the quiescence search of white's checking double step.
     SetUpSearch("8/5N2/8/5P1k/7p/4BP2/6P1/4K3 w - -");
-    EXPECT_LT(QuiesceWhite(1, 0, -32767, 32767), MateBound);
+    EXPECT_LT(Quiesce<White>(1, 0, -32767, 32767), MateBound);
 }
 
 TEST(SearchNode, RepetitionAndFiftyMoveDraws) {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "board/MoveGenerator.h"
-#include "search/TestSuite.h"
+#include "shell/TestSuite.h"
 
 namespace {
 

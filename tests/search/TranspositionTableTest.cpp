@@ -83,7 +83,7 @@ TEST(TranspositionTableAllocation, RefusesWhatTheMachineCannotGive) {
 }
 
 TEST_F(TranspositionTableTest, BoundsNarrowTheWindowAndMovesComeOutAtAnyDepth) {
-    StoreHashWhite(50, 12, LowerBound, 2, 0x1111);
+    StoreHash<White>(50, 12, LowerBound, 2, 0x1111);
     int32_t alpha = 0, beta = 100;
     Move m1 = 9, m2 = 9;
     EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), NoScore);
@@ -95,7 +95,7 @@ TEST_F(TranspositionTableTest, BoundsNarrowTheWindowAndMovesComeOutAtAnyDepth) {
     alpha = 0, beta = 40;
     EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), 50) << "a lower bound at or above beta answers";
 
-    StoreHashWhite(30, 12, UpperBound, 2, 0);
+    StoreHash<White>(30, 12, UpperBound, 2, 0);
     alpha = 0, beta = 100;
     EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 2, m1, m2), NoScore);
     EXPECT_EQ(beta, 30) << "an upper bound above alpha lowers beta";
@@ -110,14 +110,14 @@ TEST_F(TranspositionTableTest, BoundsNarrowTheWindowAndMovesComeOutAtAnyDepth) {
     EXPECT_EQ(alpha, -500);
     EXPECT_EQ(beta, 500);
 
-    StoreHashWhite(-20, 12, ExactScore, 2, 0x2222);
+    StoreHash<White>(-20, 12, ExactScore, 2, 0x2222);
     EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), -20);
     EXPECT_EQ(m1, 0x2222u);
     EXPECT_EQ(m2, 0x1111u) << "the previous move1 becomes move2";
 }
 
 TEST_F(TranspositionTableTest, SidesUseDifferentBuckets) {
-    StoreHashWhite(77, 8, ExactScore, 1, 0x0501);
+    StoreHash<White>(77, 8, ExactScore, 1, 0x0501);
     int32_t alpha = -1000, beta = 1000;
     Move m1, m2;
     EXPECT_EQ(ProbeHashBlack(8, alpha, beta, 1, m1, m2), NoScore);
@@ -137,22 +137,22 @@ TEST_F(TranspositionTableTest, AnEmptySlotNeverAnswers) {
 TEST_F(TranspositionTableTest, MateScoresAreRelativeToTheNode) {
     int32_t alpha = -32767, beta = 32767;
     Move m1, m2;
-    StoreHashWhite(30000, 20, ExactScore, 5, 0);
+    StoreHash<White>(30000, 20, ExactScore, 5, 0);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), 30002);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 5, m1, m2), 30000);
-    StoreHashWhite(-30000, 20, ExactScore, 5, 0);
+    StoreHash<White>(-30000, 20, ExactScore, 5, 0);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), -30002);
     // The boundary value is adjusted the same way on both sides.
-    StoreHashWhite(16384, 20, ExactScore, 4, 0);
+    StoreHash<White>(16384, 20, ExactScore, 4, 0);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16386);
-    StoreHashWhite(-16384, 20, ExactScore, 4, 0);
+    StoreHash<White>(-16384, 20, ExactScore, 4, 0);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), -16386);
-    StoreHashWhite(16383, 20, ExactScore, 4, 0);
+    StoreHash<White>(16383, 20, ExactScore, 4, 0);
     EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16383);
 }
 
 TEST_F(TranspositionTableTest, DepthIsClampedToWhatTheEntryHolds) {
-    StoreHashWhite(10, 300, ExactScore, 1, 0);
+    StoreHash<White>(10, 300, ExactScore, 1, 0);
     int32_t alpha = -100, beta = 100;
     Move m1, m2;
     EXPECT_EQ(ProbeHashWhite(127, alpha, beta, 1, m1, m2), 10);
@@ -170,16 +170,16 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
     };
 
     HashKey = a;
-    StoreHashWhite(1, 20, ExactScore, 1, 0xa);
+    StoreHash<White>(1, 20, ExactScore, 1, 0xa);
     HashKey = b; // shallower, same generation: goes to the second slot
-    StoreHashWhite(2, 8, ExactScore, 1, 0xb);
+    StoreHash<White>(2, 8, ExactScore, 1, 0xb);
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, 0x55u);
     EXPECT_EQ(probe(a, 20), 1);
     EXPECT_EQ(probe(b, 8), 2);
 
     HashKey = c; // deeper: takes the first slot, the old first slot moves down
-    StoreHashWhite(3, 24, ExactScore, 1, 0xc);
+    StoreHash<White>(3, 24, ExactScore, 1, 0xc);
     EXPECT_EQ(probe(c, 24), 3);
     EXPECT_EQ(probe(a, 20), 1);
     EXPECT_EQ(probe(b, 8), NoScore) << "the second slot took the first slot's old entry";
@@ -187,7 +187,7 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
 
     // A store for the position in the second slot swaps it to the front and keeps its moves.
     HashKey = a;
-    StoreHashWhite(4, 2, UpperBound, 1, 0);
+    StoreHash<White>(4, 2, UpperBound, 1, 0);
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xau);
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, KeyHigh(c));
@@ -195,7 +195,7 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
     // An entry of an older generation is replaced even by a shallower one.
     AdvanceHashGeneration();
     HashKey = b;
-    StoreHashWhite(5, 2, ExactScore, 1, 0xb);
+    StoreHash<White>(5, 2, ExactScore, 1, 0xb);
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, 0x55u);
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xbu) << "a new position starts with no old moves";
     EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move2, 0u);
@@ -217,7 +217,7 @@ namespace {
 // Threads write entries field by field: an entry mixed from two writes must
 // not answer for either position.
 TEST_F(TranspositionTableTest, TornEntryMatchesNoPosition) {
-    StoreHashWhite(77, 12, ExactScore, 1, 0x4321);
+    StoreHash<White>(77, 12, ExactScore, 1, 0x4321);
     HashEntry &slot = HashTable[HashIndex<White>()];
     EXPECT_EQ(LoadEntry(slot).lock, KeyHigh(HashKey));
     Move m1, m2;

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "board/Board.h"
-#include "board/Setup.h"
+#include "shell/GameSetup.h"
 #include "shell/MoveText.h"
 #include "shell/ShellState.h"
 
@@ -23,20 +23,20 @@ TEST(BestMoves, TokensBecomeMovesOfThePosition) {
     FillZobristKeys();
     MovesPerControl = 40;
     MovesToGo = 3;
-    ASSERT_TRUE(SetupPosition("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nf3+ e4; id \"x\";"));
+    ASSERT_TRUE(SetupGame("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nf3+ e4; id \"x\";"));
     ASSERT_EQ(BestMoveCount, 2u);
     EXPECT_EQ(Text(BestMoves[0]), "g1f3");
     EXPECT_EQ(Text(BestMoves[1]), "e2e4");
     EXPECT_EQ(MovesToGo, 40u) << "a test position starts a time control";
 
     MovesToGo = 3;
-    ASSERT_TRUE(SetupPosition("r3k2r/8/8/8/8/8/8/4K3 b kq - bm O-O-O;"));
+    ASSERT_TRUE(SetupGame("r3k2r/8/8/8/8/8/8/4K3 b kq - bm O-O-O;"));
     ASSERT_EQ(BestMoveCount, 1u);
     EXPECT_EQ(Text(BestMoves[0]), "e8c8");
 
     // Without a bm operation nothing is read and the clock stays.
     MovesToGo = 3;
-    ASSERT_TRUE(SetupPosition(StartPosition));
+    ASSERT_TRUE(SetupGame(StartPosition));
     EXPECT_EQ(BestMoveCount, 0u);
     EXPECT_EQ(MovesToGo, 3u);
     MovesPerControl = 0;

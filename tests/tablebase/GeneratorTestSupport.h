@@ -67,7 +67,7 @@ constexpr int32_t BackUp(int32_t child) { return child > 0 ? -child : child < 0 
 
 // Engine score (White's point of view, probed at ply 0) to a value in moves.
 inline int32_t ValueOfEngineScore(int32_t score, uint32_t sideToMove) {
-    if (score == TbNoAnswer) return NoValue;
+    if (score == NoScore) return NoValue;
     const int32_t own = sideToMove == White ? score : -score;
     if (own == 0) return 0;
     return own > 0 ? WinInMoves((32767 - own) / 2) : LossInMoves((32767 + own) / 2);

@@ -60,16 +60,16 @@ TEST_F(ProbeTest, BareKingsAreADraw) {
 
 TEST_F(ProbeTest, NoTableNoAnswer) {
     Setup("8/8/8/3k4/8/8/8/Q3K3 w - -");
-    EXPECT_EQ(ProbeTablebase(0, 0, White), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, 0, White), NoScore);
     WriteTable(temp.Path(), "kqk", 1);
     Restart();
-    EXPECT_EQ(ProbeTablebase(0, 0, White), TbNoAnswer); // only the black-to-move side is there
-    EXPECT_NE(ProbeTablebase(0, 0, Black), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, 0, White), NoScore); // only the black-to-move side is there
+    EXPECT_NE(ProbeTablebase(0, 0, Black), NoScore);
     Setup("8/8/8/3k4/8/8/8/QQQ1K3 w - -"); // more pieces than any table
-    EXPECT_EQ(ProbeTablebase(0, 0, White), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, 0, White), NoScore);
     Setup("8/8/8/3k4/8/8/8/Q3K3 w - -");
     StartTablebases(temp.Path().c_str(), 0.0); // no cache
-    EXPECT_EQ(ProbeTablebase(0, 0, Black), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, 0, Black), NoScore);
 }
 
 TEST_F(ProbeTest, ByteToScore) {
@@ -94,7 +94,7 @@ TEST_F(ProbeTest, ByteToScore) {
     EXPECT_EQ(ExpectedScore(-126, 3, 1), 32764);
     PokeTable(path, white, 127); // not available
     Restart();
-    EXPECT_EQ(ProbeTablebase(0, 0, White), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, 0, White), NoScore);
 }
 
 TEST_F(ProbeTest, EnPassantSquareGivesNoAnswer) {
@@ -102,7 +102,7 @@ TEST_F(ProbeTest, EnPassantSquareGivesNoAnswer) {
     WriteSparseTable(temp.Path(), "kpkp", 1);
     Restart();
     Setup("8/8/8/2k5/3pP3/8/8/4K3 b - e3");
-    EXPECT_EQ(ProbeTablebase(0, E3, Black), TbNoAnswer);
+    EXPECT_EQ(ProbeTablebase(0, E3, Black), NoScore);
     EXPECT_EQ(ProbeTablebase(0, 0, Black), 0); // the file holds zeros
 }
 
@@ -163,5 +163,5 @@ TEST_F(ProbeTest, SymmetricMaterialUsesTheTableDirectly) {
     Restart();
     Setup("4k2q/8/8/8/8/8/8/Q3K3 w - -");
     EXPECT_EQ(ProbeTablebase(0, 0, White), ExpectedScore(9, 0, 0));
-    EXPECT_EQ(ProbeTablebase(0, 0, Black), TbNoAnswer); // its black-to-move file is missing
+    EXPECT_EQ(ProbeTablebase(0, 0, Black), NoScore); // its black-to-move file is missing
 }

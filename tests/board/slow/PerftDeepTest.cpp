@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "board/BoardTestSupport.h"
-#include "search/Perft.h"
+#include "board/Perft.h"
 
 // Every listed depth of the suite, six plies included.
 TEST(PerftDeep, SuiteToDepthSix) {

@@ -1,17 +1,19 @@
-#include "search/TestSuite.h"
+#include "shell/TestSuite.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string>
 
 #include "board/ChecksCapsGenerator.h"
-#include "board/MoveGenerator.h"
+#include "board/MoveText.h"
+#include "board/Perft.h"
 #include "board/Setup.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
-#include "shell/MoveText.h"
+#include "shell/GameSetup.h"
 #include "shell/ShellState.h"
 
 const BenchEntry BenchPositions[3] = {
@@ -19,12 +21,6 @@ const BenchEntry BenchPositions[3] = {
     {"Tactical   - ", "rnbqkb1r/pppp1ppp/3n4/8/2BQ4/5N2/PPP2PPP/RNB1K2R w KQkq -"},
     {"Endgame    - ", "8/3k4/4R3/1p1r1p2/p4P2/P1K1P3/1P6/8 w - -"},
 };
-
-bool IsBestMove(Move m) {
-    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i)
-        if (MoveFrom(BestMoves[i]) == MoveFrom(m) && MoveTo(BestMoves[i]) == MoveTo(m)) return true;
-    return false;
-}
 
 namespace {
 
@@ -71,7 +67,7 @@ int32_t RunTestSuite(const char *fileName, bool (*endRequested)()) {
         if (line.empty()) break;
         ++n;
         Move m = 0;
-        const bool ready = SetupPosition(line.c_str());
+        const bool ready = SetupGame(line.c_str());
         if (ready) {
             ClearSearchMemory();
             AllocateTime();
@@ -109,7 +105,7 @@ int32_t RunTestSuite(const char *fileName, bool (*endRequested)()) {
 
 void BenchPosition(const char *fen) {
     FixedTimeMode = 1;
-    if (SetupPosition(fen)) {
+    if (SetupGame(fen)) {
         ClearSearchMemory();
         AllocateTime();
         ThinkSide(SideToMove);
@@ -159,5 +155,16 @@ void ListChecksAndCaptures() {
     std::printf("\n");
     ListSide("white checks-caps:", list, GenerateWhiteChecksAndCaptures(list));
     ListSide("black checks-caps:", list, GenerateBlackChecksAndCaptures(list));
+    std::fflush(stdout);
+}
+
+void PerftCommand(int32_t depth, bool (*endRequested)()) {
+    if (depth <= 0) return;
+    auto start = std::chrono::steady_clock::now();
+    uint64_t leaves = PerftRoot(depth, endRequested);
+    if (PerftAbandoned()) return; // a part of the tree is no count at all
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    int64_t centiseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 10;
+    std::printf("Total nodes: %llu\ttime: %g\n", static_cast<unsigned long long>(leaves), double(centiseconds) / 100.0);
     std::fflush(stdout);
 }

@@ -1,12 +1,9 @@
-// Diagnostic commands that drive the search: "test", "bench", "checks".
+// Diagnostic commands: "test", "bench", "checks", "perft".
 #pragma once
 
 #include <cstdint>
 
 #include "board/Board.h"
-
-// Is m (from- and to-square) one of the best moves of the test position?
-bool IsBestMove(Move m);
 
 // "test FILE": searches every EPD line of the file for EngineClock
 // centiseconds, logs to "TestSuite.log" and appends misses to "err.epd".
@@ -23,6 +20,12 @@ void RunBench(int32_t centiseconds, bool (*endRequested)() = nullptr);
 
 // "checks": both sides' check-and-capture moves with CaptureMargin 1000.
 void ListChecksAndCaptures();
+
+// The "perft" command: nothing for depth <= 0, otherwise one line
+// "Total nodes: N<tab>time: S" on standard output; nothing either when the
+// count was abandoned (endRequested as for the test suite, asked every few
+// million leaves).
+void PerftCommand(int32_t depth, bool (*endRequested)() = nullptr);
 
 struct BenchEntry {
     const char *label;

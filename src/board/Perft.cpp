@@ -1,7 +1,4 @@
-#include "search/Perft.h"
-
-#include <chrono>
-#include <cstdio>
+#include "board/Perft.h"
 
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
@@ -56,22 +53,11 @@ uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
     if (depth > MaxSearchPly) depth = MaxSearchPly;
     SelectMoveFunctions();
     if (SideToMove == White)
-        PerftWhite(depth, EpSquare, RootInCheck);
+        Perft<White>(depth, EpSquare, RootInCheck, 0);
     else
-        PerftBlack(depth, EpSquare, RootInCheck);
+        Perft<Black>(depth, EpSquare, RootInCheck, 0);
     AskToEnd = nullptr;
     return PerftCount;
 }
 
 bool PerftAbandoned() { return Abandoned; }
-
-void PerftCommand(int32_t depth, bool (*endRequested)()) {
-    if (depth <= 0) return;
-    auto start = std::chrono::steady_clock::now();
-    uint64_t leaves = PerftRoot(depth, endRequested);
-    if (Abandoned) return; // a part of the tree is no count at all
-    auto elapsed = std::chrono::steady_clock::now() - start;
-    int64_t centiseconds = std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count() / 10;
-    std::printf("Total nodes: %llu\ttime: %g\n", static_cast<unsigned long long>(leaves), double(centiseconds) / 100.0);
-    std::fflush(stdout);
-}

@@ -1,0 +1,41 @@
+# Checks every #include "folder/..." in src/ against MORVANE_LAYERS: a file in
+# src/<folder> may include only its own folder and the folders its layer
+# allows. Runs at configure time (from Layers.cmake) and as the test
+# LayerIncludes (cmake -P with MORVANE_SOURCE_DIR and MORVANE_LAYERS).
+
+if(CMAKE_SCRIPT_MODE_FILE)
+  cmake_minimum_required(VERSION 3.20)
+endif()
+
+set(layer_errors "")
+foreach(entry ${MORVANE_LAYERS})
+  string(REPLACE ":" ";" parts "${entry}")
+  list(GET parts 0 sub)
+  set(allowed ${sub})
+  list(LENGTH parts count)
+  if(count GREATER 1)
+    list(GET parts 1 more)
+    string(REPLACE "," ";" more "${more}")
+    list(APPEND allowed ${more})
+  endif()
+  file(GLOB files ${MORVANE_SOURCE_DIR}/src/${sub}/*.h ${MORVANE_SOURCE_DIR}/src/${sub}/*.cpp)
+  foreach(f ${files})
+    file(STRINGS ${f} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line ${lines})
+      if(line MATCHES "\"([A-Za-z0-9_]+)/")
+        set(target_folder ${CMAKE_MATCH_1})
+        if(NOT target_folder IN_LIST allowed)
+          file(RELATIVE_PATH rel ${MORVANE_SOURCE_DIR} ${f})
+          string(APPEND layer_errors "  ${rel}: ${line}\n")
+        endif()
+      elseif(line MATCHES "\"[^\"]*\\.\\./")
+        file(RELATIVE_PATH rel ${MORVANE_SOURCE_DIR} ${f})
+        string(APPEND layer_errors "  ${rel}: ${line}\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+
+if(layer_errors)
+  message(FATAL_ERROR "Includes against the layers (a folder may use only the folders below it):\n${layer_errors}")
+endif()

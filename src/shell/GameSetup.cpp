@@ -1,0 +1,30 @@
+#include "shell/GameSetup.h"
+
+#include <cstdio>
+
+#include "search/SearchState.h"
+#include "shell/GameEnd.h"
+#include "shell/ShellState.h"
+
+bool SetupGame(const char *text) {
+    if (text == nullptr) text = "";
+    if (TestSuiteRunning && PostThinking) {
+        std::fputs("Setup from string\n", stdout);
+        std::fputs(text, stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+    if (!SetupPosition(text)) return false;
+
+    BoardHistoryCount = 0;
+    for (auto &score : RecentScores)
+        score = 0;
+    MoveStack[0] = MoveStack[1] = 0;
+    EngineSide = 2;
+    GameResult = 3;
+    if (BestMoveOperation) {
+        CheckGameEnd();
+        MovesToGo = MovesPerControl;
+    }
+    return true;
+}
