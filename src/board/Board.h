@@ -238,7 +238,12 @@ constexpr int MaxBestMoves = 44;
 extern char BestMoveTexts[MaxBestMoves][10];
 extern uint32_t BestMoveCount;
 extern Move BestMoves[MaxBestMoves];
-extern uint32_t BestMoveOperation; // the last text set up had a "bm" operation
+extern uint32_t BestMoveOperation;
+
+// Put before the lines the lower layers print on their own ("ERROR: ...",
+// "Hash size ..."): empty for xboard, "info string " once in UCI mode, where
+// an interface takes any other line for a protocol error.
+extern const char *MessagePrefix; // the last text set up had a "bm" operation
 
 // ---------------------------------------------------------------------------
 // Precomputed tables

@@ -13,6 +13,7 @@ char BestMoveTexts[MaxBestMoves][10];
 uint32_t BestMoveCount = 0;
 Move BestMoves[MaxBestMoves];
 uint32_t BestMoveOperation = 0;
+const char *MessagePrefix = "";
 
 namespace {
 
@@ -32,6 +33,7 @@ struct ParsedPosition {
 };
 
 void Refuse(const char *what) {
+    std::fputs(MessagePrefix, stdout);
     std::fputs("ERROR: ", stdout);
     std::fputs(what, stdout);
     std::fputc('\n', stdout);

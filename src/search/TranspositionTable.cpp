@@ -68,14 +68,16 @@ bool AllocateHash(int64_t megabytes) {
         pages <= 0 || pageSize <= 0 || entries * sizeof(HashEntry) <= uint64_t(pages) * uint64_t(pageSize);
     HashEntry *table = fits ? AllocateTable(entries * sizeof(HashEntry)) : nullptr;
     if (table == nullptr) {
-        std::printf("ERROR: cannot allocate %lld Mbytes for the hash table\n", static_cast<long long>(megabytes));
+        std::printf("%sERROR: cannot allocate %lld Mbytes for the hash table\n", MessagePrefix,
+                    static_cast<long long>(megabytes));
         std::fflush(stdout);
         return false;
     }
     std::free(HashTable);
     HashTable = table;
     HashEntries = entries;
-    std::printf("Hash size %llu Mbytes\n", static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
+    std::printf("%sHash size %llu Mbytes\n", MessagePrefix,
+                static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
     std::fflush(stdout);
 
     // The keys are part of every stored position: fill them once only.

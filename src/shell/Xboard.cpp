@@ -487,6 +487,7 @@ bool CmdComputer() { return OpponentIsComputer = 1, true; }
 
 bool CmdUci() {
     UciMode = 1;
+    MessagePrefix = "info string ";
     UciLoop();
     return false; // the UCI front end ends the program
 }

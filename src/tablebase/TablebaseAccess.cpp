@@ -283,7 +283,8 @@ int InitTablebases(const char *pathList) {
             for (const std::string &dir : directories) {
                 std::string compressed;
                 if (FindCompressed(TablePath(dir.c_str(), id, side), compressed)) {
-                    std::printf("WARNING: compressed tablebase not supported: %s\n", compressed.c_str());
+                    std::printf("%sWARNING: compressed tablebase not supported: %s\n", MessagePrefix,
+                                compressed.c_str());
                     std::fflush(stdout);
                     break;
                 }
@@ -310,7 +311,7 @@ void StartTablebases(const char *tbPath, double tbCacheMegabytes) {
     if (count > 0 && count <= UINT32_MAX) {
         CacheMemory = static_cast<uint8_t *>(std::malloc(count * perEntry));
         if (CacheMemory == nullptr) {
-            std::printf("WARNING: tablebase cache of %.0f bytes not available\n", bytes);
+            std::printf("%sWARNING: tablebase cache of %.0f bytes not available\n", MessagePrefix, bytes);
             std::fflush(stdout);
         } else {
             CacheEntryCount = uint32_t(count);

@@ -243,7 +243,14 @@ TEST(UciCommands, OnlyUciLinesAreWritten) {
     engine.Send("position startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8 e2e4");
     engine.Send("go wtime 3000 btime 3000");
     Lines lines = engine.AwaitBestMove();
+    // What the lower layers say on their own: a new hash size, an unreadable
+    // position.
+    engine.Send("setoption name Hash value 2");
+    engine.Send("position fen 8/8/8/8 w - - 0 1");
+    engine.Send("setoption name TbCache value 0");
     Lines more = engine.Ready();
+    EXPECT_EQ(CountPrefix(more, "info string Hash size 2 Mbytes"), 1);
+    EXPECT_EQ(CountPrefix(more, "info string ERROR: "), 1);
     lines.insert(lines.end(), more.begin(), more.end());
     EXPECT_EQ(CountPrefix(lines, "info string time1 = "), 1);
     for (const std::string &l : lines)
