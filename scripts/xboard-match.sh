@@ -8,9 +8,11 @@
 #   FIRST, SECOND  engine commands; "uci:COMMAND" for an engine that speaks
 #                  UCI (xboard then runs it through polyglot)
 #   -g N           number of games (default 2)
-#   -p FILE        start positions, one FEN per line, used in turn (default:
-#                  two positions with an en-passant capture on the board and
-#                  castling rights given up)
+#   -p FILE        start positions, one FEN per line; each is played twice
+#                  with colours reversed, in turn, from the top again when
+#                  all are played (default: two positions with an en-passant
+#                  capture on the board, the first also with castling rights
+#                  given up)
 #   -t BASE        base time, minutes or minutes:seconds (default 0:05)
 #   -i INC         increment in seconds, fractions allowed (default 0.2)
 #   -o DIR         where the games (games.pgn), xboard's log (debug.txt) and
@@ -53,8 +55,8 @@ out=$(cd "$out" && pwd)
 if [ -z "$positions" ]; then
     positions=$out/start.fen
     cat >"$positions" <<'EOF'
-rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3
 r3k2r/pppq1ppp/2n1bn2/2bpP3/8/2NP1N2/PPP1BPPP/R1BQK2R w Kq d6 0 8
+rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3
 EOF
 fi
 
@@ -76,9 +78,15 @@ add_engine() {
 add_engine f "$1" "$out/first"
 add_engine s "$2" "$out/second"
 
+count=$(grep -c '[^[:space:]]' "$positions") || {
+    echo "no positions in $positions" >&2
+    exit 2
+}
+
 rm -f "$out/games.pgn" "$out/debug.txt"
 (cd "$out" && timeout -k 10 "$limit" xvfb-run -a xboard -noGUI -xexit -debug -nameOfDebugFile "$out/debug.txt" \
-    "${args[@]}" -matchGames "$games" -loadPositionFile "$positions" -loadPositionIndex -1 \
+    "${args[@]}" -matchGames "$games" -loadPositionFile "$positions" -loadPositionIndex -2 \
+    -rewindIndex "$count" \
     -tc "$base" -inc "$inc" -ponder -autoCallFlag true -testClaims true \
     -saveGameFile "$out/games.pgn" >"$out/xboard.out" 2>&1)
 status=$?

@@ -1,9 +1,10 @@
 // The engine in xboard itself, run without a display: a match between the
 // engine speaking xboard protocol 2 and the engine speaking UCI through
-// polyglot, from start positions with an en-passant capture on the board and
-// castling rights given up, at 5 s + 0.2 s with pondering on. The match and
-// its checks are scripts/xboard-match.sh (also for matches by hand against
-// other engines); the test skips when xboard, xvfb-run or polyglot is absent.
+// polyglot, from a start position with an en-passant capture on the board
+// and castling rights given up, once with each colour, at 5 s + 0.2 s with
+// pondering on. The match and its checks are scripts/xboard-match.sh (also
+// for matches by hand against other engines); the test skips when xboard,
+// xvfb-run or polyglot is absent.
 #include <gtest/gtest.h>
 
 #include <algorithm>
