@@ -109,7 +109,9 @@ void LoadBook(const char *fileName, int &file, int64_t &size, const char *shownN
     } else {
         // Only a file that is there and damaged is called damaged.
         if (openError == ENOENT || openError == ENOTDIR)
-            std::printf("WARNING: %s not found, %s\n", shownName, missingLine);
+            // Never "not found": xboard takes an engine that prints those
+            // words for one that failed to start, and gives up on it.
+            std::printf("WARNING: %s missing, %s\n", shownName, missingLine);
         else if (!regular)
             std::printf("ERROR: cannot read %s\n", shownName);
         else

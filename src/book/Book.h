@@ -45,7 +45,7 @@ extern int64_t StyleBookSize;
 extern uint32_t BookMisses;
 
 // Opens a book and prints "found N positions in opening book". A missing
-// file prints "WARNING: <shownName> not found, <missingLine>", one that
+// file prints "WARNING: <shownName> missing, <missingLine>", one that
 // cannot be read (a directory) "ERROR: cannot read <shownName>", and only a
 // file of the wrong length the damaged-book line. Such a book answers
 // nothing (size 0).

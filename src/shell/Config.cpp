@@ -203,6 +203,22 @@ int64_t ParseConfigText(const char *text, size_t length) {
     return hash;
 }
 
+// Why a file could not be used. Start-up lines never hold "Permission
+// denied" or "No such file": xboard takes an engine that prints those words
+// for one that failed to start, and gives up on it.
+static const char *FileErrorText(int error) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        return "access refused";
+    case ENOENT:
+    case ENOTDIR:
+        return "missing";
+    default:
+        return std::strerror(error);
+    }
+}
+
 int64_t ReadConfig() {
     BookLearn = -1;
     ExtraPlySearch = 3;
@@ -218,9 +234,9 @@ int64_t ReadConfig() {
         hash = ParseConfigText(text.data(), text.size());
     } else {
         if (read == ReadResult::Missing) {
-            PrintLine("WARNING: Morvane.ini not found, create new");
+            PrintLine("WARNING: Morvane.ini missing, create new");
             if (!WriteDefaultConfig(&error)) {
-                std::printf("WARNING: cannot write Morvane.ini (%s), starting on the defaults\n", std::strerror(error));
+                std::printf("WARNING: cannot write Morvane.ini (%s), starting on the defaults\n", FileErrorText(error));
                 std::fflush(stdout);
             }
         } else if (read == ReadResult::TooLarge) {
@@ -229,7 +245,7 @@ int64_t ReadConfig() {
                         MaxConfigBytes >> 20);
             std::fflush(stdout);
         } else {
-            std::printf("ERROR: cannot read Morvane.ini (%s), starting on the defaults\n", std::strerror(error));
+            std::printf("ERROR: cannot read Morvane.ini (%s), starting on the defaults\n", FileErrorText(error));
             std::fflush(stdout);
         }
         // The defaults of a first start. Book learning is on for this run

@@ -26,9 +26,9 @@ TEST(BookEngine, ConvertedStyleBookIsListedAfterRestart) {
     // Missing books are reported as missing and the engine goes on.
     first.ReadUntilPrefix("Reading main book...", &found);
     ASSERT_TRUE(found);
-    EXPECT_EQ(first.ReadLine(), "WARNING: Morvane.book not found, no opening book");
+    EXPECT_EQ(first.ReadLine(), "WARNING: Morvane.book missing, no opening book");
     EXPECT_EQ(first.ReadLine(), "Reading style book...");
-    EXPECT_EQ(first.ReadLine(), "WARNING: MVstyle.book not found, no style book");
+    EXPECT_EQ(first.ReadLine(), "WARNING: MVstyle.book missing, no style book");
     first.ReadStartup(&found);
     ASSERT_TRUE(found);
 

@@ -207,8 +207,8 @@ TEST_F(BookFile, MissingAndDamagedFilesLoadAsEmpty) {
     int file = -1;
     int64_t size = 123;
     // Only a file that is there and damaged is called damaged.
-    EXPECT_EQ(Load("absent.book", file, size), "WARNING: absent.book not found, no opening book\n");
-    EXPECT_EQ(Load("no-dir/absent.book", file, size), "WARNING: no-dir/absent.book not found, no opening book\n");
+    EXPECT_EQ(Load("absent.book", file, size), "WARNING: absent.book missing, no opening book\n");
+    EXPECT_EQ(Load("no-dir/absent.book", file, size), "WARNING: no-dir/absent.book missing, no opening book\n");
     EXPECT_EQ(file, -1);
     EXPECT_EQ(size, 0);
 

@@ -128,7 +128,7 @@ TEST(BookTool, InstalledBookIsFoundFromAnEmptyDirectory) {
     fs::remove(tree.PathOf("bin/Morvane.book"));
     fs::remove(tree.PathOf("share/morvane/Morvane.book"));
     EngineProcess none;
-    EXPECT_EQ(StartAndReadMainBookLine(none, binary), "WARNING: Morvane.book not found, no opening book");
+    EXPECT_EQ(StartAndReadMainBookLine(none, binary), "WARNING: Morvane.book missing, no opening book");
     none.Send("quit");
     EXPECT_EQ(none.WaitExit(), 0);
 }

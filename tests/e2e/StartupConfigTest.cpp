@@ -16,8 +16,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const Lines Banner = {"Morvane", "chess engine for xboard interfaces (UCI on request)", "", "feature done=0"};
-const Lines BooksAndFeatures = {"Reading main book...",         "WARNING: Morvane.book not found, no opening book",
-                                "Reading style book...",        "WARNING: MVstyle.book not found, no style book",
+const Lines BooksAndFeatures = {"Reading main book...",         "WARNING: Morvane.book missing, no opening book",
+                                "Reading style book...",        "WARNING: MVstyle.book missing, no style book",
                                 "feature myname=\"Morvane 7\"", "feature done=1"};
 
 Lines Concat(std::initializer_list<Lines> parts) {
@@ -67,9 +67,8 @@ TEST(Startup, MissingConfigurationIsCreatedWithTheSixDefaultLines) {
     EngineProcess engine(false);
     Started s = StartWith(engine);
     ASSERT_TRUE(s.reachedLoop);
-    EXPECT_EQ(
-        s.lines,
-        Concat({Banner, {"WARNING: Morvane.ini not found, create new", "Hash size 16 Mbytes"}, BooksAndFeatures}));
+    EXPECT_EQ(s.lines,
+              Concat({Banner, {"WARNING: Morvane.ini missing, create new", "Hash size 16 Mbytes"}, BooksAndFeatures}));
     EXPECT_EQ(engine.ReadFile("Morvane.ini"), EngineProcess::DefaultConfig);
     // The new file says FALSE, yet book learning is on for this run.
     engine.Send("result 1-0 {White mates}");
@@ -335,7 +334,7 @@ TEST(Config, DefaultFileThatCannotBeWrittenLeavesNothingBehind) {
         std::filesystem::permissions(engine.PathOf("full-disk.sh"), std::filesystem::perms::owner_all);
         Lines lines = StartOnDefaults(engine, engine.PathOf("full-disk.sh"));
         ASSERT_EQ(lines.size(), 3u);
-        EXPECT_EQ(lines[0], "WARNING: Morvane.ini not found, create new");
+        EXPECT_EQ(lines[0], "WARNING: Morvane.ini missing, create new");
         EXPECT_EQ(lines[1].rfind("WARNING: cannot write Morvane.ini (", 0), 0u) << lines[1];
         EXPECT_EQ(lines[2], "Hash size 16 Mbytes");
         // The defaults are in force: book learning is on as after a first start.
@@ -351,7 +350,7 @@ TEST(Config, DefaultFileThatCannotBeWrittenLeavesNothingBehind) {
         std::filesystem::create_directory(engine.PathOf("Morvane.ini.new"));
         engine.WriteFile("Morvane.ini.new/keep", "x");
         EXPECT_EQ(StartOnDefaults(engine),
-                  (Lines{"WARNING: Morvane.ini not found, create new",
+                  (Lines{"WARNING: Morvane.ini missing, create new",
                          "WARNING: cannot write Morvane.ini (File exists), starting on the defaults",
                          "Hash size 16 Mbytes"}));
         Quit(engine);
@@ -361,8 +360,7 @@ TEST(Config, DefaultFileThatCannotBeWrittenLeavesNothingBehind) {
         // A leftover of an earlier failed start does not get in the way.
         EngineProcess engine(false);
         engine.WriteFile("Morvane.ini.new", "Hash");
-        EXPECT_EQ(StartOnDefaults(engine),
-                  (Lines{"WARNING: Morvane.ini not found, create new", "Hash size 16 Mbytes"}));
+        EXPECT_EQ(StartOnDefaults(engine), (Lines{"WARNING: Morvane.ini missing, create new", "Hash size 16 Mbytes"}));
         Quit(engine);
         EXPECT_EQ(engine.ReadFile("Morvane.ini"), EngineProcess::DefaultConfig);
         EXPECT_FALSE(engine.FileExists("Morvane.ini.new"));
@@ -376,7 +374,7 @@ TEST(Config, FileWithoutReadPermissionIsNotReplaced) {
     std::filesystem::permissions(engine.PathOf("Morvane.ini"), std::filesystem::perms::owner_write);
     EXPECT_EQ(
         StartOnDefaults(engine),
-        (Lines{"ERROR: cannot read Morvane.ini (Permission denied), starting on the defaults", "Hash size 16 Mbytes"}));
+        (Lines{"ERROR: cannot read Morvane.ini (access refused), starting on the defaults", "Hash size 16 Mbytes"}));
     Quit(engine);
     std::filesystem::permissions(engine.PathOf("Morvane.ini"), std::filesystem::perms::owner_all);
     EXPECT_EQ(engine.ReadFile("Morvane.ini"), "BookLearn TRUE\nHash 4\n");
