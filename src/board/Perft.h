@@ -16,4 +16,3 @@ template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inChec
 // answer abandons the count (PerftAbandoned() then tells so).
 uint64_t PerftRoot(int32_t depth, bool (*endRequested)() = nullptr);
 bool PerftAbandoned();
-

@@ -49,8 +49,8 @@ bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
 void FreeStyleBook(StyleBookBuffer &book);
 
 // The conversion with its capacities, input size limit and output file as
-// parameters (the result is that of ConvertStyleBookFile). Annotated game files are written by hand: far smaller than the
-// limit, which only stops an endless or runaway input.
+// parameters (the result is that of ConvertStyleBookFile). Annotated game files are written by hand: far smaller than
+// the limit, which only stops an endless or runaway input.
 constexpr uint64_t StyleBookInputLimit = 512ull << 20;
 bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
                         uint64_t inputLimit = StyleBookInputLimit);

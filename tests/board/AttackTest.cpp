@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "board/BoardTestSupport.h"
 #include "board/Attack.h"
+#include "board/BoardTestSupport.h"
 #include "board/MoveMaker.h"
 
 namespace {

@@ -3,9 +3,9 @@
 #include <map>
 #include <random>
 
-#include "book/BookTestSupport.h"
 #include "board/Setup.h"
 #include "book/BookBuilder.h"
+#include "book/BookTestSupport.h"
 #include "shell/MoveText.h"
 
 using namespace booktest;

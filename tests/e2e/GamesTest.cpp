@@ -10,6 +10,7 @@
 
 #include "e2e/EngineProcess.h"
 #include "e2e/RefereeBoard.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
@@ -17,29 +18,6 @@ struct Player {
     EngineProcess engine;
     int32_t clock; // centiseconds left
 };
-
-bool IsResult(const std::string &line) {
-    return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0 ||
-           line == "resign";
-}
-
-// Reads until the engine moves ("move X": returns X) or ends the game
-// (returns the result line). Fails the test on silence or a null move.
-std::string AwaitMoveOrResult(EngineProcess &engine) {
-    for (;;) {
-        auto line = engine.ReadLine();
-        if (!line) {
-            ADD_FAILURE() << "the engine went silent";
-            return "";
-        }
-        if (line->rfind("move ", 0) == 0) {
-            std::string move = line->substr(5);
-            EXPECT_NE(move, "####") << "the null move was announced";
-            return move;
-        }
-        if (IsResult(*line)) return *line;
-    }
-}
 
 constexpr int32_t StartClock = 1000; // 10 seconds a side, no increment
 constexpr int MaxPlies = 160;        // adjudicated as a draw beyond this
@@ -78,7 +56,7 @@ void PlayGame(int gameNumber) {
         int32_t used = int32_t(
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() /
             10);
-        if (reply.empty()) return;
+        ASSERT_FALSE(reply.empty()) << "the engine went silent after " << history;
         if (IsResult(reply)) {
             // The game ended with the last move: the referee must agree that
             // something ended it (no legal reply, or a draw rule/resignation).

@@ -15,6 +15,7 @@
 
 #include "e2e/EngineProcess.h"
 #include "e2e/RefereeBoard.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
 
@@ -79,27 +80,6 @@ bool Pong(EngineProcess &engine, int n, std::vector<std::string> *seen = nullptr
     auto lines = engine.ReadUntil([&](const std::string &l) { return l == "pong " + std::to_string(n); }, &found);
     if (seen) seen->insert(seen->end(), lines.begin(), lines.end());
     return found;
-}
-
-bool IsResult(const std::string &line) {
-    return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0 ||
-           line == "resign";
-}
-
-// Lines that tell the interface something went wrong.
-bool IsComplaint(const std::string &line) {
-    return line.rfind("Illegal move", 0) == 0 || line.rfind("Error", 0) == 0 || line.rfind("tellusererror", 0) == 0;
-}
-
-// The next "move X" (gives X) or result line; "" on time-out or end.
-std::string AwaitMoveOrResult(EngineProcess &engine, std::vector<std::string> *complaints) {
-    for (;;) {
-        auto line = engine.ReadLine();
-        if (!line) return "";
-        if (IsComplaint(*line)) complaints->push_back(*line);
-        if (line->rfind("move ", 0) == 0) return line->substr(5);
-        if (IsResult(*line)) return *line;
-    }
 }
 
 class Polyglot : public ::testing::Test {

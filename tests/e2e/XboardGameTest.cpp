@@ -10,25 +10,9 @@
 
 #include "e2e/EngineProcess.h"
 #include "e2e/RefereeBoard.h"
+#include "e2e/XboardEngine.h"
 
 namespace {
-
-bool IsResult(const std::string &line) {
-    return line.rfind("1-0 {", 0) == 0 || line.rfind("0-1 {", 0) == 0 || line.rfind("1/2-1/2 {", 0) == 0 ||
-           line == "resign";
-}
-
-// The engine's move ("move X" gives X), or its result line.
-std::string AwaitMoveOrResult(EngineProcess &engine) {
-    for (;;) {
-        auto line = engine.ReadLine();
-        if (!line) return "";
-        EXPECT_EQ(line->rfind("Illegal move", 0), std::string::npos) << *line;
-        EXPECT_EQ(line->rfind("Error", 0), std::string::npos) << *line;
-        if (line->rfind("move ", 0) == 0) return line->substr(5);
-        if (IsResult(*line)) return *line;
-    }
-}
 
 // "ping N" answered with "pong N" before anything that comes later.
 void ExpectPong(EngineProcess &engine, int n) {
