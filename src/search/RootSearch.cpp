@@ -176,7 +176,9 @@ template <Color Us> Move Think() {
     if (end == list) return 0;
     SortMoves(list, end);
 
-    if (!SkipBook) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
+    // Analysis wants the position searched: a book move would end it at once
+    // with nothing to show.
+    if (!SkipBook && !AnalyzeMode) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
     if (end - list == 1) {
         BestScore = 0;
         IterationDepth = 0;

@@ -159,6 +159,15 @@ TEST(BookTool, DefaultBookVariesTheOpenings) {
         engine.Send("force");
     }
     EXPECT_GE(firstMoves.size(), 2u);
+
+    // Analysis searches the position even where the book knows a move.
+    engine.Send("new");
+    engine.Send("analyze");
+    bool found = false;
+    const std::vector<std::string> thinking =
+        engine.ReadUntil([](const std::string &l) { return l.rfind(" 4 ", 0) == 0; }, &found);
+    EXPECT_TRUE(found) << Joined(thinking);
+    engine.Send("exit");
     engine.Send("quit");
     EXPECT_EQ(engine.WaitExit(), 0);
 }
