@@ -30,6 +30,7 @@ void ClearSearchMemory() {
 }
 
 void PrintCurrMove(int32_t number, Move move) {
+    RootMoveNumber = number;
     if (!UciMode || ElapsedTime() < 100) return;
     char text[MoveTextSize];
     MoveToText(text, move);
@@ -185,6 +186,8 @@ template <Color Us> Move Think() {
         return list[0].move;
     }
     TbSearchLimit = TbLimit;
+    RootMoveCount = int32_t(end - list);
+    RootMoveNumber = 0;
     StableIterations = 0;
     FailHighTime = 0;
     const HelperScope helpers(list, end);

@@ -13,6 +13,8 @@ uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
 uint32_t SkipBook = 0;
+int32_t RootMoveCount = 0;
+int32_t RootMoveNumber = 0;
 uint32_t DepthLimit = 0;
 uint64_t NodeLimit = 0;
 Move RootMoveSubset[RootSubsetSize];

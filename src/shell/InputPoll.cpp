@@ -68,8 +68,10 @@ void SendDeferredPong() {
 void PrintAnalysisStatus() {
     char move[MoveTextSize];
     MoveToText(move, MoveAtPly(0));
-    printf("stat01: %" PRId32 " %" PRIu64 " %" PRIu32 " 0 0 %s\n", ElapsedTime(), NodeCount + QuiesceNodeCount,
-           IterationDepth, MoveFrom(MoveAtPly(0)) != 0 ? move : "");
+    // time, nodes, depth, root moves still to search, root moves in all, the current one
+    const int32_t left = RootMoveCount > RootMoveNumber ? RootMoveCount - RootMoveNumber : 0;
+    printf("stat01: %" PRId32 " %" PRIu64 " %" PRIu32 " %" PRId32 " %" PRId32 " %s\n", ElapsedTime(),
+           NodeCount + QuiesceNodeCount, IterationDepth, left, RootMoveCount, MoveFrom(MoveAtPly(0)) != 0 ? move : "");
     fflush(stdout);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,14 @@ TEST(XboardProtocol, StatusDuringAnalysisKeepsTheAnalysisGoing) {
     bool found = false;
     Lines lines = engine.ReadUntilPrefix("stat01: ", &found);
     ASSERT_TRUE(found);
+    // time, nodes, depth, moves left, 20 root moves in all, the current move
+    long time = 0, nodes = 0, depth = 0, left = -1, total = 0;
+    ASSERT_EQ(std::sscanf(lines.back().c_str(), "stat01: %ld %ld %ld %ld %ld", &time, &nodes, &depth, &left, &total), 5)
+        << lines.back();
+    EXPECT_GT(nodes, 0);
+    EXPECT_GE(depth, 4);
+    EXPECT_EQ(total, 20);
+    EXPECT_TRUE(left >= 0 && left < 20) << left;
     engine.Send("ping 9");
     Lines after = engine.ReadUntil([](const std::string &l) { return l == "pong 9"; }, &found);
     EXPECT_TRUE(found);
