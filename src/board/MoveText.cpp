@@ -77,6 +77,26 @@ void MoveToText(char *buffer, Move m) {
     *p = 0;
 }
 
+void MoveToUciText(char *buffer, Move m) {
+    if (m == 0) {
+        strcpy(buffer, "0000");
+        return;
+    }
+    MoveToText(buffer, m);
+    for (char *p = buffer; *p; ++p)
+        *p = char(tolower(static_cast<unsigned char>(*p)));
+}
+
+bool LooksLikeCoordinateMove(const char *w) {
+    auto file = [](char c) { return c >= 'a' && c <= 'h'; };
+    auto rank = [](char c) { return c >= '1' && c <= '8'; };
+    if (!file(w[0]) || !rank(w[1]) || !file(w[2]) || !rank(w[3])) return false;
+    const char *rest = w + 4;
+    if (*rest == '=') ++rest;
+    if (*rest == 0) return w[4] == 0;
+    return strchr("qrbnQRBN", *rest) != nullptr && rest[1] == 0;
+}
+
 void PrintMoveScore(Move m, int32_t score) {
     char text[MoveTextSize];
     MoveToText(text, m);

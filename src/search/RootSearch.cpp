@@ -1,6 +1,5 @@
 #include "search/RootSearch.h"
 
-#include <cctype>
 #include <cstdio>
 
 #include "board/Attack.h"
@@ -33,9 +32,7 @@ void PrintCurrMove(int32_t number, Move move) {
     RootMoveNumber = number;
     if (!UciMode || ElapsedTime() < 100) return;
     char text[MoveTextSize];
-    MoveToText(text, move);
-    for (char *c = text; *c; ++c)
-        *c = char(std::tolower(static_cast<unsigned char>(*c)));
+    MoveToUciText(text, move);
     std::printf("info currmovenumber %d currmove %s\n", number, text);
     std::fflush(stdout);
 }

@@ -28,8 +28,10 @@ void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion) {
         Move m = PVTable[0][i];
         if (MoveFrom(m) == 0) break;
         char text[MoveTextSize];
-        MoveToText(text, m);
-        if (lowerPromotion && text[4]) text[4] = char(tolower(text[4]));
+        if (lowerPromotion)
+            MoveToUciText(text, m);
+        else
+            MoveToText(text, m);
         size_t len = strlen(text);
         if (used + len + 2 > size) break;
         memcpy(buffer + used, text, len);

@@ -5,7 +5,6 @@
 // search into the timed one.
 #include "shell/Uci.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -39,16 +38,6 @@ bool QuitRequested = false;
 // or "ponderhit", even when the search has ended by itself.
 bool WaitForStop = false;
 bool StopArrived = false;
-
-void WriteLowerCaseMove(char *text, Move m) {
-    if (m == 0) {
-        std::strcpy(text, "0000");
-        return;
-    }
-    MoveToText(text, m);
-    for (char *p = text; *p; ++p)
-        *p = char(std::tolower(static_cast<unsigned char>(*p)));
-}
 
 // Plays the blank-separated moves of a "moves" list; unknown tokens are dropped.
 void PlayMoveList(const char *list) {
@@ -154,17 +143,14 @@ void CollectSearchMoves(const char *&p) {
         bool found = false;
         for (MoveEntry *e = list; e < end; ++e) {
             char text[MoveTextSize];
-            WriteLowerCaseMove(text, e->move);
+            MoveToUciText(text, e->move);
             if (token == text) {
                 if (RootMoveSubsetCount < RootSubsetSize) RootMoveSubset[RootMoveSubsetCount++] = e->move;
                 found = true;
                 break;
             }
         }
-        const bool moveShaped = token.size() >= 4 && token.size() <= 5 && token[0] >= 'a' && token[0] <= 'h' &&
-                                token[1] >= '1' && token[1] <= '8' && token[2] >= 'a' && token[2] <= 'h' &&
-                                token[3] >= '1' && token[3] <= '8';
-        if (!found && !moveShaped) {
+        if (!found && !LooksLikeCoordinateMove(token.c_str())) {
             p = before; // the next parameter
             return;
         }
@@ -210,11 +196,11 @@ int32_t ToCentiseconds(int64_t ms) {
 
 void PrintBestMove(Move best) {
     char text[MoveTextSize], ponder[MoveTextSize];
-    WriteLowerCaseMove(text, best);
+    MoveToUciText(text, best);
     char line[64];
     // The expected reply, when the line that produced the move has one.
     if (best != 0 && PVTable[0][0] == best && MoveFrom(PVTable[0][1]) != 0) {
-        WriteLowerCaseMove(ponder, PVTable[0][1]);
+        MoveToUciText(ponder, PVTable[0][1]);
         std::snprintf(line, sizeof line, "bestmove %s ponder %s", text, ponder);
     } else {
         std::snprintf(line, sizeof line, "bestmove %s", text);

@@ -57,11 +57,11 @@ void BadArgument(const char *command, const char *word) {
 
 // Reads an integer argument of `command`; on a word that is not one, writes
 // the bad-argument line and returns false.
-bool ReadIntegerArgument(const char *command, int32_t &value) {
+bool ReadIntegerArgument(const char *command, int32_t &value, int32_t lowest = INT32_MIN) {
     char word[WordSize];
     long length = ReadWord(word, sizeof word);
     if (length < 0) return false;
-    if (length >= WordSize || !ParseInteger(word, value)) {
+    if (length >= WordSize || !ParseInteger(word, value) || value < lowest) {
         BadArgument(command, word);
         return false;
     }
@@ -323,11 +323,7 @@ bool CmdSt() {
 // "sd N": no iteration deeper than N plies (0: no limit).
 bool CmdSd() {
     int32_t depth;
-    if (!ReadIntegerArgument("sd", depth)) return true;
-    if (depth < 0)
-        BadArgument("sd", std::to_string(depth).c_str());
-    else
-        DepthLimit = uint32_t(depth);
+    if (ReadIntegerArgument("sd", depth, 0)) DepthLimit = uint32_t(depth);
     return true;
 }
 
@@ -374,23 +370,13 @@ bool CmdSetboard() {
 // "memory N": megabytes for the hash tables.
 bool CmdMemory() {
     int32_t megabytes;
-    if (ReadIntegerArgument("memory", megabytes)) {
-        if (megabytes < 1)
-            BadArgument("memory", std::to_string(megabytes).c_str());
-        else
-            AllocateHash(megabytes);
-    }
+    if (ReadIntegerArgument("memory", megabytes, 1)) AllocateHash(megabytes);
     return true;
 }
 
 bool CmdCores() {
     int32_t cores;
-    if (ReadIntegerArgument("cores", cores)) {
-        if (cores < 1)
-            BadArgument("cores", std::to_string(cores).c_str());
-        else
-            SetSearchThreads(cores); // the search takes at most its own maximum
-    }
+    if (ReadIntegerArgument("cores", cores, 1)) SetSearchThreads(cores); // at most the search's own maximum
     return true;
 }
 
@@ -596,17 +582,6 @@ const Command Commands[] = {
     {".", CmdStatus},
 };
 
-// A word shaped like a coordinate move: e2e4, e7e8q, e7e8=q.
-bool LooksLikeMove(const char *w) {
-    auto file = [](char c) { return c >= 'a' && c <= 'h'; };
-    auto rank = [](char c) { return c >= '1' && c <= '8'; };
-    if (!file(w[0]) || !rank(w[1]) || !file(w[2]) || !rank(w[3])) return false;
-    const char *rest = w + 4;
-    if (*rest == '=') ++rest;
-    if (*rest == 0) return w[4] == 0;
-    return std::strchr("qrbnQRBN", *rest) != nullptr && rest[1] == 0;
-}
-
 void Analyse() {
     PrintLine("Start analyzing");
     std::printf("Eval = %d\n", EvaluateBoard());
@@ -689,7 +664,7 @@ int CommandLoop() {
         if (command) {
             if (!command->run()) return 0;
         } else if (!UserMove(word)) {
-            if (LooksLikeMove(word))
+            if (LooksLikeCoordinateMove(word))
                 PrintLine("Illegal move: ", word);
             else
                 UnknownCommand(word);
