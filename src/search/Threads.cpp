@@ -4,6 +4,7 @@
 // transposition table only.
 #include "search/Threads.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -25,7 +26,7 @@ std::atomic<int32_t> Running{0};
 constinit thread_local bool HelperThread = false;
 
 std::vector<std::thread> Helpers;
-// Pawn tables of the helpers, new for every search: an entry's score also
+// Pawn tables of the helpers, emptied for every search: an entry's score also
 // depends on settings (the opponent, the engine's side) that change between
 // searches.
 std::vector<std::unique_ptr<PawnHashEntry[]>> HelperPawnTables;
@@ -111,9 +112,11 @@ void StartHelpers(const MoveEntry *begin, const MoveEntry *end) {
     for (const MoveEntry *e = begin; e < end && start->rootCount < MoveListSize; ++e)
         start->root[start->rootCount++] = *e;
 
-    HelperPawnTables.clear();
-    for (int32_t id = 1; id <= helpers; ++id)
+    // Allocated when the number of helpers grows, emptied for every search.
+    while (int32_t(HelperPawnTables.size()) < helpers)
         HelperPawnTables.push_back(std::make_unique<PawnHashEntry[]>(PawnHashSize));
+    for (int32_t id = 1; id <= helpers; ++id)
+        std::fill_n(HelperPawnTables[id - 1].get(), PawnHashSize, PawnHashEntry{});
     StopRequested.store(false);
     for (int32_t id = 1; id <= helpers; ++id) {
         Running.fetch_add(1);
