@@ -1,19 +1,19 @@
-// Helpers for the book tests: a scratch directory, direct board placement,
-// book files written record by record, and random legal games written as
-// standard algebraic text.
+// Helpers of the book tests: a scratch directory per test, book files,
+// moves played from text, and generated games.
 #pragma once
 
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/Attack.h"
@@ -21,66 +21,41 @@
 #include "board/MoveGenerator.h"
 #include "board/Setup.h"
 #include "book/Book.h"
+#include "book/BookBuilder.h"
 #include "book/BookFormat.h"
 
 namespace booktest {
 
-// Keys and board tables, as the engine has them after start-up.
-inline void PrepareBoard() {
-    FillZobristKeys();
-    InitBoard();
-    BuildTables();
+template <class F> std::string Output(F f) {
+    ::testing::internal::CaptureStdout();
+    f();
+    return ::testing::internal::GetCapturedStdout();
 }
 
-// Each test runs in a fresh scratch directory that is removed afterwards.
+// Each test runs in a fresh scratch directory with no book open and the initial position set up.
 class ScratchDir : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() {
+        FillZobristKeys();
+        InitBoard();
+        BuildTables();
+    }
     void SetUp() override {
-        old_ = std::filesystem::current_path();
         char pattern[] = "/tmp/morvane-book-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-        savedMain_ = {MainBookFile, MainBookSize};
-        savedStyle_ = {StyleBookFile, StyleBookSize};
-        MainBookFile = StyleBookFile = -1;
-        MainBookSize = StyleBookSize = 0;
+        std::filesystem::current_path(dir_ = pattern);
         BookMisses = 0;
+        ASSERT_TRUE(SetupPosition(StartPosition));
     }
     void TearDown() override {
-        if (MainBookFile >= 0) close(MainBookFile);
-        if (StyleBookFile >= 0) close(StyleBookFile);
-        MainBookFile = savedMain_.first;
-        MainBookSize = savedMain_.second;
-        StyleBookFile = savedStyle_.first;
-        StyleBookSize = savedStyle_.second;
+        for (int *file : {&MainBookFile, &StyleBookFile})
+            if (*file >= 0) close(std::exchange(*file, -1));
+        MainBookSize = StyleBookSize = 0;
         std::filesystem::current_path(old_);
         std::filesystem::remove_all(dir_);
     }
-    std::filesystem::path dir_, old_;
-    std::pair<int, int64_t> savedMain_, savedStyle_;
+    std::filesystem::path dir_, old_ = std::filesystem::current_path();
 };
-
-// Writes a board placement (the first field of a FEN string) straight into
-// Board, without touching anything else, and sets the side to move.
-inline void PlaceBoard(const std::string &placement, uint32_t side) {
-    for (int i = 0; i < 120; ++i)
-        Board[i].piece = OffBoard;
-    int rank = 8, file = 1;
-    for (char c : placement) {
-        if (c == '/') {
-            --rank;
-            file = 1;
-        } else if (c >= '1' && c <= '8') {
-            for (int n = 0; n < c - '0'; ++n)
-                Board[SquareOf(file++, rank)].piece = EmptySquare;
-        } else {
-            const char *p = std::strchr(PieceLetters, c);
-            Board[SquareOf(file++, rank)].piece = PieceCode(p - PieceLetters);
-        }
-    }
-    SideToMove = side;
-}
 
 inline BookRecord KeyWith(int8_t bookClass, int32_t weight) {
     BookRecord r = CurrentBookKey();
@@ -89,14 +64,12 @@ inline BookRecord KeyWith(int8_t bookClass, int32_t weight) {
     return r;
 }
 
-// Sorts records 1.. by key, puts the header record in front and writes the file.
-inline void WriteBook(const std::string &name, std::vector<BookRecord> positions) {
-    std::sort(positions.begin(), positions.end(), BookKeyLess);
-    positions.insert(positions.begin(), BookHeaderRecord());
-    ::testing::internal::CaptureStdout();
-    const bool ok = SaveBook(name.c_str(), positions.data(), int64_t(positions.size()));
-    ::testing::internal::GetCapturedStdout();
-    ASSERT_TRUE(ok);
+// Sorts the records, puts the header in front and writes the file.
+inline void WriteBook(const std::string &name, std::vector<BookRecord> records) {
+    std::sort(records.begin(), records.end(), BookKeyLess);
+    records.insert(records.begin(), BookHeaderRecord());
+    EXPECT_EQ(Output([&] { SaveBook(name.c_str(), records.data(), int64_t(records.size())); }),
+              "Saved " + std::to_string(records.size()) + " positions\n");
 }
 
 inline std::string ReadFileBytes(const std::string &name) {
@@ -105,58 +78,11 @@ inline std::string ReadFileBytes(const std::string &name) {
 }
 
 inline void WriteFileBytes(const std::string &name, const std::string &bytes) {
-    std::ofstream out(name, std::ios::binary);
-    out << bytes;
+    std::ofstream(name, std::ios::binary) << bytes;
 }
 
 inline std::string Load(const std::string &name, int &file, int64_t &size) {
-    ::testing::internal::CaptureStdout();
-    LoadBook(name.c_str(), file, size);
-    return ::testing::internal::GetCapturedStdout();
-}
-
-// Random legal games, for conversions of many positions.
-// Legal moves of the side to move, in the order the algebraic parser sees them.
-inline std::vector<Move> LegalMoves() {
-    MoveEntry list[MoveListSize];
-    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-    for (MoveEntry *e = list; e < end;) {
-        if (!MakeMove(SideToMove, RootInCheck, 0, e->move)) {
-            *e = *--end;
-            continue;
-        }
-        UnmakeMove(SideToMove, e->move);
-        ++e;
-    }
-    std::vector<Move> out;
-    for (MoveEntry *e = list; e < end; ++e)
-        out.push_back(e->move);
-    return out;
-}
-
-inline std::string SquareText(Square s) { return {char('a' + FileOf[s] - 1), char('0' + RankOf[s])}; }
-
-// Algebraic text of a move by the parser's own rules.
-inline std::string SanText(const std::vector<Move> &legal, Move m) {
-    const Square from = MoveFrom(m), to = MoveTo(m);
-    if (IsCastling(m)) return to == G1 || to == G8 ? "O-O" : "O-O-O";
-    const PieceCode piece = Board[from].piece;
-    std::string text;
-    if (KindOf(piece) == Pawn) {
-        if (IsCapture(m)) text = std::string(1, char('a' + FileOf[from] - 1)) + "x";
-        text += SquareText(to);
-        if (IsPromotion(m)) text += std::string("=") + PieceLetters[MovePromoted(m) & 7];
-        return text;
-    }
-    text = PieceLetters[KindOf(piece)];
-    for (Move other : legal) {
-        if (MoveTo(other) == to && MoveFrom(other) != from && Board[MoveFrom(other)].piece == piece) {
-            text += FileOf[MoveFrom(other)] == FileOf[from] ? char('0' + RankOf[from]) : char('a' + FileOf[from] - 1);
-            break;
-        }
-    }
-    if (IsCapture(m)) text += "x";
-    return text + SquareText(to);
+    return Output([&] { LoadBook(name.c_str(), file, size); });
 }
 
 inline void PlayGameMove(Move m) {
@@ -168,13 +94,39 @@ inline void PlayGameMove(Move m) {
     RootInCheck = SideInCheck(SideToMove);
 }
 
-inline uint64_t KeyHashOfRecord(const BookRecord &key) {
-    uint64_t h = 1469598103934665603ull;
-    for (int i = 0; i < 32; ++i)
-        h = (h ^ key.board[i]) * 1099511628211ull;
-    return (h ^ key.side) * 1099511628211ull;
+// The record of the position after algebraic moves ("e4 e5") from fen in an open book.
+inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, const char *fen = StartPosition) {
+    EXPECT_TRUE(SetupPosition(fen));
+    std::istringstream in(moves);
+    for (std::string san; in >> san;) {
+        const Move m = FindPgnMove(san.c_str());
+        EXPECT_NE(m, 0u) << san;
+        PlayGameMove(m);
+    }
+    return ProbeBook(file, size);
 }
 
-inline uint64_t KeyHashOfPosition() { return KeyHashOfRecord(CurrentBookKey()); }
+// Games of pawn moves after `opening`: each side pushes its eight pawns one
+// or two squares in random order. `positions` collects what they reach.
+inline std::string PawnGames(int games, uint32_t seed, const std::string &opening = "",
+                             std::set<std::string> *positions = nullptr) {
+    std::mt19937 rng(seed);
+    std::string text;
+    for (int game = 0; game < games; ++game) {
+        std::string order[2] = {"abcdefgh", "abcdefgh"}, ranks = "2222222277777777w";
+        text += opening;
+        for (int ply = 0; ply < 16; ++ply) {
+            std::string &files = order[ply % 2];
+            if (ply < 2) std::shuffle(files.begin(), files.end(), rng);
+            const char file = files[size_t(ply / 2)], rank = ply % 2 ? char('6' - rng() % 2) : char('3' + rng() % 2);
+            text += std::string(ply % 2 ? "" : "1. ") + file + rank + " ";
+            ranks[size_t(8 * (ply % 2) + file - 'a')] = rank;
+            ranks[16] = "wb"[ply % 2 == 0];
+            if (positions) positions->insert(ranks);
+        }
+        text += "*\n";
+    }
+    return text;
+}
 
 } // namespace booktest
