@@ -1,9 +1,6 @@
-// Registration of table files and the block cache.
-#include <gtest/gtest.h>
-
-#include <unistd.h>
-
-#include "tablebase/TableFileTestSupport.h"
+// Registration of table files, the block cache, and the probe from the
+// position on the board to a score.
+#include "tablebase/TablebaseTestSupport.h"
 
 using namespace tbtest;
 
@@ -11,82 +8,82 @@ namespace {
 
 class AccessTest : public ::testing::Test {
   protected:
+    static void SetUpTestSuite() {
+        FillZobristKeys();
+        InitBoard();
+        InitIndexTables();
+    }
     void TearDown() override { StartTablebases("", 1.0); } // leave nothing registered
+    void Restart(double megabytes = 1.0) { StartTablebases(temp.path.c_str(), megabytes); }
+    static int32_t Probe(int id, int side, uint32_t index) { return ProbeTableValue(id, side, index); }
+    static const char *Registered(const char *name, int side) {
+        return TbDescriptors[TbGenTableId(name)].fileName[side];
+    }
+    // The score of a position of the board, probed at `ply`.
+    static int32_t ProbeFen(const char *fen, uint32_t ply = 0) {
+        EXPECT_TRUE(SetupPosition(fen)) << fen;
+        return ProbeTablebase(ply, 0, SideToMove);
+    }
+    // Index of a position given as table name, side to move and squares in slot order.
+    static uint32_t At(const char *name, uint32_t stm, std::vector<uint32_t> squares) {
+        Pos p = PosOf(name);
+        std::copy(squares.begin(), squares.end(), p.sq);
+        return IndexOf(p, stm);
+    }
     TempDirectory temp;
+    const int kpk = TbGenTableId("kpk"), kqk = TbGenTableId("kqk");
 };
-
-const char *RegisteredPath(const char *name, int side) { return TbDescriptors[TableId(name)].fileName[side]; }
 
 } // namespace
 
-TEST_F(AccessTest, NoTablesMeansNoLimit) {
-    testing::internal::CaptureStdout();
-    StartTablebases("D:\\tablebases", 1.0);
-    EXPECT_EQ(TbLimit, -2);
-    StartTablebases(temp.Path().c_str(), 1.0);
-    EXPECT_EQ(TbLimit, -2);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 0), TbNotAvailable);
-}
-
 TEST_F(AccessTest, DirectoryListIsSearchedInOrder) {
-    const std::string a = temp.Sub("a"), b = temp.Sub("b"), c = temp.Sub("c");
+    EXPECT_EQ(Output([&] { StartTablebases("D:\\tablebases", 1.0); }), "");
+    EXPECT_EQ(TbLimit, -2);
+    Restart();
+    EXPECT_EQ(TbLimit, -2); // an empty directory
+    EXPECT_EQ(Probe(kqk, 0, 0), TbNotAvailable);
+    const std::string a = temp.path + "/a", b = temp.path + "/b", c = temp.path + "/c";
     WriteTable(a, "kqk", 0, 1);
     WriteTable(b, "kqk", 0, 2);
     WriteTable(b, "kqk", 1, 2);
     WriteTable(c, "knk", 0, 3);
     WriteTable(c, "krkr", 1, 3);
     const std::string list = a + ";" + b + "," + c;
-    EXPECT_EQ(InitTablebases(list.c_str()), 4);
-    EXPECT_EQ(std::string(RegisteredPath("kqk", 0)), a + "/kqk.nbw");
-    EXPECT_EQ(std::string(RegisteredPath("kqk", 1)), b + "/kqk.nbb");
-    EXPECT_EQ(std::string(RegisteredPath("knk", 0)), c + "/knk.nbw");
-    EXPECT_EQ(RegisteredPath("knk", 1), nullptr);
-    EXPECT_EQ(RegisteredPath("krk", 0), nullptr);
-
+    EXPECT_EQ(InitTablebases(list.c_str()), 4); // the largest table decides the limit
+    EXPECT_EQ(std::string(Registered("kqk", 0)), a + "/kqk.nbw");
+    EXPECT_EQ(std::string(Registered("kqk", 1)), b + "/kqk.nbb");
+    EXPECT_EQ(std::string(Registered("knk", 0)), c + "/knk.nbw");
+    EXPECT_EQ(Registered("knk", 1), nullptr);
     StartTablebases(list.c_str(), 1.0);
     EXPECT_EQ(TbLimit, 2);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 12345), Pattern(12345, 1)); // the earlier directory's file
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 1, 12345), Pattern(12345, 2));
-    EXPECT_EQ(ProbeTableValue(TableId("krk"), 0, 5), TbNotAvailable);
-
-    // Largest table size found decides the limit.
-    EXPECT_EQ(InitTablebases(c.c_str()), 4);
+    EXPECT_EQ(Probe(kqk, 0, 12345), Pattern(12345, 1));
+    EXPECT_EQ(Probe(kqk, 1, 12345), Pattern(12345, 2));
+    EXPECT_EQ(Probe(TbGenTableId("krk"), 0, 5), TbNotAvailable);
     EXPECT_EQ(InitTablebases(a.c_str()), 3);
-    WriteSparseTable(a, "kqqkq", 1);
+    WriteTable(a, "kqqkq", 1, 0, -1, true);
     EXPECT_EQ(InitTablebases(a.c_str()), 5);
-}
-
-TEST_F(AccessTest, RegistrationIsRedoneFromScratch) {
-    WriteTable(temp.Path(), "kqk", 0);
-    StartTablebases(temp.Path().c_str(), 1.0);
-    ASSERT_EQ(TbLimit, 1);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 100), Pattern(100));
-    StartTablebases((temp.Path() + "/none").c_str(), 1.0);
-    EXPECT_EQ(TbLimit, -2);
-    EXPECT_EQ(RegisteredPath("kqk", 0), nullptr);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 100), TbNotAvailable);
+    // Registration starts from scratch each time.
+    StartTablebases(c.c_str(), 1.0);
+    EXPECT_EQ(Registered("kqk", 0), nullptr);
+    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable);
 }
 
 TEST_F(AccessTest, CompressedOnlyTablesAreReportedAndSkipped) {
-    WriteFile(temp.Path() + "/kqk.nbw.emd", "compressed");
-    WriteFile(temp.Path() + "/krknbb.emd", "compressed");
-    WriteTable(temp.Path(), "knk", 0);
-    WriteFile(temp.Path() + "/knk.nbw.emd", "compressed"); // plain file present: no warning
-    testing::internal::CaptureStdout();
-    StartTablebases(temp.Path().c_str(), 1.0);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, "WARNING: compressed tablebase not supported: " + temp.Path() + "/krknbb.emd\n" + // krk is id 4
-                       "WARNING: compressed tablebase not supported: " + temp.Path() + "/kqk.nbw.emd\n");
-    EXPECT_EQ(RegisteredPath("kqk", 0), nullptr);
-    EXPECT_EQ(RegisteredPath("krk", 1), nullptr);
-    EXPECT_NE(RegisteredPath("knk", 0), nullptr);
+    std::ofstream(temp.path + "/kqk.nbw.emd") << "compressed";
+    std::ofstream(temp.path + "/krknbb.emd") << "compressed";
+    std::ofstream(temp.path + "/knk.nbw.emd") << "compressed"; // the plain file is there: no warning
+    WriteTable(temp.path, "knk", 0);
+    EXPECT_EQ(Output([&] { Restart(); }),
+              "WARNING: compressed tablebase not supported: " + temp.path + "/krknbb.emd\n" +
+                  "WARNING: compressed tablebase not supported: " + temp.path + "/kqk.nbw.emd\n");
+    EXPECT_EQ(Registered("kqk", 0), nullptr);
+    EXPECT_EQ(Registered("krk", 1), nullptr);
     EXPECT_EQ(TbLimit, 1);
 }
 
 TEST_F(AccessTest, WrongSizeIsFatal) {
-    WriteTable(temp.Path(), "kqk", 0, 0, LengthOf("kqk", 0) + 1);
-    const std::string dir = temp.Path();
+    WriteTable(temp.path, "kqk", 0, 0, 1000);
+    const std::string dir = temp.path;
     EXPECT_EXIT(
         {
             dup2(2, 1);
@@ -95,63 +92,109 @@ TEST_F(AccessTest, WrongSizeIsFatal) {
         testing::ExitedWithCode(1), "\\*\\*\\* " + dir + "/kqk.nbw corrupted\n");
 }
 
-TEST_F(AccessTest, ZeroCacheAnswersNotAvailable) {
-    WriteTable(temp.Path(), "kqk", 0);
-    StartTablebases(temp.Path().c_str(), 0.0);
-    EXPECT_EQ(TbLimit, 1);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 0), TbNotAvailable);
-    StartTablebases(temp.Path().c_str(), -5.0); // nonsense sizes are no cache either
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 0), TbNotAvailable);
-    StartTablebases(temp.Path().c_str(), CacheMegabytesFor(1));
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 0), Pattern(0));
-}
-
-TEST_F(AccessTest, SmallCacheEvictsTheOldestBlock) {
-    const std::string path = WriteTable(temp.Path(), "kpk", 0);
-    StartTablebases(temp.Path().c_str(), CacheMegabytesFor(2));
-    const int kpk = TableId("kpk");
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 10), Pattern(10));
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 8192 + 10), Pattern(8192 + 10));
-    // Change the file under the cache: cached blocks keep the old bytes.
+TEST_F(AccessTest, BlockCacheKeepsTheNewestBlocks) {
+    const std::string path = WriteTable(temp.path, "kpk", 0); // 9 blocks and 7936 bytes
+    for (double none : {0.0, -5.0}) {
+        Restart(none);
+        EXPECT_EQ(TbLimit, 1);
+        EXPECT_EQ(Probe(kpk, 0, 0), TbNotAvailable);
+    }
+    Restart(CacheFor(2));
+    for (uint32_t index : {81663u, 9u * 8192u, 0u, 81662u})
+        EXPECT_EQ(Probe(kpk, 0, index), Pattern(index));
+    EXPECT_EQ(Probe(kpk, 0, 81664), TbNotAvailable);
+    EXPECT_EQ(Probe(kpk, 0, 0xffffffffu), TbNotAvailable);
+    // Blocks 9 and 0 are cached; bytes changed under the cache stay unseen until a block is read again.
     for (uint32_t block = 0; block < 3; block++)
         PokeTable(path, block * 8192 + 20, 99);
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 20), Pattern(20));   // hit, block 0 becomes the newest
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 2 * 8192 + 20), 99); // miss evicts block 1
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 20), Pattern(20));   // block 0 still cached
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 8192 + 20), 99);     // block 1 read again
-    // Many blocks of several files through two entries still answer right.
-    WriteTable(temp.Path(), "kpk", 1, 5);
-    WriteTable(temp.Path(), "kqk", 1, 6);
-    StartTablebases(temp.Path().c_str(), CacheMegabytesFor(2));
-    for (uint32_t i = 0, n = 0; n < 300; n++, i = (i * 1103515245u + 12345u)) {
-        const uint32_t index = i % 84012;
-        ASSERT_EQ(ProbeTableValue(kpk, 1, index), Pattern(index, 5)) << index;
-        ASSERT_EQ(ProbeTableValue(TableId("kqk"), 1, index % 28644), Pattern(index % 28644, 6));
-        const uint32_t j = index % 81664;
-        ASSERT_EQ(ProbeTableValue(kpk, 0, j), j % 8192 == 20 && j < 3 * 8192 ? 99 : Pattern(j));
+    EXPECT_EQ(Probe(kpk, 0, 20), Pattern(20));   // a hit makes block 0 the newest
+    EXPECT_EQ(Probe(kpk, 0, 8192 + 20), 99);     // a miss evicts block 9
+    EXPECT_EQ(Probe(kpk, 0, 20), Pattern(20));   // a hit again: block 1 is the oldest
+    EXPECT_EQ(Probe(kpk, 0, 2 * 8192 + 20), 99); // and goes
+    EXPECT_EQ(Probe(kpk, 0, 20), Pattern(20));
+    // Many blocks of several files through two entries.
+    WriteTable(temp.path, "kpk", 1, 5);
+    WriteTable(temp.path, "kqk", 1, 6);
+    Restart(CacheFor(2));
+    for (uint32_t i = 0, n = 0; n < 300; n++, i = i * 1103515245u + 12345u) {
+        ASSERT_EQ(Probe(kpk, 1, i % 84012), Pattern(i % 84012, 5));
+        ASSERT_EQ(Probe(kqk, 1, i % 28644), Pattern(i % 28644, 6));
+        ASSERT_EQ(Probe(kpk, 0, i % 81664), i % 81664 % 8192 == 20 && i % 81664 < 3 * 8192 ? 99 : Pattern(i % 81664));
     }
+    // Files cut or removed behind the engine's back answer "not available".
+    const std::string other = WriteTable(temp.path, "kqk", 0);
+    Restart();
+    ASSERT_EQ(truncate(path.c_str(), 9000), 0);
+    ASSERT_EQ(unlink(other.c_str()), 0);
+    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable);
+    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable); // the entry went back to the free list
+    EXPECT_EQ(Probe(kpk, 0, 8999), Pattern(8999));
+    EXPECT_EQ(Probe(kpk, 0, 9000), TbNotAvailable);
+    EXPECT_EQ(Probe(kpk, 0, 20000), TbNotAvailable);
+    EXPECT_EQ(Probe(kpk, 0, 100), Pattern(100));
 }
 
-TEST_F(AccessTest, LastShortBlockReadsCorrectly) {
-    WriteTable(temp.Path(), "kpk", 0); // 81664 = 9 blocks and 7936 bytes
-    StartTablebases(temp.Path().c_str(), 1.0);
-    const int kpk = TableId("kpk");
-    for (uint32_t index : {81663u, 9u * 8192u, 81000u, 0u, 81662u})
-        EXPECT_EQ(ProbeTableValue(kpk, 0, index), Pattern(index));
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 81664), TbNotAvailable); // beyond the table
-    EXPECT_EQ(ProbeTableValue(kpk, 0, 0xffffffffu), TbNotAvailable);
+TEST_F(AccessTest, ProbeTurnsBytesIntoScores) {
+    // Mate in n (byte 127 - n) scores 32767 - 2n for the side to move, mated in n (byte n - 126) 2n - 32767.
+    const std::tuple<int, uint32_t, int32_t> rows[] = {{0, 0, 0},          {126, 1, 32765},   {1, 2, 32515},
+                                                       {-128, 5, 32513},   {-1, 6, -32517},   {-126, 9, -32767},
+                                                       {-127, 10, -32515}, {127, 12, NoScore}}; // byte, queen square
+    const std::string white = WriteTable(temp.path, "kqk", 0), black = WriteTable(temp.path, "kqk", 1);
+    for (auto [byte, queen, score] : rows) {
+        PokeTable(white, At("kqk", 0, {4, 35, queen}), int8_t(byte));
+        PokeTable(black, At("kqk", 1, {4, 35, queen}), int8_t(byte));
+    }
+    Restart();
+    for (auto [byte, queen, score] : rows) {
+        Pos p = PosOf("kqk");
+        p.sq[0] = 4, p.sq[1] = 35, p.sq[2] = queen;
+        const int32_t later = score == NoScore || !score ? score : score > 0 ? score - 3 : score + 3;
+        EXPECT_EQ(ProbeFen(Fen(p, 0).c_str()), score) << byte;
+        EXPECT_EQ(ProbeFen(Fen(p, 0).c_str(), 3), later) << byte; // mates counted from the root
+        EXPECT_EQ(ProbeFen(Fen(p, 1).c_str(), 3), later == NoScore ? NoScore : -later) << byte; // White's view
+    }
+    // Bare kings are a draw; too many pieces, a missing table, no cache or an en-passant square give no answer.
+    EXPECT_EQ(ProbeFen("8/8/8/3k4/8/8/8/4K3 w - -"), 0);
+    EXPECT_EQ(ProbeFen("8/8/8/3k4/8/8/8/QQQ1K3 w - -"), NoScore);
+    EXPECT_EQ(ProbeFen("8/8/8/3k4/8/8/8/R3K3 w - -"), NoScore);
+    WriteTable(temp.path, "kpkp", 1, 0, -1, true);
+    Restart(0.0);
+    EXPECT_EQ(ProbeFen("8/8/8/3k4/8/8/8/Q3K3 w - -"), NoScore);
+    Restart();
+    ASSERT_TRUE(SetupPosition("8/8/8/2k5/3pP3/8/8/4K3 b - e3"));
+    EXPECT_EQ(ProbeTablebase(0, E3, Black), NoScore);
+    EXPECT_EQ(ProbeTablebase(0, 0, Black), 0);
 }
 
-TEST_F(AccessTest, VanishedOrShrunkFilesAnswerNotAvailable) {
-    const std::string kpk = WriteTable(temp.Path(), "kpk", 0);
-    const std::string kqk = WriteTable(temp.Path(), "kqk", 0);
-    StartTablebases(temp.Path().c_str(), 1.0);
-    ASSERT_EQ(unlink(kpk.c_str()), 0);
-    EXPECT_EQ(ProbeTableValue(TableId("kpk"), 0, 100), TbNotAvailable);
-    EXPECT_EQ(ProbeTableValue(TableId("kpk"), 0, 100), TbNotAvailable); // the entry went back to the free list
-    ASSERT_EQ(truncate(kqk.c_str(), 9000), 0);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 8999), Pattern(8999));
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 9000), TbNotAvailable);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 20000), TbNotAvailable);
-    EXPECT_EQ(ProbeTableValue(TableId("kqk"), 0, 100), Pattern(100));
+// Colours reversed: the other colour's table with the other side to move, ranks mirrored, the score turned.
+TEST_F(AccessTest, ColoursReversedUseTheSameFiles) {
+    PokeTable(WriteTable(temp.path, "kqk", 0), At("kqk", 0, {4, 35, 0}), 42);
+    PokeTable(WriteTable(temp.path, "kpk", 0), At("kpk", 0, {14, 52, 26}), 17);
+    PokeTable(WriteTable(temp.path, "kpk", 1), At("kpk", 1, {14, 52, 26}), -23);
+    PokeTable(WriteTable(temp.path, "krpkr", 1, 0, -1, true), At("krpkr", 1, {14, 52, 33, 0, 63}), 5);
+    PokeTable(WriteTable(temp.path, "kqkq", 0), At("kqkq", 0, {4, 60, 0, 63}), 9);
+    WriteTable(temp.path, "kppkp", 1, 0, -1, true);
+    Restart();
+    const std::pair<const char *, int32_t> rows[] = {
+        {"8/8/8/3k4/8/8/8/Q3K3 w - -", 32597}, // byte 42: mate in 85
+        {"q3k3/8/8/8/3K4/8/8/8 b - -", -32597},
+        {"8/4k3/8/8/2P5/8/6K1/8 w - -", 32547},
+        {"8/6k1/8/2p5/8/8/4K3/8 b - -", -32547},
+        {"8/4k3/8/8/2P5/8/6K1/8 b - -", 32561}, // byte -23: Black is mated in 103
+        {"8/6k1/8/2p5/8/8/4K3/8 w - -", -32561},
+        {"7r/4k3/8/1P6/8/8/6K1/R7 b - -", -32523},
+        {"r7/6k1/8/8/1p6/8/4K3/7R w - -", 32523}, // Black holds the table's white pieces
+        // Equal material: the table as it is, never reversed; its black-to-move file is missing.
+        {"4k2q/8/8/8/8/8/8/Q3K3 w - -", 32531},
+        {"4k2q/8/8/8/8/8/8/Q3K3 b - -", NoScore},
+        // Seven known wrong entries of K+P+P vs K+P, black to move, are answered without the file.
+        {"8/1p6/5P2/5P2/8/k1K5/8/8 b - -", 32513},
+        {"8/8/1p3P2/5P2/8/k1K5/8/8 b - -", 32513},
+        {"8/1p6/5P2/8/5P2/k1K5/8/8 b - -", 0}, // another position reads the file
+    };
+    for (auto [fen, score] : rows)
+        EXPECT_EQ(ProbeFen(fen), score) << fen;
+    EXPECT_EQ(ProbeFen("8/1p6/5P2/5P2/8/k1K5/8/8 b - -", 4), 32509);
+    EXPECT_EQ(At("kppkp", 1, {18, 16, 37, 45, 49}), 0x0362BC7Cu);
+    EXPECT_EQ(At("kppkp", 1, {18, 16, 37, 45, 41}), 0x0362DE44u);
 }
