@@ -25,6 +25,7 @@
 #include "tablebase/GeneratorBoard.h"
 #include "tablebase/GeneratorState.h"
 #include "tablebase/TableList.h"
+#include "tablebase/TablebaseAccess.h"
 
 using namespace tbgen;
 

@@ -9,6 +9,7 @@
 #include "tablebase/Generator.h"
 #include "tablebase/GeneratorState.h"
 #include "tablebase/TableList.h"
+#include "tablebase/TablebaseAccess.h"
 
 namespace tbgen {
 

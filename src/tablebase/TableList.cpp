@@ -34,12 +34,22 @@
 #include <cstring>
 #include <utility>
 
-uint16_t KingPairsNoPawns[64][64];
-uint16_t KingPairsWithPawns[64][64];
-uint8_t PlacementOrdinal[6][64][64];
-uint8_t PlacementCount[6][64];
+#include "tablebase/TablebaseAccess.h"
 
 namespace {
+
+constexpr uint16_t NoKingPair = 4000;
+constexpr int NoPawnPairCount = 462;
+constexpr int PawnPairCount = 1806;
+
+// King pairs of the normalised board, numbered; NoKingPair for the others.
+uint16_t KingPairsNoPawns[64][64];
+uint16_t KingPairsWithPawns[64][64];
+
+// Placement kinds: 0 black pawn, 1 white pawn, 2 knight, 3 bishop, 4 rook, 5 queen.
+constexpr uint8_t NotPlaced = 255;
+uint8_t PlacementOrdinal[6][64][64];
+uint8_t PlacementCount[6][64];
 
 // [withPawns][kind][pair]: first lead value of the pair; entry [pair count] is the total.
 uint32_t PairOffset[2][6][PawnPairCount + 1];

@@ -5,7 +5,6 @@
 // Squares in this module are 0..63 with a1 = 0, h1 = 7, a8 = 56, h8 = 63.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 
@@ -58,22 +57,8 @@ struct TbDescriptor {
     int8_t *memoryTable[2];     // whole table in memory (never loaded by this engine)
 };
 
-extern std::array<TbDescriptor, TbTableCount> TbDescriptors;
+// The table list itself (TbDescriptors) is declared with the tablebase's
+// other state in tablebase/TablebaseAccess.h.
 
 // Builds the king-pair, placement and offset tables (once per process).
 void InitIndexTables();
-
-// ---------------------------------------------------------------------------
-// Tables behind the index functions, exposed for tests and tools.
-
-constexpr uint16_t NoKingPair = 4000;
-constexpr int NoPawnPairCount = 462;
-constexpr int PawnPairCount = 1806;
-
-extern uint16_t KingPairsNoPawns[64][64];
-extern uint16_t KingPairsWithPawns[64][64];
-
-// Placement kinds: 0 black pawn, 1 white pawn, 2 knight, 3 bishop, 4 rook, 5 queen.
-constexpr uint8_t NotPlaced = 255;
-extern uint8_t PlacementOrdinal[6][64][64];
-extern uint8_t PlacementCount[6][64];

@@ -5,9 +5,14 @@
 // move) files of each endgame, one signed byte per position.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
-#include "board/Board.h"
+#include "tablebase/TableList.h"
+
+// The table list: names, index functions and lengths, and the registration
+// and open files of each table side.
+extern std::array<TbDescriptor, TbTableCount> TbDescriptors;
 
 // Non-king pieces the registered tables cover (1..3); 0 or less when no
 // table is registered. Set by StartTablebases.
