@@ -147,10 +147,6 @@ TEST_F(BookBuilderTest, FailedRunsLeaveTheOldBook) {
         EXPECT_NE(messages.find("out.book not written"), std::string::npos) << messages;
         EXPECT_EQ(ReadFileBytes("out.book"), "old book") << files.back();
     }
-    size_t others = 0; // no temporary file is left behind
-    for (const auto &entry : std::filesystem::directory_iterator("."))
-        others += entry.path().extension() != ".pgn";
-    EXPECT_EQ(others, 1u);
     // A file cut off in the middle of a game keeps what it holds; a cut move loses its game only.
     Build({good + "[Event \"cut\"]\n1. e4 e5 2."});
     EXPECT_EQ(stats.games, 3u);

@@ -99,30 +99,27 @@ TEST_F(BookFile, ProbeFindsEveryRecordAndNothingElse) {
 TEST_F(BookFile, MissingAndDamagedFilesLoadAsEmpty) {
     WriteBook("good.book", {KeyWith(2, 5)});
     const std::string good = ReadFileBytes("good.book"), damaged = "ERROR: opening book was damaged\n";
-    const std::pair<std::string, std::string> cases[] = {
-        {"", damaged},
-        {std::string("\x02\x00", 2), damaged},
-        {good + "xyz", damaged},
-        {good.substr(0, good.size() - 1), damaged},
-        {std::string("\x05\x00\x00\x00", 4), "found 0 positions in opening book\n"},
+    const std::tuple<const char *, std::string, std::string> cases[] = {
+        {"x.book", "", damaged},
+        {"x.book", std::string("\x02\x00", 2), damaged},
+        {"x.book", good + "xyz", damaged},
+        {"x.book", good.substr(0, good.size() - 1), damaged},
+        {"x.book", std::string("\x05\x00\x00\x00", 4), "found 0 positions in opening book\n"},
+        // Only a file that is there and damaged is called damaged.
+        {"absent.book", "-", "WARNING: absent.book missing, no opening book\n"},
+        {"no-dir/absent.book", "-", "WARNING: no-dir/absent.book missing, no opening book\n"},
+        {".", "-", "ERROR: cannot read .\n"},
     };
-    for (const auto &[bytes, message] : cases) {
-        WriteFileBytes("x.book", bytes);
+    for (const auto &[name, bytes, message] : cases) {
+        if (bytes != "-") WriteFileBytes(name, bytes);
         int file = -1;
         int64_t size = 123;
-        EXPECT_EQ(Load("x.book", file, size), message) << bytes.size();
-        EXPECT_EQ(file == -1, message == damaged);
+        EXPECT_EQ(Load(name, file, size), message) << bytes.size();
+        EXPECT_EQ(file == -1, message.find("found") == std::string::npos);
         EXPECT_EQ(size, 0);
         EXPECT_EQ(ProbeBook(file, size).weight, -1);
         if (file >= 0) close(file);
     }
-    // Only a file that is there and damaged is called damaged.
-    int file = -1;
-    int64_t size = 0;
-    EXPECT_EQ(Load("absent.book", file, size), "WARNING: absent.book missing, no opening book\n");
-    EXPECT_EQ(Load("no-dir/absent.book", file, size), "WARNING: no-dir/absent.book missing, no opening book\n");
-    EXPECT_EQ(Load(".", file, size), "ERROR: cannot read .\n");
-    EXPECT_EQ(file, -1);
 }
 
 TEST(BookRandom, LinearCongruentialFifteenBitNumbers) {
@@ -132,6 +129,5 @@ TEST(BookRandom, LinearCongruentialFifteenBitNumbers) {
     uint32_t largest = 0;
     for (int i = 0; i < 10000; ++i)
         largest = std::max(largest, RandomNumber());
-    EXPECT_LE(largest, 32767u);
-    EXPECT_GE(largest, 16384u);
+    EXPECT_TRUE(largest <= 32767 && largest >= 16384) << largest;
 }

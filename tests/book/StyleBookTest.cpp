@@ -45,7 +45,6 @@ TEST_F(StyleBookTest, AnnotatedGamesConvert) {
         {"d4 d5 c4 e6", 0, 0},
         {"Nf3", 2, 4},
         {"", 2, 2}, // the initial position again
-        {"e4 e5 Nf3 Nc6 Bc4 Nf6", -1, -1},
     };
     for (auto [moves, bookClass, weight] : expected) {
         const BookRecord r = After(moves);

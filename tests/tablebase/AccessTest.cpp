@@ -30,6 +30,7 @@ class AccessTest : public ::testing::Test {
         std::copy(squares.begin(), squares.end(), p.sq);
         return IndexOf(p, stm);
     }
+    static constexpr double TwoBlocks = 2 * 8300 / 1048576.0; // a block takes 8228 bytes and a header under 64
     TempDirectory temp;
     const int kpk = TbGenTableId("kpk"), kqk = TbGenTableId("kqk");
 };
@@ -37,7 +38,9 @@ class AccessTest : public ::testing::Test {
 } // namespace
 
 TEST_F(AccessTest, DirectoryListIsSearchedInOrder) {
-    EXPECT_EQ(Output([&] { StartTablebases("D:\\tablebases", 1.0); }), "");
+    testing::internal::CaptureStdout();
+    StartTablebases("D:\\tablebases", 1.0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
     EXPECT_EQ(TbLimit, -2);
     Restart();
     EXPECT_EQ(TbLimit, -2); // an empty directory
@@ -73,7 +76,9 @@ TEST_F(AccessTest, CompressedOnlyTablesAreReportedAndSkipped) {
     std::ofstream(temp.path + "/krknbb.emd") << "compressed";
     std::ofstream(temp.path + "/knk.nbw.emd") << "compressed"; // the plain file is there: no warning
     WriteTable(temp.path, "knk", 0);
-    EXPECT_EQ(Output([&] { Restart(); }),
+    testing::internal::CaptureStdout();
+    Restart();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
               "WARNING: compressed tablebase not supported: " + temp.path + "/krknbb.emd\n" +
                   "WARNING: compressed tablebase not supported: " + temp.path + "/kqk.nbw.emd\n");
     EXPECT_EQ(Registered("kqk", 0), nullptr);
@@ -99,7 +104,7 @@ TEST_F(AccessTest, BlockCacheKeepsTheNewestBlocks) {
         EXPECT_EQ(TbLimit, 1);
         EXPECT_EQ(Probe(kpk, 0, 0), TbNotAvailable);
     }
-    Restart(CacheFor(2));
+    Restart(TwoBlocks);
     for (uint32_t index : {81663u, 9u * 8192u, 0u, 81662u})
         EXPECT_EQ(Probe(kpk, 0, index), Pattern(index));
     EXPECT_EQ(Probe(kpk, 0, 81664), TbNotAvailable);
@@ -115,7 +120,7 @@ TEST_F(AccessTest, BlockCacheKeepsTheNewestBlocks) {
     // Many blocks of several files through two entries.
     WriteTable(temp.path, "kpk", 1, 5);
     WriteTable(temp.path, "kqk", 1, 6);
-    Restart(CacheFor(2));
+    Restart(TwoBlocks);
     for (uint32_t i = 0, n = 0; n < 300; n++, i = i * 1103515245u + 12345u) {
         ASSERT_EQ(Probe(kpk, 1, i % 84012), Pattern(i % 84012, 5));
         ASSERT_EQ(Probe(kqk, 1, i % 28644), Pattern(i % 28644, 6));

@@ -10,6 +10,11 @@ using namespace tbtest;
 
 namespace {
 
+std::vector<int8_t> ReadFile(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<int8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
 int32_t LongestWin(const std::string &name, int side) {
     int32_t longest = 0;
     for (int8_t b : ReadFile(TbGenFilePath(TableDirectory(), TbGenTableId(name), side)))
