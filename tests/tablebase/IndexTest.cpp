@@ -84,13 +84,14 @@ TEST_F(IndexTest, TableListAndHandComputedIndices) {
         EXPECT_EQ(TbDescriptors[id].expectedLength[0], white) << name;
         EXPECT_EQ(TbDescriptors[id].expectedLength[1], black) << name;
     }
-    // K+N vs K, black to move: 62 x pair + x - [x > bk] - [x > wk]; kings a1 and c1 make pair 0.
-    // K+Q vs K, white to move, kings a1 and c1: the queen may not stand on b1, d1, b2, c2, d2.
+    // K+N vs K, black to move: 62 x pair + x - [x > bk] - [x > wk]; kings a1 and c1 make pair 0, a1 and
+    // c3 pair 12 (on the long diagonal nothing is transposed). K+Q vs K, white to move, kings a1 and c1: the
+    // queen may not stand on b1, d1, b2, c2, d2. K+P vs K, black to move: the board is turned, the kings
+    // come to a1 and c1, the pawn to d4, the 20th square from a2 on.
     const std::tuple<const char *, uint32_t, std::vector<uint32_t>, uint32_t> indices[] = {
-        {"knk", 1, {2, 0, 3}, 1},    {"knk", 1, {2, 0, 63}, 61},   {"kqk", 0, {0, 2, 4}, 0},
-        {"kqk", 0, {0, 2, 8}, 4},    {"knk", 1, {18, 0, 17}, 760}, // kings a1 and c3 are pair 12; on the long diagonal
-                                                                   // nothing is transposed
-        {"kpk", 1, {58, 56, 35}, 19}}; // black to move the board is turned: kings a1 c1, the pawn d4 from a2 on
+        {"knk", 1, {2, 0, 3}, 1}, {"knk", 1, {2, 0, 63}, 61}, {"knk", 1, {18, 0, 17}, 760},
+        {"kqk", 0, {0, 2, 4}, 0}, {"kqk", 0, {0, 2, 8}, 4},   {"kpk", 1, {58, 56, 35}, 19},
+    };
     for (auto [name, stm, squares, index] : indices) {
         Pos p = PosOf(name);
         std::copy(squares.begin(), squares.end(), p.sq);
