@@ -155,7 +155,7 @@ class FourPieceTable : public ::testing::TestWithParam<std::pair<const char *, i
 
 TEST_P(FourPieceTable, AgreesWithItsMovesAndTheSearch) {
     const auto [name, longest] = GetParam();
-    if (Sanitized && name[1] == 'b') GTEST_SKIP() << "two tables are enough under the sanitizers";
+    if (Sanitized && name[1] != 'r') GTEST_SKIP() << "one table is enough under the sanitizers";
     EnsureTables({name});
     EXPECT_EQ(LongestWin(name, 0), longest);
     const MinimaxCount c = CheckMinimax(name, Sanitized ? 4099 : 251);
