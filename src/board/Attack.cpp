@@ -17,14 +17,6 @@ inline bool KingsTouch(Square a, Square b) {
     return df >= -1 && df <= 1 && dr >= -1 && dr <= 1;
 }
 
-// First occupied square from s along step (s itself excluded).
-inline PieceCode FirstPieceAlong(Square s, int step) {
-    Square t = s + step;
-    while (Board[t].piece == EmptySquare)
-        t += step;
-    return Board[t].piece;
-}
-
 } // namespace
 
 // Is the square s attacked by Them (the enemy of Us)?
@@ -89,20 +81,14 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
         Square rook = to == T::KingHome + 2 ? T::KingHome + 1 : T::KingHome - 1;
         int step = AttackStep[T::Rook + 1][rook][b];
         if (step == 0) return 0;
-        Square t = b + step;
-        while (Board[t].piece == EmptySquare)
-            t += step;
-        return t == rook ? 1 : 0;
+        return FirstOccupied(b, step) == rook ? 1 : 0;
     }
 
     PieceCode c = Board[to].piece;
     int step = AttackStep[c + 1][to][b];
     if (step != 0) {
         if (KindOf(c) == Pawn || KindOf(c) == Knight) return 1;
-        Square t = b + step;
-        while (Board[t].piece == EmptySquare)
-            t += step;
-        if (t == to) return 1;
+        if (FirstOccupied(b, step) == to) return 1;
     }
 
     int d = AttackStep[0][from][b];

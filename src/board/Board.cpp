@@ -31,8 +31,13 @@ constinit thread_local uint32_t PieceCount = 0;
 
 uint32_t FileOf[120];
 uint32_t RankOf[120];
-int32_t AttackStep[15][128][128];
+int8_t AttackStep[15][120][120];
 uint32_t SliderForStep[2][23];
+uint64_t SquareBit[120];
+uint8_t BitSquare[64];
+uint64_t RayMask[8][120];
+uint8_t DirectionOfStep[23];
+constinit thread_local uint64_t Occupied = 0;
 
 constinit thread_local MoveFunctionTable MoveFunctions = {
     {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
@@ -68,6 +73,7 @@ void SavePosition(PositionState &s) {
     s.blackPieceWeight = BlackPieceWeight;
     s.pieceCount = PieceCount;
     s.moveFunctions = MoveFunctions;
+    s.occupied = Occupied;
 }
 
 void RestorePosition(const PositionState &s) {
@@ -87,6 +93,7 @@ void RestorePosition(const PositionState &s) {
     BlackPieceWeight = s.blackPieceWeight;
     PieceCount = s.pieceCount;
     MoveFunctions = s.moveFunctions;
+    Occupied = s.occupied;
 }
 
 // ---------------------------------------------------------------------------
@@ -224,6 +231,21 @@ void BuildTables() {
         }
     }
 
+    for (int s = 0; s < 120; s++)
+        SquareBit[s] = OnBoard(s) ? uint64_t(1) << (8 * (s / 10 - 2) + s % 10 - 1) : 0;
+    for (int s = 0; s < 120; s++)
+        if (OnBoard(s)) BitSquare[__builtin_ctzll(SquareBit[s])] = uint8_t(s);
+    constexpr int Steps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+    for (int d = 0; d < 8; d++) {
+        DirectionOfStep[Steps[d] + 11] = uint8_t(d);
+        for (int s = 0; s < 120; s++) {
+            RayMask[d][s] = 0;
+            if (!OnBoard(s)) continue;
+            for (int t = s + Steps[d]; OnBoard(t); t += Steps[d])
+                RayMask[d][s] |= SquareBit[t];
+        }
+    }
+
     for (int side = 0; side < 2; side++) {
         for (int i = 0; i < 23; i++)
             SliderForStep[side][i] = 0;
@@ -233,6 +255,13 @@ void BuildTables() {
         for (int step : {1, 10, -1, -10})
             SliderForStep[side][step + 11] = base + WhiteRook;
     }
+}
+
+void SyncOccupied() {
+    uint64_t m = 0;
+    for (Square s = 21; s <= 98; s++)
+        if (Board[s].piece != EmptySquare && Board[s].piece != OffBoard) m |= SquareBit[s];
+    Occupied = m;
 }
 
 void InitBoard() {

@@ -7,9 +7,10 @@
 
 namespace {
 
-// Per square: the own piece code (knight, bishop, rook) that would give a
-// direct check from there; 0 elsewhere. Squares 20..99 are rebuilt per call.
-constinit thread_local uint8_t CheckSquares[120];
+// The squares from which an own knight, bishop or rook would give a direct
+// check (in the bit order of Occupied), rebuilt per call.
+enum : int { KnightChecks, BishopChecks, RookChecks };
+constinit thread_local uint64_t CheckSquares[3];
 // Own pieces between the enemy king and an own slider behind them.
 constinit thread_local Square Discoverers[8];
 constinit thread_local int DiscovererCount;
@@ -30,23 +31,19 @@ inline MoveEntry *Add(MoveEntry *list, Move m, int32_t score) {
     return list + 1;
 }
 
-template <Color Us> void MarkLines(Square k, const int (&steps)[4], PieceCode mark, PieceCode slider) {
+template <Color Us> void MarkLines(Square k, const int (&steps)[4], int mark, PieceCode slider) {
     using T = ColorTraits<Us>;
+    uint64_t &marks = CheckSquares[mark];
     for (int step : steps) {
         const int d = step * T::Sign;
-        Square s = k + d;
-        while (Board[s].piece == EmptySquare) {
-            CheckSquares[s] = uint8_t(mark);
-            s += d;
-        }
+        const Square s = FirstOccupied(k, d);
+        marks |= SquaresBefore(k, s, d);
         const PieceCode p = Board[s].piece;
         if (T::IsEnemy(p)) {
-            CheckSquares[s] = uint8_t(mark);
+            marks |= SquareBit[s];
         } else if (T::IsOwn(p) && DiscovererCount < 8) {
-            Square b = s + d;
-            while (Board[b].piece == EmptySquare)
-                b += d;
-            if (Board[b].piece == T::Queen || Board[b].piece == slider) Discoverers[DiscovererCount++] = s;
+            const PieceCode behind = FirstPieceAlong(s, d);
+            if (behind == T::Queen || behind == slider) Discoverers[DiscovererCount++] = s;
         }
     }
 }
@@ -166,11 +163,11 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
 template <Color Us> MoveEntry *PieceChecksAndCaptures(MoveEntry *list, PieceCode piece) {
     using T = ColorTraits<Us>;
     const uint32_t kind = KindOf(piece);
-    auto checks = [piece, kind](Square t) {
-        const uint32_t mark = CheckSquares[t];
-        if (kind == Queen) return mark == T::Bishop || mark == T::Rook;
-        return mark == piece;
-    };
+    const uint64_t checkSquares = kind == Knight   ? CheckSquares[KnightChecks]
+                                  : kind == Bishop ? CheckSquares[BishopChecks]
+                                  : kind == Rook   ? CheckSquares[RookChecks]
+                                                   : CheckSquares[BishopChecks] | CheckSquares[RookChecks];
+    auto checks = [checkSquares](Square t) { return (checkSquares & SquareBit[t]) != 0; };
     auto goodCapture = [](Square s, Square t, int32_t &e) {
         const PieceCode v = Board[t].piece;
         if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
@@ -188,7 +185,7 @@ template <Color Us> MoveEntry *PieceChecksAndCaptures(MoveEntry *list, PieceCode
                 int32_t e;
                 if (goodCapture(s, t, e)) {
                     list = Add(list, MakeMoveWord(s, t, v), e);
-                } else if (CheckSquares[t] == piece) {
+                } else if (checks(t)) {
                     e = StaticExchange<Us>(s, t, -32767, 32767);
                     if (e >= 0) list = Add(list, MakeMoveWord(s, t, v), e);
                 }
@@ -199,10 +196,10 @@ template <Color Us> MoveEntry *PieceChecksAndCaptures(MoveEntry *list, PieceCode
         const int count = kind == Queen ? 8 : 4;
         for (int r = 0; r < count; ++r) {
             const int d = rays[r] * T::Sign;
-            Square t = s + d;
-            while (Board[t].piece == EmptySquare) {
-                if (checks(t) && StaticExchange<Us>(s, t, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, t), 0);
-                t += d;
+            const Square t = FirstOccupied(s, d);
+            for (uint64_t quiet = SquaresBefore(s, t, d) & checkSquares; quiet != 0;) {
+                const Square q = PopNearest(quiet, d);
+                if (StaticExchange<Us>(s, q, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
             }
             const PieceCode v = Board[t].piece;
             int32_t e;
@@ -221,14 +218,13 @@ template <Color Us> MoveEntry *GenerateChecksAndCaptures(MoveEntry *list) {
     using T = ColorTraits<Us>;
     const Square k = KingSquare(T::Them);
 
-    for (Square s = 20; s < 100; ++s)
-        CheckSquares[s] = 0;
+    CheckSquares[KnightChecks] = CheckSquares[BishopChecks] = CheckSquares[RookChecks] = 0;
     DiscovererCount = 0;
-    MarkLines<Us>(k, DiagonalSteps, T::Bishop, T::Bishop);
-    MarkLines<Us>(k, OrthogonalSteps, T::Rook, T::Rook);
+    MarkLines<Us>(k, DiagonalSteps, BishopChecks, T::Bishop);
+    MarkLines<Us>(k, OrthogonalSteps, RookChecks, T::Rook);
     for (int step : KnightSteps) {
         const Square t = k + step * T::Sign;
-        if (Board[t].piece == EmptySquare || T::IsEnemy(Board[t].piece)) CheckSquares[t] = uint8_t(T::Knight);
+        if (Board[t].piece == EmptySquare || T::IsEnemy(Board[t].piece)) CheckSquares[KnightChecks] |= SquareBit[t];
     }
 
     list = DiscoveredChecks<Us>(list, k);

@@ -98,10 +98,7 @@ template <Color Us, std::size_t N> inline MoveEntry *StepCaptures(MoveEntry *lis
 template <Color Us, std::size_t N> inline MoveEntry *RayCaptures(MoveEntry *list, Square from, const int (&steps)[N]) {
     using T = ColorTraits<Us>;
     for (int step : steps) {
-        const int d = T::Sign * step;
-        Square to = from + d;
-        while (Board[to].piece == EmptySquare)
-            to += d;
+        const Square to = FirstOccupied(from, T::Sign * step);
         PieceCode c = Board[to].piece;
         if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin) {
             int32_t e = StaticExchange<Us>(from, to, -32767, 32767);

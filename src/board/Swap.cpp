@@ -42,10 +42,8 @@ inline void Append(PieceCode c, Square s, uint8_t kind, int step) {
 // The first piece beyond an attacker that was just used, when it slides along the same line.
 inline void AddHidden(const ExchangeAttacker &a) {
     if (a.kind == 2) return;
-    Square s = a.square + a.step;
-    while (Board[s].piece == EmptySquare)
-        s += a.step;
-    PieceCode c = Board[s].piece;
+    const Square s = FirstOccupied(a.square, a.step);
+    const PieceCode c = Board[s].piece;
     if (SlideBits[c] & (1 << a.kind)) Append(c, s, a.kind, a.step);
 }
 
@@ -54,13 +52,9 @@ inline void AddHidden(const ExchangeAttacker &a) {
 // only a slider counts.
 template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) {
     constexpr uint8_t bit = 1 << Kind;
-    Square s = t + step;
-    PieceCode c = Board[s].piece;
-    if (c == EmptySquare) {
-        do
-            s += step;
-        while (Board[s].piece == EmptySquare);
-        c = Board[s].piece;
+    const Square s = FirstOccupied(t, step);
+    const PieceCode c = Board[s].piece;
+    if (s != t + step) {
         if (SlideBits[c] & bit) Append(c, s, Kind, step);
     } else if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) {
         Append(c, s, Kind, step);
@@ -69,7 +63,9 @@ template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) 
 
 void CollectAttackers(Square from, Square t) {
     PieceCode moving = Board[from].piece;
+    const uint64_t occupied = Occupied;
     Board[from].piece = EmptySquare;
+    Occupied &= ~SquareBit[from];
     Attackers[White].count = 0;
     Attackers[Black].count = 0;
 
@@ -86,6 +82,7 @@ void CollectAttackers(Square from, Square t) {
     ScanRay<1>(t, -11, BlackPawn);
     ScanRay<1>(t, -9, BlackPawn);
     Board[from].piece = moving;
+    Occupied = occupied;
 }
 
 // Moves the cheapest attacker of list from position i on into position i.
