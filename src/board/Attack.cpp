@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int DiagonalSteps[4] = {-9, -11, 9, 11};
 constexpr int OrthogonalSteps[4] = {-10, -1, 1, 10};
 
@@ -24,16 +23,15 @@ template <Color Us> static inline uint32_t AttackedByEnemy(Square s) {
     using T = ColorTraits<Us>;
     if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
     // Piece kinds the enemy no longer has need no look.
-    if (PieceLists[T::EnemyKnight][0] != 0)
-        for (int step : KnightSteps)
-            if (Board[s + step].piece == T::EnemyKnight) return 1;
-    const uint32_t queens = PieceLists[T::EnemyQueen][0];
-    if (queens + PieceLists[T::EnemyBishop][0] != 0)
+    if (KnightReach[s] & PieceMask[T::EnemyKnight]) return 1;
+    // Only lines that hold an enemy slider of their kind need a look.
+    const uint64_t queens = PieceMask[T::EnemyQueen];
+    if (DiagonalLines[s] & (queens | PieceMask[T::EnemyBishop]))
         for (int step : DiagonalSteps) {
             PieceCode c = FirstPieceAlong(s, step);
             if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
         }
-    if (queens + PieceLists[T::EnemyRook][0] != 0)
+    if (StraightLines[s] & (queens | PieceMask[T::EnemyRook]))
         for (int step : OrthogonalSteps) {
             PieceCode c = FirstPieceAlong(s, step);
             if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
@@ -65,8 +63,10 @@ template <Color Us> uint32_t UncoversKing(Square s) {
     Square k = KingSquare(Us);
     int d = AttackStep[0][s][k];
     if (d == 0) return 0;
+    const PieceCode slider = SliderForStep[T::Them][d + 11];
+    if ((RayMask[DirectionOfStep[d + 11]][k] & (PieceMask[T::EnemyQueen] | PieceMask[slider])) == 0) return 0;
     PieceCode c = FirstPieceAlong(k, d);
-    return (c == T::EnemyQueen || c == SliderForStep[T::Them][d + 11]) ? 1 : 0;
+    return (c == T::EnemyQueen || c == slider) ? 1 : 0;
 }
 
 template <Color Us> uint32_t MoveGivesCheck(Move m) {
@@ -93,8 +93,11 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
 
     int d = AttackStep[0][from][b];
     if (d != 0) {
-        PieceCode first = FirstPieceAlong(b, d);
-        if (first == T::Queen || first == SliderForStep[Us][d + 11]) return 1;
+        const PieceCode slider = SliderForStep[Us][d + 11];
+        if (RayMask[DirectionOfStep[d + 11]][b] & (PieceMask[T::Queen] | PieceMask[slider])) {
+            PieceCode first = FirstPieceAlong(b, d);
+            if (first == T::Queen || first == slider) return 1;
+        }
     }
     return 0;
 }

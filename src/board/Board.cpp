@@ -38,6 +38,11 @@ uint8_t BitSquare[64];
 uint64_t RayMask[8][120];
 uint8_t DirectionOfStep[23];
 constinit thread_local uint64_t Occupied = 0;
+constinit thread_local uint64_t PieceMask[14];
+uint64_t KnightReach[120];
+uint64_t KingReach[120];
+uint64_t DiagonalLines[120];
+uint64_t StraightLines[120];
 
 constinit thread_local MoveFunctionTable MoveFunctions = {
     {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
@@ -74,6 +79,7 @@ void SavePosition(PositionState &s) {
     s.pieceCount = PieceCount;
     s.moveFunctions = MoveFunctions;
     s.occupied = Occupied;
+    std::memcpy(s.pieceMask, PieceMask, sizeof PieceMask);
 }
 
 void RestorePosition(const PositionState &s) {
@@ -94,6 +100,7 @@ void RestorePosition(const PositionState &s) {
     PieceCount = s.pieceCount;
     MoveFunctions = s.moveFunctions;
     Occupied = s.occupied;
+    std::memcpy(PieceMask, s.pieceMask, sizeof PieceMask);
 }
 
 // ---------------------------------------------------------------------------
@@ -245,6 +252,16 @@ void BuildTables() {
                 RayMask[d][s] |= SquareBit[t];
         }
     }
+    for (int s = 0; s < 120; s++) {
+        KnightReach[s] = KingReach[s] = 0;
+        DiagonalLines[s] = RayMask[0][s] | RayMask[2][s] | RayMask[5][s] | RayMask[7][s];
+        StraightLines[s] = RayMask[1][s] | RayMask[3][s] | RayMask[4][s] | RayMask[6][s];
+        if (!OnBoard(s)) continue;
+        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21})
+            if (s + step >= 0 && s + step < 120) KnightReach[s] |= SquareBit[s + step];
+        for (int step : Steps)
+            KingReach[s] |= SquareBit[s + step];
+    }
 
     for (int side = 0; side < 2; side++) {
         for (int i = 0; i < 23; i++)
@@ -258,10 +275,15 @@ void BuildTables() {
 }
 
 void SyncOccupied() {
-    uint64_t m = 0;
-    for (Square s = 21; s <= 98; s++)
-        if (Board[s].piece != EmptySquare && Board[s].piece != OffBoard) m |= SquareBit[s];
-    Occupied = m;
+    Occupied = 0;
+    for (uint64_t &m : PieceMask)
+        m = 0;
+    for (Square s = 21; s <= 98; s++) {
+        const PieceCode c = Board[s].piece;
+        if (c == EmptySquare || c == OffBoard) continue;
+        Occupied |= SquareBit[s];
+        PieceMask[c] |= SquareBit[s];
+    }
 }
 
 void InitBoard() {

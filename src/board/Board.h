@@ -189,7 +189,9 @@ inline uint32_t &KingSquare(uint32_t side) { return PieceLists[side == White ? W
 // so that bit order follows square order. Make/unmake and setup keep it beside
 // Board: whoever writes Board directly calls SyncOccupied() afterwards.
 extern constinit thread_local uint64_t Occupied;
-void SyncOccupied();
+// The same per piece code (the empty and border codes stay 0).
+extern constinit thread_local uint64_t PieceMask[14];
+void SyncOccupied(); // rebuilds Occupied and PieceMask from Board
 
 extern constinit thread_local uint32_t SideToMove;        // 0 white, 1 black
 extern constinit thread_local uint32_t EpSquare;          // en-passant target of the root position, 0 if none
@@ -273,6 +275,12 @@ extern uint64_t SquareBit[120];
 extern uint8_t BitSquare[64];
 extern uint64_t RayMask[8][120];
 extern uint8_t DirectionOfStep[23];
+// The squares a knight or a king on s reaches, and the squares on the
+// diagonals and on the rank and file through s.
+extern uint64_t KnightReach[120];
+extern uint64_t KingReach[120];
+extern uint64_t DiagonalLines[120];
+extern uint64_t StraightLines[120];
 
 // First occupied square beyond s along step (one of the eight king steps), or
 // 0 when the line runs off the board: Board[0] is a border square, so reading
@@ -330,6 +338,7 @@ struct PositionState {
     uint32_t whitePieceWeight, blackPieceWeight, pieceCount;
     MoveFunctionTable moveFunctions;
     uint64_t occupied;
+    uint64_t pieceMask[14];
 };
 void SavePosition(PositionState &s);
 void RestorePosition(const PositionState &s);

@@ -14,6 +14,7 @@ template <Color Us> void AddPiece(PieceCode c, Square s) {
     PieceLists[c][slot] = s;
     Board[s] = {slot, c};
     Occupied |= SquareBit[s];
+    PieceMask[c] |= SquareBit[s];
     Material += T::Sign * PieceValue[c];
     if (c != T::Pawn) T::OwnWeight() += PieceWeight[c];
     PieceCount++;
@@ -23,6 +24,7 @@ template <Color Us> void RemovePiece(PieceCode c, Square s) {
     using T = ColorTraits<Us>;
     HashKey ^= ZobristKeys[c][s];
     if (c == T::Pawn) PawnHashKey ^= ZobristKeys[c][s];
+    PieceMask[c] &= ~SquareBit[s];
     uint32_t last = PieceLists[c][PieceLists[c][0]--];
     uint32_t slot = Board[s].listIndex;
     PieceLists[c][slot] = last;
@@ -49,6 +51,7 @@ template <Color Us> inline void ShiftPiece(Square from, Square to) {
     Board[to] = Board[from];
     Board[from].piece = EmptySquare;
     Occupied = (Occupied & ~SquareBit[from]) | SquareBit[to]; // to may still show a captured piece
+    PieceMask[c] ^= SquareBit[from] | SquareBit[to];
     PieceLists[c][Board[to].listIndex] = to;
 }
 

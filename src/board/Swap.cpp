@@ -49,16 +49,19 @@ inline void AddHidden(const ExchangeAttacker &a) {
 
 // One ray from the target: the neighbour may be a slider, a king or (on the
 // diagonals) a pawn of the colour that attacks from that side; further out
-// only a slider counts.
-template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) {
+// only a slider counts. `sliders`: every piece that slides along such lines.
+template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn, uint64_t sliders) {
     constexpr uint8_t bit = 1 << Kind;
-    const Square s = FirstOccupied(t, step);
-    const PieceCode c = Board[s].piece;
-    if (s != t + step) {
-        if (SlideBits[c] & bit) Append(c, s, Kind, step);
-    } else if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) {
-        Append(c, s, Kind, step);
+    const Square n = t + step;
+    const PieceCode c = Board[n].piece;
+    if (c != EmptySquare) {
+        if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) Append(c, n, Kind, step);
+        return;
     }
+    if ((RayMask[DirectionOfStep[step + 11]][t] & sliders) == 0) return;
+    const Square s = FirstOccupied(n, step);
+    const PieceCode f = Board[s].piece;
+    if (SlideBits[f] & bit) Append(f, s, Kind, step);
 }
 
 void CollectAttackers(Square from, Square t) {
@@ -69,18 +72,22 @@ void CollectAttackers(Square from, Square t) {
     Attackers[White].count = 0;
     Attackers[Black].count = 0;
 
-    for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
-        PieceCode c = Board[t + step].piece;
-        if (IsKnightCode(c)) Append(c, t + step, 2, step);
-    }
+    if (KnightReach[t] & (PieceMask[WhiteKnight] | PieceMask[BlackKnight]))
+        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
+            PieceCode c = Board[t + step].piece;
+            if (IsKnightCode(c)) Append(c, t + step, 2, step);
+        }
+    const uint64_t queens = PieceMask[WhiteQueen] | PieceMask[BlackQueen];
+    const uint64_t straight = queens | PieceMask[WhiteRook] | PieceMask[BlackRook];
+    const uint64_t diagonal = queens | PieceMask[WhiteBishop] | PieceMask[BlackBishop];
     // No pawn attacks along ranks and files (an empty neighbour takes the other branch).
     for (int step : {10, -10, 1, -1})
-        ScanRay<0>(t, step, EmptySquare);
+        ScanRay<0>(t, step, EmptySquare, straight);
     // Below the target white pawns attack it, above it black pawns.
-    ScanRay<1>(t, 11, WhitePawn);
-    ScanRay<1>(t, 9, WhitePawn);
-    ScanRay<1>(t, -11, BlackPawn);
-    ScanRay<1>(t, -9, BlackPawn);
+    ScanRay<1>(t, 11, WhitePawn, diagonal);
+    ScanRay<1>(t, 9, WhitePawn, diagonal);
+    ScanRay<1>(t, -11, BlackPawn, diagonal);
+    ScanRay<1>(t, -9, BlackPawn, diagonal);
     Board[from].piece = moving;
     Occupied = occupied;
 }
