@@ -28,16 +28,13 @@ inline bool LowCutoffRate(PieceCode piece, Square to) {
 void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2);
 // Swaps the best-scored entry of [current, end) into current (first of equals wins).
 inline void PickMove(MoveEntry *current, MoveEntry *end) {
-    // Score in the high word, the complement of the offset in the low one:
-    // the largest key is the best score and, among equals, the first entry.
-    // Without a branch per entry the loop does not stall on mispredictions.
-    const uint32_t count = uint32_t(end - current);
-    int64_t bestKey = INT64_MIN;
-    for (uint32_t i = 0; i < count; ++i) {
-        const int64_t key = int64_t(uint64_t(int64_t(current[i].score)) << 32 | ~i);
-        bestKey = key > bestKey ? key : bestKey;
-    }
-    MoveEntry *best = current + ~uint32_t(bestKey);
+    // The best score first (a loop without branches), then its first holder.
+    int32_t bestScore = current->score;
+    for (const MoveEntry *e = current + 1; e < end; ++e)
+        bestScore = e->score > bestScore ? e->score : bestScore;
+    MoveEntry *best = current;
+    while (best->score != bestScore)
+        ++best;
     if (best != current) {
         const MoveEntry t = *current;
         *current = *best;
