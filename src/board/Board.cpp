@@ -36,6 +36,7 @@ uint32_t SliderForStep[2][23];
 uint64_t SquareBit[120];
 uint8_t BitSquare[64];
 uint64_t RayMask[8][120];
+uint8_t RayLength[8][120];
 uint8_t DirectionOfStep[23];
 constinit thread_local uint64_t Occupied = 0;
 constinit thread_local uint64_t PieceMask[14];
@@ -247,9 +248,12 @@ void BuildTables() {
         DirectionOfStep[Steps[d] + 11] = uint8_t(d);
         for (int s = 0; s < 120; s++) {
             RayMask[d][s] = 0;
+            RayLength[d][s] = 0;
             if (!OnBoard(s)) continue;
-            for (int t = s + Steps[d]; OnBoard(t); t += Steps[d])
+            for (int t = s + Steps[d]; OnBoard(t); t += Steps[d]) {
                 RayMask[d][s] |= SquareBit[t];
+                RayLength[d][s]++;
+            }
         }
     }
     for (int s = 0; s < 120; s++) {

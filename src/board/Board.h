@@ -274,6 +274,7 @@ inline uint32_t SliderFor(uint32_t side, int step) { return SliderForStep[side][
 extern uint64_t SquareBit[120];
 extern uint8_t BitSquare[64];
 extern uint64_t RayMask[8][120];
+extern uint8_t RayLength[8][120]; // squares in RayMask[d][s]
 extern uint8_t DirectionOfStep[23];
 // The squares a knight or a king on s reaches, and the squares on the
 // diagonals and on the rank and file through s.
