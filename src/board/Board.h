@@ -297,6 +297,25 @@ inline uint64_t SquaresBefore(Square s, Square b, int step) {
     const uint64_t *ray = RayMask[DirectionOfStep[step + 11]];
     return b == 0 ? ray[s] : ray[s] & ~(ray[b] | SquareBit[b]);
 }
+// FirstOccupied for a step known at compile time, with the squares before
+// the first piece (all of the ray when it is empty) in `before`.
+template <int Step> inline Square FirstOccupiedBefore(Square s, uint64_t &before) {
+    const uint64_t ray = RayMask[DirectionOfStep[Step + 11]][s];
+    const uint64_t m = ray & Occupied;
+    if (m == 0) {
+        before = ray;
+        return 0;
+    }
+    if constexpr (Step > 0) {
+        const int bit = __builtin_ctzll(m);
+        before = ray & ((uint64_t(1) << bit) - 1);
+        return BitSquare[bit];
+    } else {
+        const int bit = 63 - __builtin_clzll(m);
+        before = ray & ~((uint64_t(2) << bit) - 1);
+        return BitSquare[bit];
+    }
+}
 // Takes the square of mask nearest to the start of a ray along step.
 inline Square PopNearest(uint64_t &mask, int step) {
     const int bit = step > 0 ? __builtin_ctzll(mask) : 63 - __builtin_clzll(mask);

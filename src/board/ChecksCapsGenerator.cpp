@@ -21,9 +21,7 @@ constexpr int DiagonalSteps[4] = {-11, -9, 11, 9};
 constexpr int OrthogonalSteps[4] = {-1, 1, -10, 10};
 constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
-constexpr int BishopRays[4] = {-11, -9, 9, 11};
 constexpr int RookRays[4] = {-10, -1, 1, 10};
-constexpr int QueenRays[8] = {-11, -9, 9, 11, -10, -1, 1, 10};
 
 inline MoveEntry *Add(MoveEntry *list, Move m, int32_t score) {
     list->move = m;
@@ -160,53 +158,68 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
 }
 
 // A capture that passes the margin, or else a move onto a checking square.
-template <Color Us> MoveEntry *PieceChecksAndCaptures(MoveEntry *list, PieceCode piece) {
+template <Color Us> inline bool GoodCapture(Square s, Square t, int32_t &e) {
     using T = ColorTraits<Us>;
-    const uint32_t kind = KindOf(piece);
-    const uint64_t checkSquares = kind == Knight   ? CheckSquares[KnightChecks]
-                                  : kind == Bishop ? CheckSquares[BishopChecks]
-                                  : kind == Rook   ? CheckSquares[RookChecks]
+    const PieceCode v = Board[t].piece;
+    if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
+    e = StaticExchange<Us>(s, t, -32767, 32767);
+    return e >= CaptureMargin;
+}
+
+// One ray of a slider on s: quiet moves onto checking squares, nearest
+// first, then the piece at the end of the ray.
+template <Color Us, int Step> inline MoveEntry *RayChecksAndCaptures(MoveEntry *list, Square s, uint64_t checkSquares) {
+    using T = ColorTraits<Us>;
+    uint64_t before;
+    const Square t = FirstOccupiedBefore<Step>(s, before);
+    for (uint64_t quiet = before & checkSquares; quiet != 0;) {
+        const Square q = PopNearest(quiet, Step);
+        if (StaticExchange<Us>(s, q, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
+    }
+    const PieceCode v = Board[t].piece;
+    int32_t e;
+    if (GoodCapture<Us>(s, t, e))
+        list = Add(list, MakeMoveWord(s, t, v), e);
+    else if (T::IsEnemy(v) && (checkSquares & SquareBit[t]) && StaticExchange<Us>(s, t, -32767, 32767) >= 0)
+        list = Add(list, MakeMoveWord(s, t, v), 0);
+    return list;
+}
+
+template <Color Us, int... Steps>
+inline MoveEntry *RaysChecksAndCaptures(MoveEntry *list, Square s, uint64_t checkSquares) {
+    constexpr int S = ColorTraits<Us>::Sign;
+    ((list = RayChecksAndCaptures<Us, Steps * S>(list, s, checkSquares)), ...);
+    return list;
+}
+
+template <Color Us, uint32_t Kind> MoveEntry *PieceChecksAndCaptures(MoveEntry *list) {
+    using T = ColorTraits<Us>;
+    const uint64_t checkSquares = Kind == Knight   ? CheckSquares[KnightChecks]
+                                  : Kind == Bishop ? CheckSquares[BishopChecks]
+                                  : Kind == Rook   ? CheckSquares[RookChecks]
                                                    : CheckSquares[BishopChecks] | CheckSquares[RookChecks];
-    auto checks = [checkSquares](Square t) { return (checkSquares & SquareBit[t]) != 0; };
-    auto goodCapture = [](Square s, Square t, int32_t &e) {
-        const PieceCode v = Board[t].piece;
-        if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
-        e = StaticExchange<Us>(s, t, -32767, 32767);
-        return e >= CaptureMargin;
-    };
-    const uint32_t *squares = PieceLists[piece];
+    const uint32_t *squares = PieceLists[T::CodeBase + Kind];
     for (uint32_t i = squares[0]; i >= 1; --i) {
         const Square s = squares[i];
         if (Handled[s]) continue;
-        if (kind == Knight) {
+        if constexpr (Kind == Knight) {
             for (int step : KnightSteps) {
                 const Square t = s + step * T::Sign;
                 const PieceCode v = Board[t].piece;
                 int32_t e;
-                if (goodCapture(s, t, e)) {
+                if (GoodCapture<Us>(s, t, e)) {
                     list = Add(list, MakeMoveWord(s, t, v), e);
-                } else if (checks(t)) {
+                } else if (checkSquares & SquareBit[t]) {
                     e = StaticExchange<Us>(s, t, -32767, 32767);
                     if (e >= 0) list = Add(list, MakeMoveWord(s, t, v), e);
                 }
             }
-            continue;
-        }
-        const int *rays = kind == Bishop ? BishopRays : kind == Rook ? RookRays : QueenRays;
-        const int count = kind == Queen ? 8 : 4;
-        for (int r = 0; r < count; ++r) {
-            const int d = rays[r] * T::Sign;
-            const Square t = FirstOccupied(s, d);
-            for (uint64_t quiet = SquaresBefore(s, t, d) & checkSquares; quiet != 0;) {
-                const Square q = PopNearest(quiet, d);
-                if (StaticExchange<Us>(s, q, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
-            }
-            const PieceCode v = Board[t].piece;
-            int32_t e;
-            if (goodCapture(s, t, e))
-                list = Add(list, MakeMoveWord(s, t, v), e);
-            else if (T::IsEnemy(v) && checks(t) && StaticExchange<Us>(s, t, -32767, 32767) >= 0)
-                list = Add(list, MakeMoveWord(s, t, v), 0);
+        } else if constexpr (Kind == Bishop) {
+            list = RaysChecksAndCaptures<Us, -11, -9, 9, 11>(list, s, checkSquares);
+        } else if constexpr (Kind == Rook) {
+            list = RaysChecksAndCaptures<Us, -10, -1, 1, 10>(list, s, checkSquares);
+        } else {
+            list = RaysChecksAndCaptures<Us, -11, -9, 9, 11, -10, -1, 1, 10>(list, s, checkSquares);
         }
     }
     return list;
@@ -229,10 +242,10 @@ template <Color Us> MoveEntry *GenerateChecksAndCaptures(MoveEntry *list) {
 
     list = DiscoveredChecks<Us>(list, k);
     list = PawnChecksAndCaptures<Us>(list, k);
-    list = PieceChecksAndCaptures<Us>(list, T::Knight);
-    list = PieceChecksAndCaptures<Us>(list, T::Bishop);
-    list = PieceChecksAndCaptures<Us>(list, T::Rook);
-    list = PieceChecksAndCaptures<Us>(list, T::Queen);
+    list = PieceChecksAndCaptures<Us, Knight>(list);
+    list = PieceChecksAndCaptures<Us, Bishop>(list);
+    list = PieceChecksAndCaptures<Us, Rook>(list);
+    list = PieceChecksAndCaptures<Us, Queen>(list);
 
     // The king gives no direct check: captures only.
     const Square s = KingSquare(Us);
