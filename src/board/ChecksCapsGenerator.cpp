@@ -18,7 +18,6 @@ constinit thread_local int DiscovererCount;
 constinit thread_local uint8_t Handled[120];
 
 constexpr int DiagonalSteps[4] = {-11, -9, 11, 9};
-constexpr int OrthogonalSteps[4] = {-1, 1, -10, 10};
 constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
 constexpr int RookRays[4] = {-10, -1, 1, 10};
@@ -29,21 +28,25 @@ inline MoveEntry *Add(MoveEntry *list, Move m, int32_t score) {
     return list + 1;
 }
 
-template <Color Us> void MarkLines(Square k, const int (&steps)[4], int mark, PieceCode slider) {
+// Marks the squares from which the slider would check the king on k along
+// Step, and notes an own piece there with an own slider behind it.
+template <Color Us, int Step> inline void MarkLine(Square k, uint64_t &marks, PieceCode slider) {
     using T = ColorTraits<Us>;
-    uint64_t &marks = CheckSquares[mark];
-    for (int step : steps) {
-        const int d = step * T::Sign;
-        const Square s = FirstOccupied(k, d);
-        marks |= SquaresBefore(k, s, d);
-        const PieceCode p = Board[s].piece;
-        if (T::IsEnemy(p)) {
-            marks |= SquareBit[s];
-        } else if (T::IsOwn(p) && DiscovererCount < 8) {
-            const PieceCode behind = FirstPieceAlong(s, d);
-            if (behind == T::Queen || behind == slider) Discoverers[DiscovererCount++] = s;
-        }
+    uint64_t before;
+    const Square s = FirstOccupiedBefore<Step>(k, before);
+    marks |= before;
+    const PieceCode p = Board[s].piece;
+    if (T::IsEnemy(p)) {
+        marks |= SquareBit[s];
+    } else if (T::IsOwn(p) && DiscovererCount < 8) {
+        const PieceCode behind = FirstPieceAlong(s, Step);
+        if (behind == T::Queen || behind == slider) Discoverers[DiscovererCount++] = s;
     }
+}
+
+template <Color Us, int... Steps> void MarkLines(Square k, int mark, PieceCode slider) {
+    constexpr int S = ColorTraits<Us>::Sign;
+    (MarkLine<Us, Steps * S>(k, CheckSquares[mark], slider), ...);
 }
 
 // Moves of a piece that uncovers a check: every move that leaves the line.
@@ -233,8 +236,8 @@ template <Color Us> MoveEntry *GenerateChecksAndCaptures(MoveEntry *list) {
 
     CheckSquares[KnightChecks] = CheckSquares[BishopChecks] = CheckSquares[RookChecks] = 0;
     DiscovererCount = 0;
-    MarkLines<Us>(k, DiagonalSteps, BishopChecks, T::Bishop);
-    MarkLines<Us>(k, OrthogonalSteps, RookChecks, T::Rook);
+    MarkLines<Us, -11, -9, 11, 9>(k, BishopChecks, T::Bishop);
+    MarkLines<Us, -1, 1, -10, 10>(k, RookChecks, T::Rook);
     for (int step : KnightSteps) {
         const Square t = k + step * T::Sign;
         if (Board[t].piece == EmptySquare || T::IsEnemy(Board[t].piece)) CheckSquares[KnightChecks] |= SquareBit[t];
