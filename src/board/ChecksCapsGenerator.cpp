@@ -201,11 +201,13 @@ template <Color Us, uint32_t Kind> MoveEntry *PieceChecksAndCaptures(MoveEntry *
                                   : Kind == Bishop ? CheckSquares[BishopChecks]
                                   : Kind == Rook   ? CheckSquares[RookChecks]
                                                    : CheckSquares[BishopChecks] | CheckSquares[RookChecks];
+    const uint64_t enemy = Kind == Knight ? T::EnemySquares() : 0;
     const uint32_t *squares = PieceLists[T::CodeBase + Kind];
     for (uint32_t i = squares[0]; i >= 1; --i) {
         const Square s = squares[i];
         if (Handled[s]) continue;
         if constexpr (Kind == Knight) {
+            if ((KnightReach[s] & (enemy | checkSquares)) == 0) continue;
             for (int step : KnightSteps) {
                 const Square t = s + step * T::Sign;
                 const PieceCode v = Board[t].piece;
@@ -252,7 +254,7 @@ template <Color Us> MoveEntry *GenerateChecksAndCaptures(MoveEntry *list) {
 
     // The king gives no direct check: captures only.
     const Square s = KingSquare(Us);
-    if (!Handled[s]) {
+    if (!Handled[s] && (KingReach[s] & T::EnemySquares())) {
         for (int step : KingSteps) {
             const Square t = s + step * T::Sign;
             const PieceCode v = Board[t].piece;
