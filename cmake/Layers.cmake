@@ -5,13 +5,17 @@
 # and include directories travel along the (public) links. So
 # `#include "shell/..."` inside src/search finds nothing and the build stops.
 
+# The training build of the profile-guided optimisation shares the outer
+# build's directory, so that headers have the same path in both builds.
+set(MORVANE_LAYERS_ROOT ${CMAKE_BINARY_DIR}/layers CACHE PATH "Where the per-library include links live")
+mark_as_advanced(MORVANE_LAYERS_ROOT)
 set(MORVANE_SUBSYSTEMS)
 foreach(entry ${MORVANE_LAYERS})
   string(REPLACE ":" ";" parts "${entry}")
   list(GET parts 0 sub)
   list(APPEND MORVANE_SUBSYSTEMS ${sub})
 
-  set(root ${CMAKE_BINARY_DIR}/layers/${sub})
+  set(root ${MORVANE_LAYERS_ROOT}/${sub})
   file(MAKE_DIRECTORY ${root})
   if(NOT EXISTS ${root}/${sub})
     file(CREATE_LINK ${CMAKE_SOURCE_DIR}/src/${sub} ${root}/${sub} SYMBOLIC)

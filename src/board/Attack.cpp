@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int DiagonalSteps[4] = {-9, -11, 9, 11};
 constexpr int OrthogonalSteps[4] = {-10, -1, 1, 10};
 
@@ -17,14 +16,6 @@ inline bool KingsTouch(Square a, Square b) {
     return df >= -1 && df <= 1 && dr >= -1 && dr <= 1;
 }
 
-// First occupied square from s along step (s itself excluded).
-inline PieceCode FirstPieceAlong(Square s, int step) {
-    Square t = s + step;
-    while (Board[t].piece == EmptySquare)
-        t += step;
-    return Board[t].piece;
-}
-
 } // namespace
 
 // Is the square s attacked by Them (the enemy of Us)?
@@ -32,16 +23,15 @@ template <Color Us> static inline uint32_t AttackedByEnemy(Square s) {
     using T = ColorTraits<Us>;
     if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
     // Piece kinds the enemy no longer has need no look.
-    if (PieceLists[T::EnemyKnight][0] != 0)
-        for (int step : KnightSteps)
-            if (Board[s + step].piece == T::EnemyKnight) return 1;
-    const uint32_t queens = PieceLists[T::EnemyQueen][0];
-    if (queens + PieceLists[T::EnemyBishop][0] != 0)
+    if (KnightReach[s] & PieceMask[T::EnemyKnight]) return 1;
+    // Only lines that hold an enemy slider of their kind need a look.
+    const uint64_t queens = PieceMask[T::EnemyQueen];
+    if (DiagonalLines[s] & (queens | PieceMask[T::EnemyBishop]))
         for (int step : DiagonalSteps) {
             PieceCode c = FirstPieceAlong(s, step);
             if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
         }
-    if (queens + PieceLists[T::EnemyRook][0] != 0)
+    if (StraightLines[s] & (queens | PieceMask[T::EnemyRook]))
         for (int step : OrthogonalSteps) {
             PieceCode c = FirstPieceAlong(s, step);
             if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
@@ -73,8 +63,10 @@ template <Color Us> uint32_t UncoversKing(Square s) {
     Square k = KingSquare(Us);
     int d = AttackStep[0][s][k];
     if (d == 0) return 0;
+    const PieceCode slider = SliderForStep[T::Them][d + 11];
+    if ((RayMask[DirectionOfStep[d + 11]][k] & (PieceMask[T::EnemyQueen] | PieceMask[slider])) == 0) return 0;
     PieceCode c = FirstPieceAlong(k, d);
-    return (c == T::EnemyQueen || c == SliderForStep[T::Them][d + 11]) ? 1 : 0;
+    return (c == T::EnemyQueen || c == slider) ? 1 : 0;
 }
 
 template <Color Us> uint32_t MoveGivesCheck(Move m) {
@@ -89,26 +81,23 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
         Square rook = to == T::KingHome + 2 ? T::KingHome + 1 : T::KingHome - 1;
         int step = AttackStep[T::Rook + 1][rook][b];
         if (step == 0) return 0;
-        Square t = b + step;
-        while (Board[t].piece == EmptySquare)
-            t += step;
-        return t == rook ? 1 : 0;
+        return FirstOccupied(b, step) == rook ? 1 : 0;
     }
 
     PieceCode c = Board[to].piece;
     int step = AttackStep[c + 1][to][b];
     if (step != 0) {
         if (KindOf(c) == Pawn || KindOf(c) == Knight) return 1;
-        Square t = b + step;
-        while (Board[t].piece == EmptySquare)
-            t += step;
-        if (t == to) return 1;
+        if (FirstOccupied(b, step) == to) return 1;
     }
 
     int d = AttackStep[0][from][b];
     if (d != 0) {
-        PieceCode first = FirstPieceAlong(b, d);
-        if (first == T::Queen || first == SliderForStep[Us][d + 11]) return 1;
+        const PieceCode slider = SliderForStep[Us][d + 11];
+        if (RayMask[DirectionOfStep[d + 11]][b] & (PieceMask[T::Queen] | PieceMask[slider])) {
+            PieceCode first = FirstPieceAlong(b, d);
+            if (first == T::Queen || first == slider) return 1;
+        }
     }
     return 0;
 }

@@ -31,8 +31,19 @@ constinit thread_local uint32_t PieceCount = 0;
 
 uint32_t FileOf[120];
 uint32_t RankOf[120];
-int32_t AttackStep[15][128][128];
+int8_t AttackStep[15][120][120];
 uint32_t SliderForStep[2][23];
+uint64_t SquareBit[120];
+uint8_t BitSquare[64];
+uint64_t RayMask[8][120];
+uint8_t RayLength[8][120];
+uint8_t DirectionOfStep[23];
+constinit thread_local uint64_t Occupied = 0;
+constinit thread_local uint64_t PieceMask[14];
+uint64_t KnightReach[120];
+uint64_t KingReach[120];
+uint64_t DiagonalLines[120];
+uint64_t StraightLines[120];
 
 constinit thread_local MoveFunctionTable MoveFunctions = {
     {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
@@ -68,6 +79,8 @@ void SavePosition(PositionState &s) {
     s.blackPieceWeight = BlackPieceWeight;
     s.pieceCount = PieceCount;
     s.moveFunctions = MoveFunctions;
+    s.occupied = Occupied;
+    std::memcpy(s.pieceMask, PieceMask, sizeof PieceMask);
 }
 
 void RestorePosition(const PositionState &s) {
@@ -87,6 +100,8 @@ void RestorePosition(const PositionState &s) {
     BlackPieceWeight = s.blackPieceWeight;
     PieceCount = s.pieceCount;
     MoveFunctions = s.moveFunctions;
+    Occupied = s.occupied;
+    std::memcpy(PieceMask, s.pieceMask, sizeof PieceMask);
 }
 
 // ---------------------------------------------------------------------------
@@ -224,6 +239,34 @@ void BuildTables() {
         }
     }
 
+    for (int s = 0; s < 120; s++)
+        SquareBit[s] = OnBoard(s) ? uint64_t(1) << (8 * (s / 10 - 2) + s % 10 - 1) : 0;
+    for (int s = 0; s < 120; s++)
+        if (OnBoard(s)) BitSquare[__builtin_ctzll(SquareBit[s])] = uint8_t(s);
+    constexpr int Steps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+    for (int d = 0; d < 8; d++) {
+        DirectionOfStep[Steps[d] + 11] = uint8_t(d);
+        for (int s = 0; s < 120; s++) {
+            RayMask[d][s] = 0;
+            RayLength[d][s] = 0;
+            if (!OnBoard(s)) continue;
+            for (int t = s + Steps[d]; OnBoard(t); t += Steps[d]) {
+                RayMask[d][s] |= SquareBit[t];
+                RayLength[d][s]++;
+            }
+        }
+    }
+    for (int s = 0; s < 120; s++) {
+        KnightReach[s] = KingReach[s] = 0;
+        DiagonalLines[s] = RayMask[0][s] | RayMask[2][s] | RayMask[5][s] | RayMask[7][s];
+        StraightLines[s] = RayMask[1][s] | RayMask[3][s] | RayMask[4][s] | RayMask[6][s];
+        if (!OnBoard(s)) continue;
+        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21})
+            if (s + step >= 0 && s + step < 120) KnightReach[s] |= SquareBit[s + step];
+        for (int step : Steps)
+            KingReach[s] |= SquareBit[s + step];
+    }
+
     for (int side = 0; side < 2; side++) {
         for (int i = 0; i < 23; i++)
             SliderForStep[side][i] = 0;
@@ -232,6 +275,18 @@ void BuildTables() {
             SliderForStep[side][step + 11] = base + WhiteBishop;
         for (int step : {1, 10, -1, -10})
             SliderForStep[side][step + 11] = base + WhiteRook;
+    }
+}
+
+void SyncOccupied() {
+    Occupied = 0;
+    for (uint64_t &m : PieceMask)
+        m = 0;
+    for (Square s = 21; s <= 98; s++) {
+        const PieceCode c = Board[s].piece;
+        if (c == EmptySquare || c == OffBoard) continue;
+        Occupied |= SquareBit[s];
+        PieceMask[c] |= SquareBit[s];
     }
 }
 

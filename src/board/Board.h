@@ -185,6 +185,14 @@ extern constinit thread_local uint32_t PieceLists[14][PieceListCapacity + 1];
 
 inline uint32_t &KingSquare(uint32_t side) { return PieceLists[side == White ? WhiteKing : BlackKing][0]; }
 
+// The occupied squares of Board as a 64-bit mask, bit 8 * (8 - rank) + file - 1,
+// so that bit order follows square order. Make/unmake and setup keep it beside
+// Board: whoever writes Board directly calls SyncOccupied() afterwards.
+extern constinit thread_local uint64_t Occupied;
+// The same per piece code (the empty and border codes stay 0).
+extern constinit thread_local uint64_t PieceMask[14];
+void SyncOccupied(); // rebuilds Occupied and PieceMask from Board
+
 extern constinit thread_local uint32_t SideToMove;        // 0 white, 1 black
 extern constinit thread_local uint32_t EpSquare;          // en-passant target of the root position, 0 if none
 extern constinit thread_local uint32_t RootInCheck;       // side to move at the root is in check
@@ -254,11 +262,66 @@ extern uint32_t RankOf[120]; // 1..8, 0 off board
 // AttackStep[0][a][b]: queen-line step from b toward a (0 if none).
 // AttackStep[c + 1][a][b]: for sliders the step, for pawns/knights 1, when a
 // piece of code c on a attacks b on an empty board.
-extern int32_t AttackStep[15][128][128];
+extern int8_t AttackStep[15][120][120];
 
 // Indexed by step + 11 (steps -11..+11): the slider code that moves along it.
 extern uint32_t SliderForStep[2][23];
 inline uint32_t SliderFor(uint32_t side, int step) { return SliderForStep[side][step + 11]; }
+
+// Ray walks by bit scan. SquareBit[s]: the bit of s in Occupied (0 off the
+// board); BitSquare: back to the square. RayMask[d][s]: the squares beyond s
+// along direction d (DirectionOfStep[step + 11]), up to the edge.
+extern uint64_t SquareBit[120];
+extern uint8_t BitSquare[64];
+extern uint64_t RayMask[8][120];
+extern uint8_t RayLength[8][120]; // squares in RayMask[d][s]
+extern uint8_t DirectionOfStep[23];
+// The squares a knight or a king on s reaches, and the squares on the
+// diagonals and on the rank and file through s.
+extern uint64_t KnightReach[120];
+extern uint64_t KingReach[120];
+extern uint64_t DiagonalLines[120];
+extern uint64_t StraightLines[120];
+
+// First occupied square beyond s along step (one of the eight king steps), or
+// 0 when the line runs off the board: Board[0] is a border square, so reading
+// the piece there gives OffBoard just as walking square by square would.
+inline Square FirstOccupied(Square s, int step) {
+    const uint64_t m = RayMask[DirectionOfStep[step + 11]][s] & Occupied;
+    if (m == 0) return 0;
+    return BitSquare[step > 0 ? __builtin_ctzll(m) : 63 - __builtin_clzll(m)];
+}
+inline PieceCode FirstPieceAlong(Square s, int step) { return Board[FirstOccupied(s, step)].piece; }
+// The squares strictly between s and b, b found by FirstOccupied(s, step).
+inline uint64_t SquaresBefore(Square s, Square b, int step) {
+    const uint64_t *ray = RayMask[DirectionOfStep[step + 11]];
+    return b == 0 ? ray[s] : ray[s] & ~(ray[b] | SquareBit[b]);
+}
+// FirstOccupied for a step known at compile time, with the squares before
+// the first piece (all of the ray when it is empty) in `before`.
+template <int Step> inline Square FirstOccupiedBefore(Square s, uint64_t &before) {
+    const uint64_t ray = RayMask[DirectionOfStep[Step + 11]][s];
+    const uint64_t m = ray & Occupied;
+    if (m == 0) {
+        before = ray;
+        return 0;
+    }
+    if constexpr (Step > 0) {
+        const int bit = __builtin_ctzll(m);
+        before = ray & ((uint64_t(1) << bit) - 1);
+        return BitSquare[bit];
+    } else {
+        const int bit = 63 - __builtin_clzll(m);
+        before = ray & ~((uint64_t(2) << bit) - 1);
+        return BitSquare[bit];
+    }
+}
+// Takes the square of mask nearest to the start of a ray along step.
+inline Square PopNearest(uint64_t &mask, int step) {
+    const int bit = step > 0 ? __builtin_ctzll(mask) : 63 - __builtin_clzll(mask);
+    mask &= ~(uint64_t(1) << bit);
+    return BitSquare[bit];
+}
 
 // ---------------------------------------------------------------------------
 // Operations
@@ -294,6 +357,8 @@ struct PositionState {
     int32_t material;
     uint32_t whitePieceWeight, blackPieceWeight, pieceCount;
     MoveFunctionTable moveFunctions;
+    uint64_t occupied;
+    uint64_t pieceMask[14];
 };
 void SavePosition(PositionState &s);
 void RestorePosition(const PositionState &s);

@@ -7,9 +7,10 @@
 
 namespace {
 
-// Per square: the own piece code (knight, bishop, rook) that would give a
-// direct check from there; 0 elsewhere. Squares 20..99 are rebuilt per call.
-constinit thread_local uint8_t CheckSquares[120];
+// The squares from which an own knight, bishop or rook would give a direct
+// check (in the bit order of Occupied), rebuilt per call.
+enum : int { KnightChecks, BishopChecks, RookChecks };
+constinit thread_local uint64_t CheckSquares[3];
 // Own pieces between the enemy king and an own slider behind them.
 constinit thread_local Square Discoverers[8];
 constinit thread_local int DiscovererCount;
@@ -17,12 +18,9 @@ constinit thread_local int DiscovererCount;
 constinit thread_local uint8_t Handled[120];
 
 constexpr int DiagonalSteps[4] = {-11, -9, 11, 9};
-constexpr int OrthogonalSteps[4] = {-1, 1, -10, 10};
 constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
-constexpr int BishopRays[4] = {-11, -9, 9, 11};
 constexpr int RookRays[4] = {-10, -1, 1, 10};
-constexpr int QueenRays[8] = {-11, -9, 9, 11, -10, -1, 1, 10};
 
 inline MoveEntry *Add(MoveEntry *list, Move m, int32_t score) {
     list->move = m;
@@ -30,25 +28,25 @@ inline MoveEntry *Add(MoveEntry *list, Move m, int32_t score) {
     return list + 1;
 }
 
-template <Color Us> void MarkLines(Square k, const int (&steps)[4], PieceCode mark, PieceCode slider) {
+// Marks the squares from which the slider would check the king on k along
+// Step, and notes an own piece there with an own slider behind it.
+template <Color Us, int Step> inline void MarkLine(Square k, uint64_t &marks, PieceCode slider) {
     using T = ColorTraits<Us>;
-    for (int step : steps) {
-        const int d = step * T::Sign;
-        Square s = k + d;
-        while (Board[s].piece == EmptySquare) {
-            CheckSquares[s] = uint8_t(mark);
-            s += d;
-        }
-        const PieceCode p = Board[s].piece;
-        if (T::IsEnemy(p)) {
-            CheckSquares[s] = uint8_t(mark);
-        } else if (T::IsOwn(p) && DiscovererCount < 8) {
-            Square b = s + d;
-            while (Board[b].piece == EmptySquare)
-                b += d;
-            if (Board[b].piece == T::Queen || Board[b].piece == slider) Discoverers[DiscovererCount++] = s;
-        }
+    uint64_t before;
+    const Square s = FirstOccupiedBefore<Step>(k, before);
+    marks |= before;
+    const PieceCode p = Board[s].piece;
+    if (T::IsEnemy(p)) {
+        marks |= SquareBit[s];
+    } else if (T::IsOwn(p) && DiscovererCount < 8) {
+        const PieceCode behind = FirstPieceAlong(s, Step);
+        if (behind == T::Queen || behind == slider) Discoverers[DiscovererCount++] = s;
     }
+}
+
+template <Color Us, int... Steps> void MarkLines(Square k, int mark, PieceCode slider) {
+    constexpr int S = ColorTraits<Us>::Sign;
+    (MarkLine<Us, Steps * S>(k, CheckSquares[mark], slider), ...);
 }
 
 // Moves of a piece that uncovers a check: every move that leaves the line.
@@ -163,53 +161,70 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
 }
 
 // A capture that passes the margin, or else a move onto a checking square.
-template <Color Us> MoveEntry *PieceChecksAndCaptures(MoveEntry *list, PieceCode piece) {
+template <Color Us> inline bool GoodCapture(Square s, Square t, int32_t &e) {
     using T = ColorTraits<Us>;
-    const uint32_t kind = KindOf(piece);
-    auto checks = [piece, kind](Square t) {
-        const uint32_t mark = CheckSquares[t];
-        if (kind == Queen) return mark == T::Bishop || mark == T::Rook;
-        return mark == piece;
-    };
-    auto goodCapture = [](Square s, Square t, int32_t &e) {
-        const PieceCode v = Board[t].piece;
-        if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
-        e = StaticExchange<Us>(s, t, -32767, 32767);
-        return e >= CaptureMargin;
-    };
-    const uint32_t *squares = PieceLists[piece];
+    const PieceCode v = Board[t].piece;
+    if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
+    e = StaticExchange<Us>(s, t, -32767, 32767);
+    return e >= CaptureMargin;
+}
+
+// One ray of a slider on s: quiet moves onto checking squares, nearest
+// first, then the piece at the end of the ray.
+template <Color Us, int Step> inline MoveEntry *RayChecksAndCaptures(MoveEntry *list, Square s, uint64_t checkSquares) {
+    using T = ColorTraits<Us>;
+    uint64_t before;
+    const Square t = FirstOccupiedBefore<Step>(s, before);
+    for (uint64_t quiet = before & checkSquares; quiet != 0;) {
+        const Square q = PopNearest(quiet, Step);
+        if (StaticExchange<Us>(s, q, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
+    }
+    const PieceCode v = Board[t].piece;
+    int32_t e;
+    if (GoodCapture<Us>(s, t, e))
+        list = Add(list, MakeMoveWord(s, t, v), e);
+    else if (T::IsEnemy(v) && (checkSquares & SquareBit[t]) && StaticExchange<Us>(s, t, -32767, 32767) >= 0)
+        list = Add(list, MakeMoveWord(s, t, v), 0);
+    return list;
+}
+
+template <Color Us, int... Steps>
+inline MoveEntry *RaysChecksAndCaptures(MoveEntry *list, Square s, uint64_t checkSquares) {
+    constexpr int S = ColorTraits<Us>::Sign;
+    ((list = RayChecksAndCaptures<Us, Steps * S>(list, s, checkSquares)), ...);
+    return list;
+}
+
+template <Color Us, uint32_t Kind> MoveEntry *PieceChecksAndCaptures(MoveEntry *list) {
+    using T = ColorTraits<Us>;
+    const uint64_t checkSquares = Kind == Knight   ? CheckSquares[KnightChecks]
+                                  : Kind == Bishop ? CheckSquares[BishopChecks]
+                                  : Kind == Rook   ? CheckSquares[RookChecks]
+                                                   : CheckSquares[BishopChecks] | CheckSquares[RookChecks];
+    const uint64_t enemy = Kind == Knight ? T::EnemySquares() : 0;
+    const uint32_t *squares = PieceLists[T::CodeBase + Kind];
     for (uint32_t i = squares[0]; i >= 1; --i) {
         const Square s = squares[i];
         if (Handled[s]) continue;
-        if (kind == Knight) {
+        if constexpr (Kind == Knight) {
+            if ((KnightReach[s] & (enemy | checkSquares)) == 0) continue;
             for (int step : KnightSteps) {
                 const Square t = s + step * T::Sign;
                 const PieceCode v = Board[t].piece;
                 int32_t e;
-                if (goodCapture(s, t, e)) {
+                if (GoodCapture<Us>(s, t, e)) {
                     list = Add(list, MakeMoveWord(s, t, v), e);
-                } else if (CheckSquares[t] == piece) {
+                } else if (checkSquares & SquareBit[t]) {
                     e = StaticExchange<Us>(s, t, -32767, 32767);
                     if (e >= 0) list = Add(list, MakeMoveWord(s, t, v), e);
                 }
             }
-            continue;
-        }
-        const int *rays = kind == Bishop ? BishopRays : kind == Rook ? RookRays : QueenRays;
-        const int count = kind == Queen ? 8 : 4;
-        for (int r = 0; r < count; ++r) {
-            const int d = rays[r] * T::Sign;
-            Square t = s + d;
-            while (Board[t].piece == EmptySquare) {
-                if (checks(t) && StaticExchange<Us>(s, t, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, t), 0);
-                t += d;
-            }
-            const PieceCode v = Board[t].piece;
-            int32_t e;
-            if (goodCapture(s, t, e))
-                list = Add(list, MakeMoveWord(s, t, v), e);
-            else if (T::IsEnemy(v) && checks(t) && StaticExchange<Us>(s, t, -32767, 32767) >= 0)
-                list = Add(list, MakeMoveWord(s, t, v), 0);
+        } else if constexpr (Kind == Bishop) {
+            list = RaysChecksAndCaptures<Us, -11, -9, 9, 11>(list, s, checkSquares);
+        } else if constexpr (Kind == Rook) {
+            list = RaysChecksAndCaptures<Us, -10, -1, 1, 10>(list, s, checkSquares);
+        } else {
+            list = RaysChecksAndCaptures<Us, -11, -9, 9, 11, -10, -1, 1, 10>(list, s, checkSquares);
         }
     }
     return list;
@@ -221,26 +236,25 @@ template <Color Us> MoveEntry *GenerateChecksAndCaptures(MoveEntry *list) {
     using T = ColorTraits<Us>;
     const Square k = KingSquare(T::Them);
 
-    for (Square s = 20; s < 100; ++s)
-        CheckSquares[s] = 0;
+    CheckSquares[KnightChecks] = CheckSquares[BishopChecks] = CheckSquares[RookChecks] = 0;
     DiscovererCount = 0;
-    MarkLines<Us>(k, DiagonalSteps, T::Bishop, T::Bishop);
-    MarkLines<Us>(k, OrthogonalSteps, T::Rook, T::Rook);
+    MarkLines<Us, -11, -9, 11, 9>(k, BishopChecks, T::Bishop);
+    MarkLines<Us, -1, 1, -10, 10>(k, RookChecks, T::Rook);
     for (int step : KnightSteps) {
         const Square t = k + step * T::Sign;
-        if (Board[t].piece == EmptySquare || T::IsEnemy(Board[t].piece)) CheckSquares[t] = uint8_t(T::Knight);
+        if (Board[t].piece == EmptySquare || T::IsEnemy(Board[t].piece)) CheckSquares[KnightChecks] |= SquareBit[t];
     }
 
     list = DiscoveredChecks<Us>(list, k);
     list = PawnChecksAndCaptures<Us>(list, k);
-    list = PieceChecksAndCaptures<Us>(list, T::Knight);
-    list = PieceChecksAndCaptures<Us>(list, T::Bishop);
-    list = PieceChecksAndCaptures<Us>(list, T::Rook);
-    list = PieceChecksAndCaptures<Us>(list, T::Queen);
+    list = PieceChecksAndCaptures<Us, Knight>(list);
+    list = PieceChecksAndCaptures<Us, Bishop>(list);
+    list = PieceChecksAndCaptures<Us, Rook>(list);
+    list = PieceChecksAndCaptures<Us, Queen>(list);
 
     // The king gives no direct check: captures only.
     const Square s = KingSquare(Us);
-    if (!Handled[s]) {
+    if (!Handled[s] && (KingReach[s] & T::EnemySquares())) {
         for (int step : KingSteps) {
             const Square t = s + step * T::Sign;
             const PieceCode v = Board[t].piece;

@@ -48,6 +48,11 @@ template <Color Us> struct ColorTraits {
     static constexpr uint32_t RelativeRank(uint32_t rank) { return Us == White ? rank : 9 - rank; }
     // Is score a better than b for Us (white maximises, black minimises)?
     static constexpr bool Better(int32_t a, int32_t b) { return Us == White ? a > b : a < b; }
+    // The squares of the enemy's pieces.
+    static uint64_t EnemySquares() {
+        return PieceMask[EnemyPawn] | PieceMask[EnemyKnight] | PieceMask[EnemyBishop] | PieceMask[EnemyRook] |
+               PieceMask[EnemyQueen] | PieceMask[EnemyKing];
+    }
     // Piece weight (pawns and king not counted) of Us and of the enemy.
     static uint32_t &OwnWeight() { return Us == White ? WhitePieceWeight : BlackPieceWeight; }
     static uint32_t &EnemyWeight() { return Us == White ? BlackPieceWeight : WhitePieceWeight; }

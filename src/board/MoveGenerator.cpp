@@ -82,8 +82,11 @@ inline MoveEntry *RayMoves(MoveEntry *list, PieceCode piece, Square from, const 
     return list;
 }
 
-template <Color Us, std::size_t N> inline MoveEntry *StepCaptures(MoveEntry *list, Square from, const int (&steps)[N]) {
+// `reach`: the squares the steps lead to; none with an enemy, nothing to do.
+template <Color Us, std::size_t N>
+inline MoveEntry *StepCaptures(MoveEntry *list, Square from, const int (&steps)[N], uint64_t reach, uint64_t enemy) {
     using T = ColorTraits<Us>;
+    if ((reach & enemy) == 0) return list;
     for (int step : steps) {
         Square to = from + T::Sign * step;
         PieceCode c = Board[to].piece;
@@ -98,10 +101,7 @@ template <Color Us, std::size_t N> inline MoveEntry *StepCaptures(MoveEntry *lis
 template <Color Us, std::size_t N> inline MoveEntry *RayCaptures(MoveEntry *list, Square from, const int (&steps)[N]) {
     using T = ColorTraits<Us>;
     for (int step : steps) {
-        const int d = T::Sign * step;
-        Square to = from + d;
-        while (Board[to].piece == EmptySquare)
-            to += d;
+        const Square to = FirstOccupied(from, T::Sign * step);
         PieceCode c = Board[to].piece;
         if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin) {
             int32_t e = StaticExchange<Us>(from, to, -32767, 32767);
@@ -205,9 +205,10 @@ template <Color Us> MoveEntry *GenerateCaptures(MoveEntry *list) {
         }
     }
 
+    const uint64_t enemy = T::EnemySquares();
     const uint32_t *knights = PieceLists[T::Knight];
     for (uint32_t i = knights[0]; i >= 1; i--)
-        list = StepCaptures<Us>(list, knights[i], KnightSteps);
+        list = StepCaptures<Us>(list, knights[i], KnightSteps, KnightReach[knights[i]], enemy);
     const uint32_t *bishops = PieceLists[T::Bishop];
     for (uint32_t i = bishops[0]; i >= 1; i--)
         list = RayCaptures<Us>(list, bishops[i], BishopSteps);
@@ -217,7 +218,7 @@ template <Color Us> MoveEntry *GenerateCaptures(MoveEntry *list) {
     const uint32_t *queens = PieceLists[T::Queen];
     for (uint32_t i = queens[0]; i >= 1; i--)
         list = RayCaptures<Us>(list, queens[i], QueenSteps);
-    return StepCaptures<Us>(list, KingSquare(Us), KingSteps);
+    return StepCaptures<Us>(list, KingSquare(Us), KingSteps, KingReach[KingSquare(Us)], enemy);
 }
 
 template MoveEntry *GenerateMoves<White>(MoveEntry *, uint32_t, uint32_t);

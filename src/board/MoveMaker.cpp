@@ -13,6 +13,8 @@ template <Color Us> void AddPiece(PieceCode c, Square s) {
     uint32_t slot = ++PieceLists[c][0];
     PieceLists[c][slot] = s;
     Board[s] = {slot, c};
+    Occupied |= SquareBit[s];
+    PieceMask[c] |= SquareBit[s];
     Material += T::Sign * PieceValue[c];
     if (c != T::Pawn) T::OwnWeight() += PieceWeight[c];
     PieceCount++;
@@ -22,6 +24,7 @@ template <Color Us> void RemovePiece(PieceCode c, Square s) {
     using T = ColorTraits<Us>;
     HashKey ^= ZobristKeys[c][s];
     if (c == T::Pawn) PawnHashKey ^= ZobristKeys[c][s];
+    PieceMask[c] &= ~SquareBit[s];
     uint32_t last = PieceLists[c][PieceLists[c][0]--];
     uint32_t slot = Board[s].listIndex;
     PieceLists[c][slot] = last;
@@ -33,6 +36,11 @@ template <Color Us> void RemovePiece(PieceCode c, Square s) {
 
 namespace {
 
+inline void EmptySquareAt(Square s) {
+    Board[s].piece = EmptySquare;
+    Occupied &= ~SquareBit[s];
+}
+
 // Moves the piece on from to the empty square to, with its keys and list slot.
 template <Color Us> inline void ShiftPiece(Square from, Square to) {
     using T = ColorTraits<Us>;
@@ -42,6 +50,8 @@ template <Color Us> inline void ShiftPiece(Square from, Square to) {
     if (c == T::Pawn) PawnHashKey ^= keys;
     Board[to] = Board[from];
     Board[from].piece = EmptySquare;
+    Occupied = (Occupied & ~SquareBit[from]) | SquareBit[to]; // to may still show a captured piece
+    PieceMask[c] ^= SquareBit[from] | SquareBit[to];
     PieceLists[c][Board[to].listIndex] = to;
 }
 
@@ -79,10 +89,10 @@ template <Color Us, bool Castling> void UnmakeMoveOf(Move m) {
     }
 
     if (captured == EmptySquare) {
-        Board[to].piece = EmptySquare;
+        EmptySquareAt(to);
     } else if (IsEnPassant(m)) {
         AddPiece<T::Them>(T::EnemyPawn, to - T::Forward);
-        Board[to].piece = EmptySquare;
+        EmptySquareAt(to);
     } else {
         AddPiece<T::Them>(captured, to);
         if constexpr (Castling) {
@@ -130,7 +140,7 @@ template <Color Us, bool Castling> uint32_t MakeMoveOf(uint32_t inCheck, uint32_
     if (captured != EmptySquare) {
         if (IsEnPassant(m)) {
             RemovePiece<T::Them>(T::EnemyPawn, to - T::Forward);
-            Board[to - T::Forward].piece = EmptySquare;
+            EmptySquareAt(to - T::Forward);
         } else {
             RemovePiece<T::Them>(captured, to);
             if constexpr (Castling) {
@@ -144,7 +154,7 @@ template <Color Us, bool Castling> uint32_t MakeMoveOf(uint32_t inCheck, uint32_
 
     if (IsPromotion(m)) {
         RemovePiece<Us>(T::Pawn, from);
-        Board[from].piece = EmptySquare;
+        EmptySquareAt(from);
         AddPiece<Us>(MovePromoted(m), to);
     } else {
         ShiftPiece<Us>(from, to);

@@ -311,6 +311,7 @@ bool SetupPosition(const char *text) {
         }
     }
 
+    SyncOccupied();
     ComputeHashKeys();
     PositionHistory[0] = {KeyLow(HashKey), KeyHigh(HashKey), 1};
 

@@ -42,50 +42,82 @@ inline void Append(PieceCode c, Square s, uint8_t kind, int step) {
 // The first piece beyond an attacker that was just used, when it slides along the same line.
 inline void AddHidden(const ExchangeAttacker &a) {
     if (a.kind == 2) return;
-    Square s = a.square + a.step;
-    while (Board[s].piece == EmptySquare)
-        s += a.step;
-    PieceCode c = Board[s].piece;
+    const Square s = FirstOccupied(a.square, a.step);
+    const PieceCode c = Board[s].piece;
     if (SlideBits[c] & (1 << a.kind)) Append(c, s, a.kind, a.step);
 }
 
 // One ray from the target: the neighbour may be a slider, a king or (on the
 // diagonals) a pawn of the colour that attacks from that side; further out
-// only a slider counts.
-template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn) {
+// only a slider counts. `sliders`: every piece that slides along such lines.
+template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn, uint64_t sliders) {
     constexpr uint8_t bit = 1 << Kind;
-    Square s = t + step;
-    PieceCode c = Board[s].piece;
-    if (c == EmptySquare) {
-        do
-            s += step;
-        while (Board[s].piece == EmptySquare);
-        c = Board[s].piece;
-        if (SlideBits[c] & bit) Append(c, s, Kind, step);
-    } else if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) {
-        Append(c, s, Kind, step);
+    const Square n = t + step;
+    const PieceCode c = Board[n].piece;
+    if (c != EmptySquare) {
+        if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) Append(c, n, Kind, step);
+        return;
     }
+    if ((RayMask[DirectionOfStep[step + 11]][t] & sliders) == 0) return;
+    const Square s = FirstOccupied(n, step);
+    const PieceCode f = Board[s].piece;
+    if (SlideBits[f] & bit) Append(f, s, Kind, step);
 }
 
 void CollectAttackers(Square from, Square t) {
     PieceCode moving = Board[from].piece;
+    const uint64_t occupied = Occupied;
     Board[from].piece = EmptySquare;
+    Occupied &= ~SquareBit[from];
     Attackers[White].count = 0;
     Attackers[Black].count = 0;
 
-    for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
-        PieceCode c = Board[t + step].piece;
-        if (IsKnightCode(c)) Append(c, t + step, 2, step);
-    }
+    if (KnightReach[t] & (PieceMask[WhiteKnight] | PieceMask[BlackKnight]))
+        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
+            PieceCode c = Board[t + step].piece;
+            if (IsKnightCode(c)) Append(c, t + step, 2, step);
+        }
+    const uint64_t queens = PieceMask[WhiteQueen] | PieceMask[BlackQueen];
+    const uint64_t straight = queens | PieceMask[WhiteRook] | PieceMask[BlackRook];
+    const uint64_t diagonal = queens | PieceMask[WhiteBishop] | PieceMask[BlackBishop];
     // No pawn attacks along ranks and files (an empty neighbour takes the other branch).
     for (int step : {10, -10, 1, -1})
-        ScanRay<0>(t, step, EmptySquare);
+        ScanRay<0>(t, step, EmptySquare, straight);
     // Below the target white pawns attack it, above it black pawns.
-    ScanRay<1>(t, 11, WhitePawn);
-    ScanRay<1>(t, 9, WhitePawn);
-    ScanRay<1>(t, -11, BlackPawn);
-    ScanRay<1>(t, -9, BlackPawn);
+    ScanRay<1>(t, 11, WhitePawn, diagonal);
+    ScanRay<1>(t, 9, WhitePawn, diagonal);
+    ScanRay<1>(t, -11, BlackPawn, diagonal);
+    ScanRay<1>(t, -9, BlackPawn, diagonal);
     Board[from].piece = moving;
+    Occupied = occupied;
+}
+
+// Does Side attack t once the piece on `from` has left? Answers the common
+// question "is the captured piece defended at all" before the full lists.
+template <Color Side> bool Attacks(Square from, Square t) {
+    using T = ColorTraits<Side>;
+    constexpr int Behind = Side == White ? 10 : -10; // our pawns attack t from the squares behind it
+    if (Board[t + Behind - 1].piece == T::Pawn || Board[t + Behind + 1].piece == T::Pawn) return true;
+    if (KnightReach[t] & PieceMask[T::Knight]) return true;
+    if (KingReach[t] & PieceMask[T::King]) return true;
+    const uint64_t occupied = Occupied & ~SquareBit[from];
+    auto along = [t, occupied](int step, uint64_t sliders) {
+        const uint64_t m = RayMask[DirectionOfStep[step + 11]][t];
+        if ((m & sliders) == 0) return false;
+        const uint64_t blockers = m & occupied;
+        if (blockers == 0) return false;
+        const int bit = step > 0 ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
+        return (sliders >> bit & 1) != 0;
+    };
+    const uint64_t straight = PieceMask[T::Queen] | PieceMask[T::Rook];
+    if (StraightLines[t] & straight)
+        for (int step : {10, -10, 1, -1})
+            if (along(step, straight)) return true;
+    const uint64_t diagonal = PieceMask[T::Queen] | PieceMask[T::Bishop];
+    if (DiagonalLines[t] & diagonal)
+        for (int step : {11, 9, -11, -9})
+            if (along(step, diagonal)) return true;
+    return false;
 }
 
 // Moves the cheapest attacker of list from position i on into position i.
@@ -105,7 +137,6 @@ inline ExchangeAttacker &Cheapest(AttackerList &list, uint32_t i) {
 
 template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha, int32_t beta) {
     using T = ColorTraits<Us>;
-    CollectAttackers(from, to);
     AttackerList &ours = Attackers[Us];
     AttackerList &theirs = Attackers[T::Them];
     const bool promotionSquare = RankOf[to] == T::PromotionRank;
@@ -119,6 +150,8 @@ template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha
         moverValue = QueenValue;
     }
     if (gain < beta) beta = gain;
+    if (!Attacks<T::Them>(from, to)) return beta;
+    CollectAttackers(from, to);
     if (theirs.count == 0) return beta;
 
     // b: our balance if they now recapture; c: our balance if we then recapture.

@@ -7,30 +7,20 @@
 
 namespace {
 
-// Is there a piece of code c on the file ahead of s (walking by step)?
+// Is there a piece of code c beyond s along step (up to the edge)?
 bool PieceAhead(Square s, int step, PieceCode c) {
-    for (Square t = s + step; Board[t].piece != OffBoard; t += step)
-        if (Board[t].piece == c) return true;
-    return false;
+    return (RayMask[DirectionOfStep[step + 11]][s] & PieceMask[c]) != 0;
 }
 
 // Walking from s by step, is the first pawn of code c met also the last one
 // of that code on the file (the most advanced in that direction)?
 bool FirstPawnIsLast(Square s, int step, PieceCode c) {
-    Square t = s + step;
-    while (Board[t].piece != OffBoard && Board[t].piece != c)
-        t += step;
-    return Board[t].piece == c && !PieceAhead(t, step, c);
+    const uint64_t m = RayMask[DirectionOfStep[step + 11]][s] & PieceMask[c];
+    return m != 0 && (m & (m - 1)) == 0;
 }
 
 // Does a walk along the rank from `from` over empty squares reach `to`?
-bool WalkReaches(Square from, Square to) {
-    const int step = to > from ? 1 : -1;
-    Square t = from + step;
-    while (Board[t].piece == EmptySquare)
-        t += step;
-    return t == to;
-}
+bool WalkReaches(Square from, Square to) { return FirstOccupied(from, to > from ? 1 : -1) == to; }
 
 // A fianchetto beside the king: the pawn from `pawnHome` (b2 or g2, White's
 // side) one step up, the king next to its home and a bishop on it or on a
@@ -48,12 +38,17 @@ int FileDistance(int a, int b) { return a > b ? a - b : b - a; }
 } // namespace
 
 uint32_t BishopMobility(Square s) {
+    // Every square up to the first pawn on each diagonal, pieces or not.
+    const uint64_t pawns = PieceMask[WhitePawn] | PieceMask[BlackPawn];
     uint32_t n = 0;
     for (int step : {-11, -9, 9, 11}) {
-        for (Square t = s + step;; t += step) {
-            const PieceCode p = Board[t].piece;
-            if (p == OffBoard || p == WhitePawn || p == BlackPawn) break;
-            ++n;
+        const int d = DirectionOfStep[step + 11];
+        const uint64_t blockers = RayMask[d][s] & pawns;
+        if (blockers == 0) {
+            n += RayLength[d][s];
+        } else {
+            const Square b = BitSquare[step > 0 ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers)];
+            n += (RankOf[s] > RankOf[b] ? RankOf[s] - RankOf[b] : RankOf[b] - RankOf[s]) - 1;
         }
     }
     return n;

@@ -28,14 +28,13 @@ inline bool LowCutoffRate(PieceCode piece, Square to) {
 void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2);
 // Swaps the best-scored entry of [current, end) into current (first of equals wins).
 inline void PickMove(MoveEntry *current, MoveEntry *end) {
-    MoveEntry *best = current;
+    // The best score first (a loop without branches), then its first holder.
     int32_t bestScore = current->score;
-    for (MoveEntry *e = current + 1; e < end; ++e) {
-        if (e->score > bestScore) {
-            bestScore = e->score;
-            best = e;
-        }
-    }
+    for (const MoveEntry *e = current + 1; e < end; ++e)
+        bestScore = e->score > bestScore ? e->score : bestScore;
+    MoveEntry *best = current;
+    while (best->score != bestScore)
+        ++best;
     if (best != current) {
         const MoveEntry t = *current;
         *current = *best;

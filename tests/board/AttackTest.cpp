@@ -12,6 +12,7 @@ void PutKing(Color side, Square to) {
     Board[to] = Board[from];
     Board[from].piece = EmptySquare;
     KingSquare(side) = to;
+    SyncOccupied();
 }
 
 // Makes the root move with that text and returns what the check test says.
@@ -90,9 +91,11 @@ TEST(Attack, UncoversKing) {
     ASSERT_TRUE(SetupPosition("4r1k1/8/8/8/8/8/4N3/4K3 w - -"));
     // Take the knight off e2 by hand: the e-file opens.
     Board[E2].piece = EmptySquare;
+    SyncOccupied();
     EXPECT_EQ(UncoversKing<White>(E2), 1u);
     EXPECT_EQ(UncoversKing<White>(F3), 0u) << "f3 is not on a line with e1";
     Board[E2].piece = WhiteKnight;
+    SyncOccupied();
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/3B4/4K2q w - -"));
     EXPECT_EQ(UncoversKing<White>(F1), 1u) << "the rank to h1 is open";
     EXPECT_EQ(UncoversKing<White>(D2), 0u) << "d2 is still occupied";

@@ -29,8 +29,8 @@ TEST(Tables, QueenLineAndPieceSteps) {
     EXPECT_EQ(AttackStep[WhiteKnight + 1][H8][A7], 0) << "no wrap across the border";
 
     for (int c : {WhiteKing, BlackKing, EmptySquare, OffBoard})
-        for (int a = 0; a < 128; a++)
-            for (int b = 0; b < 128; b++)
+        for (int a = 0; a < 120; a++)
+            for (int b = 0; b < 120; b++)
                 ASSERT_EQ(AttackStep[c + 1][a][b], 0) << c << " " << a << " " << b;
 }
 
