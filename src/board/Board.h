@@ -292,11 +292,6 @@ inline Square FirstOccupied(Square s, int step) {
     return BitSquare[step > 0 ? __builtin_ctzll(m) : 63 - __builtin_clzll(m)];
 }
 inline PieceCode FirstPieceAlong(Square s, int step) { return Board[FirstOccupied(s, step)].piece; }
-// The squares strictly between s and b, b found by FirstOccupied(s, step).
-inline uint64_t SquaresBefore(Square s, Square b, int step) {
-    const uint64_t *ray = RayMask[DirectionOfStep[step + 11]];
-    return b == 0 ? ray[s] : ray[s] & ~(ray[b] | SquareBit[b]);
-}
 // FirstOccupied for a step known at compile time, with the squares before
 // the first piece (all of the ray when it is empty) in `before`.
 template <int Step> inline Square FirstOccupiedBefore(Square s, uint64_t &before) {
