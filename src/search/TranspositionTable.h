@@ -83,13 +83,6 @@ template <Color Us>
 int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2);
 template <Color Us> void StoreHash(int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move);
 
-inline int32_t ProbeHashWhite(int32_t d, int32_t &a, int32_t &b, int32_t ply, Move &m1, Move &m2) {
-    return ProbeHash<White>(d, a, b, ply, m1, m2);
-}
-inline int32_t ProbeHashBlack(int32_t d, int32_t &a, int32_t &b, int32_t ply, Move &m1, Move &m2) {
-    return ProbeHash<Black>(d, a, b, ply, m1, m2);
-}
-
 // Index of the bucket for Us to move in the current position.
 template <Color Us> inline uint32_t HashIndex() {
     uint32_t low = KeyLow(HashKey);

@@ -20,7 +20,7 @@ uint32_t CheckAfter(const char *fen, const char *move) {
     Move m = FindMove(move);
     EXPECT_NE(m, 0u) << move;
     EXPECT_EQ(MakeMove(SideToMove, RootInCheck, 0, m), 1u);
-    uint32_t check = SideToMove == White ? WhiteMoveGivesCheck(m) : BlackMoveGivesCheck(m);
+    uint32_t check = SideToMove == White ? MoveGivesCheck<White>(m) : MoveGivesCheck<Black>(m);
     UnmakeMove(SideToMove, m);
     return check;
 }
@@ -30,59 +30,59 @@ uint32_t CheckAfter(const char *fen, const char *move) {
 TEST(Attack, KingsTouching) {
     EnsureBoardReady();
     ASSERT_TRUE(SetupPosition("8/8/4k3/8/4K3/8/8/8 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 0u) << "kings on e4 and e6";
-    EXPECT_EQ(BlackInCheck(), 0u);
+    EXPECT_EQ(InCheck<White>(), 0u) << "kings on e4 and e6";
+    EXPECT_EQ(InCheck<Black>(), 0u);
     PutKing(Black, E5);
-    EXPECT_EQ(WhiteInCheck(), 1u) << "kings on e4 and e5";
-    EXPECT_EQ(BlackInCheck(), 1u);
+    EXPECT_EQ(InCheck<White>(), 1u) << "kings on e4 and e5";
+    EXPECT_EQ(InCheck<Black>(), 1u);
     PutKing(Black, F5);
-    EXPECT_EQ(WhiteInCheck(), 1u);
+    EXPECT_EQ(InCheck<White>(), 1u);
     PutKing(Black, G5);
-    EXPECT_EQ(WhiteInCheck(), 0u);
+    EXPECT_EQ(InCheck<White>(), 0u);
 }
 
 TEST(Attack, CheckByBishopAndPawns) {
     EnsureBoardReady();
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/7b/8/8/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 1u);
+    EXPECT_EQ(InCheck<White>(), 1u);
     EXPECT_EQ(RootInCheck, 1u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/7b/6P1/8/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 0u) << "g3 blocks";
+    EXPECT_EQ(InCheck<White>(), 0u) << "g3 blocks";
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/3p4/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 1u);
+    EXPECT_EQ(InCheck<White>(), 1u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/5p2/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 1u);
+    EXPECT_EQ(InCheck<White>(), 1u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/4p3/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 0u);
+    EXPECT_EQ(InCheck<White>(), 0u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/5n2/8/4K3 w - -"));
-    EXPECT_EQ(WhiteInCheck(), 1u) << "knight";
+    EXPECT_EQ(InCheck<White>(), 1u) << "knight";
     ASSERT_TRUE(SetupPosition("4k3/4P3/8/8/8/8/8/4K3 b - -"));
-    EXPECT_EQ(BlackInCheck(), 0u) << "a pawn in front does not attack";
+    EXPECT_EQ(InCheck<Black>(), 0u) << "a pawn in front does not attack";
     ASSERT_TRUE(SetupPosition("4k3/3P4/8/8/8/8/8/4K3 b - -"));
-    EXPECT_EQ(BlackInCheck(), 1u);
+    EXPECT_EQ(InCheck<Black>(), 1u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/8/R3K3 b - -"));
-    EXPECT_EQ(BlackInCheck(), 0u);
+    EXPECT_EQ(InCheck<Black>(), 0u);
     ASSERT_TRUE(SetupPosition("R3k3/8/8/8/8/8/8/4K3 b - -"));
-    EXPECT_EQ(BlackInCheck(), 1u);
+    EXPECT_EQ(InCheck<Black>(), 1u);
 }
 
 TEST(Attack, BackRankSquares) {
     EnsureBoardReady();
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/8/R3K2R w KQ -"));
     for (Square s : {C1, D1, F1, G1})
-        EXPECT_EQ(BackRankSquareAttackedByBlack(s), 0u) << s;
+        EXPECT_EQ(BackRankSquareAttacked<White>(s), 0u) << s;
     ASSERT_TRUE(SetupPosition("4kr2/8/8/8/8/8/8/R3K2R w KQ -"));
-    EXPECT_EQ(BackRankSquareAttackedByBlack(F1), 1u);
-    EXPECT_EQ(BackRankSquareAttackedByBlack(G1), 0u);
+    EXPECT_EQ(BackRankSquareAttacked<White>(F1), 1u);
+    EXPECT_EQ(BackRankSquareAttacked<White>(G1), 0u);
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/7n/R3K2R w KQ -"));
-    EXPECT_EQ(BackRankSquareAttackedByBlack(F1), 1u) << "knight h2";
+    EXPECT_EQ(BackRankSquareAttacked<White>(F1), 1u) << "knight h2";
     ASSERT_TRUE(SetupPosition("4k3/8/8/8/8/8/2p5/R3K2R w KQ -"));
-    EXPECT_EQ(BackRankSquareAttackedByBlack(D1), 1u) << "pawn c2";
-    EXPECT_EQ(BackRankSquareAttackedByBlack(C1), 0u);
+    EXPECT_EQ(BackRankSquareAttacked<White>(D1), 1u) << "pawn c2";
+    EXPECT_EQ(BackRankSquareAttacked<White>(C1), 0u);
     ASSERT_TRUE(SetupPosition("r3k2r/8/8/8/6B1/8/8/4K3 b kq -"));
-    EXPECT_EQ(BackRankSquareAttackedByWhite(C8), 1u) << "bishop g4";
-    EXPECT_EQ(BackRankSquareAttackedByWhite(D8), 0u);
-    EXPECT_EQ(BackRankSquareAttackedByWhite(G8), 0u);
+    EXPECT_EQ(BackRankSquareAttacked<Black>(C8), 1u) << "bishop g4";
+    EXPECT_EQ(BackRankSquareAttacked<Black>(D8), 0u);
+    EXPECT_EQ(BackRankSquareAttacked<Black>(G8), 0u);
 }
 
 TEST(Attack, UncoversKing) {

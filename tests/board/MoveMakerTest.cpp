@@ -39,7 +39,7 @@ template <Color Us> void Walk(int depth, uint32_t ep, uint32_t inCheck, uint32_t
         }
         if (depth > 1) {
             uint32_t nextEp = IsDoubleStep(m) ? (MoveFrom(m) + MoveTo(m)) / 2 : 0;
-            uint32_t check = Us == White ? WhiteMoveGivesCheck(m) : BlackMoveGivesCheck(m);
+            uint32_t check = Us == White ? MoveGivesCheck<White>(m) : MoveGivesCheck<Black>(m);
             ASSERT_EQ(check, SideInCheck(Opponent(Us))) << "gives-check of " << MoveText(m);
             Walk<Opponent(Us)>(depth - 1, nextEp, check, ply + 1, stats);
             if (testing::Test::HasFatalFailure()) return;

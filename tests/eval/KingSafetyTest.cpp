@@ -48,38 +48,38 @@ TEST(Development, CastlingAndShelterOfTheChosenWing) {
 
 TEST(KingSafety, CastledKingBehindItsPawns) {
     SetUpWithPawns("3qk3/5ppp/8/8/8/8/5PPP/6K1 w - -");
-    EXPECT_EQ(WhiteKingSafety(), 0);
+    EXPECT_EQ(KingSafety<White>(), 0);
     EXPECT_EQ(WhiteKingDanger, 0);
     // g3 and a black bishop on f3 with the black queen: 0 + 2 + 3 = 5.
     SetUpWithPawns("3qk3/5ppp/8/8/8/5bP1/5P1P/6K1 w - -");
-    EXPECT_EQ(WhiteKingSafety(), 40);
+    EXPECT_EQ(KingSafety<White>(), 40);
     EXPECT_EQ(WhiteKingDanger, 5);
     // Without the black queen: no +3, and 2 is halved to 1.
     SetUpWithPawns("4k3/5ppp/8/8/8/5bP1/5P1P/6K1 w - -");
-    EXPECT_EQ(WhiteKingSafety(), 8);
+    EXPECT_EQ(KingSafety<White>(), 8);
     EXPECT_EQ(WhiteKingDanger, 1);
 }
 
 TEST(KingSafety, UncastledKingAndOpenCentre) {
     // Both rights kept, only the e-file open: 3 + 4.
     SetUpWithPawns("r2qk2r/pppp1ppp/8/8/8/8/PPPP1PPP/R2QK2R w KQkq -");
-    EXPECT_EQ(WhiteKingSafety(), 56);
-    EXPECT_EQ(BlackKingSafety(), 56);
+    EXPECT_EQ(KingSafety<White>(), 56);
+    EXPECT_EQ(KingSafety<Black>(), 56);
     EXPECT_EQ(BlackKingDanger, 7);
     // King-side right only: half the king-side shelter counts.
     SetUpWithPawns("r2qk2r/pppp1ppp/8/8/8/8/PPPP1P1P/R3K2R w Kkq -");
-    EXPECT_EQ(WhiteKingSafety(), 8 * (3 + 4 + (3 >> 1)));
+    EXPECT_EQ(KingSafety<White>(), 8 * (3 + 4 + (3 >> 1)));
 }
 
 TEST(KingSafety, QueenSideKingAndDFileKing) {
     // Castled long, b2 missing, black pawn on c3, black queen: shelter of a-c
     // plus the hole; a king on d1 also looks at the c-, d- and e-files.
     SetUpWithPawns("3qk3/ppp5/8/8/8/2p5/P1P5/2K5 w - -");
-    const int32_t c1 = WhiteKingSafety();
+    const int32_t c1 = KingSafety<White>();
     EXPECT_EQ(c1, 8 * (2 + 3 + 3)); // c1: 2, no white b-pawn: 3, hole: 3
     // Without a white queen Black's weakness is halved: (3 + 4) / 2.
     SetUpWithPawns("r2qk2r/pppp1ppp/8/8/8/8/PPPP1PPP/R3K2R w KQkq -");
-    EXPECT_EQ(BlackKingSafety(), 8 * 3);
+    EXPECT_EQ(KingSafety<Black>(), 8 * 3);
     SetUpWithPawns("3qk3/ppp5/8/8/8/8/PPP5/3K4 w - -");
-    EXPECT_EQ(WhiteKingSafety(), 8 * (3 + 4 + 2)); // d- and e-files open
+    EXPECT_EQ(KingSafety<White>(), 8 * (3 + 4 + 2)); // d- and e-files open
 }

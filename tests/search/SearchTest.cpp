@@ -8,27 +8,27 @@ namespace {
 
 TEST(SearchNode, MateAndStalemateAreScoredAndNotStored) {
     SetUpSearch("R5k1/5ppp/8/8/8/8/8/6K1 b - -"); // black is mated
-    ASSERT_TRUE(BlackInCheck());
-    EXPECT_EQ(SearchBlack(3, 8, -100, 100, 0, 1), MateValue - 3);
+    ASSERT_TRUE(InCheck<Black>());
+    EXPECT_EQ(Search<Black>(3, 8, -100, 100, 0, 1), MateValue - 3);
     int32_t alpha = -100, beta = 100;
     Move m1 = 1, m2 = 1;
-    EXPECT_EQ(ProbeHashBlack(0, alpha, beta, 3, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<Black>(0, alpha, beta, 3, m1, m2), NoScore);
     EXPECT_EQ(m1, 0u);
     EXPECT_EQ(PVTable[3][3], 0u);
 
     SetUpSearch("7k/5Q2/6K1/8/8/8/8/8 b - -"); // stalemate
-    EXPECT_EQ(SearchBlack(2, 8, -100, 100, 0, 0), 0);
-    EXPECT_EQ(ProbeHashBlack(0, alpha, beta, 2, m1, m2), NoScore);
+    EXPECT_EQ(Search<Black>(2, 8, -100, 100, 0, 0), 0);
+    EXPECT_EQ(ProbeHash<Black>(0, alpha, beta, 2, m1, m2), NoScore);
 
     SetUpSearch("6rk/6pp/8/8/8/8/5PPP/r5K1 w - -"); // white is mated
-    EXPECT_EQ(SearchWhite(1, 4, -100, 100, 0, 1), 1 - MateValue);
+    EXPECT_EQ(Search<White>(1, 4, -100, 100, 0, 1), 1 - MateValue);
 }
 
 TEST(SearchNode, StopReturnsAlphaAtOnce) {
     SetUpSearch(StartPosition);
     StopSearch = 1;
-    EXPECT_EQ(SearchWhite(1, 40, -5, 5, 0, 0), -5);
-    EXPECT_EQ(SearchBlack(1, 40, -5, 5, 0, 0), -5);
+    EXPECT_EQ(Search<White>(1, 40, -5, 5, 0, 0), -5);
+    EXPECT_EQ(Search<Black>(1, 40, -5, 5, 0, 0), -5);
     EXPECT_EQ(NodeCount, 2u);
     StopSearch = 0;
 }
@@ -36,7 +36,7 @@ TEST(SearchNode, StopReturnsAlphaAtOnce) {
 TEST(SearchNode, DeepPliesEndInTheEvaluation) {
     SetUpSearch("r3k2r/pppq1ppp/2n2n2/3pp3/3PP3/2N2N2/PPPQ1PPP/R3K2R w KQkq -");
     PositionHistory[MainSearchPlyCap - 1].irreversible = 1; // no fifty-move draw from the empty record
-    EXPECT_EQ(SearchWhite(MainSearchPlyCap, 40, -500, 500, 0, 0), Evaluate(White, -500, 500));
+    EXPECT_EQ(Search<White>(MainSearchPlyCap, 40, -500, 500, 0, 0), Evaluate(White, -500, 500));
     EXPECT_EQ(NodeCount, 1u);
     EXPECT_EQ(Quiesce<White>(64, 0, -500, 500), Evaluate(White, -500, 500));
     EXPECT_EQ(QuiesceNodeCount, 0u);
@@ -47,7 +47,7 @@ TEST(SearchNode, DeepPliesEndInTheEvaluation) {
 TEST(SearchNode, EnPassantAnswersACheckByDoubleStep) {
     // g2-g4 checked the king on h5; only h4xg3 e.p. saves it.
     SetUpSearch("8/5N2/8/5P1k/6Pp/4BP2/8/4K3 b - g3");
-    ASSERT_TRUE(BlackInCheck());
+    ASSERT_TRUE(InCheck<Black>());
     const int32_t s = Evade<Black>(1, -1, -32767, 32767, G3);
     EXPECT_LT(s, MateBound) << "not mate";
     EXPECT_EQ(PVTable[1][1], MakeMoveWord(H4, G3, WhitePawn, EnPassantFlag));
@@ -86,7 +86,7 @@ TEST(SearchNode, ReversingTheLastMovesIsADrawWithoutSearch) {
     MoveAtPly(0) = MakeMoveWord(G8, F6);
     MoveAtPly(1) = MakeMoveWord(B1, C3);
     MoveAtPly(2) = MakeMoveWord(F6, G8);
-    EXPECT_EQ(SearchWhite(3, 6, -50, 0, 0, 0), 0);
+    EXPECT_EQ(Search<White>(3, 6, -50, 0, 0, 0), 0);
     EXPECT_EQ(NodeCount, 1u) << "nothing was searched";
     EXPECT_EQ(PVTable[3][3], MakeMoveWord(C3, B1));
 }
@@ -104,7 +104,7 @@ TEST(SearchNode, TablebaseLimitComparesSigned) {
 
 TEST(RootSearch, OnlyMoveIsPlayedWithoutSearch) {
     SetUpSearch("k7/8/8/8/8/8/1r6/r5K1 w - -");
-    ASSERT_TRUE(WhiteInCheck());
+    ASSERT_TRUE(InCheck<White>());
     BestScore = 55;
     IterationDepth = 9;
     EXPECT_EQ(ThinkQuietly(), 0u) << "mated: no move";

@@ -86,32 +86,32 @@ TEST_F(TranspositionTableTest, BoundsNarrowTheWindowAndMovesComeOutAtAnyDepth) {
     StoreHash<White>(50, 12, LowerBound, 2, 0x1111);
     int32_t alpha = 0, beta = 100;
     Move m1 = 9, m2 = 9;
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<White>(12, alpha, beta, 2, m1, m2), NoScore);
     EXPECT_EQ(alpha, 50) << "a lower bound below beta raises alpha";
     EXPECT_EQ(beta, 100);
     EXPECT_EQ(m1, 0x1111u);
     EXPECT_EQ(m2, 0u);
 
     alpha = 0, beta = 40;
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), 50) << "a lower bound at or above beta answers";
+    EXPECT_EQ(ProbeHash<White>(12, alpha, beta, 2, m1, m2), 50) << "a lower bound at or above beta answers";
 
     StoreHash<White>(30, 12, UpperBound, 2, 0);
     alpha = 0, beta = 100;
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 2, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<White>(8, alpha, beta, 2, m1, m2), NoScore);
     EXPECT_EQ(beta, 30) << "an upper bound above alpha lowers beta";
     EXPECT_EQ(m1, 0x1111u) << "a store without a move keeps the moves";
     alpha = 30;
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 2, m1, m2), 30);
+    EXPECT_EQ(ProbeHash<White>(8, alpha, beta, 2, m1, m2), 30);
 
     // Too shallow: no score, but the moves are handed out.
     alpha = -500, beta = 500;
-    EXPECT_EQ(ProbeHashWhite(13, alpha, beta, 2, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<White>(13, alpha, beta, 2, m1, m2), NoScore);
     EXPECT_EQ(m1, 0x1111u);
     EXPECT_EQ(alpha, -500);
     EXPECT_EQ(beta, 500);
 
     StoreHash<White>(-20, 12, ExactScore, 2, 0x2222);
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), -20);
+    EXPECT_EQ(ProbeHash<White>(12, alpha, beta, 2, m1, m2), -20);
     EXPECT_EQ(m1, 0x2222u);
     EXPECT_EQ(m2, 0x1111u) << "the previous move1 becomes move2";
 }
@@ -120,16 +120,16 @@ TEST_F(TranspositionTableTest, SidesUseDifferentBuckets) {
     StoreHash<White>(77, 8, ExactScore, 1, 0x0501);
     int32_t alpha = -1000, beta = 1000;
     Move m1, m2;
-    EXPECT_EQ(ProbeHashBlack(8, alpha, beta, 1, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<Black>(8, alpha, beta, 1, m1, m2), NoScore);
     EXPECT_EQ(m1, 0u);
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 1, m1, m2), 77);
+    EXPECT_EQ(ProbeHash<White>(8, alpha, beta, 1, m1, m2), 77);
 }
 
 TEST_F(TranspositionTableTest, AnEmptySlotNeverAnswers) {
     HashKey = 0x00000000deadbeefull; // lock 0, as in a cleared entry
     int32_t alpha = -1000, beta = 1000;
     Move m1, m2;
-    EXPECT_EQ(ProbeHashBlack(-100, alpha, beta, 1, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<Black>(-100, alpha, beta, 1, m1, m2), NoScore);
     EXPECT_EQ(alpha, -1000);
     EXPECT_EQ(beta, 1000);
 }
@@ -138,25 +138,25 @@ TEST_F(TranspositionTableTest, MateScoresAreRelativeToTheNode) {
     int32_t alpha = -32767, beta = 32767;
     Move m1, m2;
     StoreHash<White>(30000, 20, ExactScore, 5, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), 30002);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 5, m1, m2), 30000);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 3, m1, m2), 30002);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 5, m1, m2), 30000);
     StoreHash<White>(-30000, 20, ExactScore, 5, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), -30002);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 3, m1, m2), -30002);
     // The boundary value is adjusted the same way on both sides.
     StoreHash<White>(16384, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16386);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 2, m1, m2), 16386);
     StoreHash<White>(-16384, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), -16386);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 2, m1, m2), -16386);
     StoreHash<White>(16383, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16383);
+    EXPECT_EQ(ProbeHash<White>(20, alpha, beta, 2, m1, m2), 16383);
 }
 
 TEST_F(TranspositionTableTest, DepthIsClampedToWhatTheEntryHolds) {
     StoreHash<White>(10, 300, ExactScore, 1, 0);
     int32_t alpha = -100, beta = 100;
     Move m1, m2;
-    EXPECT_EQ(ProbeHashWhite(127, alpha, beta, 1, m1, m2), 10);
-    EXPECT_EQ(ProbeHashWhite(128, alpha, beta, 1, m1, m2), NoScore);
+    EXPECT_EQ(ProbeHash<White>(127, alpha, beta, 1, m1, m2), 10);
+    EXPECT_EQ(ProbeHash<White>(128, alpha, beta, 1, m1, m2), NoScore);
 }
 
 TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
@@ -166,7 +166,7 @@ TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
     auto probe = [&](uint64_t key, int32_t depth) {
         HashKey = key;
         alpha = -1000, beta = 1000;
-        return ProbeHashWhite(depth, alpha, beta, 1, m1, m2);
+        return ProbeHash<White>(depth, alpha, beta, 1, m1, m2);
     };
 
     HashKey = a;
@@ -222,7 +222,7 @@ TEST_F(TranspositionTableTest, TornEntryMatchesNoPosition) {
     EXPECT_EQ(LoadEntry(slot).lock, KeyHigh(HashKey));
     Move m1, m2;
     int32_t alpha = -1000, beta = 1000;
-    ASSERT_EQ(ProbeHashWhite(12, alpha, beta, 1, m1, m2), 77);
+    ASSERT_EQ(ProbeHash<White>(12, alpha, beta, 1, m1, m2), 77);
 
     const HashEntry whole = slot;
     const struct {
@@ -239,7 +239,7 @@ TEST_F(TranspositionTableTest, TornEntryMatchesNoPosition) {
         slot = whole;
         t.tear(slot);
         alpha = -1000, beta = 1000;
-        EXPECT_EQ(ProbeHashWhite(0, alpha, beta, 1, m1, m2), NoScore) << t.field;
+        EXPECT_EQ(ProbeHash<White>(0, alpha, beta, 1, m1, m2), NoScore) << t.field;
         EXPECT_EQ(m1, 0u) << t.field;
     }
 }
