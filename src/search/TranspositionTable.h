@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "search/SearchState.h"
 
 // Allocates the table for a size in megabytes, prints "Hash size N Mbytes",
 // fills the hashing keys (first call only). Returns false (after an "ERROR: "
@@ -67,11 +68,6 @@ inline void StoreEntry(HashEntry &e, const HashEntry &v) {
 // Accepted range of the "Hash" setting in megabytes.
 constexpr int64_t MinHashMegabytes = 1;
 constexpr int64_t MaxHashMegabytes = 32768;
-
-extern HashEntry *HashTable;
-extern uint32_t HashMask; // entries - 2: selects the even entry of a bucket
-extern uint64_t HashEntries;
-extern std::atomic<uint32_t> HashGeneration; // 0..7, advanced every root iteration
 
 inline void AdvanceHashGeneration() {
     HashGeneration.store((HashGeneration.load(std::memory_order_relaxed) + 1) & 7, std::memory_order_relaxed);
