@@ -2,7 +2,6 @@
 
 #include "board/BoardTestSupport.h"
 #include "board/Perft.h"
-#include "board/Swap.h"
 #include "shell/TestSuite.h"
 
 TEST(Tables, KeysAreFixedAndDistinct) {
@@ -16,39 +15,6 @@ TEST(Tables, KeysAreFixedAndDistinct) {
     for (int c = 0; c < 14; c++)
         seen.insert(ZobristKeys[c], ZobristKeys[c] + 120);
     EXPECT_EQ(seen.size(), 14u * 120 + 1);
-}
-
-TEST(StaticExchange, CaptureSequences) {
-    const std::tuple<const char *, Square, Square, int32_t> cases[] = {
-        {"4k3/8/8/3n4/4P3/8/8/4K3 w - -", E4, D5, 400},
-        {"4k3/8/2p5/3p4/8/8/8/3QK3 w - -", D1, D5, -1100},
-        {"4k3/8/8/8/8/4p3/3p4/4K3 w - -", E1, D2, -9900}, // the king takes a defended pawn
-        {"r3k3/1P6/8/8/8/8/8/4K3 w - -", B7, A8, 1700},
-        {"4k3/8/8/4p3/3N4/8/8/4K3 b - -", E5, D4, 400},
-        {"4k3/8/8/8/8/8/1p6/R3K3 b - -", B2, A1, 1700},
-        {"4k3/5b2/8/3r4/8/8/3R4/3RK3 w - -", D2, D5, 400},
-        {"4k3/5b2/8/3r4/8/8/3R4/4K3 w - -", D2, D5, 0},
-        {"4k3/8/8/8/4p3/8/8/4K1N1 w - -", G1, F3, -400},
-        {"4k3/8/8/8/4p3/8/6P1/4K1N1 w - -", G1, F3, -300},
-        {"4k3/8/8/3p4/4P3/8/8/4K3 w - -", E4, D5, 100},
-        {"4k3/8/2p5/3p4/4P3/8/8/4K3 w - -", E4, D5, 0},
-        {"4k3/8/1n6/3p4/4B3/5Q2/8/4K3 w - -", E4, D5, 100}, // the queen behind the bishop joins
-        {"4k3/8/1n6/3p4/4B3/8/8/4K3 w - -", E4, D5, -300},
-    };
-    for (auto [fen, from, to, balance] : cases) {
-        ASSERT_TRUE(SetUpBoard(fen));
-        const auto before = State();
-        EXPECT_EQ(SideToMove == White ? StaticExchange<White>(from, to, -32767, 32767)
-                                      : StaticExchange<Black>(from, to, -32767, 32767),
-                  balance)
-            << fen;
-        EXPECT_EQ(State(), before) << fen;
-    }
-    // The window clips the result: 400 with a window below or above it.
-    ASSERT_TRUE(SetUpBoard("4k3/8/8/3n4/4P3/8/8/4K3 w - -"));
-    EXPECT_LE(StaticExchange<White>(E4, D5, -32767, 100), 100);
-    EXPECT_GE(StaticExchange<White>(E4, D5, 500, 32767), 400);
-    EXPECT_LE(StaticExchange<White>(E4, D5, 500, 32767), 500);
 }
 
 namespace {
