@@ -34,6 +34,7 @@ inline void SetUpSearch(const char *fen) {
     std::memset(KillerMoves, 0, sizeof KillerMoves);
     std::memset(PositionHistory + 1, 0, 8 * sizeof PositionHistory[0]);
     ClearSearchMemory();
+    HashGeneration = 0;
     StopSearch = FollowPV = 0;
     NodeCount = QuiesceNodeCount = 0;
     NextPollCheck = ~uint64_t(0); // no input polling inside unit tests
