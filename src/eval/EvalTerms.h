@@ -71,8 +71,6 @@ template <Color Us> int32_t KingSafety();
 
 inline int32_t WhiteDevelopment() { return Development<White>(); }
 inline int32_t BlackDevelopment() { return Development<Black>(); }
-inline int32_t WhiteKingSafety() { return KingSafety<White>(); }
-inline int32_t BlackKingSafety() { return KingSafety<Black>(); }
 
 // --- Pieces ----------------------------------------------------------------
 

@@ -16,13 +16,6 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
 // Quiescence for a side in check; epSquare is the checking double step's target.
 template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta, uint32_t epSquare);
 
-inline int32_t SearchWhite(int32_t ply, int32_t d, int32_t a, int32_t b, uint32_t ep, uint32_t chk) {
-    return Search<White>(ply, d, a, b, ep, chk);
-}
-inline int32_t SearchBlack(int32_t ply, int32_t d, int32_t a, int32_t b, uint32_t ep, uint32_t chk) {
-    return Search<Black>(ply, d, a, b, ep, chk);
-}
-
 // Node-rate paced input check; sets StopSearch when the search must end.
 void PollCheck();
 // Repetition or fifty-move draw at `ply`; records the position's key.

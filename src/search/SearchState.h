@@ -1,6 +1,7 @@
 // Search state that the shell and other subsystems read.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "board/Board.h"
@@ -65,3 +66,10 @@ extern uint64_t NodesPerSecond; // last measured rate, kept across searches
 extern constinit thread_local uint64_t NextPollCheck;
 extern uint64_t LastPollNodes;
 extern int64_t LastPollTime; // milliseconds into the search
+
+// Transposition table (TranspositionTable.cpp); entries in search/TranspositionTable.h.
+struct HashEntry;
+extern HashEntry *HashTable;
+extern uint32_t HashMask; // entries - 2: selects the even entry of a bucket
+extern uint64_t HashEntries;
+extern std::atomic<uint32_t> HashGeneration; // 0..7, advanced every root iteration

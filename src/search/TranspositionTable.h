@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "search/SearchState.h"
 
 // Allocates the table for a size in megabytes, prints "Hash size N Mbytes",
 // fills the hashing keys (first call only). Returns false (after an "ERROR: "
@@ -68,11 +69,6 @@ inline void StoreEntry(HashEntry &e, const HashEntry &v) {
 constexpr int64_t MinHashMegabytes = 1;
 constexpr int64_t MaxHashMegabytes = 32768;
 
-extern HashEntry *HashTable;
-extern uint32_t HashMask; // entries - 2: selects the even entry of a bucket
-extern uint64_t HashEntries;
-extern std::atomic<uint32_t> HashGeneration; // 0..7, advanced every root iteration
-
 inline void AdvanceHashGeneration() {
     HashGeneration.store((HashGeneration.load(std::memory_order_relaxed) + 1) & 7, std::memory_order_relaxed);
 }
@@ -82,13 +78,6 @@ inline void AdvanceHashGeneration() {
 template <Color Us>
 int32_t ProbeHash(int32_t depth, int32_t &alpha, int32_t &beta, int32_t ply, Move &hashMove1, Move &hashMove2);
 template <Color Us> void StoreHash(int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move);
-
-inline int32_t ProbeHashWhite(int32_t d, int32_t &a, int32_t &b, int32_t ply, Move &m1, Move &m2) {
-    return ProbeHash<White>(d, a, b, ply, m1, m2);
-}
-inline int32_t ProbeHashBlack(int32_t d, int32_t &a, int32_t &b, int32_t ply, Move &m1, Move &m2) {
-    return ProbeHash<Black>(d, a, b, ply, m1, m2);
-}
 
 // Index of the bucket for Us to move in the current position.
 template <Color Us> inline uint32_t HashIndex() {

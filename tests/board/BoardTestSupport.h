@@ -1,185 +1,131 @@
-// Shared helpers of the board tests: one-time start-up, EPD suite reading and
-// a full snapshot of the position for exact comparisons.
+// Shared helpers of the board tests: start-up, perft files, move lookup, the
+// position as text and the invariants that tie board, lists and counters.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "board/Board.h"
+#include "board/Attack.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveMaker.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 
 inline void EnsureBoardReady() {
-    static bool ready = false;
-    if (!ready) {
+    static const bool ready = [] {
         FillZobristKeys();
         InitBoard();
-        ready = true;
-    }
+        return true;
+    }();
+    EXPECT_TRUE(ready);
 }
 
-struct PerftCase {
-    std::string fen;
-    std::vector<uint64_t> counts; // counts[d - 1] = leaves at depth d
-    int line;
-};
+inline bool SetUpBoard(const std::string &fen) {
+    EnsureBoardReady();
+    return SetupPosition(fen.c_str());
+}
 
-// Lines like "<fen> ;D1 20 ;D2 400 ...".
-inline std::vector<PerftCase> ReadPerftFile(const std::string &name) {
-    std::vector<PerftCase> cases;
+// FEN and leaf counts by depth of each line "<fen> ;D1 20 ;D2 400 ..." of a perft file.
+inline std::vector<std::pair<std::string, std::vector<uint64_t>>> ReadPerftFile(const std::string &name) {
+    std::vector<std::pair<std::string, std::vector<uint64_t>>> cases;
     std::ifstream in(std::string(MORVANE_TEST_DATA) + "/" + name);
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        number++;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        size_t semi = line.find(';');
-        if (semi == std::string::npos) continue;
-        PerftCase c{line.substr(0, semi), {}, number};
-        size_t pos = semi;
-        while ((pos = line.find(";D", pos)) != std::string::npos) {
-            pos += 2;
-            size_t used = 0;
-            int depth = std::stoi(line.substr(pos), &used);
-            pos += used;
-            uint64_t count = std::stoull(line.substr(pos));
-            if (depth == int(c.counts.size()) + 1) c.counts.push_back(count);
-        }
-        cases.push_back(c);
+    for (std::string line; std::getline(in, line);) {
+        std::vector<uint64_t> counts;
+        for (size_t at = line.find(";D"); at != std::string::npos; at = line.find(";D", at + 1))
+            counts.push_back(std::stoull(line.substr(line.find(' ', at))));
+        if (!counts.empty()) cases.emplace_back(line.substr(0, line.find(';')), counts);
     }
     return cases;
 }
 
-// Everything make/unmake must restore, with piece lists compared as sets.
-struct PositionSnapshot {
-    PieceCode pieces[120];
-    uint32_t lists[14][PieceListCapacity + 1]; // count, then the squares sorted
-    uint32_t kings[2];
-    uint64_t hashKey, pawnHashKey;
-    int32_t material;
-    uint32_t whiteWeight, blackWeight, pieceCount;
-    uint32_t spoilers[4];
-    uint8_t castled[2];
-
-    static PositionSnapshot Take() {
-        PositionSnapshot s{};
-        for (int i = 0; i < 120; i++)
-            s.pieces[i] = Board[i].piece;
-        for (int c = 0; c < 14; c++) {
-            if (c == WhiteKing || c == BlackKing || c == EmptySquare || c == OffBoard) continue;
-            uint32_t n = PieceLists[c][0];
-            if (n > PieceListCapacity) n = PieceListCapacity;
-            s.lists[c][0] = PieceLists[c][0];
-            std::copy(PieceLists[c] + 1, PieceLists[c] + 1 + n, s.lists[c] + 1);
-            std::sort(s.lists[c] + 1, s.lists[c] + 1 + n);
-        }
-        s.kings[0] = KingSquare(White);
-        s.kings[1] = KingSquare(Black);
-        s.hashKey = HashKey;
-        s.pawnHashKey = PawnHashKey;
-        s.material = Material;
-        s.whiteWeight = WhitePieceWeight;
-        s.blackWeight = BlackPieceWeight;
-        s.pieceCount = PieceCount;
-        for (int i = 0; i < 4; i++)
-            s.spoilers[i] = CastleSpoilers[i];
-        s.castled[0] = Castled[0];
-        s.castled[1] = Castled[1];
-        return s;
-    }
-
-    bool operator==(const PositionSnapshot &o) const {
-        return std::equal(pieces, pieces + 120, o.pieces) &&
-               std::equal(&lists[0][0], &lists[0][0] + 14 * (PieceListCapacity + 1), &o.lists[0][0]) &&
-               kings[0] == o.kings[0] && kings[1] == o.kings[1] && hashKey == o.hashKey &&
-               pawnHashKey == o.pawnHashKey && material == o.material && whiteWeight == o.whiteWeight &&
-               blackWeight == o.blackWeight && pieceCount == o.pieceCount &&
-               std::equal(spoilers, spoilers + 4, o.spoilers) && castled[0] == o.castled[0] &&
-               castled[1] == o.castled[1];
-    }
-};
-
-// The position as a root: the snapshot plus the fields setup writes.
-struct RootSnapshot {
-    PositionSnapshot position;
-    uint32_t side, ep, inCheck, gamePly;
-    MoveFunctionTable functions;
-
-    static RootSnapshot Take() {
-        return {PositionSnapshot::Take(), SideToMove, EpSquare, RootInCheck, GamePly, MoveFunctions};
-    }
-    bool operator==(const RootSnapshot &o) const {
-        return position == o.position && side == o.side && ep == o.ep && inCheck == o.inCheck && gamePly == o.gamePly &&
-               functions.make[0] == o.functions.make[0] && functions.make[1] == o.functions.make[1] &&
-               functions.unmake[0] == o.functions.unmake[0] && functions.unmake[1] == o.functions.unmake[1];
-    }
-};
-
-// Coordinate text of a move ("e2e4", "b7a8q").
 inline std::string MoveText(Move m) {
-    auto square = [](Square s) { return std::string{char('a' + FileOf[s] - 1), char('0' + RankOf[s])}; };
-    std::string text = square(MoveFrom(m)) + square(MoveTo(m));
-    if (IsPromotion(m)) text += "nbrq"[KindOf(MovePromoted(m)) - 1];
+    char text[MoveTextSize];
+    MoveToUciText(text, m);
     return text;
 }
 
-// Pseudo-legal moves of the side to move at the root, in generation order.
-inline std::vector<MoveEntry> RootMoves() {
+// The move of `side` with that coordinate text, or 0.
+inline Move FindMove(const std::string &text, uint32_t side = SideToMove, uint32_t ep = EpSquare) {
     MoveEntry list[MoveListSize];
-    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-    return std::vector<MoveEntry>(list, end);
-}
-
-// The root move with that coordinate text, or 0.
-inline Move FindMove(const std::string &text) {
-    for (const MoveEntry &e : RootMoves())
-        if (MoveText(e.move) == text) return e.move;
+    for (MoveEntry *e = list, *end = GenerateSideMoves(side, list, SideInCheck(side), ep); e < end; e++)
+        if (MoveText(e->move) == text) return e->move;
     return 0;
 }
 
-// Checks the invariants that tie board, lists, keys and counters together;
-// returns an empty string when all hold.
+// The first field of a FEN for the current board.
+inline std::string BoardText() {
+    std::string text;
+    for (int rank = 8, empty = 0; rank >= 1; rank--, empty = 0) {
+        for (int file = 1; file <= 8; file++) {
+            const PieceCode c = Board[SquareOf(file, rank)].piece;
+            if (c != EmptySquare && empty > 0) text += char('0' + empty);
+            empty = c == EmptySquare ? empty + 1 : 0;
+            if (c != EmptySquare) text += PieceLetters[c];
+        }
+        text += std::string(empty > 0, char('0' + empty)) + (rank > 1 ? "/" : "");
+    }
+    return text;
+}
+
+inline std::string CastlingRights() {
+    std::string rights;
+    for (auto [index, letter] :
+         {std::pair{WhiteKingSide, 'K'}, {WhiteQueenSide, 'Q'}, {BlackKingSide, 'k'}, {BlackQueenSide, 'q'}})
+        if (CastleSpoilers[index] == 0) rights += letter;
+    return rights.empty() ? "-" : rights;
+}
+
+// Everything make/unmake and a refused setup must leave as it was; the list
+// contents are tied to the board by PositionInconsistency.
+inline std::vector<uint64_t> State() {
+    std::vector<uint64_t> s = {HashKey,
+                               PawnHashKey,
+                               uint64_t(Material),
+                               WhitePieceWeight,
+                               BlackPieceWeight,
+                               PieceCount,
+                               Castled[0],
+                               Castled[1],
+                               SideToMove,
+                               EpSquare,
+                               RootInCheck,
+                               GamePly,
+                               uintptr_t(MoveFunctions.make[0]),
+                               uintptr_t(MoveFunctions.make[1])};
+    s.insert(s.end(), CastleSpoilers, CastleSpoilers + 4);
+    for (int c = 0; c < 14; c++)
+        s.push_back(PieceLists[c][0]);
+    for (int i = 0; i < 120; i++)
+        s.push_back(Board[i].piece);
+    return s;
+}
+
+// What breaks the ties of board, lists, keys and counters, recomputed from the board; "" if nothing.
 inline std::string PositionInconsistency() {
     int32_t material = 0;
-    uint32_t weights[2] = {0, 0}, count = 0;
-    for (Square s = 21; s <= 98; s++) {
-        PieceCode c = Board[s].piece;
-        if (FileOf[s] == 0) {
-            if (c != OffBoard) return "border square " + std::to_string(s) + " overwritten";
-            continue;
-        }
-        if (c == OffBoard) return "off-board code on the board at " + std::to_string(s);
-        if (c == EmptySquare) continue;
-        if (c == WhiteKing || c == BlackKing) {
-            if (PieceLists[c][0] != s) return "king square mismatch";
-            continue;
-        }
-        uint32_t slot = Board[s].listIndex;
-        if (slot < 1 || slot > PieceLists[c][0] || PieceLists[c][slot] != s)
-            return "listIndex of square " + std::to_string(s) + " does not point back";
+    uint32_t weights[2] = {}, count = 0, perList[14] = {};
+    uint64_t key = 0, pawnKey = 0;
+    for (Square s = 0; s < 120; s++) {
+        const PieceCode c = Board[s].piece;
+        if ((FileOf[s] == 0) != (c == OffBoard)) return "border wrong at " + std::to_string(s);
+        if (c == EmptySquare || c == OffBoard) continue;
+        key ^= ZobristKeys[c][s];
+        pawnKey ^= KindOf(c) == Pawn ? ZobristKeys[c][s] : 0;
+        const uint32_t slot = Board[s].listIndex;
+        if (KindOf(c) == King ? PieceLists[c][0] != s : slot < 1 || slot > PieceLists[c][0] || PieceLists[c][slot] != s)
+            return "list entry of " + std::to_string(s);
+        if (KindOf(c) == King) continue;
+        perList[c]++;
         count++;
         material += IsWhitePiece(c) ? PieceValue[c] : -PieceValue[c];
-        if (KindOf(c) != Pawn) weights[IsWhitePiece(c) ? 0 : 1] += PieceWeight[c];
+        weights[IsWhitePiece(c) ? 0 : 1] += KindOf(c) == Pawn ? 0 : PieceWeight[c];
     }
-    for (int c = 0; c < 14; c++) {
-        if (c == WhiteKing || c == BlackKing || c == EmptySquare || c == OffBoard) continue;
-        if (PieceLists[c][0] > PieceListCapacity) return "list overflow";
-        for (uint32_t i = 1; i <= PieceLists[c][0]; i++)
-            if (Board[PieceLists[c][i]].piece != PieceCode(c)) return "list square without its piece";
-    }
-    if (material != Material) return "Material";
-    if (weights[0] != WhitePieceWeight || weights[1] != BlackPieceWeight) return "piece weights";
-    if (count != PieceCount) return "PieceCount";
-    uint64_t key = HashKey, pawnKey = PawnHashKey;
-    ComputeHashKeys();
-    bool keysMatch = key == HashKey && pawnKey == PawnHashKey;
-    HashKey = key;
-    PawnHashKey = pawnKey;
-    if (!keysMatch) return "hash keys differ from a fresh computation";
-    return "";
+    for (PieceCode c = 0; c < 14; c++)
+        if (KindOf(c) <= Queen && PieceLists[c][0] != perList[c]) return "list length of " + std::to_string(c);
+    if (material != Material || count != PieceCount || weights[0] != WhitePieceWeight || weights[1] != BlackPieceWeight)
+        return "material, count or weights";
+    return key == HashKey && pawnKey == PawnHashKey ? "" : "hash keys";
 }

@@ -1,247 +1,144 @@
-#include <gtest/gtest.h>
-
 #include <sys/resource.h>
-#include <unistd.h>
 
-#include <string>
-
-#include "board/Board.h"
-#include "search/SearchState.h"
-#include "search/TranspositionTable.h"
+#include "search/SearchTestSupport.h"
 
 namespace {
 
-class TranspositionTableTest : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() {
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(AllocateHash(1));
-        testing::internal::GetCapturedStdout();
-    }
+// Keys in one white bucket, told apart by their lock (high) word.
+constexpr uint64_t Key(uint32_t lock) { return uint64_t(lock) << 32 | 0x9abcdef0u; }
+
+void Store(uint32_t lock, int32_t score, int32_t depth, uint32_t bound, int32_t ply, Move move) {
+    HashKey = Key(lock);
+    StoreHash<White>(score, depth, bound, ply, move);
+}
+
+// "score alpha..beta move1/move2" of a probe; "-" for no score.
+template <Color Us = White>
+std::string Probe(uint32_t lock, int32_t depth, int32_t ply, int32_t alpha = -1000, int32_t beta = 1000) {
+    HashKey = Key(lock);
+    Move m1 = 9, m2 = 9;
+    const int32_t score = ProbeHash<Us>(depth, alpha, beta, ply, m1, m2);
+    char text[80];
+    std::snprintf(text, sizeof text, "%s %d..%d %x/%x", score == NoScore ? "-" : std::to_string(score).c_str(), alpha,
+                  beta, m1, m2);
+    return text;
+}
+
+// "lock:move1:move2 lock:move1:move2" of the white bucket's two entries.
+std::string Bucket() {
+    const HashEntry a = LoadEntry(HashTable[HashIndex<White>()]), b = LoadEntry(HashTable[HashIndex<White>() + 1]);
+    char text[80];
+    std::snprintf(text, sizeof text, "%x:%x:%x %x:%x:%x", a.lock, a.move1, a.move2, b.lock, b.move1, b.move2);
+    return text;
+}
+
+struct TranspositionTable : testing::Test {
     void SetUp() override {
-        ClearHash();
+        SetUpSearch(StartPosition);
         HashGeneration = 0;
-        HashKey = 0x123456789abcdef0ull;
     }
-    // A key in the same white bucket as HashKey with another lock.
-    static uint64_t SameBucket(uint32_t lock) { return (uint64_t(lock) << 32) | KeyLow(HashKey); }
 };
 
-TEST_F(TranspositionTableTest, SizeRoundsDownToPowerOfTwoAndPrintsIt) {
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(AllocateHash(32));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hash size 32 Mbytes\n");
-    EXPECT_EQ(HashEntries, 2097152u);
-    EXPECT_EQ(HashMask, 2097150u);
+} // namespace
 
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(AllocateHash(48));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hash size 32 Mbytes\n");
-
-    // Nonsense sizes are clamped to a table that still has buckets to choose from.
-    for (int64_t mb : {int64_t(0), int64_t(-7)}) {
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(AllocateHash(mb));
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Hash size 1 Mbytes\n");
-        EXPECT_EQ(HashEntries, 65536u);
+TEST_F(TranspositionTable, BoundsMovesAndDepth) {
+    Store(1, 50, 12, LowerBound, 2, 0x1111);
+    EXPECT_EQ(Probe(1, 12, 2, 0, 100), "- 50..100 1111/0") << "a lower bound below beta raises alpha";
+    EXPECT_EQ(Probe(1, 12, 2, 0, 40), "50 0..40 1111/0");
+    Store(1, 30, 12, UpperBound, 2, 0); // no move: the moves are kept
+    EXPECT_EQ(Probe(1, 8, 2, 0, 100), "- 0..30 1111/0") << "an upper bound above alpha lowers beta";
+    EXPECT_EQ(Probe(1, 8, 2, 30, 30), "30 30..30 1111/0");
+    EXPECT_EQ(Probe(1, 13, 2), "- -1000..1000 1111/0") << "too shallow: only the moves";
+    Store(1, -20, 12, ExactScore, 2, 0x2222);
+    EXPECT_EQ(Probe(1, 12, 2), "-20 -1000..1000 2222/1111");
+    EXPECT_EQ(Probe<Black>(1, 12, 2), "- -1000..1000 0/0") << "the sides use different buckets";
+    EXPECT_EQ(Probe<Black>(0, -100, 1), "- -1000..1000 0/0") << "an empty slot never answers";
+    Store(2, 10, 300, ExactScore, 1, 0);
+    EXPECT_EQ(Probe(2, 127, 1), "10 -1000..1000 0/0") << "depth clamped to what the entry holds";
+    EXPECT_EQ(Probe(2, 128, 1), "- -1000..1000 0/0");
+    // Mate scores are stored relative to the node.
+    const std::tuple<int32_t, int32_t, int32_t, int32_t> cases[] = {{30000, 5, 3, 30002},   {30000, 5, 5, 30000},
+                                                                    {-30000, 5, 3, -30002}, {16384, 4, 2, 16386},
+                                                                    {-16384, 4, 2, -16386}, {16383, 4, 2, 16383}};
+    for (auto [stored, storePly, probePly, probed] : cases) {
+        Store(3, stored, 20, ExactScore, storePly, 0);
+        EXPECT_EQ(Probe(3, 20, probePly, -32767, 32767), std::to_string(probed) + " -32767..32767 0/0");
     }
 }
 
-TEST_F(TranspositionTableTest, KeysAreFilledOnceAndTheSideKeyAlwaysChangesTheBucket) {
-    const uint64_t side = SideToMoveKey, piece = ZobristKeys[3][55];
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(AllocateHash(2));
-    testing::internal::GetCapturedStdout();
-    EXPECT_EQ(SideToMoveKey, side);
-    EXPECT_EQ(ZobristKeys[3][55], piece);
-    EXPECT_NE(KeyLow(SideToMoveKey) & 2u, 0u) << "bit 1 is in every mask";
-    EXPECT_NE(HashIndex<White>(), HashIndex<Black>());
-    testing::internal::CaptureStdout();
-    ASSERT_TRUE(AllocateHash(1));
-    testing::internal::GetCapturedStdout();
+TEST_F(TranspositionTable, ReplacementKeepsTheDeeperCurrentEntryFirst) {
+    Store(0xa, 1, 20, ExactScore, 1, 0xa);
+    Store(0xb, 2, 8, ExactScore, 1, 0xb); // shallower: the second slot
+    EXPECT_EQ(Bucket(), "a:a:0 b:b:0");
+    EXPECT_EQ(Probe(0xb, 8, 1), "2 -1000..1000 b/0");
+    Store(0xc, 3, 24, ExactScore, 1, 0xc); // deeper: the first slot, whose entry moves down
+    EXPECT_EQ(Bucket(), "c:c:0 a:a:0");
+    EXPECT_EQ(Probe(0xa, 20, 1), "1 -1000..1000 a/0");
+    EXPECT_EQ(Probe(0xb, 8, 1), "- -1000..1000 0/0");
+    Store(0xa, 4, 2, UpperBound, 1, 0); // the second slot's position comes to the front with its moves
+    EXPECT_EQ(Bucket(), "a:a:0 c:c:0");
+    AdvanceHashGeneration(); // an older generation gives way even to a shallower entry
+    Store(0xb, 5, 2, ExactScore, 1, 0xb);
+    EXPECT_EQ(Bucket(), "b:b:0 a:a:0");
+    HashGeneration = 6;
+    AdvanceHashGeneration();
+    AdvanceHashGeneration();
+    EXPECT_EQ(HashGeneration.load(), 0u) << "generations wrap at eight";
 }
 
-[[maybe_unused]] void AllocateUnderAddressLimit() {
-    testing::internal::CaptureStdout();
-    AllocateHash(1);
-    testing::internal::GetCapturedStdout();
-    rlimit limit{256u << 20, 256u << 20};
-    setrlimit(RLIMIT_AS, &limit);
-    testing::internal::CaptureStdout();
-    const bool ok = AllocateHash(4096);
-    const std::string out = testing::internal::GetCapturedStdout();
-    ClearHash(); // the old table stays usable
-    std::exit(!ok && out.rfind("ERROR: ", 0) == 0 && HashEntries == 65536u ? 3 : 4);
+// Threads write entries field by field: an entry mixed from two writes must
+// not answer for either position.
+TEST_F(TranspositionTable, TornEntryMatchesNoPosition) {
+    Store(4, 77, 12, ExactScore, 1, 0x4321);
+    HashEntry &slot = HashTable[HashIndex<White>()];
+    const HashEntry whole = slot;
+    void (*const tears[])(HashEntry &) = {
+        [](HashEntry &e) { e.move1 ^= 0x100; },
+        [](HashEntry &e) { e.move2 ^= 0x1; },
+        [](HashEntry &e) { e.score = int16_t(e.score + 1); },
+        [](HashEntry &e) { e.depth = int8_t(e.depth + 4); },
+        [](HashEntry &e) { e.flags ^= LowerBound; },
+    };
+    EXPECT_EQ(Probe(4, 0, 1), "77 -1000..1000 4321/0");
+    for (size_t i = 0; i < std::size(tears); i++) {
+        slot = whole;
+        tears[i](slot);
+        EXPECT_EQ(Probe(4, 0, 1), "- -1000..1000 0/0") << "tear " << i;
+    }
+}
+
+TEST_F(TranspositionTable, SizesKeysAndTheSideKey) {
+    const uint64_t side = SideToMoveKey, piece = ZobristKeys[3][55];
+    const std::tuple<int64_t, uint64_t, const char *> cases[] = {{32, 2097152, "Hash size 32 Mbytes\n"},
+                                                                 {48, 2097152, "Hash size 32 Mbytes\n"},
+                                                                 {0, 65536, "Hash size 1 Mbytes\n"},
+                                                                 {-7, 65536, "Hash size 1 Mbytes\n"},
+                                                                 {1, 65536, "Hash size 1 Mbytes\n"}};
+    for (auto [asked, entries, printed] : cases) {
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(AllocateHash(asked));
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), printed);
+        EXPECT_EQ(std::pair(HashEntries, HashMask), std::pair(entries, uint32_t(entries - 2)));
+    }
+    EXPECT_EQ(SideToMoveKey, side) << "the keys are filled once";
+    EXPECT_EQ(ZobristKeys[3][55], piece);
+    EXPECT_NE(KeyLow(SideToMoveKey) & 2u, 0u) << "bit 1 is in every mask: the sides never share a bucket";
 }
 
 TEST(TranspositionTableAllocation, RefusesWhatTheMachineCannotGive) {
 #if defined(MORVANE_SANITIZED)
     GTEST_SKIP() << "address-space limits do not mix with the sanitizer";
 #else
-    EXPECT_EXIT(AllocateUnderAddressLimit(), testing::ExitedWithCode(3), "");
+    SetUpSearch(StartPosition);
+    auto allocate = [] {
+        rlimit limit{256u << 20, 256u << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        testing::internal::CaptureStdout();
+        const bool ok = AllocateHash(4096);
+        const std::string out = testing::internal::GetCapturedStdout();
+        ClearHash(); // the old table stays usable
+        std::exit(!ok && out.rfind("ERROR: ", 0) == 0 && HashEntries == 65536u ? 3 : 4);
+    };
+    EXPECT_EXIT(allocate(), testing::ExitedWithCode(3), "");
 #endif
 }
-
-TEST_F(TranspositionTableTest, BoundsNarrowTheWindowAndMovesComeOutAtAnyDepth) {
-    StoreHash<White>(50, 12, LowerBound, 2, 0x1111);
-    int32_t alpha = 0, beta = 100;
-    Move m1 = 9, m2 = 9;
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), NoScore);
-    EXPECT_EQ(alpha, 50) << "a lower bound below beta raises alpha";
-    EXPECT_EQ(beta, 100);
-    EXPECT_EQ(m1, 0x1111u);
-    EXPECT_EQ(m2, 0u);
-
-    alpha = 0, beta = 40;
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), 50) << "a lower bound at or above beta answers";
-
-    StoreHash<White>(30, 12, UpperBound, 2, 0);
-    alpha = 0, beta = 100;
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 2, m1, m2), NoScore);
-    EXPECT_EQ(beta, 30) << "an upper bound above alpha lowers beta";
-    EXPECT_EQ(m1, 0x1111u) << "a store without a move keeps the moves";
-    alpha = 30;
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 2, m1, m2), 30);
-
-    // Too shallow: no score, but the moves are handed out.
-    alpha = -500, beta = 500;
-    EXPECT_EQ(ProbeHashWhite(13, alpha, beta, 2, m1, m2), NoScore);
-    EXPECT_EQ(m1, 0x1111u);
-    EXPECT_EQ(alpha, -500);
-    EXPECT_EQ(beta, 500);
-
-    StoreHash<White>(-20, 12, ExactScore, 2, 0x2222);
-    EXPECT_EQ(ProbeHashWhite(12, alpha, beta, 2, m1, m2), -20);
-    EXPECT_EQ(m1, 0x2222u);
-    EXPECT_EQ(m2, 0x1111u) << "the previous move1 becomes move2";
-}
-
-TEST_F(TranspositionTableTest, SidesUseDifferentBuckets) {
-    StoreHash<White>(77, 8, ExactScore, 1, 0x0501);
-    int32_t alpha = -1000, beta = 1000;
-    Move m1, m2;
-    EXPECT_EQ(ProbeHashBlack(8, alpha, beta, 1, m1, m2), NoScore);
-    EXPECT_EQ(m1, 0u);
-    EXPECT_EQ(ProbeHashWhite(8, alpha, beta, 1, m1, m2), 77);
-}
-
-TEST_F(TranspositionTableTest, AnEmptySlotNeverAnswers) {
-    HashKey = 0x00000000deadbeefull; // lock 0, as in a cleared entry
-    int32_t alpha = -1000, beta = 1000;
-    Move m1, m2;
-    EXPECT_EQ(ProbeHashBlack(-100, alpha, beta, 1, m1, m2), NoScore);
-    EXPECT_EQ(alpha, -1000);
-    EXPECT_EQ(beta, 1000);
-}
-
-TEST_F(TranspositionTableTest, MateScoresAreRelativeToTheNode) {
-    int32_t alpha = -32767, beta = 32767;
-    Move m1, m2;
-    StoreHash<White>(30000, 20, ExactScore, 5, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), 30002);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 5, m1, m2), 30000);
-    StoreHash<White>(-30000, 20, ExactScore, 5, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 3, m1, m2), -30002);
-    // The boundary value is adjusted the same way on both sides.
-    StoreHash<White>(16384, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16386);
-    StoreHash<White>(-16384, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), -16386);
-    StoreHash<White>(16383, 20, ExactScore, 4, 0);
-    EXPECT_EQ(ProbeHashWhite(20, alpha, beta, 2, m1, m2), 16383);
-}
-
-TEST_F(TranspositionTableTest, DepthIsClampedToWhatTheEntryHolds) {
-    StoreHash<White>(10, 300, ExactScore, 1, 0);
-    int32_t alpha = -100, beta = 100;
-    Move m1, m2;
-    EXPECT_EQ(ProbeHashWhite(127, alpha, beta, 1, m1, m2), 10);
-    EXPECT_EQ(ProbeHashWhite(128, alpha, beta, 1, m1, m2), NoScore);
-}
-
-TEST_F(TranspositionTableTest, ReplacementKeepsTheDeeperCurrentEntryFirst) {
-    const uint64_t a = HashKey, b = SameBucket(0x55), c = SameBucket(0x66);
-    int32_t alpha = -1000, beta = 1000;
-    Move m1, m2;
-    auto probe = [&](uint64_t key, int32_t depth) {
-        HashKey = key;
-        alpha = -1000, beta = 1000;
-        return ProbeHashWhite(depth, alpha, beta, 1, m1, m2);
-    };
-
-    HashKey = a;
-    StoreHash<White>(1, 20, ExactScore, 1, 0xa);
-    HashKey = b; // shallower, same generation: goes to the second slot
-    StoreHash<White>(2, 8, ExactScore, 1, 0xb);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, 0x55u);
-    EXPECT_EQ(probe(a, 20), 1);
-    EXPECT_EQ(probe(b, 8), 2);
-
-    HashKey = c; // deeper: takes the first slot, the old first slot moves down
-    StoreHash<White>(3, 24, ExactScore, 1, 0xc);
-    EXPECT_EQ(probe(c, 24), 3);
-    EXPECT_EQ(probe(a, 20), 1);
-    EXPECT_EQ(probe(b, 8), NoScore) << "the second slot took the first slot's old entry";
-    EXPECT_EQ(m1, 0u);
-
-    // A store for the position in the second slot swaps it to the front and keeps its moves.
-    HashKey = a;
-    StoreHash<White>(4, 2, UpperBound, 1, 0);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, KeyHigh(a));
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xau);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, KeyHigh(c));
-
-    // An entry of an older generation is replaced even by a shallower one.
-    AdvanceHashGeneration();
-    HashKey = b;
-    StoreHash<White>(5, 2, ExactScore, 1, 0xb);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).lock, 0x55u);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move1, 0xbu) << "a new position starts with no old moves";
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>()]).move2, 0u);
-    EXPECT_EQ(LoadEntry(HashTable[HashIndex<White>() + 1]).lock, KeyHigh(a));
-}
-
-TEST(HashGeneration, WrapsAtEight) {
-    HashGeneration = 6;
-    AdvanceHashGeneration();
-    EXPECT_EQ(HashGeneration.load(), 7u);
-    AdvanceHashGeneration();
-    EXPECT_EQ(HashGeneration.load(), 0u);
-}
-
-} // namespace
-
-namespace {
-
-// Threads write entries field by field: an entry mixed from two writes must
-// not answer for either position.
-TEST_F(TranspositionTableTest, TornEntryMatchesNoPosition) {
-    StoreHash<White>(77, 12, ExactScore, 1, 0x4321);
-    HashEntry &slot = HashTable[HashIndex<White>()];
-    EXPECT_EQ(LoadEntry(slot).lock, KeyHigh(HashKey));
-    Move m1, m2;
-    int32_t alpha = -1000, beta = 1000;
-    ASSERT_EQ(ProbeHashWhite(12, alpha, beta, 1, m1, m2), 77);
-
-    const HashEntry whole = slot;
-    const struct {
-        const char *field;
-        void (*tear)(HashEntry &);
-    } tears[] = {
-        {"move1", [](HashEntry &e) { e.move1 ^= 0x100; }},
-        {"move2", [](HashEntry &e) { e.move2 ^= 0x1; }},
-        {"score", [](HashEntry &e) { e.score = int16_t(e.score + 1); }},
-        {"depth", [](HashEntry &e) { e.depth = int8_t(e.depth + 4); }},
-        {"flags", [](HashEntry &e) { e.flags ^= LowerBound; }},
-    };
-    for (const auto &t : tears) {
-        slot = whole;
-        t.tear(slot);
-        alpha = -1000, beta = 1000;
-        EXPECT_EQ(ProbeHashWhite(0, alpha, beta, 1, m1, m2), NoScore) << t.field;
-        EXPECT_EQ(m1, 0u) << t.field;
-    }
-}
-
-} // namespace

@@ -1,0 +1,177 @@
+#include "eval/EvalTestSupport.h"
+
+namespace {
+
+using Term = int32_t (*)();
+
+template <uint32_t Rights, uint8_t Computer = 1> int32_t Full() {
+    RootCastlingRights[White] = RootCastlingRights[Black] = Rights;
+    OpponentIsComputer = Computer;
+    return FullEvaluate();
+}
+template <int32_t Alpha, int32_t Beta> int32_t Lazy() { return Evaluate(SideToMove, Alpha, Beta); }
+template <int32_t S> int32_t Scaled() { return ScaleOppositeBishops(S); }
+int32_t Verdict() { return RecognizeEnding(SideToMove == White); }
+int32_t PawnScore() { return FreshPawnEntry().score; }
+template <int32_t (*F)()> int32_t WithPawns() {
+    EvaluatePawns();
+    return F();
+}
+int32_t Passed() {
+    EvaluatePawns();
+    return EvaluatePassedPawns(SideToMove == White);
+}
+int32_t Race() {
+    EvaluatePawns();
+    return EvaluatePawnRace(SideToMove == White);
+}
+// The king danger F leaves for Us, from stale values.
+template <Color Us, int32_t (*F)()> int32_t Danger() {
+    WhiteKingDanger = BlackKingDanger = 9;
+    WithPawns<F>();
+    return KingDangerOf<Us>();
+}
+template <Color Us, uint32_t Rights, uint8_t HasCastled = 0> int32_t Dev() {
+    RootCastlingRights[Us] = Rights;
+    Castled[Us] = HasCastled;
+    return WithPawns<Development<Us>>();
+}
+template <uint32_t Side> int32_t Closed() { // the closed-position term against a human
+    OpponentIsComputer = 0;
+    EngineSide = Side;
+    return PawnScore();
+}
+template <Term A, Term B> int32_t Both() { return A() + B(); }
+// Both colours' piece terms with their attack counters.
+template <int32_t (*W)(int32_t &), int32_t (*B)(int32_t &)> int32_t Pieces() {
+    int32_t attack[2] = {};
+    EvaluatePawns();
+    const int32_t score = W(attack[0]) + B(attack[1]);
+    return score + 1000 * attack[0] + 100000 * attack[1];
+}
+
+} // namespace
+
+// Terms worked out by hand, in positions the totals below do not reach.
+TEST(EvalTerms, HandWorkedValues) {
+    const struct {
+        const char *fen;
+        Term term;
+        int32_t value;
+    } cases[] = {
+        {StartPosition, FullEvaluate, 0},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -", FullEvaluate, 0},
+        {StartPosition, Full<2>, 0},
+        {StartPosition, Full<0, 0>, 0},
+        {StartPosition, Lazy<1000, 32767>, 225},
+        {StartPosition, Lazy<-32767, -1000>, -225},
+        {"4k3/4p3/8/8/8/8/4P3/R3K3 w - -", Lazy<-32767, 0>, 600 - 225},
+        {"4k3/4p3/8/8/8/8/4P3/R3K3 w - -", [] { return Evaluate(White, 5000, 32767) - EvaluatePawns(); }, 600 + 150},
+        {"3nk3/8/8/8/8/8/8/3RK3 w - -", Lazy<1000, 32767>, 0}, // a verdict disables the lazy exits
+        {"3nk3/8/8/8/8/8/8/3RK3 w - -", FullEvaluate, 0},
+        {"8/8/4k3/8/4K3/8/8/R7 w - -", FullEvaluate, 600 + 85},
+        {"4k3/8/8/8/4P3/8/8/4K3 w - -", FullEvaluate, 100 + (7 + 15 - 10 - 6) + 100}, // pawn endings count twice
+        {"4k3/8/8/8/8/8/8/3NK3 w - -", FullEvaluate, 0},
+        {"3nk3/8/8/8/8/8/8/4K3 w - -", FullEvaluate, 0},
+        {"3q1rk1/5ppp/8/7Q/8/8/5PPP/3R2K1 w - -", FullEvaluate, 36 - 7 + 20}, // king attack 5 x 64 >> 4
+        {"3q1rk1/5p1p/8/6pQ/8/8/5PPP/3R2K1 w - -", FullEvaluate, (6 - 7) + 36 - 7 - 12 + 24 + 21},
+        {"3q1rk1/5p1p/8/6pQ/8/8/5PPP/3R2K1 w - -", Danger<Black, FullEvaluate>, 3},
+        {"8/8/8/3k4/8/3K4/8/R7 w - -", FullEvaluate, 600 + 0 - 30 + 105},
+        {"8/8/8/8/8/8/1k6/R2K4 w - -", FullEvaluate, 705}, // more at the edge
+        {"4k3/B7/1p6/8/8/8/8/4K3 w - -", TrappedBishops<White>, -175},
+        {"4k3/8/8/8/8/6P1/7b/4K3 w - -", TrappedBishops<Black>, 175},
+        {"1kr5/r7/8/8/8/8/8/4K3 w - -", RookShutIn<Black>, 30}, // one 30 however many rooks
+        {"4k3/p7/8/8/4K3/8/7P/8 w - -", Danger<White, KingTerm<White>>, 0},
+        {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<5>, 1},
+        {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<-5>, -2},
+        {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<-8>, -2},
+        {"4k3/8/8/8/8/8/PPP5/2B1Kb2 w - -", Scaled<7>, 3},
+        {"4k3/8/8/8/8/8/PPP5/2B1Kb2 w - -", Scaled<-7>, -4},
+        {"r3k3/8/8/8/8/8/PPP5/R1B1Kb2 w - -", Scaled<305>, 302},
+        {"r3k3/8/8/8/8/8/PPP5/R1B1Kb2 w - -", Scaled<295>, 297},
+        {"4k3/p7/8/8/8/8/P7/2B1K1b1 w - -", Scaled<-5>, -5},
+        {"4kb2/p1b5/8/8/8/8/P7/2B1KB2 w - -", Scaled<-5>, -5},
+        {"1k6/8/8/8/8/8/P3K3/8 w - -", Verdict, -1},
+        {"4k3/8/1K6/P7/8/8/8/8 w - -", Verdict, 0},
+        {"8/p3k3/8/8/8/8/8/1K6 b - -", Verdict, -2},
+        {"8/8/8/8/p7/1k6/8/4K3 b - -", Verdict, 0},
+        {"7k/8/8/8/8/8/7P/4KB2 w - -", Verdict, -1}, // the wrong bishop
+        {"7k/8/8/8/8/8/7P/3KB3 w - -", Verdict, 0},
+        {"3bk3/p7/8/8/8/8/8/K7 b - -", Verdict, 0},
+        {"k3b3/p7/8/8/8/8/8/K7 b - -", Verdict, -2},
+        {"1k6/8/8/8/8/8/P6P/4K3 w - -", Verdict, 0},
+        {"8/8/1k1K4/8/8/P7/8/8 w - -", Verdict, 0}, // the rook-pawn rules are one tempo apart
+        {"8/8/1k1K4/8/8/P7/8/8 b - -", Verdict, -1},
+        {"8/8/p7/8/8/1K1k4/8/8 b - -", Verdict, -2},
+        {"8/8/p7/8/8/1K1k4/8/8 w - -", Verdict, -2},
+        {"3rk3/8/8/8/8/8/8/2BRK3 w - -", Verdict, -1},
+        {"3rk3/8/8/8/8/8/PP6/3BK3 w - -", Verdict, -2},
+        {"3bk3/pp6/8/8/8/8/8/3RK3 w - -", Verdict, -1},
+        {"4k3/pp6/8/8/8/8/PP6/3RK3 w - -", Verdict, 0},
+        {"4k3/8/8/8/8/8/8/2NNK3 w - -", Verdict, -2},
+        {"4k3/8/8/8/8/8/8/2BNK3 w - -", Verdict, -2},
+        {"8/8/8/8/8/2K5/8/k1B1N3 w - -", MateLoneKing, 100 - 15 * 2 + 105}, // the bishop's corner
+        {"k7/8/2K5/8/8/8/8/2B1N3 w - -", MateLoneKing, 30 - 15 * 2 + 105},
+        {"7k/8/5K2/8/8/8/8/2B1N3 w - -", MateLoneKing, 100 - 15 * 2 + 105},
+        {"2b1n3/8/8/8/8/5k2/8/7K w - -", MateLoneKing, -100 + 15 * 2 - 105},
+        {"1k6/8/1K6/8/8/8/8/7R w - -", MateLoneKing, 0 - 30 + 105},
+        {"7r/8/8/8/8/1k6/8/1K6 w - -", MateLoneKing, 30 - 50 - 105},
+        {"1K6/8/1k6/8/8/8/8/7r w - -", MateLoneKing, 30 - 0 - 105},
+        {"8/8/8/8/8/8/8/K6k w - -", MateLoneKing, 0},
+        {"r3k2r/pppppppp/8/8/8/8/PPPPPP1P/R4RK1 w kq -", Dev<White, 2, 1>, -24},
+        {"4k3/8/8/3KP3/8/8/8/8 w - -", Passed, 15},
+        {"4k3/8/8/4P3/3K4/8/8/8 w - -", Passed, 0},
+        {"8/8/8/8/3kp3/8/8/4K3 w - -", Passed, -15},
+        {"7k/8/8/8/8/8/P7/4K3 w - -", Race, 600},
+        {"7k/8/8/K7/8/8/P7/8 w - -", Race, 0},
+        {"4k3/8/8/8/8/8/P7/4K3 w - -", Race, 0},
+        {"8/8/8/1P6/7k/6p1/8/K7 b - -", Race, -640},
+        {"8/1P6/8/8/7k/6p1/8/K7 w - -", Race, 640},
+        {"8/1P6/8/8/8/8/6pk/K7 w - -", Race, 640},
+        {"8/1P6/8/8/8/7k/6p1/K7 w - -", Race, 0},
+        {"k7/6PK/8/8/8/8/1p6/8 b - -", Race, -650},
+        {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", PawnScore, 0},
+        {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<0>, 0 - 40},
+        {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<1>, 0 + 40},
+        {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<2>, 0 + 40}, // no engine side counts as Black
+    };
+    for (const auto &c : cases) {
+        SetUpPosition(c.fen);
+        EXPECT_EQ(c.term(), c.value) << c.fen << ", row " << &c - cases;
+    }
+    OpponentIsComputer = 1;
+}
+
+// Each term over all test positions (weighted by their place in the list): a
+// change in any term on any of them shows here.
+TEST(EvalTerms, TotalsOverTheTestPositions) {
+    const std::tuple<const char *, Term, int64_t> terms[] = {
+        {"evaluation", FullEvaluate, 60596},
+        {"with rights", Full<2>, 77286},
+        {"pawn structure", PawnScore, 241941},
+        {"passed pawns", Passed, -11908},
+        {"pawn race", Race, 532920},
+        {"verdicts", Verdict, -16434},
+        {"lone king", MateLoneKing, -361705},
+        {"rooks shut in", Both<RookShutIn<White>, RookShutIn<Black>>, 18570},
+        {"king term", Both<WithPawns<KingTerm<White>>, WithPawns<KingTerm<Black>>>, 289375},
+        {"back rank", Both<BackRank<White>, BackRank<Black>>, -8304},
+        {"knights", Pieces<KnightTerms<White>, KnightTerms<Black>>, 3254905086},
+        {"bishops", Pieces<BishopTerms<White>, BishopTerms<Black>>, 2687164607},
+        {"rooks", Pieces<RookTerms<White>, RookTerms<Black>>, 7430284237},
+        {"queens", Pieces<QueenTerms<White>, QueenTerms<Black>>, 7494938291},
+        {"development", Both<Dev<White, 2>, Dev<Black, 2>>, 36082},
+        {"king safety", Both<WithPawns<KingSafety<White>>, WithPawns<KingSafety<Black>>>, 6916224},
+        {"king danger", Both<Danger<White, KingSafety<White>>, Danger<Black, KingSafety<Black>>>, 864528},
+        {"scaling", Scaled<301>, 28021896},
+    };
+    const auto positions = AllTestPositions();
+    for (auto [name, term, total] : terms) {
+        int64_t sum = 0, i = 0;
+        for (const std::string &fen : positions) {
+            SetUpPosition(fen, true);
+            sum += term() * ++i;
+        }
+        EXPECT_EQ(sum, total) << name;
+    }
+}
