@@ -1,24 +1,12 @@
 // Game-level moves: the engine's move, the user's move, undo, the resign rule.
-// Also the game record those moves keep beside the position.
+// The game record and undo state they keep are declared in ShellState.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "board/Board.h"
-#include "shell/GameEnd.h"
 #include "shell/ShellState.h"
-
-// State before the move of one game ply, for undo.
-struct GameUndoEntry {
-    uint32_t epSquare;
-    uint32_t castleSpoilers[4];
-    Move lastMoves[2]; // the two game slots of MoveStack
-    BoardHistoryUndo boardHistory;
-};
-
-// Undo state of each game ply (GameMoves is in ShellState.h).
-extern GameUndoEntry GameUndo[MaxGamePly];
 
 // Own move: search, make, announce. Called when EngineSide == SideToMove.
 void ThinkAndMove();

@@ -38,6 +38,24 @@ extern uint32_t BoardHistory[BoardHistorySize][120];
 extern uint32_t BoardHistoryCount;
 extern int32_t RecentScores[3]; // BestScore after the engine's last moves, oldest first
 
+// What RecordBoard is about to overwrite, kept so that undo can put the
+// record back exactly as it was (boards before a capture included).
+struct BoardHistoryUndo {
+    uint32_t count;         // BoardHistoryCount before the move
+    uint32_t slot;          // slot the move writes
+    uint8_t slid;           // the full record dropped its oldest board
+    uint32_t snapshot[120]; // the board that slot (or the dropped one) held
+};
+// State before the move of one game ply, for undo.
+struct GameUndoEntry {
+    uint32_t epSquare;
+    uint32_t castleSpoilers[4];
+    Move lastMoves[2]; // the two game slots of MoveStack
+    BoardHistoryUndo boardHistory;
+};
+// Undo state of each game ply.
+extern GameUndoEntry GameUndo[MaxGamePly];
+
 // Points the search's hooks (search/SearchHost.h) at the shell: input poll,
 // thinking lines, the game record's repetition test. Every program that links
 // the shell runs it before main.

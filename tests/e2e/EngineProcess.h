@@ -1,24 +1,15 @@
-// Runs the engine binary as an interface does: a child process in a fresh
-// temporary working directory, talking through pipes. Lines are written to
-// its standard input and read from its standard output with time-outs; the
-// time-outs only guard against a hung engine, they measure nothing.
-//
-//     EngineProcess engine;            // temp dir with a default Morvane.ini
-//     engine.Start();
-//     engine.ReadStartup();            // up to "feature done=1"
-//     engine.Send("new");
-//     auto lines = engine.Sync();      // everything printed before the marker
-//
-// Standard error is not captured (sanitizer reports show up in the test log).
+// The engine binary run as an interface runs it: a child in a fresh temporary directory, pipes, a
+// time-out on every read against a hung engine. The e2e helpers add the referee, which judges moves
+// with the board library alone.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -26,308 +17,299 @@
 #include <poll.h>
 #include <sstream>
 #include <string>
-#include <sys/types.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
-#ifndef MORVANE_BINARY
-#error "MORVANE_BINARY must name the engine executable"
-#endif
+#include "board/Attack.h"
+#include "board/MoveGenerator.h"
+#include "board/MoveText.h"
+#include "board/Setup.h"
 
 class EngineProcess {
   public:
+    using Lines = std::vector<std::string>;
+    using Clock = std::chrono::steady_clock;
 #ifdef MORVANE_SANITIZED
     static constexpr int DefaultTimeoutMs = 120000;
 #else
     static constexpr int DefaultTimeoutMs = 30000;
 #endif
-
-    static constexpr const char *DefaultConfig = "BookLearn         FALSE\n"
-                                                 "ExtraPlySearch    3\n"
-                                                 "TbPath            D:\\tablebases\n"
-                                                 "TbCache           1\n"
-                                                 "Hash              16\n"
-                                                 "Resign            TRUE\n";
-
-    // Creates the working directory; with writeDefaultConfig a Morvane.ini
-    // holding the six default lines is put there, so start-up is quiet.
-    explicit EngineProcess(bool writeDefaultConfig = true) {
-        std::string pattern = (std::filesystem::temp_directory_path() / "morvane-e2e-XXXXXX").string();
-        std::vector<char> buffer(pattern.begin(), pattern.end());
-        buffer.push_back(0);
-        if (!mkdtemp(buffer.data())) std::abort();
-        dir_ = buffer.data();
+    static constexpr const char *DefaultConfig = "BookLearn         FALSE\nExtraPlySearch    3\n"
+                                                 "TbPath            D:\\tablebases\nTbCache           1\n"
+                                                 "Hash              16\nResign            TRUE\n";
+    // With a Morvane.ini of the six default lines unless told not to.
+    explicit EngineProcess(bool writeDefaultConfig = true) : dir_(MakeTempDir("morvane-e2e")) {
         if (writeDefaultConfig) WriteFile("Morvane.ini", DefaultConfig);
     }
-
-    ~EngineProcess() {
-        if (pid_ > 0) {
-            kill(pid_, SIGKILL);
-            int status;
-            waitpid(pid_, &status, 0);
-        }
+    virtual ~EngineProcess() {
+        if (pid_ > 0 && kill(pid_, SIGKILL) == 0) waitpid(pid_, nullptr, 0);
         CloseInput();
-        if (out_ >= 0) close(out_);
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
+        CloseOutput();
+        std::filesystem::remove_all(dir_);
     }
-
     EngineProcess(const EngineProcess &) = delete;
     EngineProcess &operator=(const EngineProcess &) = delete;
 
+    static std::string MakeTempDir(const char *name) {
+        std::string pattern = (std::filesystem::temp_directory_path() / name).string() + "-XXXXXX";
+        if (!mkdtemp(pattern.data())) std::abort();
+        return pattern;
+    }
     const std::string &Dir() const { return dir_; }
     std::string PathOf(const std::string &name) const { return dir_ + "/" + name; }
-
-    void WriteFile(const std::string &name, const std::string &content) const {
-        std::ofstream f(PathOf(name), std::ios::binary | std::ios::trunc);
-        f << content;
+    void WriteFile(const std::string &name, const std::string &text) const {
+        std::ofstream(PathOf(name), std::ios::binary) << text;
     }
     void RemoveFile(const std::string &name) const { std::filesystem::remove(PathOf(name)); }
     bool FileExists(const std::string &name) const { return std::filesystem::exists(PathOf(name)); }
     std::string ReadFile(const std::string &name) const {
-        std::ifstream f(PathOf(name), std::ios::binary);
         std::stringstream s;
-        s << f.rdbuf();
+        s << std::ifstream(PathOf(name), std::ios::binary).rdbuf();
         return s.str();
     }
-
-    // The engine as the tests run it by default: a copy of the built binary
-    // in a directory of its own (made once per test program), so that it
-    // finds no opening book that came with the build and plays by search
-    // alone unless a test puts a book in its working directory. Tests of the
-    // books that come with the engine start MORVANE_BINARY itself.
+    // A copy of the binary alone in a directory: it finds no book of the build.
     static const std::string &BooklessBinary() {
-        struct Copy {
-            std::filesystem::path dir;
-            std::string binary;
-            Copy() {
-                std::string pattern = (std::filesystem::temp_directory_path() / "morvane-bin-XXXXXX").string();
-                std::vector<char> buffer(pattern.begin(), pattern.end());
-                buffer.push_back(0);
-                if (!mkdtemp(buffer.data())) std::abort();
-                dir = buffer.data();
-                binary = (dir / "morvane").string();
-                std::filesystem::copy_file(MORVANE_BINARY, binary);
-            }
-            ~Copy() {
-                std::error_code ec;
-                std::filesystem::remove_all(dir, ec);
-            }
-        };
-        static const Copy copy;
+        static const struct Copy {
+            std::string dir = MakeTempDir("morvane-bin"), binary = dir + "/morvane";
+            Copy() { std::filesystem::copy_file(MORVANE_BINARY, binary); }
+            ~Copy() { std::filesystem::remove_all(dir); }
+        } copy;
         return copy.binary;
     }
 
-    // Starts the binary in the working directory. Returns false if it could not.
     bool Start(const std::string &binary = BooklessBinary()) {
         std::signal(SIGPIPE, SIG_IGN); // a dead engine must not kill the test
-        int toChild[2], fromChild[2];
-        if (pipe(toChild) != 0) return false;
-        if (pipe(fromChild) != 0) {
-            close(toChild[0]);
-            close(toChild[1]);
-            return false;
-        }
-        pid_ = fork();
-        if (pid_ < 0) return false;
+        int to[2], from[2];
+        if (pipe(to) != 0 || pipe(from) != 0 || (pid_ = fork()) < 0) return false;
         if (pid_ == 0) {
-            dup2(toChild[0], 0);
-            dup2(fromChild[1], 1);
-            close(toChild[0]);
-            close(toChild[1]);
-            close(fromChild[0]);
-            close(fromChild[1]);
+            dup2(to[0], 0);
+            dup2(from[1], 1);
+            for (int fd : {to[0], to[1], from[0], from[1]})
+                close(fd);
             if (chdir(dir_.c_str()) != 0) _exit(126);
             signal(SIGPIPE, SIG_DFL);
             execl(binary.c_str(), binary.c_str(), (char *)nullptr);
             _exit(127);
         }
-        close(toChild[0]);
-        close(fromChild[1]);
-        in_ = toChild[1];
-        out_ = fromChild[0];
+        close(to[0]);
+        close(from[1]);
+        in_ = to[1];
+        out_ = from[0];
         return true;
     }
-
     pid_t Pid() const { return pid_; }
-
-    // Writes text as is; false when the engine no longer reads. While the
-    // engine's input pipe is full its output is taken in (kept for ReadLine),
-    // so large inputs cannot dead-lock against a full output pipe.
+    // False when the engine no longer reads; its output is taken in meanwhile, against a dead-lock.
     bool SendRaw(const std::string &bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            if (in_ < 0) return false;
+        for (size_t done = 0; done < bytes.size();) {
             pollfd p[2] = {{in_, POLLOUT, 0}, {eof_ ? -1 : out_, POLLIN, 0}};
-            int r = poll(p, 2, DefaultTimeoutMs);
+            const int r = in_ < 0 ? 0 : poll(p, 2, DefaultTimeoutMs);
             if (r < 0 && errno == EINTR) continue;
             if (r <= 0) return false;
-            if (p[1].revents) FillFor(std::chrono::steady_clock::now());
+            if (p[1].revents) Fill(Clock::now());
             if (!(p[0].revents & (POLLOUT | POLLERR | POLLHUP))) continue;
-            size_t chunk = std::min<size_t>(bytes.size() - done, 4096);
-            ssize_t n = write(in_, bytes.data() + done, chunk);
-            if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-            if (n <= 0) return false;
-            done += size_t(n);
+            ssize_t n = write(in_, bytes.data() + done, std::min<size_t>(bytes.size() - done, 4096));
+            if (n < 0 && errno != EINTR && errno != EAGAIN) return false;
+            done += size_t(std::max<ssize_t>(n, 0));
         }
         return true;
     }
     bool Send(const std::string &line) { return SendRaw(line + "\n"); }
-
-    // Closes the engine's standard input (end of input).
-    void CloseInput() {
-        if (in_ >= 0) close(in_);
-        in_ = -1;
-    }
-
-    // Stops reading the engine's output (its writes then fail).
+    void CloseInput() { close(std::exchange(in_, -1)); }
     void CloseOutput() {
-        if (out_ >= 0) close(out_);
-        out_ = -1;
+        close(std::exchange(out_, -1));
         eof_ = true;
     }
 
-    // Next line of output without its line break (and a trailing carriage
-    // return); nothing at end of output or after the time-out.
+    // The next line without its line break; nothing at the end of the output or on time-out.
     std::optional<std::string> ReadLine(int timeoutMs = DefaultTimeoutMs) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         for (;;) {
-            size_t nl = pending_.find('\n');
-            if (nl != std::string::npos) {
+            const size_t nl = pending_.find('\n');
+            if (nl != std::string::npos || (eof_ && !pending_.empty())) {
                 std::string line = pending_.substr(0, nl);
-                pending_.erase(0, nl + 1);
-                if (!line.empty() && line.back() == '\r') line.pop_back();
+                pending_.erase(0, nl == std::string::npos ? nl : nl + 1);
+                if (line.ends_with("\r")) line.pop_back();
                 return line;
             }
-            if (eof_) {
-                if (pending_.empty()) return std::nullopt;
-                std::string line;
-                line.swap(pending_);
-                return line;
-            }
-            if (!FillFor(deadline)) return std::nullopt;
+            if (eof_ || !Fill(deadline)) return std::nullopt;
         }
     }
-
-    // Reads lines until one satisfies `done` (it is included in the result).
-    // *found tells whether it came before the end of output or the time-out.
-    std::vector<std::string> ReadUntil(const std::function<bool(const std::string &)> &done, bool *found = nullptr,
-                                       int timeoutMs = DefaultTimeoutMs) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        std::vector<std::string> lines;
-        if (found) *found = false;
-        for (;;) {
-            int left =
-                int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                        .count());
-            if (left < 0) left = 0;
-            auto line = ReadLine(left);
-            if (!line) return lines;
+    // Lines through the first that satisfies done (or starts with a prefix); *found: it came in time.
+    Lines ReadUntil(const std::function<bool(const std::string &)> &done, bool *found = nullptr,
+                    int timeoutMs = DefaultTimeoutMs) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        Lines lines;
+        bool ok = false;
+        while (!ok) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            std::optional<std::string> line = ReadLine(int(std::max<int64_t>(0, left.count())));
+            if (!line) break;
             lines.push_back(*line);
-            if (done(*line)) {
-                if (found) *found = true;
-                return lines;
-            }
+            ok = done(*line);
         }
+        if (found) *found = ok;
+        return lines;
     }
-
-    // Reads lines up to and including the first that starts with `prefix`.
-    std::vector<std::string> ReadUntilPrefix(const std::string &prefix, bool *found = nullptr,
-                                             int timeoutMs = DefaultTimeoutMs) {
+    Lines ReadUntilPrefix(const std::string &prefix, bool *found = nullptr, int timeoutMs = DefaultTimeoutMs) {
         return ReadUntil([&](const std::string &l) { return l.rfind(prefix, 0) == 0; }, found, timeoutMs);
     }
-
-    // The start-up lines, through "feature done=1".
-    std::vector<std::string> ReadStartup(bool *found = nullptr) { return ReadUntilPrefix("feature done=1", found); }
-
-    // Sends a word that is neither a command nor a move and returns what the
-    // engine printed before its error line for it: every earlier command has
-    // then been handled. *found is false when the marker never came.
-    std::vector<std::string> Sync(bool *found = nullptr) {
-        std::string marker = "zzsync" + std::to_string(++syncCount_);
-        Send(marker);
-        std::string expected = "Error (unknown command): " + marker;
+    Lines ReadStartup(bool *found = nullptr) { return ReadUntilPrefix("feature done=1", found); }
+    // The output before the error line for a word that is no command, once earlier commands are done.
+    Lines Sync(bool *found = nullptr) {
+        const std::string marker = "Error (unknown command): zzsync" + std::to_string(++syncs_);
+        Send(marker.substr(25));
         bool ok = false;
-        auto lines = ReadUntil([&](const std::string &l) { return l == expected; }, &ok);
+        Lines lines = ReadUntil([&](const std::string &l) { return l == marker; }, &ok);
         if (ok) lines.pop_back();
         if (found) *found = ok;
         return lines;
     }
-
-    // Everything still to come until the engine closes its output.
     std::string ReadToEnd(int timeoutMs = DefaultTimeoutMs) {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!eof_ && FillFor(deadline)) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (!eof_ && Fill(deadline)) {
         }
-        std::string rest;
-        rest.swap(pending_);
-        return rest;
+        return std::exchange(pending_, "");
     }
-
-    // Waits for the process to end. Returns its exit status, 128 + the signal
-    // number if a signal ended it, or -1 on time-out (it is then still running).
+    // The exit status, 128 + the signal that ended it, or -1 on time-out.
     int WaitExit(int timeoutMs = DefaultTimeoutMs) {
-        if (pid_ <= 0) return exitStatus_;
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            int status;
-            pid_t r = waitpid(pid_, &status, WNOHANG);
-            if (r == pid_) {
-                pid_ = -1;
-                exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-                return exitStatus_;
-            }
-            if (std::chrono::steady_clock::now() >= deadline) return -1;
+        for (const auto start = Clock::now(); Running() && Clock::now() - start < std::chrono::milliseconds(timeoutMs);)
             usleep(5000);
-        }
+        return pid_ > 0 ? -1 : status_;
     }
-
     bool Running() {
-        if (pid_ <= 0) return false;
         int status;
-        pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) {
-            pid_ = -1;
-            exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            return false;
-        }
-        return true;
+        if (pid_ <= 0 || waitpid(pid_, &status, WNOHANG) != pid_) return pid_ > 0;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        pid_ = -1;
+        return false;
     }
-
     bool Signal(int sig) { return pid_ > 0 && kill(pid_, sig) == 0; }
+    // Starts, sends input, pauses, closes the input: the exit status, the output after start-up.
+    int RunToTheEnd(const std::string &input, int pauseMs = 0, std::string *output = nullptr) {
+        bool found = false;
+        if (Start()) ReadStartup(&found);
+        SendRaw(input);
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        CloseInput();
+        const std::string rest = ReadToEnd();
+        if (output) *output = rest;
+        return found ? WaitExit() : -1;
+    }
+    // xboard: what the commands printed, board diagrams left out.
+    Lines Run(const Lines &commands) {
+        for (const std::string &c : commands)
+            Send(c);
+        Lines out = Sync();
+        std::erase_if(out, [](const std::string &l) { return l.rfind("\t\t", 0) == 0; });
+        return out;
+    }
 
   private:
-    // Reads what is available, waiting until the deadline. False on time-out.
-    bool FillFor(std::chrono::steady_clock::time_point deadline) {
-        for (;;) {
-            int left =
-                int(std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-                        .count());
-            if (left < 0) left = 0;
-            if (out_ < 0) return false;
-            pollfd p{out_, POLLIN, 0};
-            int r = poll(&p, 1, left);
-            if (r < 0 && errno == EINTR) continue;
-            if (r <= 0) return false;
-            char chunk[4096];
-            ssize_t n = read(out_, chunk, sizeof chunk);
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                eof_ = true;
-                return true;
-            }
-            pending_.append(chunk, size_t(n));
-            return true;
-        }
+    bool Fill(Clock::time_point deadline) { // takes in what comes by the deadline; false on time-out
+        pollfd p{out_, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        const int r = out_ < 0 ? 0 : poll(&p, 1, int(std::max<int64_t>(0, left.count())));
+        if (r < 0 && errno == EINTR) return true;
+        char chunk[4096];
+        const ssize_t n = r > 0 ? read(out_, chunk, sizeof chunk) : 0;
+        if (n > 0) pending_.append(chunk, size_t(n));
+        if (r > 0 && n <= 0 && errno != EINTR) eof_ = true;
+        return r > 0;
     }
-
-    std::string dir_;
+    std::string dir_, pending_;
     pid_t pid_ = -1;
-    int in_ = -1;
-    int out_ = -1;
+    int in_ = -1, out_ = -1, status_ = -1, syncs_ = 0;
     bool eof_ = false;
-    std::string pending_;
-    int exitStatus_ = -1;
-    int syncCount_ = 0;
 };
+
+namespace e2e {
+
+using Lines = EngineProcess::Lines;
+using Clock = EngineProcess::Clock;
+namespace fs = std::filesystem;
+constexpr int Patience = EngineProcess::DefaultTimeoutMs;
+
+inline bool StartsWith(const std::string &s, const std::string &prefix) { return s.rfind(prefix, 0) == 0; }
+inline int Count(const Lines &lines, const std::string &prefix) {
+    return int(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) { return StartsWith(l, prefix); }));
+}
+inline std::string Joined(const Lines &lines) {
+    std::string all;
+    for (const std::string &l : lines)
+        all += l + "\n";
+    return all;
+}
+inline int64_t Since(Clock::time_point start) { // milliseconds
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+}
+
+// At its xboard loop, or past "uciok" (lines in *intro); told to quit, and must end well, at the end.
+struct XboardEngine : EngineProcess {
+    explicit XboardEngine(bool uci = false, Lines *intro = nullptr) {
+        bool found = false;
+        EXPECT_TRUE(Start());
+        ReadStartup(&found);
+        if (uci) Send("uci");
+        Lines lines = uci ? ReadUntilPrefix("uciok", &found) : Lines();
+        EXPECT_TRUE(found);
+        if (intro) *intro = lines;
+    }
+    ~XboardEngine() override {
+        Send("quit");
+        EXPECT_EQ(WaitExit(), 0);
+    }
+};
+struct UciEngine : XboardEngine {
+    explicit UciEngine(Lines *intro = nullptr) : XboardEngine(true, intro) {}
+    Lines AwaitBestMove(bool *found = nullptr, int ms = Patience) { return ReadUntilPrefix("bestmove ", found, ms); }
+    Lines Ready(bool *found = nullptr) {
+        Send("isready");
+        return ReadUntilPrefix("readyok", found);
+    }
+};
+
+// The moves after "bestmove " and " ponder " on the last line ("" when none).
+inline std::string BestMoveOf(const Lines &lines) {
+    if (lines.empty() || !StartsWith(lines.back(), "bestmove ")) return "";
+    return lines.back().substr(9, lines.back().find(' ', 9) - 9);
+}
+inline std::string PonderMoveOf(const Lines &lines) {
+    const size_t at = lines.empty() ? std::string::npos : lines.back().find(" ponder ");
+    return at == std::string::npos ? "" : lines.back().substr(at + 8);
+}
+
+namespace referee {
+
+inline bool Setup(const std::string &fen) {
+    static const bool ready = (FillZobristKeys(), InitBoard(), true);
+    return ready && SetupPosition(fen.c_str());
+}
+// The legal moves in UCI's spelling; with play, makes the one of that text and returns it alone.
+inline std::vector<std::string> LegalMoves(std::string play = "") {
+    if (play.size() == 5) play[4] = char(std::tolower(static_cast<unsigned char>(play[4])));
+    MoveEntry list[MoveListSize];
+    std::vector<std::string> legal;
+    for (MoveEntry *e = list, *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare); e < end; ++e) {
+        char text[MoveTextSize];
+        MoveToUciText(text, e->move);
+        if ((!play.empty() && play != text) || !MakeMove(SideToMove, RootInCheck, 0, e->move)) continue;
+        if (play.empty()) {
+            UnmakeMove(SideToMove, e->move);
+            legal.push_back(text);
+            continue;
+        }
+        EpSquare = IsDoubleStep(e->move) ? (MoveFrom(e->move) + MoveTo(e->move)) / 2 : 0;
+        SideToMove = 1 - SideToMove;
+        RootInCheck = SideInCheck(SideToMove);
+        SelectMoveFunctions();
+        return {text};
+    }
+    return legal;
+}
+inline bool Play(const std::string &text) { return !text.empty() && !LegalMoves(text).empty(); }
+inline bool IsLegalIn(const std::string &fen, const std::string &move) { return Setup(fen) && Play(move); }
+
+} // namespace referee
+} // namespace e2e

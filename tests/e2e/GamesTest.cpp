@@ -1,96 +1,200 @@
-// Whole games between two engine processes, refereed as an interface would:
-// moves and clock commands are relayed, every move is checked for legality,
-// every engine's clock is kept and must never run out.
+// Refereed games between engine processes (polyglot, xboard when installed); perft through the binary.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstring>
-#include <string>
-#include <vector>
+#include <regex>
 
 #include "e2e/EngineProcess.h"
-#include "e2e/RefereeBoard.h"
-#include "e2e/XboardEngine.h"
+
+using namespace e2e;
 
 namespace {
 
-struct Player {
-    EngineProcess engine;
-    int32_t clock; // centiseconds left
+bool IsResult(const std::string &l) {
+    return StartsWith(l, "1-0 {") || StartsWith(l, "0-1 {") || StartsWith(l, "1/2-1/2 {") || l == "resign";
+}
+
+// The move ("move X" gives X) or the result line, "" on silence; a complaint or the null move fails the test.
+std::string AwaitMoveOrResult(EngineProcess &engine) {
+    const Lines lines = engine.ReadUntil([](const std::string &l) { return StartsWith(l, "move ") || IsResult(l); });
+    for (const char *complaint : {"Illegal move", "Error", "tellusererror", "move ####"})
+        EXPECT_EQ(Count(lines, complaint), 0) << Joined(lines);
+    return lines.empty() ? "" : StartsWith(lines.back(), "move ") ? lines.back().substr(5) : lines.back();
+}
+
+bool Pong(EngineProcess &engine, int n) {
+    bool found = false;
+    engine.Send("ping " + std::to_string(n));
+    engine.ReadUntilPrefix("pong " + std::to_string(n), &found);
+    return found;
+}
+
+// players[0] moves first from fen after the opening move, taking moves after prefix; clocks in centiseconds.
+void PlayXboardGame(EngineProcess *players[2], const std::string &fen, const std::string &opening, const char *level,
+                    int32_t base, int32_t increment, bool ponder, int maxPlies, const std::string &prefix = "") {
+    SCOPED_TRACE(fen + " " + opening);
+    ASSERT_TRUE(referee::Setup(fen) && (opening.empty() || referee::Play(opening)));
+    for (int i = 0; i < 2; ++i) {
+        players[i]->SendRaw(std::string("new\n") + (ponder ? "hard" : "easy") + "\npost\n" + level + "\nforce\n");
+        players[i]->Send("setboard " + fen + (opening.empty() ? "" : "\n" + (i ? "" : prefix) + opening));
+        ASSERT_TRUE(Pong(*players[i], 1));
+    }
+    players[1]->Send("playother");
+    int32_t clock[2] = {base, base};
+    std::string history, last;
+    for (int ply = 0, side = 0; ply < maxPlies; side = ++ply % 2) {
+        EngineProcess &mover = *players[side];
+        mover.Send("time " + std::to_string(clock[side]) + "\notim " + std::to_string(clock[1 - side]));
+        const auto start = Clock::now();
+        mover.Send(ply == 0 ? "go" : (side ? "" : prefix) + last);
+        const std::string reply = AwaitMoveOrResult(mover);
+        clock[side] -= int32_t(Since(start) / 10);
+        ASSERT_FALSE(reply.empty() || testing::Test::HasFailure()) << "after " << history;
+        if (IsResult(reply)) { // something must have ended the game
+            const bool none = referee::LegalMoves().empty();
+            EXPECT_TRUE(reply.find("mates") == std::string::npos || (none && RootInCheck)) << history << reply;
+            EXPECT_TRUE(reply.find("Stalemate") == std::string::npos || (none && !RootInCheck)) << history << reply;
+            break;
+        }
+        ASSERT_TRUE(referee::Play(reply)) << "illegal move " << reply << " after " << history;
+        ASSERT_GT(clock[side], 0) << "flag fell at ply " << ply << ": " << history;
+        clock[side] += increment;
+        history += reply + " ";
+        last = reply;
+        ASSERT_TRUE(Pong(mover, ply + 2)) << "no pong after " << history; // at once while pondering
+        if (referee::LegalMoves().empty()) {                              // the opponent must announce the end
+            players[1 - side]->Send((side ? prefix : "") + last);
+            EXPECT_TRUE(IsResult(AwaitMoveOrResult(*players[1 - side]))) << "no result after " << history;
+            break;
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        players[i]->Send("result * {test over}\nquit");
+        EXPECT_EQ(players[i]->WaitExit(), 0);
+    }
+}
+
+// White may take en passant at once; in the second White has given up long castling, Black short.
+const char *const SetboardFens[] = {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
+                                    "r3k2r/pppq1ppp/2n1bn2/2bpP3/8/2NP1N2/PPP1BPPP/R1BQK2R w Kq d6 0 8"};
+
+// polyglot (xboard to UCI) set up by its own "polyglot.ini"; its log must hold no complaint.
+struct Polyglot : EngineProcess {
+    explicit Polyglot(const std::string &binary) {
+        WriteFile("polyglot.ini", "[PolyGlot]\nEngineDir = " + Dir() + "\nEngineCommand = " + BooklessBinary() +
+                                      "\nLog = true\nLogFile = polyglot.log\nBook = false\nResign = false\n"
+                                      "[Engine]\nHash = 16\n");
+        EXPECT_TRUE(Start(binary));
+        Send("xboard\nprotover 2");
+        features = Joined(ReadUntil([](const std::string &l) { return l.find("done=1") != std::string::npos; }));
+    }
+    ~Polyglot() override {
+        Send("quit");
+        EXPECT_EQ(WaitExit(), 0);
+        EXPECT_TRUE(Log().find("Error (") == std::string::npos && Log().find("Illegal") == std::string::npos) << Log();
+    }
+    std::string Log() const { return ReadFile("polyglot.log"); }
+    std::string features;
 };
 
-constexpr int32_t StartClock = 1000; // 10 seconds a side, no increment
-constexpr int MaxPlies = 160;        // adjudicated as a draw beyond this
-
-void PlayGame(int gameNumber) {
-    SCOPED_TRACE("game " + std::to_string(gameNumber));
-    Player players[2];
-    for (Player &p : players) {
-        ASSERT_TRUE(p.engine.Start());
-        bool ok = false;
-        p.engine.ReadStartup(&ok);
-        ASSERT_TRUE(ok);
-        p.engine.Send("new");
-        p.engine.Send("level 0 0:10 0");
-        p.engine.Send("nopost");
-        p.clock = StartClock;
-    }
-    ASSERT_TRUE(referee::Setup(StartPosition));
-    // Each game opens with its own first move, played by the referee, so the
-    // games differ; White's engine takes over with "go" on its first turn.
-    static const char *const Openings[] = {"e2e4", "d2d4", "c2c4", "g1f3"};
-    std::string lastMove = Openings[gameNumber % 4];
-    ASSERT_TRUE(referee::Play(lastMove));
-    std::string history = lastMove + " ";
-    players[0].engine.Send("force");
-    players[0].engine.Send(lastMove);
-    for (int ply = 1; ply < MaxPlies; ++ply) {
-        Player &mover = players[ply % 2];
-        Player &other = players[1 - ply % 2];
-        mover.engine.Send("time " + std::to_string(mover.clock));
-        mover.engine.Send("otim " + std::to_string(other.clock));
-        auto start = std::chrono::steady_clock::now();
-        mover.engine.Send(lastMove);
-        if (ply == 2) mover.engine.Send("go");
-        std::string reply = AwaitMoveOrResult(mover.engine);
-        int32_t used = int32_t(
-            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() /
-            10);
-        ASSERT_FALSE(reply.empty()) << "the engine went silent after " << history;
-        if (IsResult(reply)) {
-            // The game ended with the last move: the referee must agree that
-            // something ended it (no legal reply, or a draw rule/resignation).
-            if (reply.find("mates") != std::string::npos) {
-                EXPECT_TRUE(referee::LegalMoves().empty() && RootInCheck) << history << reply;
-            }
-            if (reply.find("Stalemate") != std::string::npos) {
-                EXPECT_TRUE(referee::LegalMoves().empty() && !RootInCheck) << history << reply;
-            }
-            return;
-        }
-        ASSERT_FALSE(referee::LegalMoves().empty()) << "a move in a finished game: " << history << reply;
-        ASSERT_TRUE(referee::Play(reply)) << "illegal move " << reply << " after " << history;
-        mover.clock -= used;
-        EXPECT_GT(mover.clock, 0) << "the engine overstepped its clock at ply " << ply << ": " << history;
-        history += reply + " ";
-        lastMove = reply;
-        if (referee::LegalMoves().empty()) {
-            // Mate or stalemate: the opponent's engine must announce it.
-            other.engine.Send(lastMove);
-            std::string result = AwaitMoveOrResult(other.engine);
-            EXPECT_TRUE(IsResult(result)) << "no result after " << history << ": " << result;
-            return;
-        }
-    }
-    for (Player &p : players) {
-        p.engine.Send("quit");
-        EXPECT_EQ(p.engine.WaitExit(), 0);
-    }
-}
-
-TEST(Games, EnginesPlayLegalGamesWithinTheirClocks) {
-    for (int game = 1; game <= 4; ++game)
-        PlayGame(game);
-}
-
 } // namespace
+
+TEST(XboardGames, FromTheStartWithoutIncrement) {
+    for (const char *opening : {"e2e4", "d2d4", "c2c4", "g1f3"}) {
+        XboardEngine a, b;
+        EngineProcess *players[2] = {&a, &b};
+        PlayXboardGame(players, StartPosition, opening, "level 0 0:10 0", 1000, 0, false, 160);
+    }
+}
+
+TEST(XboardGames, FromSetboardWithPonderingAndFractionalIncrement) {
+    for (const char *fen : SetboardFens) {
+        XboardEngine a, b;
+        EngineProcess *players[2] = {&a, &b};
+        PlayXboardGame(players, fen, "", "level 0 0:05 0.2", 500, 20, true, 80);
+    }
+}
+
+TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
+    std::string binary; // on the search path or where Debian puts games
+    std::stringstream path(std::string(getenv("PATH") ? getenv("PATH") : "") + ":/usr/games");
+    for (std::string dir; binary.empty() && std::getline(path, dir, ':');)
+        binary = !dir.empty() && access((dir + "/polyglot").c_str(), X_OK) == 0 ? dir + "/polyglot" : "";
+    if (binary.empty()) GTEST_SKIP() << "polyglot is not installed";
+    {
+        // After the engine's "uciok": Hash as "memory", the other options passed on, "ping" answered.
+        Polyglot adapter(binary);
+        for (const char *f : {"myname=\"Morvane", "memory=1", "option=\"OwnBook -check 1\"", "option=\"TbCache -spin"})
+            EXPECT_NE(adapter.features.find(f), std::string::npos) << f << " in " << adapter.features;
+        EXPECT_TRUE(Pong(adapter, 7) && adapter.Log().find("uciok") != std::string::npos) << adapter.Log();
+    }
+    // Each kind of search the adapter asks for finds the en-passant capture the FEN allows.
+    for (auto [commands, goWords] : {std::pair{"st 1\nsd 30", " movetime "},
+                                     {"sd 6\nlevel 0 1 0", " depth 6"},
+                                     {"level 0 0:30 0.5\nsd 30", "go wtime 30000 btime 30000"}}) {
+        Polyglot adapter(binary);
+        adapter.Send(std::string("new\nforce\npost\n") + commands + "\nsetboard 7k/8/8/3pP3/8/8/8/4K3 w - d6 0 2");
+        ASSERT_TRUE(Pong(adapter, 1)) << adapter.Log();
+        adapter.Send("time 3000\notim 3000\ngo");
+        EXPECT_EQ(AwaitMoveOrResult(adapter), "e5d6") << adapter.Log();
+        const std::string log = adapter.Log();
+        const size_t go = log.find("Adapter->Engine: go ");
+        EXPECT_NE(log.substr(go, log.find('\n', go) - go).find(goWords), std::string::npos) << log;
+    }
+    // Games against the engine in xboard mode, both pondering ("hard" reaches the engine).
+    for (const char *fen : SetboardFens) {
+        Polyglot adapter(binary);
+        XboardEngine direct;
+        EngineProcess *players[2] = {&adapter, &direct};
+        PlayXboardGame(players, fen, "", "level 0 0:05 0.2", 500, 20, true, 80, "usermove "); // usermove=1
+        EXPECT_TRUE(std::regex_search(adapter.Log(), std::regex("Adapter->Engine: go .* ponder\n"))) << adapter.Log();
+    }
+}
+
+// scripts/xboard-match.sh: xboard plays the engine against itself behind polyglot (77: not installed).
+TEST(XboardMatch, XboardAndUciEnginesPlayWithoutTimeLossOrIllegalMove) {
+    EngineProcess place(false); // only its directory is used
+    const std::string engine = EngineProcess::BooklessBinary();
+    FILE *pipe = popen(("bash '" + std::string(MORVANE_TEST_DATA) + "/../../scripts/xboard-match.sh' -g 2 -t 0:05 " +
+                        "-i 0.2 -T 300 -o '" + place.Dir() + "' '" + engine + "' 'uci:" + engine + "' 2>&1")
+                           .c_str(),
+                       "r");
+    std::string output;
+    char buffer[4096];
+    for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    const int status = pipe ? pclose(pipe) : -1;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output << "\n" << place.ReadFile("games.pgn");
+    // Both engines started on a first run and wrote their configuration.
+    EXPECT_TRUE(fs::exists(place.PathOf("first/Morvane.ini")) && fs::exists(place.PathOf("second/Morvane.ini")));
+}
+
+// "setup FILE N" and "perft D" for every position and listed depth of the perft files.
+class PerftSuite : public testing::TestWithParam<const char *> {};
+
+TEST_P(PerftSuite, CountsThroughTheBinary) {
+#ifdef MORVANE_SANITIZED
+    const int maxDepth = 3;
+#else
+    const int maxDepth = 5;
+#endif
+    const std::string path = std::string(MORVANE_TEST_DATA) + "/" + GetParam();
+    std::ifstream in(path);
+    XboardEngine engine;
+    int number = 0, positions = 0;
+    const std::regex depthCount(";D([0-9]+) ([0-9]+)");
+    for (std::string line; std::getline(in, line); ++number) {
+        if (line.find(";D1 ") == std::string::npos) continue;
+        engine.Run({"setup " + path + " " + std::to_string(number + 1)});
+        for (std::sregex_iterator it(line.begin(), line.end(), depthCount), end; it != end; ++it) {
+            if (std::stoi((*it)[1]) > maxDepth) break;
+            engine.Send("perft " + (*it)[1].str()); // deep counts may take minutes on a loaded machine
+            const Lines lines = engine.ReadUntilPrefix("Total nodes: ", nullptr, 20 * 60 * 1000);
+            ASSERT_TRUE(StartsWith(lines.back(), "Total nodes: " + (*it)[2].str() + "\t")) << "line " << number + 1;
+        }
+        ++positions;
+    }
+    EXPECT_GT(positions, 4) << path;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PerftSuite, testing::Values("perft-standard.epd", "perftsuite.epd"));

@@ -1,149 +1,186 @@
-// The UCI front end through pipes, as a UCI interface drives it.
+// The UCI dialogue through the binary, as a UCI interface drives it.
 #include <gtest/gtest.h>
 
-#include <sstream>
-#include <string>
-#include <thread>
-#include <vector>
+#include <cstring>
 
 #include "e2e/EngineProcess.h"
-#include "e2e/RefereeBoard.h"
-#include "e2e/UciEngine.h"
+
+using namespace e2e;
 
 namespace {
 
-// Every "info ... pv" line must be a legal line from the searched position.
-void ExpectLegalPvs(const std::vector<std::string> &lines, const char *fen) {
-    int checked = 0;
-    for (const std::string &line : lines) {
-        size_t at = line.find(" pv ");
-        if (line.rfind("info depth ", 0) != 0 || at == std::string::npos) continue;
-        ASSERT_NE(line.find(" score "), std::string::npos) << line;
-        ASSERT_NE(line.find(" nodes "), std::string::npos) << line;
-        ASSERT_TRUE(referee::Setup(fen));
-        std::istringstream pv(line.substr(at + 4));
-        std::string move;
-        while (pv >> move) {
-            ASSERT_TRUE(move.size() == 4 || (move.size() == 5 && islower(move[4]))) << line;
-            ASSERT_TRUE(referee::Play(move)) << "illegal pv move " << move << " in: " << line;
-        }
-        ++checked;
-    }
-    EXPECT_GT(checked, 0) << "no info line with a principal variation";
+int DeepestIteration(const Lines &lines) {
+    int deepest = 0;
+    for (const std::string &l : lines)
+        deepest = StartsWith(l, "info depth ") ? std::max(deepest, std::stoi(l.substr(11))) : deepest;
+    return deepest;
 }
 
-const char AfterE4E5[] = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -";
-
-TEST(Uci, IdentifiesItselfAndItsOptions) {
-    UciEngine engine;
-    std::vector<std::string> expected = {"id name Morvane 7 UCI",
-                                         "id author Halvard Quent",
-                                         "option name Hash type spin default 16 min 1 max 32768",
-                                         "option name Clear Hash type button",
-                                         "option name Ponder type check default false",
-                                         "option name OwnBook type check default true",
-                                         "option name TbPath type string default D:\\tablebases",
-                                         "option name TbCache type spin default 1 min 1 max 1024",
-                                         "option name Threads type spin default 1 min 1 max 64",
-                                         "uciok"};
-    EXPECT_EQ(engine.Identification(), expected);
-    engine.Send("isready");
-    EXPECT_EQ(engine.ReadLine(), "readyok");
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
+std::vector<long> PrintedLimits(const Lines &lines) { // of "info string timeN = V"
+    std::vector<long> limits;
+    for (const std::string &l : lines)
+        if (StartsWith(l, "info string time")) limits.push_back(std::stol(l.substr(l.find("= ") + 2)));
+    return limits;
 }
 
-TEST(Uci, BareGoSearchesUntilStopAndNamesALegalMove) {
-    UciEngine engine;
-    engine.Identification();
-    engine.Send("position startpos moves e2e4 e7e5");
-    engine.Send("go");
-    bool early = false;
-    auto lines = engine.ReadUntilPrefix("bestmove", &early, 1500);
-    EXPECT_FALSE(early) << "a bare go waits for stop";
-    engine.Send("stop");
-    auto rest = engine.AwaitBestMove();
-    lines.insert(lines.end(), rest.begin(), rest.end());
-    std::string best = BestMoveOf(lines);
-    ASSERT_FALSE(best.empty());
-    ExpectLegalPvs(lines, AfterE4E5);
-    ASSERT_TRUE(referee::Setup(AfterE4E5));
-    EXPECT_TRUE(referee::Play(best)) << best << " is not a white move after 1. e4 e5";
-
-    engine.Send("isready");
-    EXPECT_EQ(engine.ReadLine(), "readyok") << "answered between searches";
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
-}
-
-// Runs "position <args>", a short search, and returns the best move.
-std::string SearchAfter(UciEngine &engine, const std::string &args, std::vector<std::string> *lines = nullptr) {
-    engine.Send("position " + args);
-    engine.Send("go");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    engine.Send("stop");
-    auto got = engine.AwaitBestMove();
-    if (lines) *lines = got;
-    return BestMoveOf(got);
-}
-
-TEST(Uci, PositionForms) {
-    UciEngine engine;
-    engine.Identification();
-    std::vector<std::string> lines;
-
-    // A FEN with a trailing move list: Black to move after 1... e5 2. Nf3.
-    std::string best = SearchAfter(engine, "fen " + std::string(AfterE4E5) + " 0 2 moves g1f3", &lines);
-    const char afterNf3[] = "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
-    ASSERT_TRUE(referee::Setup(afterNf3));
-    EXPECT_TRUE(referee::Play(best)) << best;
-    ExpectLegalPvs(lines, afterNf3);
-
-    // "startpos" anywhere after "fen" means the initial position.
-    best = SearchAfter(engine, "fen 8/8/8/8/8/8/8/K6k w - - startpos");
-    ASSERT_TRUE(referee::Setup(StartPosition));
-    EXPECT_TRUE(referee::Play(best)) << best;
-
-    // Two blanks give an empty token that is dropped; later moves still count.
-    best = SearchAfter(engine, "startpos moves e2e4  e7e5 g1f3");
-    ASSERT_TRUE(referee::Setup(afterNf3));
-    EXPECT_TRUE(referee::Play(best)) << best;
-
-    // Promotions in lower case are accepted and written in lower case.
-    const char promo[] = "8/4P1k1/8/8/8/8/6K1/8 w - -";
-    best = SearchAfter(engine, "fen " + std::string(promo) + " moves e7e8q g7h7", &lines);
-    ASSERT_TRUE(referee::Setup("4Q3/7k/8/8/8/8/6K1/8 w - -"));
-    EXPECT_TRUE(referee::Play(best)) << best << ": the promotion was not played";
-
-    best = SearchAfter(engine, "fen " + std::string(promo), &lines);
-    EXPECT_EQ(best, "e7e8q");
-
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
-}
-
-TEST(Uci, BadInputNeverHurts) {
-    UciEngine engine;
-    engine.Identification();
-    engine.Send("position " + std::string(12000, 'x') + " moves " + std::string(3000, 'e'));
-    engine.Send("position fen this is no fen at all moves e2e4");
-    engine.Send("position fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR");
-    engine.Send("ucinewgame");
-    engine.Send("setoption name Hash value 1");
-    engine.Send("stop");
-    engine.Send("isready");
-    bool found = false;
-    engine.ReadUntilPrefix("readyok", &found);
-    EXPECT_TRUE(found);
+std::string LongMoveList() {
     std::string moves = "startpos moves";
     for (int i = 0; i < 700; ++i)
-        moves += i % 2 ? " g8f6 f6g8" : " g1f3 f3g1"; // a 10,000+ character line
-    std::string best = SearchAfter(engine, moves);
-    EXPECT_EQ(best.size(), 4u) << best;
-    engine.Send("go");
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    engine.CloseInput(); // the interface vanishes in mid-search
-    EXPECT_EQ(engine.WaitExit(), 0);
+        moves += i % 2 ? " g8f6 f6g8" : " g1f3 f3g1";
+    return moves;
 }
 
+const char AfterE4[] = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";
+const char Middlegame[] = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9";
+const char AfterNf3[] = "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQkq -";
+
 } // namespace
+
+TEST(Uci, IdentificationPositionsAndSearches) {
+    Lines intro;
+    UciEngine engine(&intro);
+    EXPECT_EQ(intro,
+              (Lines{"id name Morvane 7 UCI", "id author Halvard Quent",
+                     "option name Hash type spin default 16 min 1 max 32768", "option name Clear Hash type button",
+                     "option name Ponder type check default false", "option name OwnBook type check default true",
+                     "option name TbPath type string default D:\\tablebases",
+                     "option name TbCache type spin default 1 min 1 max 1024",
+                     "option name Threads type spin default 1 min 1 max 64", "uciok"}));
+    // Position, go, the position searched, the best move(s), depth, text of the last pv line, a reply (2: any).
+    // A bare go, stopped after a while, waits for the stop; so do infinite and ponder.
+    const std::tuple<std::string, const char *, std::string, const char *, int, const char *, int> cases[] = {
+        {"startpos moves e2e4 e7e5", "go", "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq -", "", 0, "", 2},
+        {"fen rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq - 0 2 moves g1f3", "go", AfterNf3, "", 0, "", 2},
+        {"fen 8/8/8/8/8/8/8/K6k w - - startpos", "go", StartPosition, "", 0, "", 2}, // "startpos" anywhere
+        {"startpos moves e2e4  e7e5 g1f3", "go", AfterNf3, "", 0, "", 2},            // an empty token is dropped
+        {"fen 8/4P1k1/8/8/8/8/6K1/8 w - - moves e7e8q g7h7", "go", "4Q3/7k/8/8/8/8/6K1/8 w - -", "", 0, "", 2},
+        {"fen 8/4P1k1/8/8/8/8/6K1/8 w - -", "go", "8/4P1k1/8/8/8/8/6K1/8 w - -", "e7e8q", 0, "", 2},
+        {"startpos", "go infinite", StartPosition, "", 0, "", 2},
+        {"startpos", "go depth 2 infinite", StartPosition, "", 0, "", 2}, // the depth is reached long before
+        {"startpos", "go ponder wtime 100000 btime 100000", StartPosition, "", 0, "", 2},
+        // Searches that end by themselves, within each limit.
+        {std::string("fen ") + Middlegame, "go depth 4", Middlegame, "", 4, " score cp ", 1},
+        {std::string("fen ") + Middlegame, "go nodes 5000", Middlegame, "", 0, "", 2},
+        {std::string("fen ") + Middlegame, "go movetime 300", Middlegame, "", 0, "", 2},
+        {std::string("fen ") + Middlegame, "go wtime 2000 btime 2000 winc 100 binc 100", Middlegame, "", 0, "", 2},
+        {"startpos", "go depth 5 searchmoves a2a3", StartPosition, "a2a3", 0, "", 2},
+        {"startpos", "go depth 5 searchmoves b1a3", StartPosition, "b1a3", 0, "", 2},
+        {"startpos", "go depth 4 searchmoves g1h3 b1c3 depth 3", StartPosition, "g1h3 b1c3", 3, "", 2},
+        // Mate shown as mate; no moves: "0000".
+        {"fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "go depth 5", "", "d1d8", 0, " score mate 1 ", 0},
+        {"fen 3r2k1/5ppp/8/8/8/8/5PPP/6K1 b - - 0 1", "go depth 5", "", "d8d1", 0, " score mate 1 ", 0},
+        {"fen 1r6/8/8/8/8/8/P4k2/7K w - - 0 1", "go depth 5", "1r6/8/8/8/8/8/P4k2/7K w - -", "", 0, " mate -1 ", 1},
+        {"fen 7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", "go depth 5", "", "0000", 0, "", 0},
+        {"fen R5k1/5ppp/8/8/8/8/8/6K1 b - - 0 1", "go depth 5", "", "0000", 0, "", 0},
+        // Bad input never hurts: a huge line, no FEN, a FEN without its side, a move list of 10,000 characters.
+        {std::string(12000, 'x') + " moves " + std::string(3000, 'e'), "go depth 3", StartPosition, "", 0, "", 2},
+        {"fen this is no fen at all moves e2e4", "go depth 3", AfterE4, "", 0, "", 2},
+        {"fen rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR", "go depth 3", StartPosition, "", 0, "", 2},
+        {LongMoveList(), "go depth 3", StartPosition, "", 0, "", 2}};
+    for (const auto &[position, go, fen, best, depth, text, ponder] : cases) {
+        SCOPED_TRACE(position + " / " + go);
+        engine.Send("position " + position);
+        engine.Send(go);
+        bool found = false, waits = go == std::string("go") || strstr(go, "infinite") || strstr(go, " ponder");
+        Lines lines = engine.AwaitBestMove(&found, waits ? 300 : Patience);
+        EXPECT_EQ(found, !waits);
+        if (waits) {
+            EXPECT_EQ(Count(engine.Ready(), "bestmove"), 0) << "isready answered, the search goes on";
+            engine.Send("stop");
+            lines = engine.AwaitBestMove();
+        }
+        const std::string move = BestMoveOf(lines);
+        EXPECT_TRUE(*best ? !move.empty() && std::string(best).find(move) != std::string::npos
+                          : referee::IsLegalIn(fen, move))
+            << lines.back();
+        EXPECT_EQ(depth ? DeepestIteration(lines) : 0, depth);
+        std::string last;
+        for (const std::string &l : lines) {
+            const size_t at = l.find(" pv "), nodes = l.find(" nodes ");
+            last = at == std::string::npos ? last : l;
+            EXPECT_TRUE(StartsWith(l, "info ") || l == lines.back()) << "not a UCI line: " << l;
+            EXPECT_TRUE(strcmp(go, "go nodes 5000") || nodes == std::string::npos ||
+                        std::stoull(l.substr(nodes + 7)) <= 6000)
+                << l;
+            // Every variation is legal from the searched position, promotions in lower case.
+            std::istringstream pv(at == std::string::npos ? "" : l.substr(at + 4));
+            EXPECT_TRUE(fen.empty() || at == std::string::npos || referee::Setup(fen));
+            for (std::string m; !fen.empty() && pv >> m;)
+                EXPECT_TRUE(referee::Play(m) && (m.size() == 4 || islower(m[4]))) << m << " in " << l;
+        }
+        for (const char *field : {text, " depth ", " time ", " nodes ", " hashfull ", " pv "})
+            EXPECT_TRUE(!*text || last.find(field) != std::string::npos) << field << " missing: " << last;
+        EXPECT_TRUE(ponder == 2 || PonderMoveOf(lines).empty() == !ponder) << lines.back();
+        // A stop after the search has ended does nothing.
+        engine.Send("stop");
+        engine.Send("ponderhit");
+        EXPECT_EQ(engine.Ready(), Lines{"readyok"});
+    }
+}
+
+TEST(Uci, PonderhitStopAndQuitDuringASearch) {
+    UciEngine engine;
+    // "ponderhit" turns a ponder search into the timed one: the answer comes by itself.
+    for (const char *go : {"go ponder wtime 3000 btime 3000 depth 2", "go ponder wtime 2000 btime 2000"}) {
+        engine.Send("position startpos moves e2e4");
+        engine.Send(go);
+        bool found = false;
+        engine.AwaitBestMove(&found, 400);
+        EXPECT_FALSE(found) << go;
+        engine.Send("ponderhit");
+        const std::string move = BestMoveOf(engine.AwaitBestMove(&found));
+        EXPECT_TRUE(referee::IsLegalIn(AfterE4, move)) << go;
+    }
+    // The side to move's clock and increment, in milliseconds, set the limits.
+    engine.Send("position startpos moves e2e4\ngo wtime 3000 btime 60000 winc 100 binc 1000");
+    EXPECT_EQ(PrintedLimits(engine.AwaitBestMove()), (std::vector<long>{133, 665, 1330}));
+    // A whole minute for one move: "stop" ends it. "movetime" is a hard limit, kept to just below it.
+    engine.Send(std::string("position fen ") + Middlegame);
+    engine.Send("go wtime 60000 btime 60000 movestogo 1");
+    bool found = false;
+    engine.AwaitBestMove(&found, 1000);
+    EXPECT_FALSE(found);
+    engine.Send("stop");
+    EXPECT_TRUE(referee::IsLegalIn(Middlegame, BestMoveOf(engine.AwaitBestMove())));
+    engine.Send("go movetime 1000");
+    for (long limit : PrintedLimits(engine.AwaitBestMove()))
+        EXPECT_TRUE(limit <= 100 && limit >= 90) << limit;
+    // "quit", or an interface that vanishes, ends the process during a search.
+    for (const char *go : {"go infinite", "go wtime 100000 btime 100000", "go ponder wtime 9000 btime 9000", "go"}) {
+        UciEngine quitting;
+        quitting.Send(std::string("position startpos\n") + go);
+        quitting.ReadUntilPrefix("info depth 3");
+        if (go[2]) quitting.Send("quit");
+        if (!go[2]) quitting.CloseInput();
+        EXPECT_EQ(quitting.WaitExit(), 0) << go;
+    }
+}
+
+TEST(Uci, OptionsAndOnlyUciLines) {
+    UciEngine engine;
+    // Only UCI lines: no results of replayed moves, one set of limits, the lower layers' messages as info.
+    engine.Send("position startpos moves f2f3 e7e5 g2g4 d8h4");
+    engine.Send("position startpos moves g1f3 g8f6 f3g1 f6g8 g1f3 g8f6 f3g1 f6g8 e2e4");
+    engine.Send("go wtime 3000 btime 3000");
+    Lines lines = engine.AwaitBestMove();
+    for (const char *c : {"setoption name Hash value 2", "position fen 8/8/8/8 w - - 0 1",
+                          "setoption name TbCache value 0", "setoption name NoSuchThing value 3"})
+        engine.Send(c);
+    for (const std::string &l : engine.Ready())
+        lines.push_back(l);
+    EXPECT_EQ((std::vector<int>{Count(lines, "info string Hash size 2 Mbytes"), Count(lines, "info string ERROR: "),
+                                Count(lines, "info string time1 = "), Count(lines, "info string unknown option")}),
+              (std::vector<int>{1, 1, 1, 1}))
+        << Joined(lines);
+    EXPECT_EQ(Count(lines, "info ") + Count(lines, "bestmove ") + Count(lines, "readyok"), int(lines.size()));
+    // Case does not matter; names may hold blanks.
+    for (const char *c :
+         {"setoption name hash value 1", "setoption name Clear Hash", "setoption name OwnBook value false",
+          "setoption name TbPath value /nonexistent", "setoption name TbCache value 2",
+          "setoption name Ponder value true", "ucinewgame", "position startpos", "go wtime 100000 btime 100000"})
+        engine.Send(c);
+    lines = engine.AwaitBestMove();
+    EXPECT_EQ(Count(lines, "info string unknown option"), 0);
+    EXPECT_EQ(PrintedLimits(lines), (std::vector<long>{190, 950, 1900}))
+        << "pondering: 25 moves to spread the clock over";
+}

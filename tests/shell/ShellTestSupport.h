@@ -1,66 +1,62 @@
-// Helpers of the shell tests: start-up once, set a position up as the
-// interface would, play moves and collect what the engine writes, and feed
-// standard input through a pipe.
+// Shell test helpers: a game set up, moves played, standard output captured, standard input a pipe.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <unistd.h>
 
-#include "board/Board.h"
-#include "board/Setup.h"
+#include "board/MoveText.h"
 #include "search/TranspositionTable.h"
 #include "shell/GameMoves.h"
+#include "shell/GameSetup.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
 
-inline void EnsureGameBoardReady() {
-    static bool ready = false;
-    if (!ready) {
-        AllocateHash(1); // also fills the hashing keys
-        InitBoard();
-        ready = true;
-    }
+// What f writes to standard output.
+inline std::string Output(const std::function<void()> &f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
+}
+
+inline std::string Text(Move m) {
+    char buffer[MoveTextSize];
+    MoveToText(buffer, m);
+    return buffer;
 }
 
 // A fresh game from a FEN, nobody's move pending.
 inline void SetUpGame(const char *fen) {
-    EnsureGameBoardReady();
+    static const bool ready = (Output([] { AllocateHash(1); }), InitBoard(), true); // AllocateHash fills the keys
+    (void)ready;
     Pondering = 0;
     PendingCommand[0] = 0;
-    ASSERT_TRUE(SetupPosition(fen)) << fen;
-    GameResult = 3;
-    EngineSide = 2;
+    ASSERT_TRUE(SetupGame(fen)) << fen;
 }
 
-// Plays the words in order through UserMove; returns what was written to
-// standard output. Fails the test when a word is refused.
-inline std::string PlayMoves(std::initializer_list<const char *> words) {
-    testing::internal::CaptureStdout();
-    for (const char *w : words) {
-        if (UserMove(w) != 1) {
-            std::string out = testing::internal::GetCapturedStdout();
-            ADD_FAILURE() << "move refused: " << w << " output: " << out;
-            return out;
-        }
-    }
-    return testing::internal::GetCapturedStdout();
-}
-
-// Tries one word; returns UserMove's answer, output in out.
+// Tries one word; UserMove's answer, its output in out.
 inline uint32_t TryMove(const char *word, std::string &out) {
-    testing::internal::CaptureStdout();
-    uint32_t r = UserMove(word);
-    out = testing::internal::GetCapturedStdout();
+    uint32_t r = 0;
+    out = Output([&] { r = UserMove(word); });
     return r;
 }
 
-// Puts the read end of a fresh pipe on fd 0 for the test's lifetime.
+// Plays the words in order; their output. A refused word fails the test.
+inline std::string PlayMoves(std::initializer_list<const char *> words) {
+    std::string all, out;
+    for (const char *w : words) {
+        EXPECT_EQ(TryMove(w, out), 1u) << "move refused: " << w << " " << out;
+        all += out;
+    }
+    return all;
+}
+
+// Puts the read end of a fresh pipe on fd 0 for the object's lifetime.
 class StdinPipe {
   public:
     StdinPipe() {
-        saved_ = dup(0);
         int fds[2];
         EXPECT_EQ(pipe(fds), 0);
         dup2(fds[0], 0);
@@ -75,19 +71,10 @@ class StdinPipe {
         ResetInputReader();
     }
     void Write(const std::string &bytes) {
-        size_t done = 0;
-        while (done < bytes.size()) {
-            ssize_t n = write(writer_, bytes.data() + done, bytes.size() - done);
-            ASSERT_GT(n, 0);
-            done += size_t(n);
-        }
+        ASSERT_EQ(write(writer_, bytes.data(), bytes.size()), ssize_t(bytes.size()));
     }
-    void Close() {
-        if (writer_ >= 0) close(writer_);
-        writer_ = -1;
-    }
+    void Close() { close(std::exchange(writer_, -1)); }
 
   private:
-    int saved_ = -1;
-    int writer_ = -1;
+    int saved_ = dup(0), writer_ = -1;
 };

@@ -1,0 +1,234 @@
+// The xboard dialogue through the binary: answers, searches, pondering, analysis, long runs, clocks, input ends.
+#include <gtest/gtest.h>
+
+#include "e2e/EngineProcess.h"
+
+using namespace e2e;
+
+TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
+    const std::string q99(99, 'q'), w99(99, 'w'), bad = "Error (bad argument): ", no = "Error (unknown command): ";
+    const std::string illegal = "tellusererror Illegal position",
+                      ep = "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR";
+    const std::pair<Lines, Lines> cases[] = {
+        // Neither commands nor their arguments; each word gets its own line.
+        {{"sdx 5", "ping 7\thint", "Quit QUIT quit2"},
+         {no + "sdx", no + "5", "pong 7", no + "Quit", no + "QUIT", no + "quit2"}},
+        {{"xboard\nprotover 2\naccepted done\nrandom computer post nopost easy hard reset fritz ? exit\notim 4000 "
+          "force\nlevel 40 5 0\nlevel 0 2:30 12\ntime 6000\ntime -150\nlevel 0 2:30 0.5\nlevel 40 0:30 0\nst 2\nsd 6\n"
+          "cores 2\ndraw\negtpath nalimov /no/such dir\negtpath gaviota /x\noption Resign=0\noption OwnBook=1\noption "
+          "Clear Hash\naccepted ping\nrejected usermove\nname Some Opponent\nrating 2100 1800\nics "
+          "-\nplayother\nforce"},
+         {}},
+        {{"printbook import", "memory 8"}, {"Not implemented", "Not implemented", "Hash size 8 Mbytes"}},
+        {{"time abc", "time 12x", "time 99999999999", "level x 5 0", "level 40 5 zero", "level -1 5 0", "perft q",
+          "setup file.epd first", "level 0 2:x 0", "level 0 5 -1", "st 0", "sd -2", "option NoSuch=1"},
+         {bad + "time abc", bad + "time 12x", bad + "time 99999999999", bad + "level x", bad + "level zero",
+          bad + "level -1", bad + "perft q", bad + "setup first", bad + "level 2:x", bad + "level -1", bad + "st 0",
+          bad + "sd -2", bad + "option NoSuch=1"}},
+        // Over-long words are refused whole, a long result comment swallowed.
+        {{q99 + "q quit" + std::string(20000, 'x'), w99, "result 1/2-1/2 {" + std::string(50000, 'c') + " quit}"},
+         {no + q99 + "...", no + "quit" + std::string(95, 'x') + "...", no + w99}},
+        {{"new", "force", "e2e5", "e7e5", "a7a8q", "e2e4=q", "i2i4", "e2e4e", "hello", "e2e4"},
+         {"Illegal move: e2e5", "Illegal move: e7e5", "Illegal move: a7a8q", "Illegal move: e2e4=q", no + "i2i4",
+          no + "e2e4e", no + "hello"}},
+        // setboard takes the en-passant square and castling rights; a bad FEN leaves the position.
+        {{"setboard " + ep + " w KQkq f6 0 3", "e5f6"}, {}},
+        {{"setboard " + ep + " w KQkq - 0 3", "e5f6"}, {"Illegal move: e5f6"}},
+        {{"setboard " + ep + " w KQkq f6 0 3", "e5d6"}, {"Illegal move: e5d6"}},
+        {{"setboard r3k2r/8/8/8/8/8/8/R3K2R b Qk - 0 1", "e8c8", "e8g8"}, {"Illegal move: e8c8"}},
+        {{"setboard r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1", "e1c1"}, {"Illegal move: e1c1"}},
+        {{"setboard r3k2r/8/8/8/8/8/8/R3K2R w Qk - 0 1", "e1g1", "setboard nonsense",
+          "setboard 8/8/8/8/8/8/8/8 w - - 0 1", "setboard", "e1c1"},
+         {"Illegal move: e1g1", "ERROR: 'o' is not a piece letter or square count", illegal, "ERROR: white has no king",
+          illegal, "ERROR: empty position", illegal}}};
+    XboardEngine engine;
+    for (const auto &[commands, expected] : cases)
+        EXPECT_EQ(engine.Run(commands), expected) << commands[0];
+}
+
+TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLimit) {
+    XboardEngine engine;
+    bool found = false;
+    engine.Run({"new", "level 0 5 0", "time 200000", "otim 200000", "easy"});
+    EXPECT_EQ(engine.Run({"ping 1"}), Lines{"pong 1"});
+    engine.Send("e2e4");
+    engine.ReadUntilPrefix(" 4 "); // thinking on its move
+    engine.SendRaw("ping 2\n?\n");
+    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 2"), "move "), 1) << "the pong came before the move";
+    engine.Run({"force", "new", "sd 3", "level 0 5 0", "time 30000", "otim 30000"});
+    engine.Send("e2e4");
+    const Lines lines = engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found && Count(lines, " 3 ") > 0 && Count(lines, " 4 ") == 0) << "deeper than sd:\n" << Joined(lines);
+}
+
+TEST(XboardSearch, AnalysisMovesStatusAndExit) {
+    XboardEngine engine;
+    engine.SendRaw("new\npost\nanalyze\n"); // analysis plays no side: no move after "exit" below
+    EXPECT_EQ(engine.ReadUntilPrefix("Eval = ").front(), "Start analyzing");
+    engine.ReadUntilPrefix(" 4 ");
+    // "." shows time, nodes, depth, moves left, the 20 root moves, the current one; the analysis goes on.
+    engine.Send(".");
+    Lines lines = engine.ReadUntilPrefix("stat01: ");
+    long time = 0, nodes = 0, depth = 0, left = -1, total = 0;
+    ASSERT_EQ(sscanf(lines.back().c_str(), "stat01: %ld %ld %ld %ld %ld", &time, &nodes, &depth, &left, &total), 5);
+    EXPECT_TRUE(nodes > 0 && depth >= 4 && total == 20 && left >= 0 && left < 20) << lines.back();
+    engine.Send("ping 9");
+    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing"), 0);
+    engine.Send("e2e4"); // ends this analysis; the loop makes the move and analyses anew
+    lines = engine.ReadUntilPrefix("Start analyzing");
+    engine.Send("exit");
+    const Lines after = engine.Run({"list"});
+    EXPECT_EQ(Count(lines, "move ") + Count(after, "move "), 0) << "analysis plays no move";
+    EXPECT_NE(Joined(after).find("e7e5"), std::string::npos) << "Black is to move after e2e4";
+    engine.SendRaw("time 500\ngo\n"); // afterwards the engine moves only when told to
+    bool found = false;
+    engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found);
+}
+
+TEST(XboardSearch, WordsDuringTheEnginesSearch) {
+    {
+        // "?" moves at once, and the loop takes it without complaint.
+        XboardEngine engine;
+        engine.Run({"level 0 50 0", "time 300000", "otim 300000"});
+        engine.Send("go");
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const auto asked = Clock::now();
+        engine.Send("?");
+        bool found = false;
+        engine.ReadUntilPrefix("move ", &found, 5000);
+        EXPECT_TRUE(found && Since(asked) < 5000) << "no move within five seconds of \"?\"";
+        EXPECT_EQ(Count(engine.Run({}), "Error"), 0);
+    }
+    {
+        // After "nointer" only the clock ends the search.
+        XboardEngine engine;
+        engine.Run({"nointer", "level 0 50 0", "time 10000", "otim 10000"});
+        const auto start = Clock::now();
+        engine.Send("go");
+        const int softLimit = std::stoi(engine.ReadUntilPrefix("time1 = ").back().substr(8)); // centiseconds
+        ASSERT_GT(softLimit, 100);
+        engine.Send("?");
+        engine.ReadUntilPrefix("move ");
+        EXPECT_GT(Since(start), softLimit * 10 / 2);
+    }
+    EngineProcess engine; // a closed input during the search ends the program well
+    EXPECT_EQ(engine.RunToTheEnd("level 0 50 0\ntime 300000\ngo\n", 300), 0);
+}
+
+TEST(XboardSearch, PonderingFollowsEasyHardAndTheOpponentsMove) {
+    XboardEngine engine;
+    bool found = false;
+    engine.Run({"new", "hard", "easy", "time 3000"}); // "easy": no pondering after the move
+    engine.Send("e2e4");
+    engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found);
+    std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time to start pondering, were it on
+    EXPECT_EQ(Count(engine.Run({}), "Pondering"), 0);
+    // "hard": after its move the engine ponders; on a hit it goes on, then ponders again.
+    engine.Run({"new", "hard", "post", "time 6000", "otim 6000"});
+    engine.Send("e2e4");
+    std::string reply;
+    for (const std::string &l : engine.ReadUntilPrefix("Pondering ... "))
+        reply = StartsWith(l, "tellics ") ? l.substr(l.find(" Knps pv = ") + 11, 4) : reply;
+    if (reply.size() < 4 || reply == "####") GTEST_SKIP() << "the search left no reply to ponder on";
+    engine.SendRaw("time 5900\notim 5800\n" + reply + "\n");
+    const Lines lines = engine.ReadUntilPrefix("move ", &found);
+    EXPECT_EQ(Count(lines, "Continue pondering") - Count(lines, "Abort pondering"), 1) << reply;
+    engine.ReadUntilPrefix("Pondering ... ", &found);
+    EXPECT_TRUE(found);
+    // A command takes the guess back: four moves on the record.
+    EXPECT_EQ(Count(engine.Run({"force", "undo", "undo", "undo", "undo", "undo"}), "Error undo: no moves"), 1);
+}
+
+TEST(XboardSearch, LongRunsEndWithTheInput) {
+    std::stringstream suite;
+    suite << std::ifstream(std::string(MORVANE_TEST_DATA) + "/wac.epd").rdbuf();
+    // Analysis before the suite must not lift the suite's time limit; a part count is no count.
+    for (const char *commands :
+         {"time 20\nanalyze\ntest t.epd\n", "time 20\nanalyze\ntest t.epd\nquit\n", "perft 9\n", "perft 9\nquit\n"}) {
+        EngineProcess engine;
+        engine.WriteFile("t.epd", suite.str());
+        std::string output;
+        EXPECT_EQ(engine.RunToTheEnd(commands, 500, &output), 0) << commands << "the run went on";
+        EXPECT_EQ(output.find("Total nodes"), std::string::npos) << commands;
+        const std::string log = engine.ReadFile("TestSuite.log");
+        int logged = 0;
+        for (size_t at = log.find("Position "); at != std::string::npos; at = log.find("Position ", at + 1))
+            ++logged;
+        EXPECT_TRUE(commands[0] == 'p' || (logged >= 1 && logged < 299)) << logged << " positions";
+    }
+    // During analysis the suite keeps its own limits, and analysis resumes after it.
+    XboardEngine engine;
+    engine.WriteFile("two.epd", "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8#;\n6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Kf2;\n");
+    engine.SendRaw("time 20\nanalyze\ntest two.epd\n");
+    bool found = false;
+    engine.ReadUntilPrefix("Current result 1 of 2 (0.5)", &found);
+    EXPECT_TRUE(found) << "the second position was never reached";
+    engine.ReadUntilPrefix("Start analyzing", &found);
+    EXPECT_TRUE(found);
+    engine.Run({"exit"});
+}
+
+TEST(XboardSearch, ClockLimits) {
+    // The limits as a search starts: exact, or at most half a clock below 10 s and 5 s less above (st: a
+    // little below its time), the move taking less than the clock.
+    const std::tuple<std::string, std::string, long, long> cases[] = {
+        {"level 40 5 0\ntime 6000", "83 415 830 ", 0, 0}, // 33 moves, 5 s kept back
+        {"level 5 1 0\ntime 1100", "60 300 360 ", 0, 0},
+        {"level 0 2 12\ntime 6000", "683 3415 5500 ", 0, 0}, // the increment in seconds
+        {"level 5 1 0\ntime 1100\nlevel x 1 0\nlevel 7 1 y\ntime abc", "60 300 360 ", 0, 0},
+        {"level 0 5 10\ntime 400\notim 400", "", 400, 0},
+        {"level 0 5 2\ntime 50\notim 50", "", 50, 0},
+        {"level 0 0:30 0.5\ntime 120\notim 300", "", 120, 0},
+        {"level 0 1 5\ntime 1000", "", 1000, 0},
+        {"level 40 5 30\ntime 2000", "", 2000, 0},
+        {"level 1 1 0\ntime 300", "", 300, 0}, // the last move before the control
+        {"level 0 5 0\ntime 0", "", 0, 0},
+        {"st 1\ntime 100\notim 100", "", 100, 80},
+        {"st 0.5\ntime 100\notim 100", "", 50, 40}};
+    for (const auto &[commands, exact, clock, low] : cases) {
+        SCOPED_TRACE(commands);
+        XboardEngine engine;
+        engine.Run({commands});
+        engine.Send("go");
+        std::string limits;
+        for (const std::string &l : engine.ReadUntilPrefix("time3 = "))
+            limits += StartsWith(l, "time") ? l.substr(8) + " " : "";
+        if (!exact.empty()) engine.Send("?");
+        bool found = false;
+        const Lines lines = engine.ReadUntilPrefix("Time elapsed: ", &found);
+        ASSERT_TRUE(found);
+        const long elapsed = std::stol(lines.back().substr(14));
+        const long cap = low ? clock : std::max(1L, clock >= 1000 ? clock - 500 : clock / 2);
+        std::istringstream values(limits);
+        for (long limit; exact.empty() && values >> limit;)
+            EXPECT_TRUE(limit <= cap && limit >= low) << limits;
+        EXPECT_TRUE(exact.empty() ? clock <= 20 || low || elapsed < clock : limits == exact) << limits << elapsed;
+    }
+}
+
+TEST(XboardInput, EndOfInputSignalsAndVanishedReader) {
+    // The end of input after any last word ends the program, silently.
+    for (const char *input : {"", "force\n", "time", "level 40", "result 1-0", "edit\nPe2", "setup x.epd", "post"}) {
+        EngineProcess engine;
+        std::string output;
+        EXPECT_EQ(engine.RunToTheEnd(input, 0, &output), 0) << input;
+        EXPECT_EQ(output, "") << input;
+    }
+    {
+        XboardEngine engine;
+        ASSERT_TRUE(engine.Signal(SIGINT)) << "an interrupt does not end the engine";
+        bool found = false;
+        engine.Sync(&found);
+        EXPECT_TRUE(found);
+    }
+    EngineProcess engine; // output into a closed pipe must not kill it either
+    ASSERT_TRUE(engine.Start());
+    engine.ReadStartup();
+    engine.CloseOutput();
+    for (int i = 0; i < 50; ++i)
+        engine.Send("unknownword" + std::to_string(i));
+    engine.CloseInput();
+    EXPECT_EQ(engine.WaitExit(), 0);
+}

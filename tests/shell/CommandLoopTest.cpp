@@ -1,0 +1,194 @@
+// The command loop in-process on words through fd 0, in a temporary directory; the configuration text.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "search/SearchState.h"
+#include "search/Threads.h"
+#include "shell/Config.h"
+#include "shell/ShellTestSupport.h"
+#include "shell/Xboard.h"
+
+namespace {
+
+// Runs the loop over the input to its end; its output, each board display shown as "[board]".
+std::string RunLoop(const std::string &input) {
+    StdinPipe in;
+    in.Write(input);
+    in.Close();
+    const std::string out = Output([] { EXPECT_EQ(CommandLoop(), 0); });
+    std::string shown;
+    for (size_t at = 0, end = 0; at < out.size(); at = end) {
+        end = out.find('\n', at) + 1;
+        if (out.compare(at, 2, "\t\t") != 0)
+            shown += out.substr(at, end - at);
+        else if (!shown.ends_with("[board]\n"))
+            shown += "[board]\n";
+    }
+    return shown;
+}
+
+// What a position is, as far as setting it up goes.
+std::vector<uint64_t> Position() {
+    return {HashKey,           PawnHashKey,       SideToMove,        EpSquare,         RootInCheck,
+            CastleSpoilers[0], CastleSpoilers[1], CastleSpoilers[2], CastleSpoilers[3]};
+}
+
+class CommandLoop_ : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::filesystem::create_directories(dir_);
+        std::filesystem::current_path(dir_);
+        BookLearn = 0;
+    }
+    void TearDown() override {
+        std::filesystem::current_path(home_);
+        std::filesystem::remove_all(dir_);
+        GameResult = 3;
+    }
+    static void WriteFile(const char *name, const std::string &text) { std::ofstream(name, std::ios::binary) << text; }
+    const std::filesystem::path home_ = std::filesystem::current_path(),
+                                dir_ = std::filesystem::temp_directory_path() / ("morvane-" + std::to_string(getpid()));
+};
+
+const char AfterE4[] = "rnbqkbnr/pppppppp/8/8/4P3/8/PPPP1PPP/RNBQKBNR b KQkq e3";
+const char AfterE4E5[] = "rnbqkbnr/pppp1ppp/8/4p3/4P3/8/PPPP1PPP/RNBQKBNR w KQkq e6";
+const char Ep[] = "4k3/8/8/8/3pP3/8/8/4K3 b - e3";
+
+} // namespace
+
+TEST_F(CommandLoop_, BoardCommands) {
+    WriteFile("p.epd", "4k3/8/8/8/8/8/8/R3K2R w KQ -\r\nrnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - c0 \"" +
+                           std::string(400, 'x') + "\";\r\n" + Ep);
+    WriteFile("bad.epd", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -\n");
+    const std::string bad = "ERROR: edit: not a piece letter and a square: ", noFile = "Error file reading\n[board]\n";
+    // Position before, input, output, position after (nullptr: the same), plies, engine's side, result.
+    const std::tuple<const char *, const char *, std::string, const char *, uint32_t, uint32_t, uint32_t> cases[] = {
+        // setup FILE N: CRLF line ends, a long line, no line break at the end.
+        {Ep, "setup p.epd 1\n", "[board]\n", "4k3/8/8/8/8/8/8/R3K2R w KQ -", 0, 2, 3},
+        {Ep, "setup p.epd 2\n", "[board]\n", StartPosition, 0, 2, 3},
+        {StartPosition, "setup p.epd 3\n", "[board]\n", Ep, 0, 2, 3},
+        {Ep, "setup p.epd 4\nsetup none.epd 1\nsetup p.epd 0\n", noFile + noFile + noFile, nullptr, 0, 2, 3},
+        {Ep, "setup bad.epd 1\n", "ERROR: 'X' is not a piece letter or square count\n[board]\n", nullptr, 0, 2, 3},
+        // Edit mode: castling rights follow from kings and rooks at home; "x" empties a square.
+        {Ep, "edit\n#\nKe1\nRh1\nRa1\nc\nKe8\n.\n", "[board]\n", "4k3/8/8/8/8/8/8/R3K2R b KQ -", 0, 2, 3},
+        {Ep, "edit\n#\nKe1\nRh2\nRa1\nc\nKe8\n.\n", "[board]\n", "4k3/8/8/8/8/8/7R/R3K3 b Q -", 0, 2, 3},
+        {StartPosition, "edit\nxe2\n.\n", "[board]\n", "rnbqkbnr/pppppppp/8/8/8/8/PPPP1PPP/RNBQKBNR w KQkq -", 0, 2, 3},
+        // Placing on a piece replaces it; a second king moves the first; "c" changes the colour.
+        {StartPosition, "edit\nQe2\nKe3\n.\n", "[board]\n", "rnbqkbnr/pppppppp/8/8/8/4K3/PPPPQPPP/RNBQ1BNR w kq -", 0,
+         2, 3},
+        {StartPosition, "edit\n#\nc\nKe8\nc\nKe1\nc\nPe2\n.\n", "[board]\n", "4k3/8/8/8/8/8/4p3/4K3 w - -", 0, 2, 3},
+        {StartPosition, "edit\nKa9\nPe22\nK\nke4\nxz1\n.\n",
+         bad + "Ka9\n" + bad + "Pe22\n" + bad + "K\n" + bad + "ke4\n" + bad + "xz1\n[board]\n", nullptr, 0, 2, 3},
+        {StartPosition, "edit\n#\nKe1\nQd1\n.\n", "ERROR: black has no king\n[board]\n", nullptr, 0, 2, 3},
+        // A game in progress: editing clears the record, the result stays.
+        {"rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6",
+         "g1f3\ng8f6\nresult 1-0\nedit\n#\nKe1\nPd2\nc\nKe8\nRe7\n.\n", "[board]\n", "4k3/4r3/8/8/8/8/3P4/4K3 w - -", 0,
+         2, 0},
+        // The side commands: a change of side clears the en-passant square and the record.
+        {Ep, "black\n", "", nullptr, 0, 0, 3},
+        {Ep, "white\n", "", "4k3/8/8/8/3pP3/8/8/4K3 w - -", 0, 1, 3},
+        {Ep, "e8d8\ne1d1\nwhite\n", "", "3k4/8/8/8/3pP3/8/8/3K4 w - -", 0, 1, 3},
+        {"4k3/8/8/8/8/8/4R3/4K3 b - -", "white\n", "ERROR: the side not to move would be in check\n", nullptr, 0, 2, 3},
+        // undo and remove; remove takes back two moves and keeps the engine's side.
+        {StartPosition, "e2e4\ne7e5\ng1f3\nundo\n", "", AfterE4E5, 2, 2, 3},
+        {StartPosition, "e2e4\ne7e5\ng1f3\nundo\nremove\n", "", StartPosition, 0, 2, 3},
+        {StartPosition, "undo\nremove\n", "Error undo: no moves\nError undo: no moves\n", nullptr, 0, 2, 3},
+        {StartPosition, "e2e4\nremove\n", "Error undo: no moves\n", AfterE4, 1, 2, 3},
+        {StartPosition, "e2e4\ne7e5\nd2d4\nd7d5\nwhite\nremove\n", "", AfterE4E5, 2, 1, 3},
+        // A result freezes the game until "new" or "setup".
+        {StartPosition, "result 1-0 {White mates}\ne2e4\nedit\n.\ne2e4\n",
+         "Illegal move: e2e4\n[board]\nIllegal move: e2e4\n", nullptr, 0, 2, 0},
+        {StartPosition, "result 1/2-1/2\nnew\nforce\ne2e4\n", "", AfterE4, 1, 2, 3},
+        {StartPosition, "result 0-1\nsetup p.epd 2\ne2e4\n", "[board]\n", AfterE4, 1, 2, 3},
+        // Listings: ten moves a line, captures with their exchange values, the board.
+        {StartPosition, "list\n",
+         "\n  h2h3  h2h4  g2g3  g2g4  f2f3  f2f4  e2e3  e2e4  d2d3  d2d4\n  c2c3  c2c4  b2b3  b2b4  a2a3  a2a4  g1f3  "
+         "g1h3  b1a3  b1c3\n",
+         nullptr, 0, 2, 3},
+        {"4k3/8/3p4/4p3/3P4/8/8/4K3 w - -", "swap\n", "List of captures\nd4e5 0\nend of list\n", nullptr, 0, 2, 3},
+        {StartPosition, "swap\ndisplay\n", "List of captures\nend of list\n[board]\n", nullptr, 0, 2, 3}};
+    for (const auto &[fen, input, output, after, plies, engine, result] : cases) {
+        SCOPED_TRACE(input);
+        SetUpGame(after ? after : fen);
+        const std::vector<uint64_t> expected = Position();
+        SetUpGame(fen);
+        EXPECT_EQ(RunLoop(input), output);
+        EXPECT_TRUE(Position() == expected);
+        EXPECT_EQ(GamePly, plies);
+        EXPECT_EQ(EngineSide, engine);
+        EXPECT_EQ(GameResult, result);
+        EXPECT_EQ(PositionHistory[GamePly].keyLow, KeyLow(HashKey));
+        EXPECT_EQ(PositionHistory[GamePly].keyHigh, KeyHigh(HashKey));
+        EXPECT_TRUE(plies > 0 || (BoardHistoryCount == 0 && PositionHistory[0].irreversible == 1)) << "a new record";
+    }
+}
+
+TEST_F(CommandLoop_, ScoreAndEvalLineUseTheCastlingRightsOfTheBoard) {
+    WriteFile("p.epd", "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w - -\n4k3/8/8/8/8/8/8/3QK3 w - -\n"
+                       "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w KQ -\n");
+    WriteFile("suite.epd", "r3k2r/pppq1ppp/8/8/8/8/PPP2PPP/R3K2R w KQ - bm O-O;\n"); // only White may castle
+    auto score = [](int line) { return RunLoop("setup p.epd " + std::to_string(line) + "\nscore\n").substr(8); };
+    const std::string without = score(1);
+    EXPECT_NE(without, score(3)) << "the rights count";
+    EXPECT_GT(std::stoi(score(2)), 500) << "a queen up";
+    RunLoop("time 5\nnopost\ntest suite.epd\n");
+    EngineClock = 300000;
+    PostThinking = 1;
+    EXPECT_EQ(score(1), without) << "the suite's searches left the rights as they found them";
+    EXPECT_TRUE(RunLoop("setup p.epd 1\nanalyze\n").starts_with("[board]\nStart analyzing\nEval = " + without));
+    AnalyzeMode = 0;
+}
+
+TEST(ConfigText, SettingsWarningsAndWhereReadingStops) {
+    const std::string filler(5000, 'x'), path(256, 'p'), unknown = "WARNING: unknown ";
+    // The text; hash size; BookLearn, ExtraPlySearch, TbCache, Resign, TbPath; warnings.
+    const std::tuple<std::string, int64_t, int32_t, int32_t, double, uint8_t, std::string, std::string> cases[] = {
+        {"BookLearn TRUE\nExtraPlySearch 5\nTbPath /tb/a;/tb/b\nTbCache 0.5\nHash 64\nResign FALSE\n", 64, 1, 5, 0.5, 0,
+         "/tb/a;/tb/b", ""},
+        {"BookLearn FALSE", HashNotGiven, 0, 3, 1, 1, "", ""},
+        // Layout, CRLF, unknown words and repetition do not matter; a later key wins; keys are case-sensitive.
+        {"; x\r\nBookLearn TRUE\r\nfoo bar\r\nHash 8\r\nHash 4\r\nBookLearn FALSE\r\n", 4, 0, 3, 1, 1, "", ""},
+        {filler + " BookLearn FALSE " + filler + " Hash 2\n", 2, 0, 3, 1, 1, "", ""},
+        {"booklearn TRUE\nHash 16\n", 16, -1, 3, 1, 1, "", ""},
+        // Unknown values warn and leave the setting; BookLearn's value is looked at as a key too.
+        {"BookLearn yes\nHash 16\n", 16, -1, 3, 1, 1, "", unknown + "BookLearn value\n"},
+        {"BookLearn FALSE BookLearn Hash 8\n", 8, 0, 3, 1, 1, "", unknown + "BookLearn value\n"},
+        {"Resign maybe\nHash 8\n", 8, -1, 3, 1, 1, "", unknown + "Resign value\n"},
+        // A value that does not read as its type ends the reading; a sign alone is no number.
+        {"Hash 8 ExtraPlySearch 2.5 Hash 9 BookLearn TRUE", 8, -1, 3, 1, 1, "", ""},
+        {"TbCache nan Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
+        {"TbCache 1..5 Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
+        {"Threads many Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
+        {"Hash - Hash 3", HashNotGiven, -1, 3, 1, 1, "", ""},
+        {"Hash", HashNotGiven, -1, 3, 1, 1, "", ""},
+        // Sizes come back as written, out of range or not; the caller reports them.
+        {"Hash -1", -1, -1, 3, 1, 1, "", ""},
+        {"Hash -2147483648", INT32_MIN, -1, 3, 1, 1, "", ""},
+        {"Hash 2147483647", INT32_MAX, -1, 3, 1, 1, "", ""},
+        {"Hash 99999999999999999999", HugeHash, -1, 3, 1, 1, "", ""},
+        {"Hash -2147483649", HugeNegativeHash, -1, 3, 1, 1, "", ""},
+        // A path that does not fit its buffer is not taken.
+        {"TbPath " + path + " Hash 1", 1, -1, 3, 1, 1, "", "WARNING: TbPath longer than 255 characters, ignored\n"},
+        {"TbPath " + path.substr(1), HashNotGiven, -1, 3, 1, 1, path.substr(1), ""}};
+    for (const auto &[text, hash, bookLearn, extraPly, tbCache, resign, tbPath, warnings] : cases) {
+        SCOPED_TRACE(text.substr(0, 60));
+        BookLearn = -1;
+        ExtraPlySearch = 3;
+        std::strcpy(TbPath, "D:\\tablebases");
+        TbCache = 1.0;
+        ResignEnabled = 1;
+        int64_t read = 0;
+        EXPECT_EQ(Output([&] { read = ParseConfigText(text.data(), text.size()); }), warnings);
+        EXPECT_EQ(read, hash);
+        EXPECT_EQ(std::make_tuple(BookLearn, ExtraPlySearch, TbCache, ResignEnabled),
+                  std::make_tuple(bookLearn, extraPly, tbCache, resign));
+        EXPECT_EQ(TbPath, tbPath.empty() ? "D:\\tablebases" : tbPath);
+    }
+    EXPECT_EQ(ParseConfigText("Threads 2 Hash 8", 16), 8);
+    EXPECT_EQ(SearchThreads(), 2);
+    SetSearchThreads(1);
+}

@@ -1,0 +1,316 @@
+// The game record, undo, repetitions and game ends; the engine's own move and pondering (input by pipe).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "search/SearchState.h"
+#include "shell/GameEnd.h"
+#include "shell/InputPoll.h"
+#include "shell/ShellTestSupport.h"
+
+namespace {
+
+// What a game move changes and undo must bring back (the placement through the keys).
+std::vector<uint64_t> GameState() {
+    std::vector<uint64_t> g = {HashKey,
+                               PawnHashKey,
+                               uint64_t(uint32_t(Material)),
+                               SideToMove,
+                               EpSquare,
+                               RootInCheck,
+                               GamePly,
+                               uint64_t(Castled[0]),
+                               uint64_t(Castled[1]),
+                               MoveStack[0],
+                               MoveStack[1],
+                               BoardHistoryCount,
+                               uint64_t(WhitePieceWeight),
+                               uint64_t(BlackPieceWeight)};
+    g.insert(g.end(), CastleSpoilers, CastleSpoilers + 4);
+    g.insert(g.end(), &BoardHistory[0][0], &BoardHistory[BoardHistoryCount][0]);
+    for (uint32_t i = 0; i <= GamePly; ++i)
+        g.insert(g.end(), {PositionHistory[i].keyLow, PositionHistory[i].keyHigh});
+    return g;
+}
+
+// Knight shuffle move i on the board alone (the history reads the board after a move).
+Move Shift(int i) {
+    static const Square path[4][2] = {{G1, F3}, {G8, F6}, {F3, G1}, {F6, G8}};
+    Board[path[i % 4][1]] = Board[path[i % 4][0]];
+    Board[path[i % 4][0]] = {0, EmptySquare};
+    return MakeMoveWord(path[i % 4][0], path[i % 4][1]);
+}
+
+void SetClock(int32_t centiseconds, uint32_t movesPerControl = 0) {
+    EngineClock = centiseconds;
+    MovesPerControl = MovesToGo = movesPerControl;
+    Increment = 0;
+}
+
+void SetPV(std::initializer_list<Move> moves) {
+    memset(PVTable[0], 0, sizeof(PVTable[0]));
+    std::copy(moves.begin(), moves.end(), PVTable[0]);
+}
+
+// Runs f with an open standard input holding input.
+std::string WithInput(const std::string &input, const std::function<void()> &f) {
+    StdinPipe pipe;
+    pipe.Write(input);
+    return Output(f);
+}
+
+const char Threefold[] = "1/2-1/2 {Draw by threefold repetition}\n";
+const char Insufficient[] = "1/2-1/2 {Draw by insufficient material}\n";
+
+} // namespace
+
+TEST(GameRecord, UndoTakesEveryMoveBackExactlyWithTheBoardsBeforeIt) {
+    SetUpGame("r3k2r/1P4p1/8/3pP3/8/8/8/R3K2R w KQkq d6 0 1");
+    const char *moves[] = {"e5d6", "g7g5", "e1c1", "e8g8", "b7a8Q", "f8a8", "h1h8", "g8h8"};
+    std::vector<std::vector<uint64_t>> before;
+    for (const char *m : moves) {
+        before.push_back(GameState());
+        PlayMoves({m});
+        // The record keeps the move, the key, the en-passant square and the last two moves.
+        EXPECT_EQ(Text(GameMoves[GamePly - 1]), m);
+        EXPECT_EQ(PositionHistory[GamePly].keyHigh, KeyHigh(HashKey));
+        EXPECT_EQ(EpSquare, strcmp(m, "g7g5") ? 0u : uint32_t(G6));
+        EXPECT_TRUE(MoveStack[1] == GameMoves[GamePly - 1] &&
+                    MoveStack[0] == (GamePly > 1 ? GameMoves[GamePly - 2] : 0));
+    }
+    EXPECT_EQ(Castled[0] + Castled[1], 2);
+    for (int i = 7; i >= 0; --i) {
+        EngineSide = 0;
+        EXPECT_EQ(Output(UndoMove), "");
+        EXPECT_EQ(EngineSide, 2u) << "undo leaves the engine in force mode";
+        EXPECT_TRUE(GameState() == before[i]) << "after undoing " << moves[i];
+    }
+    EXPECT_EQ(Output(UndoMove), "Error undo: no moves\n");
+    // The boards before the taken-back a2a3 count for the third occurrence.
+    SetUpGame(StartPosition);
+    EXPECT_EQ(PlayMoves({"e2e4", "e7e5", "g1f3", "g8f6", "f3g1", "f6g8", "a2a3"}), "");
+    Output(UndoMove);
+    EXPECT_EQ(PlayMoves({"g1f3", "g8f6", "f3g1", "f6g8"}), Threefold);
+    // Past the fifty-move announcement the record slides; undo slides it back.
+    SetUpGame(StartPosition);
+    const char *const shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
+    for (int i = 0; i < BoardHistorySize; ++i)
+        Output([&, i] { ASSERT_EQ(UserMove(shuffle[i % 4]), 1u); });
+    std::vector<uint32_t> full(&BoardHistory[0][0], &BoardHistory[BoardHistorySize][0]);
+    Output([] { UserMove("g1f3"); });
+    Output(UndoMove);
+    EXPECT_EQ(BoardHistoryCount, uint32_t(BoardHistorySize));
+    EXPECT_TRUE(std::equal(full.begin(), full.end(), &BoardHistory[0][0]));
+}
+
+TEST(GameRecord, HistoryAppendsReversibleMovesAndRepeatsLooksAtTheSameSideToMove) {
+    SetUpGame("4k1n1/8/8/8/8/8/4P3/4K1N1 w - -");
+    for (auto [move, count] : {std::pair{MakeMoveWord(E2, E4, EmptySquare, DoubleStepFlag), 1u},
+                               {MakeMoveWord(G8, F6), 2u},
+                               {MakeMoveWord(F6, E4, WhitePawn), 1u},
+                               {MakeMoveWord(E1, G1, EmptySquare, CastlingFlag), 2u},
+                               {MakePromotionWord(E7, E8, EmptySquare, WhiteQueen), 1u}}) {
+        Board[MoveTo(move)] = {1, MoveTo(move) == E8 ? WhiteQueen : Board[MoveFrom(move)].piece};
+        RecordBoard(move);
+        EXPECT_EQ(BoardHistoryCount, count) << Text(move);
+    }
+    // After ...e5 Nf3 Nf6 Ng1 the root move Ng8 repeats; a full record slides, keeps order and still sees it.
+    for (int records : {BoardHistorySize + 8, 3}) {
+        SetUpGame("4k1n1/8/8/4p3/8/8/4P3/4K1N1 w - -");
+        RecordBoard(MakeMoveWord(E7, E5, EmptySquare, DoubleStepFlag));
+        for (int i = 0; i < records; ++i)
+            RecordBoard(Shift(i));
+        Shift(records);
+        EXPECT_EQ(BoardRepeats(), 1u) << records;
+        EXPECT_EQ(BoardHistoryCount, uint32_t(std::min(records + 1, BoardHistorySize))) << "never beyond capacity";
+        EXPECT_TRUE(records < 5 ||
+                    !memcmp(BoardHistory[BoardHistorySize - 1], BoardHistory[BoardHistorySize - 5], 480));
+    }
+    BoardHistoryCount = 3; // a root one ply earlier: snapshot 0 lies three plies back
+    EXPECT_EQ(BoardRepeats(), 0u);
+}
+
+TEST(GameEnd, Announcements) {
+    const std::tuple<const char *, std::vector<const char *>, const char *> cases[] = {
+        {StartPosition, {"f2f3", "e7e5", "g2g4", "d8h4"}, "0-1 {Black mates}\n"},
+        {"8/8/8/8/8/3q4/2k5/K7 b - - 0 1", {"d3b3"}, "1/2-1/2 {Stalemate}\n"},
+        {StartPosition, {"e2e4", "e7e5", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8"}, Threefold},
+        // The set-up position is not in the record: the ninth move repeats.
+        {StartPosition, {"g1f3", "g8f6", "f3g1", "f6g8", "g1f3", "g8f6", "f3g1", "f6g8", "g1f3"}, Threefold},
+        {StartPosition, {"e2e4", "e7e5", "e1e2", "e8e7", "e2e1", "e7e8", "e1e2", "e8e7", "e2e1", "e7e8"}, Threefold},
+        {"k7/8/8/8/8/8/1r6/K7 w - - 0 1", {"a1b2"}, Insufficient},
+        {"k7/8/8/8/8/8/1r6/K2N1N2 w - - 0 1", {"d1b2"}, ""}, // two knights go on
+        {"k7/8/8/8/8/8/1n6/K1B5 w - - 0 1", {"c1b2"}, Insufficient},
+        {"6k1/5ppp/8/8/8/8/8/R5K1 w - - 0 1", {"a1a8"}, "1-0 {White mates}\n"}};
+    for (const auto &[fen, moves, announced] : cases) {
+        SetUpGame(fen);
+        EngineSide = 0;
+        std::string out;
+        for (size_t i = 0; i + 1 < moves.size(); ++i)
+            ASSERT_EQ(PlayMoves({moves[i]}), "") << fen << " move " << i + 1;
+        ASSERT_EQ(TryMove(moves.back(), out), 1u);
+        EXPECT_EQ(out, announced) << fen;
+        EXPECT_EQ(EngineSide, *announced ? 2u : 0u) << fen;
+        EXPECT_EQ(GameResult, 3u) << "the interface sends the result";
+    }
+    std::string out;
+    EXPECT_EQ(TryMove("g8h8", out), 0u) << "no move after a mate";
+    SetUpGame("k7/8/8/8/8/8/1n6/K1B5 w - - 0 1");
+    EXPECT_EQ(PlayMoves({"c1b2", "a8b7"}), std::string(Insufficient) + Insufficient) << "a user may go on after a draw";
+    // The hundredth reversible move: boards no real position matches stand for the first 99.
+    SetUpGame(StartPosition);
+    for (uint32_t i = 0; i < 99; ++i)
+        BoardHistory[i][0] = 1000 + i;
+    BoardHistoryCount = 99;
+    EXPECT_EQ(PlayMoves({"g1f3", "g8f6"}), "1/2-1/2 {Draw by 50 moves rule}\n");
+    EXPECT_EQ(BoardHistoryCount, 101u);
+    // Not while pondering: a move that ends the game is taken back and refused.
+    SetUpGame("8/8/8/8/8/3q4/2k5/K7 b - - 0 1");
+    EngineSide = 0;
+    Pondering = 1;
+    EXPECT_EQ(TryMove("d3b3", out), 0u);
+    Pondering = 0;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(std::make_tuple(SideToMove, GamePly, EngineSide, GameResult), std::make_tuple(1u, 0u, 0u, 3u))
+        << "the engine plays the side not to move again";
+}
+
+TEST(EngineMove, NoMoveInAFinishedPositionOrGameOrOverAGameChangingCommand) {
+    for (auto [fen, result] : {std::pair{"7k/6Q1/6K1/8/8/8/8/8 b - - 0 1", 3u},
+                               {"7k/5Q2/6K1/8/8/8/8/8 b - - 0 1", 3u},
+                               {StartPosition, 2u}}) {
+        SetUpGame(fen);
+        EngineSide = SideToMove;
+        GameResult = result;
+        EXPECT_EQ(WithInput("", ThinkAndMove), "") << fen;
+        EXPECT_EQ(GamePly, 0u);
+        EXPECT_EQ(EngineSide, result == 3 ? 2u : SideToMove) << "without a move the loop must not ask again";
+    }
+    for (const char *word :
+         {"force", "new", "undo", "remove", "edit", "setup", "result", "white", "black", "quit", "setboard"})
+        EXPECT_TRUE(IsGameChangingCommand(word)) << word;
+    for (const char *word : {"?", "stop", "exit", "otim", "post", "easy", "e2e4", "forced", ""})
+        EXPECT_FALSE(IsGameChangingCommand(word)) << word;
+    SetClock(600);
+    for (const char *word : {"force", "setboard", "?"}) {
+        SetUpGame(StartPosition);
+        EngineSide = White;
+        strcpy(PendingCommand, word); // as the input check parks it
+        const std::string out = WithInput("", ThinkAndMove);
+        EXPECT_EQ(GamePly, word[0] == '?' ? 1u : 0u) << word;
+        EXPECT_STREQ(PendingCommand, word) << "left for the loop";
+        // Other words still let it play, announced after an empty line, with the summary line.
+        const size_t at = out.find("\n\nmove " + Text(GameMoves[0]) + "\n");
+        EXPECT_TRUE(word[0] != '?' || (at != std::string::npos && out.find("Eval = ") < at &&
+                                       out.find("\ntellics whisper ", at) < out.find("\nTime elapsed: ", at)))
+            << out;
+    }
+}
+
+TEST(EngineMove, PonderingOnTheExpectedReply) {
+    alarm(120); // a search that never looks at its input must not hang the suite
+    // Not over a parked command; no guess searched for with a moves-per-control clock; not after the game ended.
+    SetUpGame(StartPosition);
+    PlayMoves({"e2e4"});
+    EngineSide = White;
+    strcpy(PendingCommand, "post");
+    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "");
+    EXPECT_STREQ(PendingCommand, "post") << "the parked word is kept";
+    PendingCommand[0] = 0;
+    SetPV({});
+    SetClock(300000, 40);
+    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }),
+              "Pondering ... \nNo move to ponder\nBad move to ponder nomove\n");
+    EXPECT_EQ(Pondering + GamePly, 1u) << "nothing made";
+    SetUpGame(StartPosition);
+    PlayMoves({"f2f3", "e7e5", "g2g4", "d8h4"});
+    EngineSide = White;
+    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "");
+    // After e2e4, expecting e7e5: input, plays?, plies on record, word left for the loop, what it said.
+    PostThinking = 0;
+    const std::tuple<std::string, uint32_t, uint32_t, const char *, const char *> cases[] = {
+        {"otim 5000\nd7d5\n", 0, 1, "d7d5", "Abort pondering\n"},               // a miss
+        {"time 700\notim 5000\ne7e5\n", 1, 3, "", "Continue pondering\n"},      // a hit plays the answer
+        {"time 100000\ne7e5\n?\n", 1, 3, "?", "Continue pondering\n"},          // a word after the hit ends it
+        {"time 100000\ne7e5\nforce\n", 0, 2, "force", "Continue pondering\n"}}; // without a move
+    for (const auto &[input, played, plies, pending, said] : cases) {
+        SetClock(6000);
+        SetUpGame(StartPosition);
+        PlayMoves({"e2e4"});
+        EngineSide = White;
+        SetPV({GameMoves[0], MakeMoveWord(E7, E5, EmptySquare, DoubleStepFlag)});
+        const std::string out = WithInput(input, [played] { EXPECT_EQ(Ponder(), played); });
+        EXPECT_TRUE(out.starts_with("Pondering ... \n") && out.find(said) != std::string::npos) << out;
+        EXPECT_EQ(out.find(plies == 1 ? "Continue" : "Abort"), std::string::npos) << out;
+        EXPECT_EQ(std::make_tuple(GamePly, SideToMove, EngineSide), std::make_tuple(plies, plies % 2, 0u)) << input;
+        EXPECT_TRUE(plies == 1 || Text(GameMoves[1]) == "e7e5") << "the opponent's real move stays";
+        EXPECT_STREQ(PendingCommand, pending);
+        EXPECT_EQ(Pondering + PonderSearch, 0u);
+        EXPECT_EQ(out.find("Time elapsed"), std::string::npos);
+        if (!played) continue;
+        // The answer, with no empty line before it, then a summary naming one expected reply.
+        const size_t at = out.find("Continue pondering\nTime: "),
+                     move = out.find("\nmove " + Text(GameMoves[2]) + "\n");
+        EXPECT_TRUE(at < move && out[move - 1] != '\n') << out;
+        const size_t pv = out.find(" Knps pv = ", move) + 11, end = out.find('\n', pv);
+        EXPECT_TRUE(end - pv == 4 || end - pv == 5) << "one move only: " << out.substr(pv, end - pv);
+        EXPECT_EQ(EngineClock, input[5] == '7' ? 700 : 100000);
+        if (!*pending) continue;
+        EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "") << "a parked word is taken first";
+    }
+    // A hit in a lost game applies the resign rule to the move found.
+    SetUpGame("kr6/r7/q7/8/8/8/6PP/7K w - -");
+    PlayMoves({"h2h3"});
+    EngineSide = White;
+    SetPV({GameMoves[0], MakeMoveWord(A8, B7)});
+    ResignEnabled = 1;
+    RecentScores[1] = -850;
+    RecentScores[2] = -900;
+    EXPECT_NE(WithInput("time 700\na8b7\n", [] { EXPECT_EQ(Ponder(), 1u); }).find("\nresign\n"), std::string::npos);
+    EXPECT_LT(RecentScores[2], -900) << "the found move's score is kept";
+    alarm(0);
+    PostThinking = 1;
+    SetClock(300000);
+}
+
+TEST(EngineMove, SummaryLineAndResignRule) {
+    for (auto [nodes, elapsed, knps] : {std::tuple{5009999ull, 2000, 250ull},
+                                        {123456ull, 0, 0ull},
+                                        {10000000000000ull, 100, 10000000000ull}}) // truncated; no time; 64 bits
+        EXPECT_EQ(KnpsOf(nodes, elapsed), knps) << nodes << " / " << elapsed;
+    char line[512];
+    for (auto [score, depth, computer, expected] :
+         {std::tuple{35, 9u, 0, "tellics whisper 0.35/9 250 Knps pv = e7e5 g1f3"},
+          {-150, 12u, 0, "tellics whisper -1.5/12 250 Knps pv = e7e5 g1f3"},
+          {32760, 3u, 1, "tellics kibitz 327.6/3 250 Knps pv = e7e5 g1f3"}}) {
+        OpponentIsComputer = uint8_t(computer);
+        FormatMoveSummary(line, sizeof(line), score, depth, 250, "e7e5 g1f3");
+        EXPECT_STREQ(line, expected);
+    }
+    OpponentIsComputer = 0;
+    // The engine's own move (column 0) is left out; single blanks between moves.
+    SetPV({MakeMoveWord(E2, E4), MakeMoveWord(E7, E5), MakeMoveWord(G1, F3)});
+    for (auto [limit, expected] : {std::pair{100, "e7e5 g1f3"}, {1, "e7e5"}}) {
+        FormatPrincipalVariation(line, sizeof(line), 1, limit);
+        EXPECT_STREQ(line, expected);
+    }
+    // Resign on three scores below -800, each lower than the one before.
+    const std::tuple<std::vector<int32_t>, uint8_t, bool> cases[] = {
+        {{-801, -850, -900}, 1, true},  {{-900, -850, -801}, 1, false},      {{-801, -850, -850}, 1, false},
+        {{-800, -850, -900}, 1, false}, {{-800, -850, -900, -950}, 1, true}, {{-801, -850, -900}, 0, false}};
+    for (const auto &[scores, enabled, resigns] : cases) {
+        ResignEnabled = enabled;
+        std::fill_n(RecentScores, 3, 0);
+        std::string out;
+        for (int32_t score : scores) {
+            EXPECT_EQ(out, "") << "too early";
+            BestScore = score;
+            out = Output(CheckResign);
+        }
+        EXPECT_EQ(out, resigns ? "resign\n" : "") << scores[0] << " " << scores.back();
+        EXPECT_EQ(RecentScores[2], enabled ? scores.back() : 0) << "switched off, the scores are not even kept";
+    }
+    ResignEnabled = 1;
+}

@@ -1,0 +1,163 @@
+// Standard input (a pipe on fd 0): the reader, and the input check during searches and pondering.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <regex>
+
+#include "search/TimeManager.h"
+#include "shell/InputPoll.h"
+#include "shell/ShellTestSupport.h"
+
+namespace {
+
+// The next n words joined by blanks, "<end>" for the end of input.
+std::string Words(int n = 1, long *length = nullptr, size_t size = 100) {
+    std::string all, buffer(size, '\0');
+    for (int i = 0; i < n; ++i) {
+        const long got = ReadWord(buffer.data(), size);
+        all.append(i ? " " : "").append(got < 0 ? "<end>" : buffer.c_str());
+        if (length) *length = got;
+    }
+    return all;
+}
+
+} // namespace
+
+TEST(InputReader, WordsIntegersAndTheRestOfTheLine) {
+    StdinPipe in;
+    in.Write(std::string("  new\te2e4\r\n\r\n level\f5 0\n\vgo quit\0xyz ", 40) + std::string(20000, 'a') +
+             " 42 -7 +3 2147483647 -2147483648 2147483648 4x x4 - 0\nresult 1-0 {White mates}\r\nnext " +
+             std::string(30000, 'c') + "\nafter\nlast\nno line end");
+    in.Close();
+    EXPECT_EQ(Words(8), "new e2e4 level 5 0 go quit xyz");
+    long length = 0;
+    EXPECT_EQ(Words(1, &length), std::string(99, 'a')) << "a long word is cut, its length reported";
+    EXPECT_EQ(length, 20000);
+    int32_t v = 0;
+    for (int32_t expected : {42, -7, 3, 2147483647, int32_t(-2147483647 - 1)}) {
+        ASSERT_EQ(ReadInteger(v), 1);
+        EXPECT_EQ(v, expected);
+    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ReadInteger(v), 0) << "word " << i << " is no number";
+    EXPECT_EQ(ReadInteger(v), 1);
+    const std::tuple<int, long, const char *> lines[] = {
+        {0, 0, ""}, {2, 14, " {White mates}"}, {1, 99, nullptr}, {1, 0, ""},
+        {1, 0, ""}, {0, 11, "no line end"},    {0, -1, ""}}; // the rest of a long line is dropped; a CR before the line
+                                                             // break too
+    char rest[100];
+    for (auto [words, expected, text] : lines) {
+        Words(words);
+        EXPECT_EQ(ReadRestOfLine(rest, sizeof rest), expected);
+        EXPECT_TRUE(!text || std::string(rest) == text) << rest;
+    }
+    EXPECT_EQ(ReadInteger(v), -1);
+    EXPECT_EQ(Words(2), "<end> <end>") << "the end of input stays the end";
+    EXPECT_TRUE(InputEnded());
+}
+
+TEST(InputReader, WaitingInputAndTheEndOfARun) {
+    {
+        StdinPipe in;
+        EXPECT_FALSE(InputWaiting());
+        in.Write("stop\n");
+        EXPECT_TRUE(InputWaiting());
+        EXPECT_EQ(Words(), "stop");
+        in.Write("\n\n  \r\n");
+        EXPECT_FALSE(InputWaiting()) << "line breaks and blanks are no waiting command";
+        in.Write("go ?\n");
+        EXPECT_EQ(Words(), "go");
+        EXPECT_TRUE(InputWaiting()) << "a second word in the buffer";
+        EXPECT_EQ(Words(), "?");
+        in.Write("force\n");
+        Interruptible = 0; // after "nointer" words do not interrupt, a vanished interface does
+        EXPECT_EQ(InputAvailable(), 0u);
+        in.Close();
+        EXPECT_NE(InputAvailable(), 0u);
+        Interruptible = 1;
+        EXPECT_TRUE(InputWaiting()) << "the end of input lets the next read run";
+        EXPECT_EQ(Words(2), "force <end>") << "nothing was taken away";
+    }
+    // A long run ends when the input closes or "quit" waits (after "nointer": only the end).
+    const std::tuple<const char *, bool, uint32_t, bool> cases[] = {{"", false, 1, false},
+                                                                    {"post\nperft 3\n", false, 1, false},
+                                                                    {"force\nquit\n", false, 1, true},
+                                                                    {"quit", false, 1, false},
+                                                                    {"quit", true, 1, true},
+                                                                    {"quitx quiet xquit\n", false, 1, false},
+                                                                    {"post\n", true, 1, true},
+                                                                    {"quit\n", false, 0, false},
+                                                                    {"", true, 0, true}};
+    for (auto [bytes, close, interruptible, ended] : cases) {
+        StdinPipe in;
+        Interruptible = interruptible;
+        in.Write(bytes);
+        if (close) in.Close();
+        EXPECT_EQ(EndRequested(), ended) << "'" << bytes << "' close " << close;
+        Interruptible = 1;
+        in.Close();
+        const std::string first = std::string(bytes).substr(0, std::string(bytes).find_first_of(" \n"));
+        EXPECT_EQ(Words(), first.empty() ? "<end>" : first) << "the words stay for the command loop";
+    }
+}
+
+TEST(InputCheck, WordsDuringASearchOrPondering) {
+    const std::string longWord = "e2e4" + std::string(300, 'x');
+    // Analysing, pondering, past the hit, parked word, input; stop (2: either), output, parked word, hit.
+    const std::tuple<uint32_t, uint32_t, uint32_t, const char *, std::string, uint32_t, std::string, const char *,
+                     uint32_t>
+        cases[] = {
+            {1, 0, 0, "", "stop\n", 1, "", "", 0},
+            {1, 0, 0, "", "exit\n", 1, "", "", 0},
+            {0, 0, 0, "", "draw\n", 0, "Offer is declined\n", "", 0},
+            {0, 0, 0, "", "", 0, "", "", 0}, // nothing waiting, no time limit
+            {0, 0, 0, "", "?\n", 1, "", "?", 0},
+            {0, 0, 0, "?", "e2e4\n", 1, "ERROR: Ponder buffer full !!!\n", "e2e4", 0},
+            // A word too long to park must not become the move its start spells.
+            {0, 0, 0, "", longWord + "\n", 0, "Error (unknown command): " + longWord.substr(0, 127) + "...\n", "", 0},
+            // "ping" is answered at once while analysing or pondering, after the move otherwise.
+            {1, 0, 0, "", "ping 4\n", 0, "pong 4\n", "", 0},
+            {0, 1, 0, "", "ping 3\n", 0, "pong 3\n", "", 0},
+            {0, 0, 0, "", "ping 2\n", 0, "", "", 0},
+            {0, 1, 0, "", "force\n", 1, "Abort pondering\n", "force", 0},
+            {0, 1, 0, "", "time abc\ne7e5\n", 2, "Error (bad argument): time\nContinue pondering\n", "", 1},
+            {0, 1, 0, "", "time 4000\notim 4000\ndraw\ne7e5\n", 2, "Offer is declined\nContinue pondering\n", "", 1}};
+    StdinPipe input;
+    const int32_t savedClock = EngineClock;
+    for (const auto &[analyze, pondering, hit, parked, bytes, stop, said, pending, hitAfter] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 30));
+        AnalyzeMode = analyze;
+        Pondering = pondering;
+        PonderHit = hit;
+        PonderSearch = 1; // no time limit
+        strcpy(ExpectedMove, "e7e5");
+        strcpy(PendingCommand, parked);
+        EngineClock = 777;
+        input.Write(bytes);
+        uint32_t r = 0;
+        // Clock updates print the new limits; they are left out here.
+        const std::string out =
+            std::regex_replace(Output([&] { r = CheckInput(); }), std::regex("time[123] = .*\n"), "");
+        EXPECT_EQ(stop == 2 ? 2 : r, stop);
+        EXPECT_EQ(out.substr(0, out.find("Time: ")), said);
+        EXPECT_STREQ(PendingCommand, pending);
+        EXPECT_EQ(PonderHit, hitAfter);
+        EXPECT_EQ(EngineClock, bytes.starts_with("time 4") ? 4000 : 777);
+        EXPECT_EQ(AnalyzeMode, analyze && stop == 0 ? 1u : 0u) << "stop and exit end the analysis";
+        EXPECT_EQ(PonderSearch, hitAfter || *pending ? 1u - pondering : 1u) << "the clock runs from now on";
+        EXPECT_EQ(Output(SendDeferredPong), bytes == "ping 2\n" ? "pong 2\n" : "");
+    }
+    EngineClock = savedClock;
+    // A fixed-time search never reads; a ponder-move guess gives way to waiting input.
+    Pondering = PonderHit = 0;
+    PendingCommand[0] = 0;
+    input.Write("go\n");
+    FixedTimeMode = 1;
+    TimeLimit1 = TimeLimit2 = TimeLimit3 = INT32_MAX;
+    EXPECT_EQ(CheckInput(), 0u);
+    FixedTimeMode = 0;
+    PonderGuess = 1;
+    EXPECT_EQ(CheckInput(), 1u);
+    PonderGuess = PonderSearch = 0;
+    EXPECT_EQ(Words(), "go") << "the word is still there for the loop";
+}

@@ -1,0 +1,191 @@
+// Move text out (coordinates, thinking lines, the board) and in (coordinate words, SAN, best moves).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "search/SearchState.h"
+#include "shell/MoveText.h"
+#include "shell/ShellTestSupport.h"
+
+namespace {
+
+void SetPV(std::initializer_list<Move> moves) {
+    memset(PVTable[0], 0, sizeof(PVTable[0]));
+    std::copy(moves.begin(), moves.end(), PVTable[0]);
+}
+
+} // namespace
+
+TEST(MoveTextOut, CoordinateAndThinkingLines) {
+    // Castling as the king's move, upper-case promotions for both colours, "####" for a square off the board.
+    for (auto [move, text] : {std::pair{MakeMoveWord(E8, C8, EmptySquare, CastlingFlag), "e8c8"},
+                              {MakeMoveWord(E5, D6, BlackPawn, EnPassantFlag), "e5d6"},
+                              {MakePromotionWord(B7, A8, BlackRook, WhiteKnight), "b7a8N"},
+                              {MakePromotionWord(G2, H1, WhiteRook, BlackBishop), "g2h1B"}})
+        EXPECT_EQ(Text(move), text);
+    for (Move move : {Move(0), MakeMoveWord(0, E4), MakeMoveWord(E2, 0), MakeMoveWord(10, E4), MakeMoveWord(E2, 250)})
+        EXPECT_EQ(Text(move), "####");
+    char line[256];
+    FormatThinkingLine(line, sizeof(line), 7, 35, 120, 45678, "e2e4 e7e5 ");
+    EXPECT_STREQ(line, " 7  35    120     45678 e2e4 e7e5 ");
+    FormatThinkingLine(line, sizeof(line), 123, -32000, 12345678, 12345678901234ull, "a2a3 ");
+    EXPECT_STREQ(line, "123 -32000 12345678 12345678901234 a2a3 ") << "wider numbers in full";
+    // Mate scores in whole moves: mating at ply 1 and 3, mated at ply 2 and 4.
+    const std::tuple<int32_t, int32_t, int32_t, uint64_t, const char *> infos[] = {
+        {20, 0, -1, 1000, "cp 20 time 0 nodes 1000 pv e2e4 "},
+        {-15, 10000, 7, 50000000000ull, "cp -15 time 100000 nodes 50000000000 nps 500000000 hashfull 7 pv e2e4 "},
+        {32766, 1, 0, 10, "mate 1 time 10 nodes 10 nps 1000 hashfull 0 pv e2e4 "},
+        {32764, 0, -1, 10, "mate 2 time 0 nodes 10 pv e2e4 "},
+        {-32765, 0, -1, 10, "mate -1 time 0 nodes 10 pv e2e4 "},
+        {-32763, 0, -1, 10, "mate -2 time 0 nodes 10 pv e2e4 "},
+        {16383, 0, -1, 10, "cp 16383 time 0 nodes 10 pv e2e4 "}};
+    for (auto [score, elapsed, hashfull, nodes, expected] : infos) {
+        FormatUciInfoLine(line, sizeof(line), 5, score, elapsed, nodes, "e2e4 ", hashfull);
+        EXPECT_EQ(line, "info depth 5 score " + std::string(expected));
+    }
+    // The variation stops at the first empty entry; UCI wants lower-case promotions.
+    SetPV({MakeMoveWord(E2, E4), MakeMoveWord(E7, E5), 0, MakeMoveWord(G1, F3)});
+    FormatThinkingPV(line, sizeof(line), false);
+    EXPECT_STREQ(line, "e2e4 e7e5 ");
+    SetPV({MakePromotionWord(A7, A8, EmptySquare, WhiteQueen), MakeMoveWord(H8, H7)});
+    FormatThinkingPV(line, sizeof(line), true);
+    EXPECT_STREQ(line, "a7a8q h8h7 ");
+    // Thinking lines only when posting, or in UCI; the marker stays off standard output.
+    IterationDepth = 3;
+    NodeCount = 100;
+    QuiesceNodeCount = 23;
+    PostThinking = 0;
+    EXPECT_EQ(Output([] { PrintThinking(10, ":)"); }), "");
+    PostThinking = 1;
+    std::string out = Output([] { PrintThinking(10, ":)"); });
+    EXPECT_TRUE(out.starts_with(" 3  10 ") && out.ends_with("       123 a7a8Q h8h7 \n")) << out;
+    PostThinking = 0;
+    UciMode = 1;
+    out = Output([] { PrintThinking(10, nullptr); });
+    UciMode = 0;
+    PostThinking = 1;
+    EXPECT_EQ(out.rfind("info depth 3 score cp 10 time ", 0), 0u) << out;
+    EXPECT_NE(out.find(" nodes 123 "), std::string::npos) << out;
+}
+
+TEST(MoveTextOut, DisplayShowsRanksFromEightDownAndMarksStrayPieces) {
+    SetUpGame("4k1n1/8/8/8/8/8/4P3/4K1N1 w - -");
+    // A piece its list puts elsewhere, a king off its list square, a slot its list does not hold.
+    Board[A1] = {1, WhiteRook};
+    PieceLists[WhiteRook][1] = H8;
+    Board[H8] = {0, BlackKing};
+    Board[H1] = {7, WhiteBishop};
+    PieceLists[WhiteBishop][7] = 0;
+    EXPECT_EQ(Output(DisplayBoard), "\t\t. . . . k . n +k \n\t\t. . . . . . . . \n\t\t. . . . . . . . \n"
+                                    "\t\t. . . . . . . . \n\t\t. . . . . . . . \n\t\t. . . . . . . . \n"
+                                    "\t\t. . . . P . . . \n\t\t+R . . . K . N +B \n");
+}
+
+TEST(MoveTextIn, CoordinateWords) {
+    const char promotion[] = "8/4P3/7k/8/8/8/3p2K1/8 w - - 0 1", rook[] = "4k3/8/8/8/8/8/3r4/4K3 w - - 0 1";
+    const char castling[] = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1";
+    // Words taken (or refused) and the piece on the square afterwards; e1e2 walks into check.
+    const std::tuple<const char *, std::vector<const char *>, bool, Square, PieceCode> cases[] = {
+        {promotion, {"e7e8q", "e7e8Q", "e7e8=q", "e7e8=Q"}, true, E8, WhiteQueen},
+        {promotion, {"e7e8n"}, true, E8, WhiteKnight},
+        {"8/4P3/7k/8/8/8/3p2K1/8 b - -", {"d2d1=r"}, true, D1, BlackRook},
+        {promotion, {"e7e8", "e7e8x", "e7e8=", "e7e8==q"}, false, E7, WhitePawn},
+        {castling, {"e1g1"}, true, F1, WhiteRook},
+        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", {"e8c8"}, true, D8, BlackRook},
+        {castling, {"O-O", "0-0"}, false, E1, WhiteKing},
+        {rook, {"e1f1"}, true, F1, WhiteKing},
+        {rook, {"e1e2", "draw", "e1e2x", "", "e1f1eeeeeeeeeeeeeeeeeeeeeeeeee"}, false, E1, WhiteKing}};
+    for (const auto &[fen, words, accepted, square, piece] : cases)
+        for (const char *word : words) {
+            SetUpGame(fen);
+            std::string out;
+            EXPECT_EQ(TryMove(word, out), accepted ? 1u : 0u) << word;
+            EXPECT_EQ(out, "") << word;
+            EXPECT_EQ(GamePly, accepted ? 1u : 0u) << word;
+            EXPECT_EQ(Board[square].piece, piece) << word;
+        }
+    // No moves while the game is frozen, and none beyond the record's capacity.
+    std::string out;
+    SetUpGame(StartPosition);
+    GameResult = 0;
+    EXPECT_EQ(TryMove("e2e4", out), 0u);
+    GameResult = 3;
+    GamePly = MaxGamePly - 1;
+    EXPECT_EQ(TryMove("e2e4", out), 1u) << "the last ply the record holds";
+    EXPECT_EQ(TryMove("e7e5", out), 0u);
+    EXPECT_EQ(out.rfind("ERROR: ", 0), 0u) << out;
+    EXPECT_EQ(GamePly, uint32_t(MaxGamePly));
+    EXPECT_EQ(SideToMove, uint32_t(Black)) << "nothing was made";
+    EXPECT_EQ(TryMove("draw", out), 0u);
+    EXPECT_EQ(out, "") << "only real moves are reported";
+    EngineSide = Black; // the engine's own move is refused the same way and it stops asking
+    out = Output(ThinkAndMove);
+    EXPECT_EQ(out.rfind("ERROR: ", 0), 0u) << out;
+    EXPECT_EQ(EngineSide, 2u);
+    Output(UndoMove);
+    EXPECT_EQ(TryMove("e2e4", out), 1u) << "undo makes room again";
+}
+
+TEST(MoveTextIn, AlgebraicText) {
+    const char knights[] = "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", stacked[] = "4k3/8/8/8/8/1N6/8/1N2K3 w - - 0 1";
+    const char open[] = "rnbqkbnr/pppp1ppp/8/4p3/3PP3/8/PPP2PPP/RNBQKBNR w KQkq - 0 1";
+    const char ep[] = "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 1";
+    const char promo[] = "r3k2r/1P6/8/8/8/8/8/R3K2R w KQkq - 0 1", black[] = "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1";
+    const char pinned[] = "4k3/8/8/b7/8/8/3N4/4K3 w - - 0 1"; // pseudo-legal when no legal move has the text
+    const std::tuple<const char *, const char *, const char *> cases[] = {
+        {knights, "Nbd2", "b1d2"}, {knights, "Nfd2", "f3d2"},
+        {knights, "Nd2", "0"},     {knights, "Ne5", "f3e5"},
+        {knights, "Nfe5", "0"},    {stacked, "N1d2", "b1d2"},
+        {stacked, "N3d2", "b3d2"}, {stacked, "Nbd2", "0"},
+        {open, "Qh5", "d1h5"},     {open, "Qh5+", "d1h5"},
+        {open, "Qh5#", "d1h5"},    {open, "Qh5+#", "0"},
+        {open, "dxe5", "d4e5"},    {open, "xe5", "0"},
+        {open, "de5", "0"},        {open, "d5", "d4d5"},
+        {open, "nf3", "0"},        {open, "Nf3", "g1f3"},
+        {open, "Bb5+", "f1b5"},    {ep, "exd6", "e5d6"},
+        {ep, "exd6ep", "e5d6"},    {ep, "e6", "e5e6"},
+        {ep, "e6ep", "0"},         {promo, "O-O", "e1g1"},
+        {promo, "O-O-O", "e1c1"},  {promo, "0-0", "0"},
+        {promo, "o-o", "0"},       {promo, "b8=Q", "b7b8Q"},
+        {promo, "b8=N", "b7b8N"},  {promo, "bxa8=R", "b7a8R"},
+        {promo, "b8Q", "0"},       {promo, "b8=q", "0"},
+        {black, "O-O", "e8g8"},    {black, "O-O-O", "e8c8"},
+        {pinned, "Nf3", "d2f3"},   {"4k3/8/8/b7/8/8/3N4/4K1N1 w - - 0 1", "Nf3", "g1f3"}}; // a legal twin is preferred
+    for (auto [fen, san, expected] : cases) {
+        SetUpGame(fen);
+        char buffer[64];
+        strcpy(buffer, san);
+        Move m = 0;
+        const std::string out = Output([&] { m = ParseSanMove(buffer, 1); });
+        EXPECT_EQ(m ? Text(m) : "0", expected) << fen << " " << san;
+        EXPECT_EQ(out.empty(), m != 0) << san << ": " << out;
+        EXPECT_TRUE(m || (out.starts_with("Error recognizing move - ") && out.find("\n\t\t") != std::string::npos))
+            << "the board follows: " << out;
+    }
+}
+
+TEST(MoveTextIn, BestMoveOperations) {
+    SetUpGame(StartPosition);
+    MovesPerControl = 40;
+    // Read at setup; a test position starts a time control and is checked for the game's end.
+    const std::tuple<const char *, const char *, const char *, bool> cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nf3+ e4; id \"x\";", "g1f3 e2e4 ", "", true},
+        {"r3k2r/8/8/8/8/8/8/4K3 b kq - bm O-O-O;", "e8c8 ", "", true},
+        {StartPosition, "", "", false},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - bm Kh7; id \"stalemate\";", "h8h7 ", "1/2-1/2 {Stalemate}\n", true},
+        {"7k/5Q2/6K1/8/8/8/8/8 b - - id \"no bm\";", "", "", false},
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Zz9 e4;", "#### e2e4 ",
+         "Error recognizing move - Zz9\n", true}};
+    for (auto [epd, moves, output, newControl] : cases) {
+        MovesToGo = 3;
+        const std::string out = Output([epd] { ASSERT_TRUE(SetupGame(epd)); });
+        std::string read;
+        for (uint32_t i = 0; i < BestMoveCount; ++i)
+            read += Text(BestMoves[i]) + " ";
+        EXPECT_EQ(read, moves) << epd;
+        EXPECT_EQ(out.substr(0, out.find('\n') + 1), output) << epd;
+        EXPECT_EQ(MovesToGo, newControl ? 40u : 3u) << epd;
+    }
+    MovesPerControl = MovesToGo = 0;
+}
