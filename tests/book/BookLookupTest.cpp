@@ -38,7 +38,10 @@ void Books(const char *fen, const Entries &main, const Entries &style) {
             SetupPosition(fen);
             for (const MoveEntry &e : RootList())
                 if (Text(e.move) == move) MakeMove(SideToMove, RootInCheck, 0, e.move);
-            if (move == "pin") Board[C3].piece = std::exchange(Board[E2].piece, EmptySquare);
+            if (move == "pin") {
+                Board[C3].piece = std::exchange(Board[E2].piece, EmptySquare);
+                SyncOccupied();
+            }
             SideToMove ^= 1;
             records[book].push_back(book ? KeyWith(int8_t(value), 2) : KeyWith(2, value));
         }
