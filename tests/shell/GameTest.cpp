@@ -98,7 +98,8 @@ TEST(GameRecord, UndoTakesEveryMoveBackExactlyWithTheBoardsBeforeIt) {
     const char *const shuffle[] = {"g1f3", "g8f6", "f3g1", "f6g8"};
     for (int i = 0; i < BoardHistorySize; ++i)
         Output([&, i] { ASSERT_EQ(UserMove(shuffle[i % 4]), 1u); });
-    std::vector<uint32_t> full(&BoardHistory[0][0], &BoardHistory[BoardHistorySize][0]);
+    const uint32_t *record = &BoardHistory[0][0];
+    const std::vector<uint32_t> full(record, record + sizeof BoardHistory / sizeof *record);
     Output([] { UserMove("g1f3"); });
     Output(UndoMove);
     EXPECT_EQ(BoardHistoryCount, uint32_t(BoardHistorySize));

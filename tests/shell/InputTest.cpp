@@ -25,7 +25,8 @@ std::string Words(int n = 1, long *length = nullptr, size_t size = 100) {
 
 TEST(InputReader, WordsIntegersAndTheRestOfTheLine) {
     StdinPipe in;
-    in.Write(std::string("  new\te2e4\r\n\r\n level\f5 0\n\vgo quit\0xyz ", 40) + std::string(20000, 'a') +
+    static const char head[] = "  new\te2e4\r\n\r\n level\f5 0\n\vgo quit\0xyz "; // with a NUL inside
+    in.Write(std::string(head, sizeof head - 1) + std::string(20000, 'a') +
              " 42 -7 +3 2147483647 -2147483648 2147483648 4x x4 - 0\nresult 1-0 {White mates}\r\nnext " +
              std::string(30000, 'c') + "\nafter\nlast\nno line end");
     in.Close();
