@@ -175,7 +175,7 @@ constexpr int Rounds = 3000;
 constexpr int Rounds = 20000;
 #endif
 
-const std::string Seeds[] = {
+const std::string SampleTexts[] = {
     StartPosition,
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq -",
     "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
@@ -204,19 +204,19 @@ bool Try(const std::string &text) {
 
 } // namespace
 
-// Prefixes of the seeds, then seeds with random edits and random strings.
+// Every beginning of each sample text, then the samples with random edits, then random strings.
 TEST(SetupFuzz, TruncatedMutatedAndRandomStrings) {
     ASSERT_TRUE(SetUpBoard(StartPosition));
     testing::internal::CaptureStdout(); // a line per refusal
-    for (const std::string &seed : Seeds)
-        for (size_t n = 0; n <= seed.size() && !HasFailure(); n++)
-            Try(seed.substr(0, n));
+    for (const std::string &sample : SampleTexts)
+        for (size_t n = 0; n <= sample.size() && !HasFailure(); n++)
+            Try(sample.substr(0, n));
     std::mt19937 rng(12345);
     const std::string alphabet = "pnbrqkPNBRQK12345678/ -wWbBxKQkqe3e6a9;\"\r\t.?0#+=!";
     auto pick = [&](size_t n) { return size_t(rng() % uint32_t(n)); };
     int accepted = 0;
     for (int round = 0; round < Rounds && !HasFailure(); round++) {
-        std::string s = round % 4 ? Seeds[pick(std::size(Seeds))] : "";
+        std::string s = round % 4 ? SampleTexts[pick(std::size(SampleTexts))] : "";
         for (size_t i = 0, length = round % 4 ? 0 : pick(80); i < length; i++) // mostly notation, some any byte
             s += pick(10) == 0 ? char(1 + pick(255)) : alphabet[pick(alphabet.size())];
         for (size_t e = 0, edits = round % 4 ? 1 + pick(4) : 0; e < edits && !s.empty(); e++) {
@@ -231,7 +231,7 @@ TEST(SetupFuzz, TruncatedMutatedAndRandomStrings) {
             else
                 s.resize(at);
         }
-        EXPECT_TRUE(SetupPosition(Seeds[pick(std::size(Seeds))].c_str()));
+        EXPECT_TRUE(SetupPosition(SampleTexts[pick(std::size(SampleTexts))].c_str()));
         accepted += Try(s);
     }
     const std::string out = testing::internal::GetCapturedStdout();
