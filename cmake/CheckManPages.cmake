@@ -29,6 +29,18 @@ macro(require words word page)
   endif()
 endmacro()
 
+# Every word of the list `found` in morvane.6; fewer than `least` found means
+# the sources changed form and the reading above no longer sees them.
+macro(require_in_engine_page found least what)
+  list(LENGTH ${found} count)
+  if(count LESS ${least})
+    message(FATAL_ERROR "found only ${count} ${what}; has the source changed form?")
+  endif()
+  foreach(word ${${found}})
+    require(engine_words "${word}" morvane.6)
+  endforeach()
+endmacro()
+
 page_words(${SOURCE_DIR}/docs/man/morvane.6 engine_words)
 
 # Command tables: entries of the form {"word", Handler}.
@@ -41,13 +53,7 @@ foreach(source ${shell_sources})
     list(APPEND commands "${CMAKE_MATCH_1}")
   endforeach()
 endforeach()
-list(LENGTH commands count)
-if(count LESS 20)
-  message(FATAL_ERROR "found only ${count} command words in src/shell; has the command table changed form?")
-endif()
-foreach(command ${commands})
-  require(engine_words "${command}" morvane.6)
-endforeach()
+require_in_engine_page(commands 20 "command words in src/shell")
 
 # Configuration keys: the lines of the default file, and the optional keys
 # compared as word == "Key".
@@ -63,13 +69,7 @@ foreach(line ${key_lines})
   endforeach()
 endforeach()
 list(REMOVE_DUPLICATES keys)
-list(LENGTH keys count)
-if(count LESS 6)
-  message(FATAL_ERROR "found only ${count} configuration keys in src/shell/Config.cpp")
-endif()
-foreach(key ${keys})
-  require(engine_words "${key}" morvane.6)
-endforeach()
+require_in_engine_page(keys 6 "configuration keys in src/shell/Config.cpp")
 
 # Tools: the options of the usage line ("usage: TOOL [-o DIR] ...").
 foreach(tool morvane-tbgen morvane-book)
