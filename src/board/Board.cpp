@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <initializer_list>
+#include <type_traits>
 
 #include "board/MoveMaker.h"
 #include "board/Setup.h"
@@ -62,46 +63,48 @@ void SelectMoveFunctions() {
     }
 }
 
+namespace {
+
+// Copies one piece of position state, arrays whole.
+template <typename To, typename From> void CopyState(To &to, const From &from) {
+    static_assert(sizeof(To) == sizeof(From));
+    if constexpr (std::is_array_v<To>)
+        std::memcpy(to, from, sizeof to);
+    else
+        to = from;
+}
+
+// Hands each stored field of s with its live state to copy, in one list for
+// saving and restoring alike.
+template <typename State, typename Copy> void EachPositionField(State &s, Copy copy) {
+    copy(s.board, Board);
+    copy(s.pieceLists, PieceLists);
+    copy(s.sideToMove, SideToMove);
+    copy(s.epSquare, EpSquare);
+    copy(s.rootInCheck, RootInCheck);
+    copy(s.gamePly, GamePly);
+    copy(s.castleSpoilers, CastleSpoilers);
+    copy(s.castled, Castled);
+    copy(s.positionHistory, PositionHistory);
+    copy(s.hashKey, HashKey);
+    copy(s.pawnHashKey, PawnHashKey);
+    copy(s.material, Material);
+    copy(s.whitePieceWeight, WhitePieceWeight);
+    copy(s.blackPieceWeight, BlackPieceWeight);
+    copy(s.pieceCount, PieceCount);
+    copy(s.moveFunctions, MoveFunctions);
+    copy(s.occupied, Occupied);
+    copy(s.pieceMask, PieceMask);
+}
+
+} // namespace
+
 void SavePosition(PositionState &s) {
-    std::memcpy(s.board, Board, sizeof Board);
-    std::memcpy(s.pieceLists, PieceLists, sizeof PieceLists);
-    s.sideToMove = SideToMove;
-    s.epSquare = EpSquare;
-    s.rootInCheck = RootInCheck;
-    s.gamePly = GamePly;
-    std::memcpy(s.castleSpoilers, CastleSpoilers, sizeof CastleSpoilers);
-    std::memcpy(s.castled, Castled, sizeof Castled);
-    std::memcpy(s.positionHistory, PositionHistory, sizeof PositionHistory);
-    s.hashKey = HashKey;
-    s.pawnHashKey = PawnHashKey;
-    s.material = Material;
-    s.whitePieceWeight = WhitePieceWeight;
-    s.blackPieceWeight = BlackPieceWeight;
-    s.pieceCount = PieceCount;
-    s.moveFunctions = MoveFunctions;
-    s.occupied = Occupied;
-    std::memcpy(s.pieceMask, PieceMask, sizeof PieceMask);
+    EachPositionField(s, [](auto &stored, const auto &live) { CopyState(stored, live); });
 }
 
 void RestorePosition(const PositionState &s) {
-    std::memcpy(Board, s.board, sizeof Board);
-    std::memcpy(PieceLists, s.pieceLists, sizeof PieceLists);
-    SideToMove = s.sideToMove;
-    EpSquare = s.epSquare;
-    RootInCheck = s.rootInCheck;
-    GamePly = s.gamePly;
-    std::memcpy(CastleSpoilers, s.castleSpoilers, sizeof CastleSpoilers);
-    std::memcpy(Castled, s.castled, sizeof Castled);
-    std::memcpy(PositionHistory, s.positionHistory, sizeof PositionHistory);
-    HashKey = s.hashKey;
-    PawnHashKey = s.pawnHashKey;
-    Material = s.material;
-    WhitePieceWeight = s.whitePieceWeight;
-    BlackPieceWeight = s.blackPieceWeight;
-    PieceCount = s.pieceCount;
-    MoveFunctions = s.moveFunctions;
-    Occupied = s.occupied;
-    std::memcpy(PieceMask, s.pieceMask, sizeof PieceMask);
+    EachPositionField(s, [](const auto &stored, auto &live) { CopyState(live, stored); });
 }
 
 // ---------------------------------------------------------------------------
