@@ -18,28 +18,31 @@ inline bool KingsTouch(Square a, Square b) {
 
 } // namespace
 
-// Is the square s attacked by Them (the enemy of Us)?
-template <Color Us> static inline uint32_t AttackedByEnemy(Square s) {
-    using T = ColorTraits<Us>;
-    if (Board[s + T::CaptureRight].piece == T::EnemyPawn || Board[s + T::CaptureLeft].piece == T::EnemyPawn) return 1;
-    // Piece kinds the enemy no longer has need no look.
-    if (KnightReach[s] & PieceMask[T::EnemyKnight]) return 1;
-    // Only lines that hold an enemy slider of their kind need a look.
-    const uint64_t queens = PieceMask[T::EnemyQueen];
-    if (DiagonalLines[s] & (queens | PieceMask[T::EnemyBishop]))
-        for (int step : DiagonalSteps) {
-            PieceCode c = FirstPieceAlong(s, step);
-            if (c == T::EnemyQueen || c == T::EnemyBishop) return 1;
-        }
-    if (StraightLines[s] & (queens | PieceMask[T::EnemyRook]))
-        for (int step : OrthogonalSteps) {
-            PieceCode c = FirstPieceAlong(s, step);
-            if (c == T::EnemyQueen || c == T::EnemyRook) return 1;
-        }
-    return KingsTouch(s, KingSquare(T::Them)) ? 1 : 0;
+template <Color Side> bool AttackedBy(Square t, uint64_t occupied) {
+    using T = ColorTraits<Side>;
+    constexpr int Behind = Side == White ? 10 : -10; // Side's pawns attack t from the squares behind it
+    if (Board[t + Behind - 1].piece == T::Pawn || Board[t + Behind + 1].piece == T::Pawn) return true;
+    if (KnightReach[t] & PieceMask[T::Knight]) return true;
+    if (KingReach[t] & PieceMask[T::King]) return true;
+    // Only lines that hold a slider of their kind need a look.
+    auto along = [t, occupied](int step, uint64_t sliders) {
+        const uint64_t m = RayMask[DirectionOfStep[step + 11]][t];
+        if ((m & sliders) == 0) return false;
+        const uint64_t blockers = m & occupied;
+        return blockers != 0 && (sliders >> NearestBit(blockers, step) & 1) != 0;
+    };
+    const uint64_t straight = PieceMask[T::Queen] | PieceMask[T::Rook];
+    if (StraightLines[t] & straight)
+        for (int step : OrthogonalSteps)
+            if (along(step, straight)) return true;
+    const uint64_t diagonal = PieceMask[T::Queen] | PieceMask[T::Bishop];
+    if (DiagonalLines[t] & diagonal)
+        for (int step : DiagonalSteps)
+            if (along(step, diagonal)) return true;
+    return false;
 }
 
-template <Color Us> uint32_t InCheck() { return AttackedByEnemy<Us>(KingSquare(Us)); }
+template <Color Us> uint32_t InCheck() { return AttackedBy<ColorTraits<Us>::Them>(KingSquare(Us), Occupied) ? 1 : 0; }
 
 template <Color Us> uint32_t BackRankSquareAttacked(Square s) {
     using T = ColorTraits<Us>;
@@ -102,6 +105,8 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
     return 0;
 }
 
+template bool AttackedBy<White>(Square, uint64_t);
+template bool AttackedBy<Black>(Square, uint64_t);
 template uint32_t InCheck<White>();
 template uint32_t InCheck<Black>();
 template uint32_t BackRankSquareAttacked<White>(Square);

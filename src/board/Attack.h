@@ -3,6 +3,9 @@
 
 #include "board/Board.h"
 
+// Is t attacked by Side, with `occupied` standing for the occupied squares
+// (Occupied, or Occupied less a piece that has left)?
+template <Color Side> bool AttackedBy(Square t, uint64_t occupied);
 // Is Us's king attacked?
 template <Color Us> uint32_t InCheck();
 // Is square s on Us's back rank attacked by the enemy (castling squares only)?

@@ -283,13 +283,17 @@ extern uint64_t KingReach[120];
 extern uint64_t DiagonalLines[120];
 extern uint64_t StraightLines[120];
 
+// The bit of a non-empty mask of squares on one ray from s that lies nearest
+// to s: the lowest bit for steps toward rank 1 and file h, else the highest.
+inline int NearestBit(uint64_t m, int step) { return step > 0 ? __builtin_ctzll(m) : 63 - __builtin_clzll(m); }
+
 // First occupied square beyond s along step (one of the eight king steps), or
 // 0 when the line runs off the board: Board[0] is a border square, so reading
 // the piece there gives OffBoard just as walking square by square would.
 inline Square FirstOccupied(Square s, int step) {
     const uint64_t m = RayMask[DirectionOfStep[step + 11]][s] & Occupied;
     if (m == 0) return 0;
-    return BitSquare[step > 0 ? __builtin_ctzll(m) : 63 - __builtin_clzll(m)];
+    return BitSquare[NearestBit(m, step)];
 }
 inline PieceCode FirstPieceAlong(Square s, int step) { return Board[FirstOccupied(s, step)].piece; }
 // FirstOccupied for a step known at compile time, with the squares before
@@ -301,19 +305,16 @@ template <int Step> inline Square FirstOccupiedBefore(Square s, uint64_t &before
         before = ray;
         return 0;
     }
-    if constexpr (Step > 0) {
-        const int bit = __builtin_ctzll(m);
+    const int bit = NearestBit(m, Step);
+    if constexpr (Step > 0)
         before = ray & ((uint64_t(1) << bit) - 1);
-        return BitSquare[bit];
-    } else {
-        const int bit = 63 - __builtin_clzll(m);
+    else
         before = ray & ~((uint64_t(2) << bit) - 1);
-        return BitSquare[bit];
-    }
+    return BitSquare[bit];
 }
 // Takes the square of mask nearest to the start of a ray along step.
 inline Square PopNearest(uint64_t &mask, int step) {
-    const int bit = step > 0 ? __builtin_ctzll(mask) : 63 - __builtin_clzll(mask);
+    const int bit = NearestBit(mask, step);
     mask &= ~(uint64_t(1) << bit);
     return BitSquare[bit];
 }

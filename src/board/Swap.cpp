@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+#include "board/Attack.h"
 #include "board/ColorTraits.h"
 
 namespace {
@@ -92,34 +93,6 @@ void CollectAttackers(Square from, Square t) {
     Occupied = occupied;
 }
 
-// Does Side attack t once the piece on `from` has left? Answers the common
-// question "is the captured piece defended at all" before the full lists.
-template <Color Side> bool Attacks(Square from, Square t) {
-    using T = ColorTraits<Side>;
-    constexpr int Behind = Side == White ? 10 : -10; // our pawns attack t from the squares behind it
-    if (Board[t + Behind - 1].piece == T::Pawn || Board[t + Behind + 1].piece == T::Pawn) return true;
-    if (KnightReach[t] & PieceMask[T::Knight]) return true;
-    if (KingReach[t] & PieceMask[T::King]) return true;
-    const uint64_t occupied = Occupied & ~SquareBit[from];
-    auto along = [t, occupied](int step, uint64_t sliders) {
-        const uint64_t m = RayMask[DirectionOfStep[step + 11]][t];
-        if ((m & sliders) == 0) return false;
-        const uint64_t blockers = m & occupied;
-        if (blockers == 0) return false;
-        const int bit = step > 0 ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers);
-        return (sliders >> bit & 1) != 0;
-    };
-    const uint64_t straight = PieceMask[T::Queen] | PieceMask[T::Rook];
-    if (StraightLines[t] & straight)
-        for (int step : {10, -10, 1, -1})
-            if (along(step, straight)) return true;
-    const uint64_t diagonal = PieceMask[T::Queen] | PieceMask[T::Bishop];
-    if (DiagonalLines[t] & diagonal)
-        for (int step : {11, 9, -11, -9})
-            if (along(step, diagonal)) return true;
-    return false;
-}
-
 // Moves the cheapest attacker of list from position i on into position i.
 inline ExchangeAttacker &Cheapest(AttackerList &list, uint32_t i) {
     uint32_t best = i;
@@ -150,7 +123,8 @@ template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha
         moverValue = QueenValue;
     }
     if (gain < beta) beta = gain;
-    if (!Attacks<T::Them>(from, to)) return beta;
+    // A piece nobody defends is won outright: no lists needed.
+    if (!AttackedBy<T::Them>(to, Occupied & ~SquareBit[from])) return beta;
     CollectAttackers(from, to);
     if (theirs.count == 0) return beta;
 

@@ -47,7 +47,7 @@ uint32_t BishopMobility(Square s) {
         if (blockers == 0) {
             n += RayLength[d][s];
         } else {
-            const Square b = BitSquare[step > 0 ? __builtin_ctzll(blockers) : 63 - __builtin_clzll(blockers)];
+            const Square b = BitSquare[NearestBit(blockers, step)];
             n += (RankOf[s] > RankOf[b] ? RankOf[s] - RankOf[b] : RankOf[b] - RankOf[s]) - 1;
         }
     }
