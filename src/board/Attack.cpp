@@ -66,7 +66,7 @@ template <Color Us> uint32_t UncoversKing(Square s) {
     Square k = KingSquare(Us);
     int d = AttackStep[0][s][k];
     if (d == 0) return 0;
-    const PieceCode slider = SliderForStep[T::Them][d + 11];
+    const PieceCode slider = SliderFor(T::Them, d);
     if ((RayMask[DirectionOfStep[d + 11]][k] & (PieceMask[T::EnemyQueen] | PieceMask[slider])) == 0) return 0;
     PieceCode c = FirstPieceAlong(k, d);
     return (c == T::EnemyQueen || c == slider) ? 1 : 0;
@@ -96,7 +96,7 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
 
     int d = AttackStep[0][from][b];
     if (d != 0) {
-        const PieceCode slider = SliderForStep[Us][d + 11];
+        const PieceCode slider = SliderFor(Us, d);
         if (RayMask[DirectionOfStep[d + 11]][b] & (PieceMask[T::Queen] | PieceMask[slider])) {
             PieceCode first = FirstPieceAlong(b, d);
             if (first == T::Queen || first == slider) return 1;
