@@ -1,5 +1,6 @@
 #include "board/ChecksCapsGenerator.h"
 
+#include <cstdint>
 #include <initializer_list>
 
 #include "board/ColorTraits.h"
@@ -161,12 +162,21 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
 }
 
 // A capture that passes the margin, or else a move onto a checking square.
+// GoodCapture leaves the exchange value in e when it had to work it out, and
+// Exchange reuses it, so no move is valued twice.
+constexpr int32_t NotValued = INT32_MIN;
+
 template <Color Us> inline bool GoodCapture(Square s, Square t, int32_t &e) {
     using T = ColorTraits<Us>;
+    e = NotValued;
     const PieceCode v = Board[t].piece;
     if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
     e = StaticExchange<Us>(s, t, -32767, 32767);
     return e >= CaptureMargin;
+}
+
+template <Color Us> inline int32_t Exchange(Square s, Square t, int32_t e) {
+    return e != NotValued ? e : StaticExchange<Us>(s, t, -32767, 32767);
 }
 
 // One ray of a slider on s: quiet moves onto checking squares, nearest
@@ -183,7 +193,7 @@ template <Color Us, int Step> inline MoveEntry *RayChecksAndCaptures(MoveEntry *
     int32_t e;
     if (GoodCapture<Us>(s, t, e))
         list = Add(list, MakeMoveWord(s, t, v), e);
-    else if (T::IsEnemy(v) && (checkSquares & SquareBit[t]) && StaticExchange<Us>(s, t, -32767, 32767) >= 0)
+    else if (T::IsEnemy(v) && (checkSquares & SquareBit[t]) && Exchange<Us>(s, t, e) >= 0)
         list = Add(list, MakeMoveWord(s, t, v), 0);
     return list;
 }
@@ -215,7 +225,7 @@ template <Color Us, uint32_t Kind> MoveEntry *PieceChecksAndCaptures(MoveEntry *
                 if (GoodCapture<Us>(s, t, e)) {
                     list = Add(list, MakeMoveWord(s, t, v), e);
                 } else if (checkSquares & SquareBit[t]) {
-                    e = StaticExchange<Us>(s, t, -32767, 32767);
+                    e = Exchange<Us>(s, t, e);
                     if (e >= 0) list = Add(list, MakeMoveWord(s, t, v), e);
                 }
             }
