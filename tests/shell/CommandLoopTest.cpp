@@ -40,6 +40,7 @@ std::vector<uint64_t> Position() {
 class CommandLoop_ : public testing::Test {
   protected:
     void SetUp() override {
+        SetUpGame(StartPosition); // the tables and the hash table, as the engine's start-up builds them
         std::filesystem::create_directories(dir_);
         std::filesystem::current_path(dir_);
         BookLearn = 0;
