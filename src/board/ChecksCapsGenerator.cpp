@@ -144,7 +144,8 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
         for (int d : {T::Forward + T::Sign, T::Forward - T::Sign}) {
             const Square t = s + d;
             const PieceCode v = Board[t].piece;
-            if (!T::IsEnemy(v)) continue;
+            // The exchange never wins more than the piece taken.
+            if (!T::IsEnemy(v) || PieceValue[v] < (attacksKing(t) ? 0 : CaptureMargin)) continue;
             const int32_t e = StaticExchange<Us>(s, t, -32767, 32767);
             if (e >= CaptureMargin || (attacksKing(t) && e >= 0)) list = Add(list, MakeMoveWord(s, t, v), e);
         }
@@ -163,20 +164,23 @@ template <Color Us> MoveEntry *PawnChecksAndCaptures(MoveEntry *list, Square k) 
 
 // A capture that passes the margin, or else a move onto a checking square.
 // GoodCapture leaves the exchange value in e when it had to work it out, and
-// Exchange reuses it, so no move is valued twice.
+// Exchange reuses it, so no move is valued twice. A move to a checking square
+// is kept only when its exchange is not negative: Exchange answers -1 for one
+// that is sure to be, without working it out.
 constexpr int32_t NotValued = INT32_MIN;
 
 template <Color Us> inline bool GoodCapture(Square s, Square t, int32_t &e) {
     using T = ColorTraits<Us>;
     e = NotValued;
     const PieceCode v = Board[t].piece;
-    if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin) return false;
+    if (!T::IsEnemy(v) || PieceValue[v] < CaptureMargin || ExchangeBelow<Us>(s, t, CaptureMargin)) return false;
     e = StaticExchange<Us>(s, t, -32767, 32767);
     return e >= CaptureMargin;
 }
 
 template <Color Us> inline int32_t Exchange(Square s, Square t, int32_t e) {
-    return e != NotValued ? e : StaticExchange<Us>(s, t, -32767, 32767);
+    if (e != NotValued) return e;
+    return ExchangeBelow<Us>(s, t, 0) ? -1 : StaticExchange<Us>(s, t, -32767, 32767);
 }
 
 // One ray of a slider on s: quiet moves onto checking squares, nearest
@@ -187,7 +191,7 @@ template <Color Us, int Step> inline MoveEntry *RayChecksAndCaptures(MoveEntry *
     const Square t = FirstOccupiedBefore<Step>(s, before);
     for (uint64_t quiet = before & checkSquares; quiet != 0;) {
         const Square q = PopNearest(quiet, Step);
-        if (StaticExchange<Us>(s, q, -32767, 32767) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
+        if (Exchange<Us>(s, q, NotValued) >= 0) list = Add(list, MakeMoveWord(s, q), 0);
     }
     const PieceCode v = Board[t].piece;
     int32_t e;

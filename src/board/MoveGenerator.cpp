@@ -90,7 +90,7 @@ inline MoveEntry *StepCaptures(MoveEntry *list, Square from, const int (&steps)[
     for (int step : steps) {
         Square to = from + T::Sign * step;
         PieceCode c = Board[to].piece;
-        if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin) {
+        if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin && !ExchangeBelow<Us>(from, to, CaptureMargin)) {
             int32_t e = StaticExchange<Us>(from, to, -32767, 32767);
             if (e >= CaptureMargin) *list++ = {MakeMoveWord(from, to, c), e};
         }
@@ -103,7 +103,7 @@ template <Color Us, std::size_t N> inline MoveEntry *RayCaptures(MoveEntry *list
     for (int step : steps) {
         const Square to = FirstOccupied(from, T::Sign * step);
         PieceCode c = Board[to].piece;
-        if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin) {
+        if (IsEnemyCode<Us>(c) && PieceValue[c] >= CaptureMargin && !ExchangeBelow<Us>(from, to, CaptureMargin)) {
             int32_t e = StaticExchange<Us>(from, to, -32767, 32767);
             if (e >= CaptureMargin) *list++ = {MakeMoveWord(from, to, c), e};
         }
@@ -198,7 +198,8 @@ template <Color Us> MoveEntry *GenerateCaptures(MoveEntry *list) {
             for (int side : {9, 11}) {
                 const Square to = from - T::Sign * side;
                 const PieceCode c = Board[to].piece;
-                if (!IsEnemyCode<Us>(c)) continue;
+                // The exchange never wins more than the piece taken.
+                if (!IsEnemyCode<Us>(c) || PieceValue[c] < CaptureMargin) continue;
                 int32_t e = StaticExchange<Us>(from, to, -32767, 32767);
                 if (e >= CaptureMargin) *list++ = {MakeMoveWord(from, to, c), e};
             }

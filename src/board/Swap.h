@@ -2,9 +2,26 @@
 #pragma once
 
 #include "board/Board.h"
+#include "board/ColorTraits.h"
 
 // Balance for Us of Us's piece on `from` going to `to`, clipped to [alpha, beta].
 template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha, int32_t beta);
+
+// True when the full-window exchange of the move from -> to is sure to stay
+// below `threshold`, told without collecting attackers; false proves nothing.
+// Once an enemy piece worth a can recapture, the exchange ends at most a above
+// the loss of our mover: their cheapest recapture is worth no more, and after
+// our reply they may stop. (A pawn of theirs that recaptures onto its
+// promotion rank adds a queen to our loss and to what we win back alike, and a
+// promoting capture of ours adds as much to the gain as to the mover's value.)
+template <Color Us> inline bool ExchangeBelow(Square from, Square to, int32_t threshold) {
+    using T = ColorTraits<Us>;
+    const int32_t b = PieceValue[Board[to].piece] - PieceValue[Board[from].piece];
+    if (b + PieceValue[T::EnemyPawn] >= threshold) return false;
+    if (Board[to + T::CaptureLeft].piece == T::EnemyPawn || Board[to + T::CaptureRight].piece == T::EnemyPawn)
+        return true;
+    return b + PieceValue[T::EnemyKnight] < threshold && (KnightReach[to] & PieceMask[T::EnemyKnight]) != 0;
+}
 
 inline int32_t WhiteStaticExchange(Square f, Square t, int32_t a, int32_t b) {
     return StaticExchange<White>(f, t, a, b);
