@@ -38,7 +38,6 @@ uint64_t SquareBit[120];
 uint8_t BitSquare[64];
 uint64_t RayMask[8][120];
 uint8_t RayLength[8][120];
-uint8_t DirectionOfStep[23];
 constinit thread_local uint64_t Occupied = 0;
 constinit thread_local uint64_t PieceMask[14];
 uint64_t KnightReach[120];
@@ -246,9 +245,13 @@ void BuildTables() {
         SquareBit[s] = OnBoard(s) ? uint64_t(1) << (8 * (s / 10 - 2) + s % 10 - 1) : 0;
     for (int s = 0; s < 120; s++)
         if (OnBoard(s)) BitSquare[__builtin_ctzll(SquareBit[s])] = uint8_t(s);
-    constexpr int Steps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+    static constexpr int Steps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
+    static_assert([] {
+        for (int d = 0; d < 8; d++)
+            if (DirectionOfStep[Steps[d] + 11] != d) return false;
+        return true;
+    }());
     for (int d = 0; d < 8; d++) {
-        DirectionOfStep[Steps[d] + 11] = uint8_t(d);
         for (int s = 0; s < 120; s++) {
             RayMask[d][s] = 0;
             RayLength[d][s] = 0;

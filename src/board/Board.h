@@ -275,7 +275,9 @@ extern uint64_t SquareBit[120];
 extern uint8_t BitSquare[64];
 extern uint64_t RayMask[8][120];
 extern uint8_t RayLength[8][120]; // squares in RayMask[d][s]
-extern uint8_t DirectionOfStep[23];
+// Steps -11..11 by index step + 11; the eight ray steps are -11, -10, -9, -1,
+// 1, 9, 10, 11 in that order, every other entry is 0.
+inline constexpr uint8_t DirectionOfStep[23] = {0, 1, 2, 0, 0, 0, 0, 0, 0, 0, 3, 0, 4, 0, 0, 0, 0, 0, 0, 0, 5, 6, 7};
 // The squares a knight or a king on s reaches, and the squares on the
 // diagonals and on the rank and file through s.
 extern uint64_t KnightReach[120];

@@ -51,18 +51,22 @@ inline void AddHidden(const ExchangeAttacker &a) {
 // One ray from the target: the neighbour may be a slider, a king or (on the
 // diagonals) a pawn of the colour that attacks from that side; further out
 // only a slider counts. `sliders`: every piece that slides along such lines.
-template <uint8_t Kind> inline void ScanRay(Square t, int step, PieceCode pawn, uint64_t sliders) {
+template <uint8_t Kind, int Step> inline void ScanRay(Square t, PieceCode pawn, uint64_t sliders) {
     constexpr uint8_t bit = 1 << Kind;
-    const Square n = t + step;
+    const Square n = t + Step;
     const PieceCode c = Board[n].piece;
     if (c != EmptySquare) {
-        if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) Append(c, n, Kind, step);
+        if ((SlideBits[c] & bit) || IsKingCode(c) || c == pawn) Append(c, n, Kind, Step);
         return;
     }
-    if ((RayMask[DirectionOfStep[step + 11]][t] & sliders) == 0) return;
-    const Square s = FirstOccupied(n, step);
+    const uint64_t ray = RayMask[DirectionOfStep[Step + 11]][t];
+    if ((ray & sliders) == 0) return;
+    // The neighbour is empty: the first piece beyond it is the first from t.
+    const uint64_t pieces = ray & Occupied; // none when the only slider is the mover
+    if (pieces == 0) return;
+    const Square s = BitSquare[NearestBit(pieces, Step)];
     const PieceCode f = Board[s].piece;
-    if (SlideBits[f] & bit) Append(f, s, Kind, step);
+    if (SlideBits[f] & bit) Append(f, s, Kind, Step);
 }
 
 void CollectAttackers(Square from, Square t) {
@@ -82,13 +86,15 @@ void CollectAttackers(Square from, Square t) {
     const uint64_t straight = queens | PieceMask[WhiteRook] | PieceMask[BlackRook];
     const uint64_t diagonal = queens | PieceMask[WhiteBishop] | PieceMask[BlackBishop];
     // No pawn attacks along ranks and files (an empty neighbour takes the other branch).
-    for (int step : {10, -10, 1, -1})
-        ScanRay<0>(t, step, EmptySquare, straight);
+    ScanRay<0, 10>(t, EmptySquare, straight);
+    ScanRay<0, -10>(t, EmptySquare, straight);
+    ScanRay<0, 1>(t, EmptySquare, straight);
+    ScanRay<0, -1>(t, EmptySquare, straight);
     // Below the target white pawns attack it, above it black pawns.
-    ScanRay<1>(t, 11, WhitePawn, diagonal);
-    ScanRay<1>(t, 9, WhitePawn, diagonal);
-    ScanRay<1>(t, -11, BlackPawn, diagonal);
-    ScanRay<1>(t, -9, BlackPawn, diagonal);
+    ScanRay<1, 11>(t, WhitePawn, diagonal);
+    ScanRay<1, 9>(t, WhitePawn, diagonal);
+    ScanRay<1, -11>(t, BlackPawn, diagonal);
+    ScanRay<1, -9>(t, BlackPawn, diagonal);
     Board[from].piece = moving;
     Occupied = occupied;
 }
