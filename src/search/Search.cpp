@@ -156,6 +156,11 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         return q;
     }
 
+    // Start loading what the first children will probe: the null move's and
+    // the hash move's positions.
+    if (depth >= 8) PrefetchHash<Them>();
+    if (hashMove1 != 0) PrefetchHashAfterStored<Us>(hashMove1);
+
     MoveAtPly(ply) &= ~0xff00u; // no move yet: a child sees a null move here
     MoveEntry list[MoveListSize];
     MoveEntry *end;

@@ -100,3 +100,9 @@ template <Color Us> inline void PrefetchHashAfter(Move m) {
     if constexpr (Us == Black) low ^= KeyLow(SideToMoveKey); // white moves next
     __builtin_prefetch(HashTable + (low & HashMask));
 }
+
+// The same for a move read from the table, which may belong to another
+// position that shares the bucket: only a move on the board is followed.
+template <Color Us> inline void PrefetchHashAfterStored(Move m) {
+    if (MoveFrom(m) < 120 && MoveTo(m) < 120 && Board[MoveFrom(m)].piece < 14) PrefetchHashAfter<Us>(m);
+}
