@@ -105,6 +105,45 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
     return 0;
 }
 
+namespace {
+
+// A slider of `sliders` first on the line from k along Step checks k.
+template <int Step> inline void LineChecker(Square k, uint64_t sliders, uint64_t &checkers, uint64_t &lines) {
+    uint64_t before;
+    const Square s = FirstOccupiedBefore<Step>(k, before);
+    if (SquareBit[s] & sliders) {
+        checkers |= SquareBit[s];
+        lines |= before;
+    }
+}
+
+} // namespace
+
+template <Color Us> uint64_t EvasionSquares() {
+    using T = ColorTraits<Us>;
+    const Square k = KingSquare(Us);
+    uint64_t checkers = KnightReach[k] & PieceMask[T::EnemyKnight], lines = 0;
+    if (Board[k + T::CaptureLeft].piece == T::EnemyPawn) checkers |= SquareBit[k + T::CaptureLeft];
+    if (Board[k + T::CaptureRight].piece == T::EnemyPawn) checkers |= SquareBit[k + T::CaptureRight];
+    const uint64_t straight = PieceMask[T::EnemyQueen] | PieceMask[T::EnemyRook];
+    if (StraightLines[k] & straight) {
+        LineChecker<-10>(k, straight, checkers, lines);
+        LineChecker<-1>(k, straight, checkers, lines);
+        LineChecker<1>(k, straight, checkers, lines);
+        LineChecker<10>(k, straight, checkers, lines);
+    }
+    const uint64_t diagonal = PieceMask[T::EnemyQueen] | PieceMask[T::EnemyBishop];
+    if (DiagonalLines[k] & diagonal) {
+        LineChecker<-11>(k, diagonal, checkers, lines);
+        LineChecker<-9>(k, diagonal, checkers, lines);
+        LineChecker<9>(k, diagonal, checkers, lines);
+        LineChecker<11>(k, diagonal, checkers, lines);
+    }
+    if (checkers == 0) return ~uint64_t(0);
+    if (checkers & (checkers - 1)) return 0;
+    return checkers | lines;
+}
+
 template bool AttackedBy<White>(Square, uint64_t);
 template bool AttackedBy<Black>(Square, uint64_t);
 template uint32_t InCheck<White>();
@@ -115,3 +154,5 @@ template uint32_t UncoversKing<White>(Square);
 template uint32_t UncoversKing<Black>(Square);
 template uint32_t MoveGivesCheck<White>(Move);
 template uint32_t MoveGivesCheck<Black>(Move);
+template uint64_t EvasionSquares<White>();
+template uint64_t EvasionSquares<Black>();

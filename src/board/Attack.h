@@ -15,4 +15,14 @@ template <Color Us> uint32_t UncoversKing(Square s);
 // Does the move of Us, already made, give check to the enemy king?
 template <Color Us> uint32_t MoveGivesCheck(Move m);
 
+// Against a check on Us's king, the squares that a move of another piece
+// must reach to be legal at all: the checker's and those between it and the
+// king; none against a double check, all when Us is not in check.
+template <Color Us> uint64_t EvasionSquares();
+// Can Us's move m be legal, given EvasionSquares<Us>() and Us's king square?
+// King moves and en-passant captures always need the full test.
+inline bool MayEvade(Move m, uint64_t evasions, Square king) {
+    return (SquareBit[MoveTo(m)] & evasions) != 0 || MoveFrom(m) == king || IsEnPassant(m);
+}
+
 inline uint32_t SideInCheck(uint32_t side) { return side == White ? InCheck<White>() : InCheck<Black>(); }

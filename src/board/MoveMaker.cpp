@@ -36,6 +36,26 @@ template <Color Us> void RemovePiece(PieceCode c, Square s) {
 
 namespace {
 
+// The piece on s trades list slots with the last of its list.
+inline void ToListEnd(Square s) {
+    uint32_t *list = PieceLists[Board[s].piece];
+    const uint32_t slot = Board[s].listIndex, lastSlot = list[0];
+    const Square last = list[lastSlot];
+    list[slot] = last;
+    Board[last].listIndex = slot;
+    list[lastSlot] = s;
+    Board[s].listIndex = lastSlot;
+}
+
+} // namespace
+
+void RefusedMoveTrace(Move m) {
+    if (MoveCaptured(m) != EmptySquare && !IsEnPassant(m)) ToListEnd(MoveTo(m));
+    if (IsPromotion(m)) ToListEnd(MoveFrom(m));
+}
+
+namespace {
+
 inline void EmptySquareAt(Square s) {
     Board[s].piece = EmptySquare;
     Occupied &= ~SquareBit[s];

@@ -9,3 +9,9 @@ template <Color Us> void RemovePiece(PieceCode c, Square s);
 
 template <Color Us, bool Castling> uint32_t MakeMoveOf(uint32_t inCheck, uint32_t ply, Move m);
 template <Color Us, bool Castling> void UnmakeMoveOf(Move m);
+
+// What make leaves behind when it refuses m, done without making m: a piece
+// taken off its list and put back lands at the end of the list (the captured
+// piece, and a promoting pawn). Lets a caller pass over a move it knows to be
+// illegal with everything as if make had been tried.
+void RefusedMoveTrace(Move m);

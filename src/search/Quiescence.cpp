@@ -2,6 +2,7 @@
 #include "board/ChecksCapsGenerator.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveMaker.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/Search.h"
@@ -20,9 +21,16 @@ int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t
     // White's own bound is alpha and beta cuts off; for black the other way round.
     int32_t &own = IsWhite ? a : b;
     const int32_t cut = IsWhite ? b : a;
+    // In check, moves that cannot be legal are passed over untried.
+    const uint64_t evasions = inCheck ? EvasionSquares<Us>() : ~uint64_t(0);
+    const Square king = KingSquare(Us);
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
+        if (!MayEvade(m, evasions, king)) {
+            RefusedMoveTrace(m);
+            continue;
+        }
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         ++QuiesceNodeCount;
         const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter(m))

@@ -3,6 +3,7 @@
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveMaker.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchHost.h"
@@ -227,9 +228,17 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     Move searched[MoveListSize];
     int32_t searchedCount = 0;
+    // In check, most moves cannot be legal: they are passed over untried
+    // (they keep their place in the list, so the order stays as it was).
+    const uint64_t evasions = inCheck ? EvasionSquares<Us>() : ~uint64_t(0);
+    const Square king = KingSquare(Us);
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
+        if (!MayEvade(m, evasions, king)) {
+            RefusedMoveTrace(m);
+            continue;
+        }
         PrefetchHashAfter<Us>(m);
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         PrefetchHash<Them>();
