@@ -21,7 +21,8 @@ int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t
     // White's own bound is alpha and beta cuts off; for black the other way round.
     int32_t &own = IsWhite ? a : b;
     const int32_t cut = IsWhite ? b : a;
-    // In check, moves that cannot be legal are passed over untried.
+    // In check, moves that cannot be legal are passed over untried (with the
+    // trace a refused make would leave).
     const uint64_t evasions = inCheck ? EvasionSquares<Us>() : ~uint64_t(0);
     const Square king = KingSquare(Us);
     for (MoveEntry *e = list; e < end; ++e) {

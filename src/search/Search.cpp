@@ -228,8 +228,8 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     Move searched[MoveListSize];
     int32_t searchedCount = 0;
-    // In check, most moves cannot be legal: they are passed over untried
-    // (they keep their place in the list, so the order stays as it was).
+    // In check, most moves cannot be legal: they are passed over untried,
+    // leaving the trace a refused make would, so the order stays as it was.
     const uint64_t evasions = inCheck ? EvasionSquares<Us>() : ~uint64_t(0);
     const Square king = KingSquare(Us);
     for (MoveEntry *e = list; e < end; ++e) {
