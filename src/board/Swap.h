@@ -11,11 +11,12 @@ template <Color Us> int32_t StaticExchange(Square from, Square to, int32_t alpha
 // below `threshold`, told without collecting attackers; false proves nothing.
 // Once an enemy piece worth a can recapture, the exchange ends at most a above
 // the loss of our mover: their cheapest recapture is worth no more, and after
-// our reply they may stop. (A pawn of theirs that recaptures onto its
-// promotion rank adds a queen to our loss and to what we win back alike, and a
-// promoting capture of ours adds as much to the gain as to the mover's value.)
+// our reply they may stop. Not so on our promotion rank, where a pawn of ours
+// that recaptures wins a queen on top. (A pawn of theirs that recaptures onto
+// its promotion rank adds a queen to our loss and to what we win back alike.)
 template <Color Us> inline bool ExchangeBelow(Square from, Square to, int32_t threshold) {
     using T = ColorTraits<Us>;
+    if (RankOf[to] == T::PromotionRank) return false;
     const int32_t b = PieceValue[Board[to].piece] - PieceValue[Board[from].piece];
     if (b + PieceValue[T::EnemyPawn] >= threshold) return false;
     if (Board[to + T::CaptureLeft].piece == T::EnemyPawn || Board[to + T::CaptureRight].piece == T::EnemyPawn)

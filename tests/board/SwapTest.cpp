@@ -12,8 +12,8 @@ template <Color Us> bool SureBelow(Move m, int32_t threshold) {
 } // namespace
 
 // The quick test may only turn away moves whose full exchange stays below
-// the threshold; over the perft positions it must also turn some away, or it
-// would prove nothing.
+// the threshold; over the perft positions and those one move on it must also
+// turn some away, or it would prove nothing.
 TEST(Swap, QuickRejectionAgreesWithTheFullExchange) {
     const int32_t thresholds[] = {-1000, -300, 0, 1, 100, 101, 300, 399, 400, 700, 1200};
     std::vector<std::string> fens = {
@@ -29,21 +29,34 @@ TEST(Swap, QuickRejectionAgreesWithTheFullExchange) {
     for (const auto &[fen, counts] : ReadPerftFile("perftsuite.epd"))
         fens.push_back(fen);
     int rejected = 0, checked = 0;
-    for (const std::string &fen : fens) {
-        ASSERT_TRUE(SetUpBoard(fen)) << fen;
+    // Every move of the side to move, against each threshold.
+    auto compare = [&](const std::string &where, uint32_t inCheck, uint32_t ep) {
+        const bool white = SideToMove == White;
         MoveEntry list[MoveListSize];
-        MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-        for (MoveEntry *e = list; e < end; ++e) {
+        for (MoveEntry *e = list, *end = GenerateSideMoves(SideToMove, list, inCheck, ep); e < end; ++e) {
             if (IsCastling(e->move) || IsEnPassant(e->move)) continue;
-            const bool white = SideToMove == White;
             const int32_t full = white ? FullExchange<White>(e->move) : FullExchange<Black>(e->move);
             for (int32_t threshold : thresholds) {
                 const bool below = white ? SureBelow<White>(e->move, threshold) : SureBelow<Black>(e->move, threshold);
                 ++checked;
                 if (!below) continue;
                 ++rejected;
-                EXPECT_LT(full, threshold) << fen << " " << MoveText(e->move) << " threshold " << threshold;
+                EXPECT_LT(full, threshold) << where << ": " << MoveText(e->move) << " threshold " << threshold;
             }
+        }
+    };
+    for (const std::string &fen : fens) {
+        ASSERT_TRUE(SetUpBoard(fen)) << fen;
+        compare(fen, RootInCheck, EpSquare);
+        // And in every position one move on.
+        const uint32_t us = SideToMove;
+        MoveEntry first[MoveListSize];
+        for (MoveEntry *f = first, *end = GenerateSideMoves(us, first, RootInCheck, EpSquare); f < end; ++f) {
+            if (!MakeMove(us, RootInCheck, 0, f->move)) continue;
+            SideToMove = 1 - us;
+            compare(fen + " after " + MoveText(f->move), SideInCheck(SideToMove), EpSquareAfter(f->move));
+            SideToMove = us;
+            UnmakeMove(us, f->move);
         }
     }
     EXPECT_GT(rejected, checked / 50) << rejected << " of " << checked;
