@@ -21,7 +21,18 @@ template <Color Us> inline bool ExchangeBelow(Square from, Square to, int32_t th
     if (b + PieceValue[T::EnemyPawn] >= threshold) return false;
     if (Board[to + T::CaptureLeft].piece == T::EnemyPawn || Board[to + T::CaptureRight].piece == T::EnemyPawn)
         return true;
-    return b + PieceValue[T::EnemyKnight] < threshold && (KnightReach[to] & PieceMask[T::EnemyKnight]) != 0;
+    if (b + PieceValue[T::EnemyKnight] >= threshold) return false;
+    if (KnightReach[to] & PieceMask[T::EnemyKnight]) return true;
+    // A slider counts when it is the first piece on its line. The mover still
+    // stands on its square: it can hide an attacker, never invent one.
+    auto firstOn = [to](uint64_t pieces, auto... steps) {
+        return (((SquareBit[FirstOccupied(to, steps)] & pieces) != 0) || ...);
+    };
+    const uint64_t bishops = PieceMask[T::EnemyBishop];
+    if (b + PieceValue[T::EnemyBishop] < threshold && (DiagonalLines[to] & bishops) && firstOn(bishops, -11, -9, 9, 11))
+        return true;
+    const uint64_t rooks = PieceMask[T::EnemyRook];
+    return b + PieceValue[T::EnemyRook] < threshold && (StraightLines[to] & rooks) && firstOn(rooks, -10, -1, 1, 10);
 }
 
 inline int32_t WhiteStaticExchange(Square f, Square t, int32_t a, int32_t b) {
