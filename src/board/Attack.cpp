@@ -24,21 +24,14 @@ template <Color Side> bool AttackedBy(Square t, uint64_t occupied) {
     if (Board[t + Behind - 1].piece == T::Pawn || Board[t + Behind + 1].piece == T::Pawn) return true;
     if (KnightReach[t] & PieceMask[T::Knight]) return true;
     if (KingReach[t] & PieceMask[T::King]) return true;
-    // Only lines that hold a slider of their kind need a look.
-    auto along = [t, occupied](int step, uint64_t sliders) {
-        const uint64_t m = RayMask[DirectionOfStep[step + 11]][t];
-        if ((m & sliders) == 0) return false;
-        const uint64_t blockers = m & occupied;
-        return blockers != 0 && (sliders >> NearestBit(blockers, step) & 1) != 0;
-    };
     const uint64_t straight = PieceMask[T::Queen] | PieceMask[T::Rook];
     if (StraightLines[t] & straight)
         for (int step : OrthogonalSteps)
-            if (along(step, straight)) return true;
+            if (FirstAlongIsOneOf(t, step, straight, occupied)) return true;
     const uint64_t diagonal = PieceMask[T::Queen] | PieceMask[T::Bishop];
     if (DiagonalLines[t] & diagonal)
         for (int step : DiagonalSteps)
-            if (along(step, diagonal)) return true;
+            if (FirstAlongIsOneOf(t, step, diagonal, occupied)) return true;
     return false;
 }
 
@@ -66,10 +59,7 @@ template <Color Us> uint32_t UncoversKing(Square s) {
     Square k = KingSquare(Us);
     int d = AttackStep[0][s][k];
     if (d == 0) return 0;
-    const PieceCode slider = SliderFor(T::Them, d);
-    if ((RayMask[DirectionOfStep[d + 11]][k] & (PieceMask[T::EnemyQueen] | PieceMask[slider])) == 0) return 0;
-    PieceCode c = FirstPieceAlong(k, d);
-    return (c == T::EnemyQueen || c == slider) ? 1 : 0;
+    return FirstAlongIsOneOf(k, d, PieceMask[T::EnemyQueen] | PieceMask[SliderFor(T::Them, d)], Occupied) ? 1 : 0;
 }
 
 template <Color Us> uint32_t MoveGivesCheck(Move m) {
@@ -95,19 +85,14 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
     }
 
     int d = AttackStep[0][from][b];
-    if (d != 0) {
-        const PieceCode slider = SliderFor(Us, d);
-        if (RayMask[DirectionOfStep[d + 11]][b] & (PieceMask[T::Queen] | PieceMask[slider])) {
-            PieceCode first = FirstPieceAlong(b, d);
-            if (first == T::Queen || first == slider) return 1;
-        }
-    }
-    return 0;
+    // A discovered check by a slider behind the piece that left.
+    return d != 0 && FirstAlongIsOneOf(b, d, PieceMask[T::Queen] | PieceMask[SliderFor(Us, d)], Occupied) ? 1 : 0;
 }
 
 namespace {
 
-// A slider of `sliders` first on the line from k along Step checks k.
+// A slider of `sliders` first on the line from k along Step checks k: it
+// joins the checkers, the squares between it and k the lines.
 template <int Step> inline void LineChecker(Square k, uint64_t sliders, uint64_t &checkers, uint64_t &lines) {
     uint64_t before;
     const Square s = FirstOccupiedBefore<Step>(k, before);
@@ -115,6 +100,10 @@ template <int Step> inline void LineChecker(Square k, uint64_t sliders, uint64_t
         checkers |= SquareBit[s];
         lines |= before;
     }
+}
+
+template <int... Steps> inline void LineCheckers(Square k, uint64_t sliders, uint64_t &checkers, uint64_t &lines) {
+    (LineChecker<Steps>(k, sliders, checkers, lines), ...);
 }
 
 } // namespace
@@ -126,19 +115,9 @@ template <Color Us> uint64_t EvasionSquares() {
     if (Board[k + T::CaptureLeft].piece == T::EnemyPawn) checkers |= SquareBit[k + T::CaptureLeft];
     if (Board[k + T::CaptureRight].piece == T::EnemyPawn) checkers |= SquareBit[k + T::CaptureRight];
     const uint64_t straight = PieceMask[T::EnemyQueen] | PieceMask[T::EnemyRook];
-    if (StraightLines[k] & straight) {
-        LineChecker<-10>(k, straight, checkers, lines);
-        LineChecker<-1>(k, straight, checkers, lines);
-        LineChecker<1>(k, straight, checkers, lines);
-        LineChecker<10>(k, straight, checkers, lines);
-    }
+    if (StraightLines[k] & straight) LineCheckers<-10, -1, 1, 10>(k, straight, checkers, lines);
     const uint64_t diagonal = PieceMask[T::EnemyQueen] | PieceMask[T::EnemyBishop];
-    if (DiagonalLines[k] & diagonal) {
-        LineChecker<-11>(k, diagonal, checkers, lines);
-        LineChecker<-9>(k, diagonal, checkers, lines);
-        LineChecker<9>(k, diagonal, checkers, lines);
-        LineChecker<11>(k, diagonal, checkers, lines);
-    }
+    if (DiagonalLines[k] & diagonal) LineCheckers<-11, -9, 9, 11>(k, diagonal, checkers, lines);
     if (checkers == 0) return ~uint64_t(0);
     if (checkers & (checkers - 1)) return 0;
     return checkers | lines;

@@ -298,6 +298,14 @@ inline Square FirstOccupied(Square s, int step) {
     return BitSquare[NearestBit(m, step)];
 }
 inline PieceCode FirstPieceAlong(Square s, int step) { return Board[FirstOccupied(s, step)].piece; }
+// Is the first piece beyond s along step one of `pieces`, with `occupied`
+// standing for the occupied squares? A line without such a piece needs no scan.
+inline bool FirstAlongIsOneOf(Square s, int step, uint64_t pieces, uint64_t occupied) {
+    const uint64_t ray = RayMask[DirectionOfStep[step + 11]][s];
+    if ((ray & pieces) == 0) return false;
+    const uint64_t blockers = ray & occupied;
+    return blockers != 0 && (pieces >> NearestBit(blockers, step) & 1) != 0;
+}
 // FirstOccupied for a step known at compile time, with the squares before
 // the first piece (all of the ray when it is empty) in `before`.
 template <int Step> inline Square FirstOccupiedBefore(Square s, uint64_t &before) {

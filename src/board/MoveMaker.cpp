@@ -1,6 +1,6 @@
 // Make and unmake. Make is also the legality filter: it refuses a move that
 // leaves the own king in check or castles across an attacked square, and then
-// leaves the position exactly as it found it.
+// leaves the position as it found it, but for the order of piece lists.
 #include "board/MoveMaker.h"
 
 #include "board/Attack.h"

@@ -1,7 +1,9 @@
-// Make and unmake. Make returns 1 after a legal move, 0 (position untouched)
-// when the move would leave the own king in check or castle through check.
+// Make and unmake. Make returns 1 after a legal move, 0 when the move would
+// leave the own king in check or castle through check: the position is then
+// as it was, but for the order of piece lists (see RefusedMoveTrace).
 #pragma once
 
+#include "board/Attack.h"
 #include "board/Board.h"
 
 template <Color Us> void AddPiece(PieceCode c, Square s);
@@ -15,3 +17,11 @@ template <Color Us, bool Castling> void UnmakeMoveOf(Move m);
 // piece, and a promoting pawn). Lets a caller pass over a move it knows to be
 // illegal with everything as if make had been tried.
 void RefusedMoveTrace(Move m);
+
+// In check: passes over m, with that trace, when it cannot answer the check
+// (see MayEvade); false when it needs make's full test.
+inline bool PassedOver(Move m, uint64_t evasions, Square king) {
+    if (MayEvade(m, evasions, king)) return false;
+    RefusedMoveTrace(m);
+    return true;
+}

@@ -26,7 +26,7 @@ template <Color Us> inline bool ExchangeBelow(Square from, Square to, int32_t th
     // A slider counts when it is the first piece on its line. The mover still
     // stands on its square: it can hide an attacker, never invent one.
     auto firstOn = [to](uint64_t pieces, auto... steps) {
-        return (((SquareBit[FirstOccupied(to, steps)] & pieces) != 0) || ...);
+        return (FirstAlongIsOneOf(to, steps, pieces, Occupied) || ...);
     };
     const uint64_t bishops = PieceMask[T::EnemyBishop];
     if (b + PieceValue[T::EnemyBishop] < threshold && (DiagonalLines[to] & bishops) && firstOn(bishops, -11, -9, 9, 11))

@@ -28,10 +28,7 @@ int32_t SearchReplies(MoveEntry *list, MoveEntry *end, uint32_t inCheck, int32_t
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
-        if (!MayEvade(m, evasions, king)) {
-            RefusedMoveTrace(m);
-            continue;
-        }
+        if (PassedOver(m, evasions, king)) continue;
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         ++QuiesceNodeCount;
         const int32_t s = MoveGivesCheck<Us>(m) ? Evade<Them>(ply + 1, qdepth - 1, a, b, EpSquareAfter(m))

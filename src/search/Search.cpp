@@ -235,10 +235,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     for (MoveEntry *e = list; e < end; ++e) {
         PickMove(e, end);
         const Move m = e->move;
-        if (!MayEvade(m, evasions, king)) {
-            RefusedMoveTrace(m);
-            continue;
-        }
+        if (PassedOver(m, evasions, king)) continue;
         PrefetchHashAfter<Us>(m);
         if (!MakeMove(Us, inCheck, uint32_t(ply), m)) continue;
         PrefetchHash<Them>();
