@@ -16,6 +16,7 @@
 #include "board/MoveGenerator.h"
 #include "board/MoveText.h"
 #include "book/BookFormat.h"
+#include "book/PolyglotBook.h"
 
 int MainBookFile = -1;
 int64_t MainBookSize = 0;
@@ -219,6 +220,10 @@ constexpr int64_t NeutralScore = 1;
 constexpr int64_t CompulsoryScore = 10;
 constexpr int64_t MaxScore = INT32_MAX;
 constexpr int64_t MaxTotal = 32000;
+// A move scoring 1 counts as no book move, so a polyglot weight of 1 must
+// lift it above that; 2 also puts polyglot weights (2 a win, 1 a draw) on the
+// scale of the main book's (4 a win, 2 a draw).
+constexpr int64_t PolyglotWeightScale = 2;
 
 struct BookCandidate {
     Move move;
@@ -240,6 +245,12 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
     if (count > MoveListSize) count = MoveListSize;
     for (int64_t i = 0; i < count; ++i)
         work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatingMoveScore};
+
+    // An open polyglot book stands in for the main book. Its keys are those
+    // of the position before the move, so it is read before the side flips.
+    PolyglotRootEntries polyglot;
+    const bool usePolyglot = PolyglotBookOpen();
+    if (usePolyglot) polyglot.Read();
 
     // The keys hold the side to move after the move.
     const uint32_t savedSide = SideToMove;
@@ -286,11 +297,16 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
     // Main pass: the main book's weight multiplies.
     for (int64_t i = 0; i < count; ++i) {
         if (work[i].repeat) continue;
-        if (!MakeMove(Us, RootInCheck, 0, work[i].move)) continue;
-        const BookRecord record = ProbeBook(MainBookFile, MainBookSize);
-        UnmakeMove(Us, work[i].move);
-        if (record.weight > 0) {
-            const int64_t product = work[i].score * int64_t(record.weight);
+        int64_t weight = 0;
+        if (usePolyglot) {
+            weight = PolyglotWeightScale * int64_t(polyglot.WeightOf(work[i].move));
+        } else {
+            if (!MakeMove(Us, RootInCheck, 0, work[i].move)) continue;
+            weight = ProbeBook(MainBookFile, MainBookSize).weight;
+            UnmakeMove(Us, work[i].move);
+        }
+        if (weight > 0) {
+            const int64_t product = work[i].score * weight;
             work[i].score = product > MaxScore ? MaxScore : product;
         }
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "book/PolyglotBook.h"
 #include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
@@ -184,6 +185,9 @@ int64_t ParseConfigText(const char *text, size_t length) {
             } else {
                 break;
             }
+        } else if (word == "BookFile") { // optional: a polyglot book used in place of the main book
+            if (!cursor.Next(word)) break;
+            PolyglotBook.name = word;
         } else if (word == "Threads") { // optional: one search thread when absent
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;

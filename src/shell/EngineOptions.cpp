@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "book/Book.h"
+#include "book/PolyglotBook.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
 #include "search/Threads.h"
@@ -37,6 +39,7 @@ void PrintOptionLines(bool xboard) {
     if (xboard) {
         std::printf("feature option=\"Clear Hash -button\"\n");
         std::printf("feature option=\"OwnBook -check %d\"\n", SkipBook ? 0 : 1);
+        std::printf("feature option=\"BookFile -file %s\"\n", PolyglotBook.name.c_str());
         std::printf("feature option=\"Resign -check %d\"\n", ResignEnabled ? 1 : 0);
         std::printf("feature option=\"TbPath -string %s\"\n", TbPath);
         std::printf("feature option=\"TbCache -spin %s 1 1024\"\n", cache);
@@ -46,6 +49,8 @@ void PrintOptionLines(bool xboard) {
         std::printf("option name Clear Hash type button\n");
         std::printf("option name Ponder type check default %s\n", PonderEnabled ? "true" : "false");
         std::printf("option name OwnBook type check default %s\n", SkipBook ? "false" : "true");
+        std::printf("option name BookFile type string default %s\n",
+                    PolyglotBook.name.empty() ? "<empty>" : PolyglotBook.name.c_str());
         std::printf("option name TbPath type string default %s\n", TbPath);
         std::printf("option name TbCache type spin default %s min 1 max 1024\n", cache);
         std::printf("option name Threads type spin default %d min 1 max %d\n", int(SearchThreads()),
@@ -71,6 +76,11 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
     }
     if (EqualNoCase(name, "OwnBook")) {
         SkipBook = IsTrue(value) ? 0 : 1;
+        return true;
+    }
+    if (EqualNoCase(name, "BookFile")) { // a polyglot book; empty for none
+        LoadPolyglotBook(value == "<empty>" ? "" : value);
+        BookMisses = 0;
         return true;
     }
     if (EqualNoCase(name, "Resign")) {

@@ -19,6 +19,7 @@
 #include "board/MoveGenerator.h"
 #include "board/Swap.h"
 #include "book/Book.h"
+#include "book/PolyglotBook.h"
 #include "eval/Evaluate.h"
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
@@ -690,6 +691,7 @@ int XboardMain() {
     LoadBookFile("Morvane.book", 0);
     PrintLine("Reading style book...");
     LoadBookFile("MVstyle.book", 1);
+    if (!PolyglotBook.name.empty()) LoadPolyglotBook(PolyglotBook.name);
 
     PrintLine("feature myname=\"Morvane 7\"");
     PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1 smp=1");

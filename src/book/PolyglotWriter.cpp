@@ -1,0 +1,323 @@
+// The polyglot book writer. Games are replayed one at a time; each move of
+// their first plies is appended to a table of tallies (key, move, games,
+// points), which is sorted and merged whenever it fills, so memory follows
+// the number of distinct moves. When the table may grow no further, the
+// moves seen least so far make room.
+#include "book/PolyglotWriter.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "board/Attack.h"
+#include "board/MoveGenerator.h"
+#include "board/Setup.h"
+#include "book/PgnReader.h"
+#include "book/PolyglotBook.h"
+
+namespace {
+
+struct Tally {
+    uint64_t key;
+    uint32_t count; // games that played the move
+    uint32_t points;
+    uint16_t move; // polyglot move word
+};
+
+bool TallyLess(const Tally &a, const Tally &b) { return a.key != b.key ? a.key < b.key : a.move < b.move; }
+
+uint32_t SaturatingAdd(uint32_t a, uint32_t b) { return a > UINT32_MAX - b ? UINT32_MAX : a + b; }
+
+// Tallies in the table before the first merge; it doubles while under the limit.
+constexpr size_t InitialTallies = size_t(1) << 20;
+
+struct TallyTable {
+    std::vector<Tally> tallies;
+    size_t capacity = InitialTallies;
+    size_t limit = 0;
+    uint32_t prunedBelow = 0;
+    std::FILE *messages = nullptr;
+
+    // Sorts by key and move and merges equal pairs.
+    void Merge() {
+        std::sort(tallies.begin(), tallies.end(), TallyLess);
+        size_t out = 0;
+        for (size_t i = 0; i < tallies.size(); ++i) {
+            if (out > 0 && tallies[out - 1].key == tallies[i].key && tallies[out - 1].move == tallies[i].move) {
+                tallies[out - 1].count = SaturatingAdd(tallies[out - 1].count, tallies[i].count);
+                tallies[out - 1].points = SaturatingAdd(tallies[out - 1].points, tallies[i].points);
+            } else {
+                tallies[out++] = tallies[i];
+            }
+        }
+        tallies.resize(out);
+    }
+
+    // When full: merge; if that leaves it more than half full, double it
+    // while under the limit, else drop the moves seen least so far.
+    void MakeRoom() {
+        if (tallies.size() < capacity) return;
+        Merge();
+        if (tallies.size() * 2 <= capacity) return;
+        if (capacity * 2 <= limit) {
+            capacity *= 2;
+            tallies.reserve(capacity);
+            return;
+        }
+        const size_t before = tallies.size();
+        uint32_t keep = std::max<uint32_t>(prunedBelow, 2);
+        for (;; ++keep) {
+            size_t survivors = 0;
+            for (const Tally &t : tallies)
+                if (t.count >= keep) ++survivors;
+            if (survivors * 20 <= capacity * 7 || keep == UINT32_MAX) break;
+        }
+        std::erase_if(tallies, [keep](const Tally &t) { return t.count < keep; });
+        prunedBelow = keep;
+        std::fprintf(messages,
+                     "morvane-book: move table full: dropped %llu moves played in fewer than %u games so far\n",
+                     static_cast<unsigned long long>(before - tallies.size()), keep);
+    }
+
+    void Add(uint64_t key, uint16_t move, uint32_t points) {
+        MakeRoom();
+        tallies.push_back({key, 1, points, move});
+    }
+};
+
+enum class Outcome { Unknown, WhiteWins, BlackWins, Draw };
+
+Outcome OutcomeOf(const char *result) {
+    if (std::strcmp(result, "1-0") == 0) return Outcome::WhiteWins;
+    if (std::strcmp(result, "0-1") == 0) return Outcome::BlackWins;
+    if (std::strcmp(result, "1/2-1/2") == 0) return Outcome::Draw;
+    return Outcome::Unknown;
+}
+
+constexpr int MaxPlies = 400;
+
+struct PlayedMove {
+    uint64_t key;
+    uint16_t move;
+    uint8_t mover;
+};
+
+// One game at a time: its moves are kept until its result is known.
+struct GameReplay {
+    const BookBuildOptions &options;
+    TallyTable &table;
+    BookBuildStats &stats;
+    std::FILE *messages;
+    const char *fileName = "";
+
+    bool open = false;     // a game has begun (tags or moves)
+    bool hasMoves = false; // its move text has begun
+    bool failed = false;
+    uint64_t number = 0; // game number within the file
+    int ply = 0;
+    Outcome tagResult = Outcome::Unknown;
+    PlayedMove played[MaxPlies];
+    int playedCount = 0;
+
+    GameReplay(const BookBuildOptions &o, TallyTable &t, BookBuildStats &s, std::FILE *m)
+        : options(o), table(t), stats(s), messages(m) {}
+
+    void Begin() {
+        ++number;
+        ++stats.games;
+        open = true;
+        hasMoves = failed = false;
+        ply = playedCount = 0;
+        tagResult = Outcome::Unknown;
+        SetupPosition(StartPosition);
+    }
+
+    uint32_t PointsFor(uint8_t mover, Outcome result) const {
+        if (!options.useResults || result == Outcome::Unknown || result == Outcome::Draw) return PolyglotDrawPoints;
+        return (result == Outcome::WhiteWins) == (mover == White) ? PolyglotWinPoints : 0;
+    }
+
+    void Finish(Outcome result) {
+        if (!open) return;
+        open = false;
+        if (failed) {
+            ++stats.skipped;
+            return;
+        }
+        if (result == Outcome::Unknown) result = tagResult;
+        for (int i = 0; i < playedCount; ++i)
+            table.Add(played[i].key, played[i].move, PointsFor(played[i].mover, result));
+        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
+            std::fprintf(messages, "morvane-book: %llu games\n", static_cast<unsigned long long>(stats.games));
+    }
+
+    void Tag(const char *name, const char *value) {
+        if (open && hasMoves) Finish(Outcome::Unknown);
+        if (!open) Begin();
+        if (std::strcmp(name, "Result") == 0) tagResult = OutcomeOf(value);
+        if (std::strcmp(name, "FEN") == 0 && !failed && !SetupPosition(value)) {
+            std::fprintf(messages, "morvane-book: %s: game %llu: bad FEN tag, game skipped\n", fileName,
+                         static_cast<unsigned long long>(number));
+            failed = true;
+        }
+    }
+
+    void PlayMove(char *text) {
+        if (!open) Begin();
+        hasMoves = true;
+        if (failed || ply >= options.plies || ply >= MaxPlies) return;
+        char marks[4];
+        StripMoveText(text, marks);
+        const Move move = FindPgnMove(text);
+        if (move == 0) {
+            std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
+                         static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);
+            failed = true;
+            return;
+        }
+        const PlayedMove entry{PolyglotKey(), PolyglotMoveOf(move), uint8_t(SideToMove)};
+        const uint32_t mover = SideToMove;
+        SelectMoveFunctions();
+        MakeMove(mover, RootInCheck, 0, move);
+        SideToMove = mover ^ 1;
+        EpSquare = EpSquareAfter(move);
+        RootInCheck = SideInCheck(SideToMove);
+        ++ply;
+        // A move played twice from one position in one game counts once.
+        for (int i = 0; i < playedCount; ++i)
+            if (played[i].key == entry.key && played[i].move == entry.move) return;
+        played[playedCount++] = entry;
+    }
+};
+
+bool ReadGames(const std::string &fileName, GameReplay &replay) {
+    std::FILE *messages = replay.messages;
+    PgnReader in;
+    if (!in.Open(fileName.c_str())) {
+        std::fprintf(messages, "morvane-book: cannot read %s\n", fileName.c_str());
+        return false;
+    }
+    replay.fileName = fileName.c_str();
+    replay.number = 0;
+    replay.open = false;
+    for (;;) {
+        switch (in.Next()) {
+        case PgnToken::Tag:
+            replay.Tag(in.tagName, in.tagValue);
+            break;
+        case PgnToken::Move:
+            replay.PlayMove(in.text);
+            break;
+        case PgnToken::Result:
+            if (!replay.open) replay.Begin(); // a game of no moves
+            replay.Finish(OutcomeOf(in.text));
+            break;
+        case PgnToken::End:
+            replay.Finish(Outcome::Unknown); // a game cut short still counts
+            return true;
+        case PgnToken::ReadError:
+            std::fprintf(messages, "morvane-book: cannot read %s: %s\n", fileName.c_str(), std::strerror(in.readErrno));
+            return false;
+        case PgnToken::Binary:
+            std::fprintf(messages, "morvane-book: %s is no game file (binary data)\n", fileName.c_str());
+            return false;
+        case PgnToken::TooLarge:
+            return false; // no limit is set here
+        }
+    }
+}
+
+// The qualifying moves of the merged table as entries: per key, weights
+// scaled into 16 bits where needed, highest first.
+std::vector<PolyglotEntry> EntriesOf(const std::vector<Tally> &tallies, const BookBuildOptions &options) {
+    std::vector<PolyglotEntry> entries;
+    for (size_t first = 0; first < tallies.size();) {
+        size_t end = first;
+        uint32_t most = 0;
+        for (; end < tallies.size() && tallies[end].key == tallies[first].key; ++end)
+            if (tallies[end].count >= options.minCount) most = std::max(most, tallies[end].points);
+        const size_t start = entries.size();
+        for (size_t i = first; i < end; ++i) {
+            const Tally &t = tallies[i];
+            if (t.count < options.minCount || t.points == 0) continue;
+            uint64_t weight = t.points;
+            if (most > PolyglotMaxWeight) // in proportion, rounded, and never down to 0
+                weight = std::max<uint64_t>(1, (weight * PolyglotMaxWeight + most / 2) / most);
+            entries.push_back({t.key, t.move, uint16_t(weight), 0});
+        }
+        std::stable_sort(entries.begin() + std::ptrdiff_t(start), entries.end(),
+                         [](const PolyglotEntry &a, const PolyglotEntry &b) { return a.weight > b.weight; });
+        first = end;
+    }
+    return entries;
+}
+
+bool WriteEntries(const char *fileName, const std::vector<PolyglotEntry> &entries) {
+    // Written under a temporary name beside the book and renamed over it in
+    // one step: a failed write leaves the old book, and an engine that has
+    // the book open keeps reading its old file.
+    std::string temporary = std::string(fileName) + ".XXXXXX";
+    const int fd = mkstemp(temporary.data());
+    if (fd < 0) return false;
+    fchmod(fd, 0644);
+    std::FILE *out = fdopen(fd, "wb");
+    if (!out) {
+        close(fd);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    bool ok = true;
+    uint8_t bytes[PolyglotEntrySize];
+    for (size_t i = 0; ok && i < entries.size(); ++i) {
+        EncodePolyglotEntry(entries[i], bytes);
+        ok = std::fwrite(bytes, 1, PolyglotEntrySize, out) == size_t(PolyglotEntrySize);
+    }
+    ok = ok && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
+    ok = (std::fclose(out) == 0) && ok;
+    ok = ok && std::rename(temporary.c_str(), fileName) == 0;
+    if (!ok) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        errno = error;
+    }
+    return ok;
+}
+
+} // namespace
+
+bool BuildPolyglotBook(const std::vector<std::string> &gameFiles, const char *bookFile, const BookBuildOptions &options,
+                       BookBuildStats &stats, std::FILE *messages) {
+    stats = BookBuildStats{};
+    TallyTable table;
+    table.messages = messages;
+    table.limit = std::max<size_t>(size_t(options.maxSlots), 1024);
+    table.capacity = std::min(table.limit, InitialTallies);
+    table.tallies.reserve(table.capacity);
+    GameReplay *replay = new GameReplay(options, table, stats, messages);
+    bool ok = true;
+    for (const std::string &file : gameFiles)
+        if (!(ok = ReadGames(file, *replay))) break;
+    delete replay;
+    SetupPosition(StartPosition);
+    table.Merge();
+    stats.positions = table.tallies.size();
+    stats.prunedBelow = table.prunedBelow;
+    if (!ok) {
+        std::fprintf(messages, "morvane-book: %s not written\n", bookFile);
+        return false;
+    }
+    const std::vector<PolyglotEntry> entries = EntriesOf(table.tallies, options);
+    stats.written = entries.size();
+    if (entries.empty()) {
+        std::fprintf(messages, "morvane-book: no move qualifies, %s not written\n", bookFile);
+        return false;
+    }
+    if (!WriteEntries(bookFile, entries)) {
+        std::fprintf(messages, "morvane-book: cannot write %s: %s\n", bookFile, std::strerror(errno));
+        return false;
+    }
+    return true;
+}
