@@ -5,7 +5,8 @@
 #
 # Layout under the prefix:
 #   bin/                  morvane, morvane-tbgen, morvane-book
-#   share/morvane/        Morvane.book, the default opening book
+#   share/morvane/        Morvane.book, the default opening book, and
+#                         morvane.bin, the same games as a polyglot book
 #   share/man/man6/       the manual pages
 #   share/doc/morvane/    README.md, books/ with the notes and licence of the
 #                         game collections the default book is built from
@@ -34,9 +35,11 @@ function(morvane_install_rules)
   # The default book is made by the build; where the build has a rule for it,
   # a missing book is an install error rather than a silent gap.
   if(TARGET default_book)
-    install(FILES ${CMAKE_BINARY_DIR}/Morvane.book DESTINATION ${MORVANE_INSTALL_DATADIR})
+    install(FILES ${CMAKE_BINARY_DIR}/Morvane.book ${CMAKE_BINARY_DIR}/morvane.bin
+            DESTINATION ${MORVANE_INSTALL_DATADIR})
   else()
-    install(FILES ${CMAKE_BINARY_DIR}/Morvane.book DESTINATION ${MORVANE_INSTALL_DATADIR} OPTIONAL)
+    install(FILES ${CMAKE_BINARY_DIR}/Morvane.book ${CMAKE_BINARY_DIR}/morvane.bin
+            DESTINATION ${MORVANE_INSTALL_DATADIR} OPTIONAL)
   endif()
 
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${MORVANE_INSTALL_DOCDIR})
@@ -66,7 +69,8 @@ set(CPACK_PACKAGE_CONTACT "Morvane developers <morvane@invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess engine for xboard/WinBoard and UCI interfaces")
 set(CPACK_PACKAGE_DESCRIPTION "Morvane plays and analyses chess for a graphical chess interface over the
 xboard/WinBoard protocol or UCI, or for a person at a terminal. It ships
-with a default opening book, reads Nalimov-format endgame tables, and
+with a default opening book (also as a polyglot book), reads
+Nalimov-format endgame tables and polyglot books, and
 comes with morvane-tbgen to generate such tables and morvane-book to
 build opening books from PGN game collections.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

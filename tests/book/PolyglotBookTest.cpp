@@ -127,17 +127,14 @@ TEST(PolyglotKeys, TheTableHoldsThePublishedNumbers) {
     EXPECT_EQ(n, PolyglotRandomCount);
 }
 
-TEST(PolyglotKeys, PublishedPositionsGiveTheirKeys) {
-    FillZobristKeys();
-    InitBoard();
-    BuildTables();
+TEST_F(PolyglotBookTest, PublishedPositionsGiveTheirKeys) {
     const auto keys = PublishedKeys();
     ASSERT_EQ(keys.size(), 9u);
     for (const auto &[fen, key] : keys)
         EXPECT_EQ(KeyOf(fen), key) << fen;
 }
 
-TEST(PolyglotKeys, PlayedMovesReachThePublishedKeys) {
+TEST_F(PolyglotBookTest, PlayedMovesReachThePublishedKeys) {
     // The published positions are two games: the en-passant file counts after
     // f7f5 (a white pawn beside it) and after b5b4 c2c4, not after e2e4.
     const auto keys = PublishedKeys();
@@ -164,7 +161,7 @@ TEST(PolyglotKeys, PlayedMovesReachThePublishedKeys) {
     EXPECT_NE(KeyOf("4k3/8/8/8/3Pp3/8/8/4K3 b - d3"), KeyOf("4k3/8/8/8/3Pp3/8/8/4K3 b - -"));
 }
 
-TEST(PolyglotEntries, BytesAndMovesAsPublished) {
+TEST_F(PolyglotBookTest, BytesAndMovesAsPublished) {
     // The first entry of a book made by the classic builder: 1. e4 from the start, weight 3.
     const std::string bytes("\x46\x3b\x96\x18\x16\x91\xfc\x9c\x03\x1c\x00\x03\x00\x00\x00\x2a", 16);
     const PolyglotEntry entry = DecodePolyglotEntry(reinterpret_cast<const uint8_t *>(bytes.data()));
@@ -175,9 +172,6 @@ TEST(PolyglotEntries, BytesAndMovesAsPublished) {
     EncodePolyglotEntry(entry, again);
     EXPECT_EQ(std::string(reinterpret_cast<char *>(again), 16), bytes);
 
-    FillZobristKeys();
-    InitBoard();
-    BuildTables();
     // Castling is the king onto its own rook, both ways round; promotions name the piece.
     const std::tuple<const char *, const char *, const char *> moves[] = {
         {StartPosition, "e2e4", "e2e4"},

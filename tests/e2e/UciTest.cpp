@@ -43,6 +43,7 @@ TEST(Uci, IdentificationPositionsAndSearches) {
               (Lines{"id name Morvane 7 UCI", "id author Halvard Quent",
                      "option name Hash type spin default 16 min 1 max 32768", "option name Clear Hash type button",
                      "option name Ponder type check default false", "option name OwnBook type check default true",
+                     "option name BookFile type string default <empty>",
                      "option name TbPath type string default D:\\tablebases",
                      "option name TbCache type spin default 1 min 1 max 1024",
                      "option name Threads type spin default 1 min 1 max 64", "uciok"}));
