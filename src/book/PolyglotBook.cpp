@@ -70,7 +70,8 @@ bool ReadAt(int file, int64_t first, int64_t count, uint8_t *bytes) {
     while (done < want) {
         const ssize_t got = pread(file, bytes + done, want - done, off_t(first * PolyglotEntrySize) + off_t(done));
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false; // the file shrank or failed
+        if (got == 0) errno = EIO; // the file shrank
+        if (got <= 0) return false;
         done += size_t(got);
     }
     return true;
@@ -130,12 +131,10 @@ std::string CheckKeyOrder(int file, int64_t entries) {
 
 uint64_t PolyglotKey() {
     uint64_t key = 0;
-    for (int rank = 1; rank <= 8; ++rank)
-        for (int file = 1; file <= 8; ++file) {
-            const PieceCode piece = Board[SquareOf(file, rank)].piece;
-            if (!IsWhitePiece(piece) && !IsBlackPiece(piece)) continue;
-            key ^= PolyglotRandom[64 * PolyglotKind(piece) + 8 * (rank - 1) + (file - 1)];
-        }
+    for (uint64_t occupied = Occupied; occupied != 0; occupied &= occupied - 1) {
+        const Square s = BitSquare[__builtin_ctzll(occupied)];
+        key ^= PolyglotRandom[64 * PolyglotKind(Board[s].piece) + 8 * (RankOf[s] - 1) + (FileOf[s] - 1)];
+    }
     const int rights[4] = {WhiteKingSide, WhiteQueenSide, BlackKingSide, BlackQueenSide};
     for (int i = 0; i < 4; ++i)
         if (CastleSpoilers[rights[i]] == 0) key ^= PolyglotRandom[CastleKeyBase + i];
