@@ -6,12 +6,14 @@
 //
 //   bench_signature [-v] [-t threads] [depth] [epd file] [positions]
 //
+// Without an EPD file it searches the positions of "morvane bench" (the
+// three bench positions and the first thirty of tests/data/wac.epd), so its
+// signature at the default depth equals the count "morvane bench" prints.
+//
 // -v also prints the thinking lines; their third column (centiseconds) is the
 // only part that may differ between runs. -t searches with that many threads:
 // the time then gives the time to depth, and the node count (the main
 // thread's) no longer forms the signature.
-#include <unistd.h>
-
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,15 +22,9 @@
 #include <string>
 #include <vector>
 
-#include "board/Board.h"
 #include "board/MoveText.h"
-#include "search/RootSearch.h"
-#include "search/SearchState.h"
 #include "search/Threads.h"
-#include "search/TimeManager.h"
-#include "search/TranspositionTable.h"
-#include "shell/GameSetup.h"
-#include "shell/ShellState.h"
+#include "shell/FixedDepthBench.h"
 #include "shell/TestSuite.h"
 
 int main(int argc, char **argv) {
@@ -46,32 +42,28 @@ int main(int argc, char **argv) {
         }
     }
     SetSearchThreads(threads);
-    const uint32_t depth = arg < argc ? uint32_t(std::atoi(argv[arg++])) : 10;
-    const char *file = arg < argc ? argv[arg++] : "tests/data/wac.epd";
+    const uint32_t depth = arg < argc ? uint32_t(std::atoi(argv[arg++])) : FixedBenchDepth;
+    const char *file = arg < argc ? argv[arg++] : nullptr;
     const int32_t positions = arg < argc ? std::atoi(argv[arg++]) : 30;
 
-    // The search polls its input; give it a pipe that never has anything to
-    // read, so that no terminal or closed input can stop it.
-    int quiet[2];
-    if (pipe(quiet) == 0) dup2(quiet[0], 0);
+    if (!PrepareFixedDepthSearch(depth, verbose)) return 1;
 
-    if (!AllocateHash(16)) return 1;
-    InitBoard();
-    SkipBook = 1;
-    AnalyzeMode = 1; // no time limit: the depth alone ends each search
-    PostThinking = verbose ? 1 : 0;
-    DepthLimit = depth;
-
+    // Without a file: the positions of "morvane bench". With one: the three
+    // bench positions and the first positions of the file.
     std::vector<std::string> fens;
-    for (const BenchEntry &b : BenchPositions)
-        fens.emplace_back(b.fen);
-    std::ifstream in(file);
-    std::string line;
-    for (int32_t n = 0; n < positions && std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty()) continue;
-        fens.push_back(line);
-        ++n;
+    if (file == nullptr) {
+        fens = FixedBenchPositions();
+    } else {
+        for (const BenchEntry &b : BenchPositions)
+            fens.emplace_back(b.fen);
+        std::ifstream in(file);
+        std::string line;
+        for (int32_t n = 0; n < positions && std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (line.empty()) continue;
+            fens.push_back(line);
+            ++n;
+        }
     }
 
     uint64_t total = 0;
@@ -79,20 +71,17 @@ int main(int argc, char **argv) {
     int32_t index = 0;
     for (const std::string &fen : fens) {
         ++index;
-        if (!SetupGame(fen.c_str())) {
+        if (verbose) std::printf("%3d %s\n", index, fen.c_str());
+        const FixedDepthResult r = SearchFixedDepth(fen);
+        if (!r.searched) {
             std::printf("%3d setup refused\n", index);
             continue;
         }
-        ClearSearchMemory();
-        SearchStartTime = MonotonicMilliseconds();
-        if (verbose) std::printf("%3d %s\n", index, fen.c_str());
-        const Move m = ThinkSide(SideToMove);
-        const uint64_t nodes = NodeCount + QuiesceNodeCount;
-        total += nodes;
+        total += r.nodes;
         char text[MoveTextSize];
-        MoveToText(text, m);
-        std::printf("%3d nodes %12llu  move %-6s score %d\n", index, static_cast<unsigned long long>(nodes), text,
-                    BestScore);
+        MoveToText(text, r.move);
+        std::printf("%3d nodes %12llu  move %-6s score %d\n", index, static_cast<unsigned long long>(r.nodes), text,
+                    r.score);
         std::fflush(stdout);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
