@@ -28,7 +28,8 @@ if(NOT rc EQUAL 0)
 endif()
 
 # Programs and their pages come in pairs; the tools the build made must be there.
-set(expected bin/morvane share/man/man6/morvane.6 share/doc/morvane/README.md)
+set(expected bin/morvane share/man/man6/morvane.6 share/doc/morvane/README.md
+             share/games/plugins/xboard/morvane.eng)
 foreach(tool morvane-tbgen morvane-book)
   if(EXISTS ${prefix}/bin/${tool} OR tool STREQUAL "morvane-tbgen")
     list(APPEND expected bin/${tool} share/man/man6/${tool}.6)
@@ -62,8 +63,27 @@ if(book_built)
   endif()
 endif()
 
+# xboard's engine list: the entry names the installed program.
+if(EXISTS ${prefix}/share/games/plugins/xboard/morvane.eng)
+  file(STRINGS ${prefix}/share/games/plugins/xboard/morvane.eng entry)
+  list(LENGTH entry lines)
+  if(NOT lines EQUAL 3)
+    fail("morvane.eng has ${lines} lines, not 3: ${entry}")
+  else()
+    list(GET entry 0 spec)
+    list(GET entry 1 command)
+    list(GET entry 2 variants)
+    if(NOT spec STREQUAL "plugin spec 0.0" OR NOT EXISTS ${prefix}/bin/${command} OR NOT variants MATCHES "^chess(,|$)")
+      fail("morvane.eng does not list the installed engine: ${entry}")
+    endif()
+  endif()
+endif()
+
 # Manual pages: they must format without a single warning.
 find_program(GROFF groff)
+if(NOT GROFF AND DEFINED ENV{MORVANE_REQUIRE_PACKAGES})
+  fail("groff is not installed, so the manual pages cannot be checked")
+endif()
 if(GROFF)
   file(GLOB pages ${prefix}/share/man/man6/*.6)
   foreach(page ${pages})

@@ -3,6 +3,7 @@
 
 #include <regex>
 
+#include "RequiredPackage.h"
 #include "e2e/EngineProcess.h"
 
 using namespace e2e;
@@ -119,7 +120,7 @@ TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
     std::stringstream path(std::string(getenv("PATH") ? getenv("PATH") : "") + ":/usr/games");
     for (std::string dir; binary.empty() && std::getline(path, dir, ':');)
         binary = !dir.empty() && access((dir + "/polyglot").c_str(), X_OK) == 0 ? dir + "/polyglot" : "";
-    if (binary.empty()) GTEST_SKIP() << "polyglot is not installed";
+    if (binary.empty()) SKIP_WITHOUT_PACKAGE("polyglot is not installed");
     {
         // After the engine's "uciok": Hash as "memory", the other options passed on, "ping" answered.
         Polyglot adapter(binary);
@@ -163,7 +164,7 @@ TEST(XboardMatch, XboardAndUciEnginesPlayWithoutTimeLossOrIllegalMove) {
     for (size_t n; pipe && (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
         output.append(buffer, n);
     const int status = pipe ? pclose(pipe) : -1;
-    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << output;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) SKIP_WITHOUT_PACKAGE(output);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output << "\n" << place.ReadFile("games.pgn");
     // Both engines started on a first run and wrote their configuration.
     EXPECT_TRUE(fs::exists(place.PathOf("first/Morvane.ini")) && fs::exists(place.PathOf("second/Morvane.ini")));

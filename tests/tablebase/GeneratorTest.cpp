@@ -3,6 +3,7 @@
 // engine's search.
 #include <dlfcn.h>
 
+#include "RequiredPackage.h"
 #include "search/SearchTestSupport.h"
 #include "tablebase/TablebaseTestSupport.h"
 
@@ -253,7 +254,7 @@ TEST_P(ThreePieceTable, EveryPositionIsRight) {
     EXPECT_GT(c.positions, Sanitized ? 4000u : 20000u);
     EXPECT_EQ(c.wins > 0 && c.losses > 0, longest > 0);
     const TbProbeHard probe = LoadGaviota();
-    if (probe == nullptr) GTEST_SKIP() << "Gaviota tables or library not installed";
+    if (probe == nullptr) SKIP_WITHOUT_PACKAGE("Gaviota tables or library not installed");
     const std::string table = name, reversed = table.substr(table.find('k', 1)) + table.substr(0, table.find('k', 1));
     uint64_t compared = 0;
     for (const std::string &colours : {table, reversed})
