@@ -10,6 +10,10 @@
 #   share/man/man6/       the manual pages
 #   share/doc/morvane/    README.md, books/ with the notes and licence of the
 #                         game collections the default book is built from
+#   share/games/plugins/xboard/
+#                         morvane.eng, the entry by which xboard lists the
+#                         installed engine: "plugin spec 0.0", the command
+#                         that starts it, the variants it plays
 #
 # The folders are fixed rather than taken from GNUInstallDirs: the engine
 # finds its book from its own location, as <exe dir>/../share/morvane.
@@ -19,6 +23,7 @@ set(MORVANE_INSTALL_BINDIR bin)
 set(MORVANE_INSTALL_DATADIR share/morvane)
 set(MORVANE_INSTALL_MANDIR share/man/man6)
 set(MORVANE_INSTALL_DOCDIR share/doc/morvane)
+set(MORVANE_INSTALL_XBOARDDIR share/games/plugins/xboard)
 
 # The rules run at the end of the top-level CMakeLists so that targets and
 # the book rule defined after this file's include are seen as well.
@@ -43,6 +48,7 @@ function(morvane_install_rules)
   endif()
 
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${MORVANE_INSTALL_DOCDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/data/xboard/morvane.eng DESTINATION ${MORVANE_INSTALL_XBOARDDIR})
   file(GLOB book_notes ${CMAKE_SOURCE_DIR}/data/books/README* ${CMAKE_SOURCE_DIR}/data/books/LICENSE*)
   if(book_notes)
     install(FILES ${book_notes} DESTINATION ${MORVANE_INSTALL_DOCDIR}/books)

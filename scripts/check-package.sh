@@ -56,7 +56,7 @@ say "package $deb ($(stat -c %s "$deb") bytes)"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/morvane /usr/bin/morvane-tbgen /usr/bin/morvane-book /usr/share/morvane/Morvane.book \
     /usr/share/man/man6/morvane.6 /usr/share/man/man6/morvane-tbgen.6 /usr/share/man/man6/morvane-book.6 \
-    /usr/share/doc/morvane/README.md; do
+    /usr/share/doc/morvane/README.md /usr/share/games/plugins/xboard/morvane.eng; do
     grep -qx "$path" "$work/contents" || fail "the package lacks $path"
 done
 
@@ -70,6 +70,15 @@ for page in /usr/share/man/man6/morvane.6 /usr/share/man/man6/morvane-tbgen.6 /u
         man -l "$page" >/dev/null 2>"$work/man.err" || fail "man -l $page: $(cat "$work/man.err")"
     fi
 done
+
+# xboard's engine list: "plugin spec 0.0", the command, the variants; the
+# command must start the installed engine from the search path.
+eng=/usr/share/games/plugins/xboard/morvane.eng
+[ "$(wc -l <"$eng")" = 3 ] || fail "$eng has not three lines: $(cat "$eng")"
+[ "$(sed -n 1p "$eng")" = "plugin spec 0.0" ] || fail "$eng does not start with 'plugin spec 0.0'"
+[ "$(command -v "$(sed -n 2p "$eng")")" = /usr/bin/morvane ] || fail "the command in $eng is not /usr/bin/morvane"
+sed -n 3p "$eng" | grep -Eq '^chess(,|$)' || fail "$eng does not list the variant chess"
+say "xboard finds the engine through $eng"
 
 # 3. The installed engine from an empty folder: it must create its settings
 # there, find the installed book and answer "go" with a book move.
@@ -126,7 +135,7 @@ fi
 left=0
 while IFS= read -r path; do
     case $path in /usr/bin/* | /usr/share/morvane | /usr/share/morvane/* | /usr/share/man/man6/morvane* | \
-        /usr/share/doc/morvane | /usr/share/doc/morvane/*)
+        /usr/share/doc/morvane | /usr/share/doc/morvane/* | /usr/share/games/plugins/xboard/morvane.eng)
         if [ -e "$path" ]; then
             echo "left behind: $path" >&2
             left=1
