@@ -1,5 +1,5 @@
-// The pawn entries' fields are pinned through the term totals and the
-// symmetry test; here the table that keeps them.
+// The pawn entries' fields are pinned through the hand-worked terms, the
+// symmetry test and the bench node count; here the table that keeps them.
 #include <cstring>
 
 #include "eval/EvalTestSupport.h"
@@ -18,9 +18,7 @@ TEST(PawnHashTable, HitAndMissAgreeWithAFreshComputation) {
             EXPECT_EQ(std::memcmp(entry, &fresh, sizeof fresh), 0) << fen;
             EXPECT_EQ(EvaluatePawns(), fresh.score) << fen; // certainly a hit
             EXPECT_EQ(CurrentPawnEntry, entry);
-            EXPECT_EQ(CurrentPawnEntry, &PawnHashTable[KeyLow(PawnHashKey) & 0xffff])
-                << "the low key word is the index";
         }
     ClearPawnHashTable();
-    EXPECT_EQ(PawnHashTable[KeyLow(PawnHashKey) & 0xffff].keyHigh, 0u);
+    EXPECT_EQ(CurrentPawnEntry->keyHigh, 0u) << "cleared";
 }
