@@ -26,13 +26,13 @@ std::tuple<Move, uint64_t, int32_t> SearchToDepth(const char *fen, uint32_t dept
 
 bool IsLegalMove(Move m) { return m != 0 && FindMove(MoveText(m)) == m && MakeMove(SideToMove, RootInCheck, 0, m); }
 
-// Fixed-depth results that must not change (move, score, nodes): they pin
-// the whole search, ordering and table included.
-const std::tuple<const char *, const char *, int32_t, uint64_t> Positions[] = {
-    {"r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4", "b1c3", 0, 11346},
-    {"r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1", "e2a6", 12, 115671},
-    {"8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1", "b4f4", 13, 7801},
-    {"6k1/5ppp/8/8/8/8/5PPP/3R2K1 b - - 0 1", "g7g6", -622, 4415},
+// The whole search, ordering and table included, is pinned by the node
+// count of "morvane bench" (bench/expected-nodes.txt); here what threads add.
+const char *const Positions[] = {
+    "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
+    "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
+    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
+    "6k1/5ppp/8/8/8/8/5PPP/3R2K1 b - - 0 1",
 };
 
 } // namespace
@@ -46,11 +46,10 @@ TEST_F(Threads, SettingIsClampedToTheSupportedRange) {
     }
 }
 
-TEST_F(Threads, FixedDepthResultsAndHelpersThatLeaveTheMainSearchAlone) {
-    for (auto [fen, move, score, nodes] : Positions) {
+TEST_F(Threads, HelpersLeaveTheMainSearchAlone) {
+    for (const char *fen : Positions) {
         SetSearchThreads(1);
         const auto [m, n, s] = SearchToDepth(fen, 6);
-        EXPECT_EQ(std::tuple(MoveText(m), s, n), std::tuple(move, score, nodes)) << fen;
         SetSearchThreads(3);
         SearchToDepth(fen, 6);
         SetSearchThreads(1);
@@ -67,7 +66,7 @@ TEST_F(Threads, FixedDepthResultsAndHelpersThatLeaveTheMainSearchAlone) {
 
 TEST_F(Threads, TimedSearchStopsItsHelpersAndMatedPositionsStartNone) {
     SetSearchThreads(2);
-    SetUpSearch(std::get<0>(Positions[1]));
+    SetUpSearch(Positions[1]);
     FixedTimeMode = 1;
     NextPollCheck = 0; // poll the clock from the first node on
     testing::internal::CaptureStdout();
