@@ -107,14 +107,6 @@ TEST(XboardGames, FromTheStartWithoutIncrement) {
     }
 }
 
-TEST(XboardGames, FromSetboardWithPonderingAndFractionalIncrement) {
-    for (const char *fen : SetboardFens) {
-        XboardEngine a, b;
-        EngineProcess *players[2] = {&a, &b};
-        PlayXboardGame(players, fen, "", "level 0 0:05 0.2", 500, 20, true, 80);
-    }
-}
-
 TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
     std::string binary; // on the search path or where Debian puts games
     std::stringstream path(std::string(getenv("PATH") ? getenv("PATH") : "") + ":/usr/games");
@@ -141,7 +133,8 @@ TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
         const size_t go = log.find("Adapter->Engine: go ");
         EXPECT_NE(log.substr(go, log.find('\n', go) - go).find(goWords), std::string::npos) << log;
     }
-    // Games against the engine in xboard mode, both pondering ("hard" reaches the engine).
+    // Games against the engine in xboard mode from setboard positions, both pondering ("hard" reaches the
+    // engine), with a fractional increment.
     for (const char *fen : SetboardFens) {
         Polyglot adapter(binary);
         XboardEngine direct;
