@@ -29,7 +29,7 @@ endif()
 
 # Programs and their pages come in pairs; the tools the build made must be there.
 set(expected bin/morvane share/man/man6/morvane.6 share/doc/morvane/README.md
-             share/games/plugins/xboard/morvane.eng)
+             share/games/plugins/xboard/morvane.eng share/games/plugins/logos/morvane.png)
 foreach(tool morvane-tbgen morvane-book)
   if(EXISTS ${prefix}/bin/${tool} OR tool STREQUAL "morvane-tbgen")
     list(APPEND expected bin/${tool} share/man/man6/${tool}.6)

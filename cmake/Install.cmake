@@ -14,6 +14,8 @@
 #                         morvane.eng, the entry by which xboard lists the
 #                         installed engine: "plugin spec 0.0", the command
 #                         that starts it, the variants it plays
+#   share/games/plugins/logos/
+#                         morvane.png, the logo xboard shows beside the clock
 #
 # The folders are fixed rather than taken from GNUInstallDirs: the engine
 # finds its book from its own location, as <exe dir>/../share/morvane.
@@ -24,6 +26,7 @@ set(MORVANE_INSTALL_DATADIR share/morvane)
 set(MORVANE_INSTALL_MANDIR share/man/man6)
 set(MORVANE_INSTALL_DOCDIR share/doc/morvane)
 set(MORVANE_INSTALL_XBOARDDIR share/games/plugins/xboard)
+set(MORVANE_INSTALL_LOGODIR share/games/plugins/logos)
 
 # The rules run at the end of the top-level CMakeLists so that targets and
 # the book rule defined after this file's include are seen as well.
@@ -49,6 +52,7 @@ function(morvane_install_rules)
 
   install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION ${MORVANE_INSTALL_DOCDIR})
   install(FILES ${CMAKE_SOURCE_DIR}/data/xboard/morvane.eng DESTINATION ${MORVANE_INSTALL_XBOARDDIR})
+  install(FILES ${CMAKE_SOURCE_DIR}/data/xboard/morvane.png DESTINATION ${MORVANE_INSTALL_LOGODIR})
   file(GLOB book_notes ${CMAKE_SOURCE_DIR}/data/books/README* ${CMAKE_SOURCE_DIR}/data/books/LICENSE*)
   if(book_notes)
     install(FILES ${book_notes} DESTINATION ${MORVANE_INSTALL_DOCDIR}/books)

@@ -56,7 +56,8 @@ say "package $deb ($(stat -c %s "$deb") bytes)"
 dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$work/contents"
 for path in /usr/bin/morvane /usr/bin/morvane-tbgen /usr/bin/morvane-book /usr/share/morvane/Morvane.book \
     /usr/share/man/man6/morvane.6 /usr/share/man/man6/morvane-tbgen.6 /usr/share/man/man6/morvane-book.6 \
-    /usr/share/doc/morvane/README.md /usr/share/games/plugins/xboard/morvane.eng; do
+    /usr/share/doc/morvane/README.md /usr/share/games/plugins/xboard/morvane.eng \
+    /usr/share/games/plugins/logos/morvane.png; do
     grep -qx "$path" "$work/contents" || fail "the package lacks $path"
 done
 
@@ -78,6 +79,8 @@ eng=/usr/share/games/plugins/xboard/morvane.eng
 [ "$(sed -n 1p "$eng")" = "plugin spec 0.0" ] || fail "$eng does not start with 'plugin spec 0.0'"
 [ "$(command -v "$(sed -n 2p "$eng")")" = /usr/bin/morvane ] || fail "the command in $eng is not /usr/bin/morvane"
 sed -n 3p "$eng" | grep -Eq '^chess(,|$)' || fail "$eng does not list the variant chess"
+[ "$(head -c 8 /usr/share/games/plugins/logos/morvane.png | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
+    fail "/usr/share/games/plugins/logos/morvane.png is not a PNG image"
 say "xboard finds the engine through $eng"
 
 # 3. The installed engine from an empty folder: it must create its settings
@@ -135,7 +138,7 @@ fi
 left=0
 while IFS= read -r path; do
     case $path in /usr/bin/* | /usr/share/morvane | /usr/share/morvane/* | /usr/share/man/man6/morvane* | \
-        /usr/share/doc/morvane | /usr/share/doc/morvane/* | /usr/share/games/plugins/xboard/morvane.eng)
+        /usr/share/doc/morvane | /usr/share/doc/morvane/* | /usr/share/games/plugins/*/morvane.*)
         if [ -e "$path" ]; then
             echo "left behind: $path" >&2
             left=1
