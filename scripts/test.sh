@@ -13,7 +13,7 @@
 # library, and groff for the manual pages. Missing ones are installed with
 # apt-get when the script runs as root or sudo is at hand; otherwise it names
 # them and stops with status 1. Once they are there the tests may not skip
-# for want of them (MORVANE_REQUIRE_PACKAGES). --no-install leaves the
+# for want of them (MORVANE_REQUIRE_INTERFACES). --no-install leaves the
 # packages alone, for systems without apt-get; tests whose packages are
 # missing then skip.
 set -euo pipefail
@@ -73,7 +73,7 @@ if [ "$install" = 1 ]; then
             exit 1
         fi
     fi
-    export MORVANE_REQUIRE_PACKAGES=1
+    export MORVANE_REQUIRE_INTERFACES=1
 fi
 
 jobs=$(nproc 2>/dev/null || echo 2)

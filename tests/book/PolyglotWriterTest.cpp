@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "RequiredPackage.h"
 #include "board/MoveText.h"
 #include "book/BookTestSupport.h"
 #include "book/PgnReader.h"
@@ -43,17 +44,12 @@ BookMap MapOf(const std::string &bytes) {
 // from (data/books, CC0), with the results 1-0, 0-1, 1/2-1/2 and * in turn.
 const std::string Sample = std::string(MORVANE_TEST_DATA) + "/opening-lines-sample.pgn";
 
-// Where Debian's polyglot is, "" when it is not installed. Tests that need it
-// fail instead of skipping when MORVANE_REQUIRE_INTERFACES=1.
+// Where Debian's polyglot is, "" when it is not installed.
 std::string PolyglotProgram() {
     std::stringstream path(std::string(getenv("PATH") ? getenv("PATH") : "") + ":/usr/games");
     for (std::string dir; std::getline(path, dir, ':');)
         if (!dir.empty() && access((dir + "/polyglot").c_str(), X_OK) == 0) return dir + "/polyglot";
     return "";
-}
-bool InterfacesRequired() {
-    const char *v = getenv("MORVANE_REQUIRE_INTERFACES");
-    return v && std::string(v) == "1";
 }
 
 class PolyglotWriterTest : public ScratchDir {
@@ -223,10 +219,7 @@ TEST_F(PolyglotWriterTest, GamesReadBackAndFailedRunsKeepTheOldBook) {
 
 TEST_F(PolyglotWriterTest, SameGamesAsTheClassicBuilder) {
     const std::string polyglot = PolyglotProgram();
-    if (polyglot.empty()) {
-        if (InterfacesRequired()) FAIL() << "polyglot is not installed (MORVANE_REQUIRE_INTERFACES=1)";
-        GTEST_SKIP() << "polyglot is not installed";
-    }
+    if (polyglot.empty()) SKIP_WITHOUT_PACKAGE("polyglot is not installed");
     // Results in turn 1-0, 0-1, 1/2-1/2 and none; counts stay far below 16 bits.
     for (auto [plies, minCount] : {std::pair{12, 1}, {20, 3}, {4, 2}}) {
         options.plies = plies;
