@@ -180,8 +180,6 @@ void ComputeHashKeys() {
 
 namespace {
 
-bool OnBoard(int s) { return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8; }
-
 int SignOf(int v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 
 void SetSlider(int a, int b, int step, bool orthogonal) {
@@ -267,7 +265,7 @@ void BuildTables() {
         DiagonalLines[s] = RayMask[0][s] | RayMask[2][s] | RayMask[5][s] | RayMask[7][s];
         StraightLines[s] = RayMask[1][s] | RayMask[3][s] | RayMask[4][s] | RayMask[6][s];
         if (!OnBoard(s)) continue;
-        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21})
+        for (int step : KnightSteps)
             if (s + step >= 0 && s + step < 120) KnightReach[s] |= SquareBit[s + step];
         for (int step : Steps)
             KingReach[s] |= SquareBit[s + step];

@@ -1,8 +1,9 @@
-// The one current position and the tables built at start-up.
+// The current position and the tables built at start-up.
 //
-// There is exactly one position in the engine: every module reads and changes
-// the state declared here in place. Make/unmake keep it consistent
-// incrementally; SetupPosition builds it from scratch.
+// There are no position objects: every module reads and changes the state
+// declared here in place, one copy per search thread (the thread_local
+// declarations). Make/unmake keep it consistent incrementally;
+// SetupPosition builds it from scratch.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +43,6 @@ enum : uint32_t { Pawn = 0, Knight = 1, Bishop = 2, Rook = 3, Queen = 4, King = 
 constexpr char PieceLetters[] = "PNBRQK.?pnbrqk";
 
 constexpr bool IsWhitePiece(PieceCode c) { return c <= WhiteKing; }
-constexpr bool IsBlackPiece(PieceCode c) { return c >= BlackPawn && c <= BlackKing; }
 constexpr uint32_t KindOf(PieceCode c) { return c & 7; }
 
 // Square = 10 * (10 - rank) + file, file 1..8 (a..h), rank 1..8.
@@ -115,6 +115,12 @@ enum : Square {
     G1,
     H1,
 };
+
+// One of the 64 playing squares, not the mailbox border around them.
+constexpr bool OnBoard(Square s) { return s >= A8 && s <= H1 && s % 10 >= 1 && s % 10 <= 8; }
+
+// The eight knight jumps on the mailbox, in the order generation tries them.
+constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 
 // ---------------------------------------------------------------------------
 // The move word
@@ -340,7 +346,7 @@ uint32_t NextRandom();
 void FillZobristKeys(); // fills ZobristKeys and SideToMoveKey from NextRandom
 void ComputeHashKeys();
 
-// Make/unmake table: 0 make white, 1 make black, 2 unmake white, 3 unmake black.
+// Make/unmake table: make and unmake, each indexed by the colour of the mover.
 using MakeFunction = uint32_t (*)(uint32_t inCheck, uint32_t ply, Move m);
 using UnmakeFunction = void (*)(Move m);
 struct MoveFunctionTable {

@@ -19,7 +19,6 @@ constinit thread_local int DiscovererCount;
 constinit thread_local uint8_t Handled[120];
 
 constexpr int DiagonalSteps[4] = {-11, -9, 11, 9};
-constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int KingSteps[8] = {-11, -10, -9, -1, 1, 9, 10, 11};
 constexpr int RookRays[4] = {-10, -1, 1, 10};
 

@@ -19,7 +19,6 @@ constexpr int32_t KingSideCastleBonus = 10000;
 // Under-promotions: rook, bishop, knight.
 constexpr int32_t UnderPromotionScore[3] = {2, 0, 1};
 
-constexpr int KnightSteps[8] = {-21, -19, -12, -8, 8, 12, 19, 21};
 constexpr int BishopSteps[4] = {-11, -9, 9, 11};
 constexpr int RookSteps[4] = {-10, -1, 1, 10};
 constexpr int QueenSteps[8] = {-11, -9, -10, -1, 9, 11, 1, 10};

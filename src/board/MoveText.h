@@ -16,10 +16,29 @@ void MoveToUciText(char *buffer, Move m);
 bool LooksLikeCoordinateMove(const char *word);
 // Coordinate text, a blank, the score (exchange listing).
 void PrintMoveScore(Move m, int32_t score);
-// Move of the current position whose algebraic text equals text (a trailing
-// check sign is removed in place), or 0. When nothing matches it says so and
-// shows the board.
-Move ParseSanMove(char *text, uint32_t legalOnly);
+// How closely an algebraic (SAN) text must follow the move's own spelling.
+enum class SanReading : uint8_t {
+    // Test-suite best moves and style books: exactly the text this engine
+    // gives the move. A disambiguating character only where another piece
+    // of the same kind reaches the square (rank digit when both stand on one
+    // file, else the file letter), "x" for a capture, "=" before a promotion
+    // letter, "O-O", optionally "ep" after an en-passant capture. The first
+    // match among the legal moves (with legalOnly), else among all generated
+    // moves; when nothing matches it says so and shows the board.
+    Exact,
+    // Game collections: also "e8Q", "Ng1f3", "e2e4", "e2-e4", "exd6e.p.",
+    // "0-0", capture signs anywhere or missing. The one move among those
+    // considered (legal ones with legalOnly) that the text names, else 0
+    // (none or more than one); nothing is printed.
+    Loose,
+};
+// Castling written with zeros ("0-0", "0-0-0", "0-0+") is spelt with the
+// letter O; other texts stay as they are.
+void SpellCastlingWithLetters(char *text);
+// Move of the current position that text names, or 0. A trailing "+" and
+// then a trailing "#" are removed from text in place (once each: "Qh5+#"
+// names nothing).
+Move ParseSanMove(char *text, uint32_t legalOnly, SanReading reading = SanReading::Exact);
 // The board as eight lines of piece letters; a '+' marks a piece the piece
 // lists do not know.
 void DisplayBoard();

@@ -46,7 +46,7 @@ bool AttackedOnParsed(const PieceCode *b, Square s, uint32_t by) {
     // A white pawn attacks toward rank 8, so it stands below the square.
     const int pawnSide = by == White ? 1 : -1;
     if (b[s + pawnSide * 9] == base + Pawn || b[s + pawnSide * 11] == base + Pawn) return true;
-    for (int step : {-21, -19, -12, -8, 8, 12, 19, 21})
+    for (int step : KnightSteps)
         if (b[s + step] == base + Knight) return true;
     for (int step : {-11, -10, -9, -1, 1, 9, 10, 11}) {
         if (b[s + step] == base + King) return true;

@@ -78,7 +78,7 @@ void CollectAttackers(Square from, Square t) {
     Attackers[Black].count = 0;
 
     if (KnightReach[t] & (PieceMask[WhiteKnight] | PieceMask[BlackKnight]))
-        for (int step : {-21, -19, -12, -8, 8, 12, 19, 21}) {
+        for (int step : KnightSteps) {
             PieceCode c = Board[t + step].piece;
             if (IsKnightCode(c)) Append(c, t + step, 2, step);
         }

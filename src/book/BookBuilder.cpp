@@ -11,124 +11,10 @@
 
 #include "board/Attack.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/BookFormat.h"
 #include "book/PgnReader.h"
-
-namespace {
-
-// ---------------------------------------------------------------------------
-// Move texts
-
-int PieceKindOfLetter(char c) {
-    switch (c) {
-    case 'N':
-        return Knight;
-    case 'B':
-        return Bishop;
-    case 'R':
-        return Rook;
-    case 'Q':
-        return Queen;
-    case 'K':
-        return King;
-    }
-    return -1;
-}
-
-int PromotionKindOfLetter(char c) {
-    const int kind = PieceKindOfLetter(char(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c));
-    return kind == King ? -1 : kind;
-}
-
-bool LegalNow(Move m) {
-    if (!MakeMove(SideToMove, RootInCheck, 0, m)) return false;
-    UnmakeMove(SideToMove, m);
-    return true;
-}
-
-} // namespace
-
-Move FindPgnMove(const char *input) {
-    char text[PgnReader::TextMax + 1];
-    const size_t inputLength = std::strlen(input);
-    if (inputLength == 0 || inputLength > PgnReader::TextMax) return 0;
-    // Without the signs of capture and of a move between squares.
-    size_t len = 0;
-    for (size_t i = 0; i < inputLength; ++i)
-        if (input[i] != 'x' && input[i] != '-' && input[i] != ':') text[len++] = input[i];
-    text[len] = 0;
-    const bool castleShort = std::strcmp(input, "O-O") == 0 || std::strcmp(input, "0-0") == 0;
-    const bool castleLong = std::strcmp(input, "O-O-O") == 0 || std::strcmp(input, "0-0-0") == 0;
-
-    int kind = Pawn, promotion = -1;
-    size_t first = 0;
-    if (!castleShort && !castleLong) {
-        if (PieceKindOfLetter(text[0]) >= 0) {
-            kind = PieceKindOfLetter(text[0]);
-            first = 1;
-        }
-        if (kind == Pawn) {
-            if (len >= 4 && std::strcmp(text + len - 4, "e.p.") == 0)
-                text[len -= 4] = 0;
-            else if (len >= 2 && std::strcmp(text + len - 2, "ep") == 0)
-                text[len -= 2] = 0;
-            if (len >= 2 && text[len - 2] == '=') {
-                promotion = PromotionKindOfLetter(text[len - 1]);
-                if (promotion < 0) return 0;
-                text[len -= 2] = 0;
-            } else if (len >= 3 && text[len - 2] >= '1' && text[len - 2] <= '8' &&
-                       PromotionKindOfLetter(text[len - 1]) >= 0) {
-                promotion = PromotionKindOfLetter(text[len - 1]);
-                text[--len] = 0;
-            }
-        }
-    }
-    int toFile = 0, toRank = 0, fromFile = 0, fromRank = 0;
-    if (!castleShort && !castleLong) {
-        const size_t rest = len - first;
-        if (rest < 2 || rest > 4) return 0;
-        const char *p = text + first;
-        const char f = p[rest - 2], r = p[rest - 1];
-        if (f < 'a' || f > 'h' || r < '1' || r > '8') return 0;
-        toFile = f - 'a' + 1;
-        toRank = r - '0';
-        for (size_t i = 0; i + 2 < rest; ++i) {
-            if (p[i] >= 'a' && p[i] <= 'h' && fromFile == 0 && fromRank == 0)
-                fromFile = p[i] - 'a' + 1;
-            else if (p[i] >= '1' && p[i] <= '8' && fromRank == 0)
-                fromRank = p[i] - '0';
-            else
-                return 0;
-        }
-    }
-
-    SelectMoveFunctions();
-    MoveEntry list[MoveListSize];
-    MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-    Move found = 0;
-    for (const MoveEntry *e = list; e != end; ++e) {
-        const Move m = e->move;
-        const Square from = MoveFrom(m), to = MoveTo(m);
-        if (castleShort || castleLong) {
-            if (!IsCastling(m) || (FileOf[to] == 7) != castleShort) continue;
-        } else {
-            if (int(KindOf(Board[from].piece)) != kind || int(FileOf[to]) != toFile || int(RankOf[to]) != toRank)
-                continue;
-            if (fromFile != 0 && int(FileOf[from]) != fromFile) continue;
-            if (fromRank != 0 && int(RankOf[from]) != fromRank) continue;
-            // A pawn changes files only when it captures, and then the text
-            // names the file it came from.
-            if (kind == Pawn && fromFile == 0 && FileOf[from] != FileOf[to]) continue;
-            if (IsPromotion(m) != (promotion >= 0)) continue;
-            if (IsPromotion(m) && int(KindOf(MovePromoted(m))) != promotion) continue;
-        }
-        if (!LegalNow(m)) continue;
-        if (found != 0) return 0; // ambiguous
-        found = m;
-    }
-    return found;
-}
 
 namespace {
 
@@ -322,9 +208,9 @@ struct GameReplay {
         if (!open) Begin();
         hasMoves = true;
         if (failed || ply >= options.plies || ply >= MaxPlies) return;
-        char marks[4];
-        StripMoveText(text, marks);
-        const Move move = FindPgnMove(text);
+        char marks[4]; // marks do not count here
+        StripMoveMarks(text, marks, true);
+        const Move move = ParseSanMove(text, 1, SanReading::Loose);
         if (move == 0) {
             std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
                          static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);

@@ -42,9 +42,3 @@ constexpr uint32_t LossPoints = 0;
 // book file is then left as it was.
 bool BuildBook(const std::vector<std::string> &gameFiles, const char *bookFile, const BookBuildOptions &options,
                BookBuildStats &stats, std::FILE *messages);
-
-// The legal move of the current position that a move text in standard
-// algebraic notation names (check signs and "!"/"?" marks already removed;
-// "e8=Q" and "e8Q", "exd6", "exd6ep", "Ng1f3", "e2e4", "e2-e4" and "0-0"
-// are understood), or 0 when it names none or more than one.
-Move FindPgnMove(const char *text);

@@ -32,7 +32,8 @@ bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t coun
 
 // The in-memory style book of a conversion: record 0 the header, 1..count-1
 // the positions in first-seen order, found through an open-addressing index
-// and sorted by key when saved.
+// and sorted by key when saved. It owns its two blocks and frees them when
+// it goes out of scope.
 struct StyleBookBuffer {
     BookRecord *records = nullptr;
     int64_t count = 0;         // records in use, header included
@@ -40,17 +41,22 @@ struct StyleBookBuffer {
     int64_t growth = 0;        // records added when full
     uint32_t *index = nullptr; // slot -> record number, 0 = free
     uint64_t indexMask = 0;
+
+    StyleBookBuffer() = default;
+    StyleBookBuffer(const StyleBookBuffer &) = delete;
+    StyleBookBuffer &operator=(const StyleBookBuffer &) = delete;
+    ~StyleBookBuffer();
 };
 
 // Adds the current position with the style class of the move that led to it
 // (the mover is the side not to move), or updates its record. Returns false
 // when memory for growing ran out.
 bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass);
-void FreeStyleBook(StyleBookBuffer &book);
 
 // The conversion with its capacities, input size limit and output file as
-// parameters (the result is that of ConvertStyleBookFile). Annotated game files are written by hand: far smaller than
-// the limit, which only stops an endless or runaway input.
+// parameters (the result is that of ConvertStyleBookFile). Annotated game
+// files are written by hand: far smaller than the limit, which only stops an
+// endless or runaway input.
 constexpr uint64_t StyleBookInputLimit = 512ull << 20;
 bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
                         uint64_t inputLimit = StyleBookInputLimit);

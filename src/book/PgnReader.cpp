@@ -229,18 +229,15 @@ PgnToken PgnReader::Next() {
     }
 }
 
-void StripMoveText(char *text, char marks[4]) {
-    size_t len = std::strlen(text);
+void StripMoveMarks(char *text, char marks[4], bool checkSigns) {
+    const auto isMark = [checkSigns](char c) { return c == '!' || c == '?' || (checkSigns && (c == '+' || c == '#')); };
+    const size_t len = std::strlen(text);
     size_t cut = len;
-    // Marks and check signs can come in either order: "Nf3+!", "Nf3!+".
-    while (cut > 0 && (text[cut - 1] == '!' || text[cut - 1] == '?' || text[cut - 1] == '+' || text[cut - 1] == '#'))
+    while (cut > 0 && isMark(text[cut - 1]))
         --cut;
     size_t m = 0;
     for (size_t i = cut; i < len; ++i)
         if ((text[i] == '!' || text[i] == '?') && m < 3) marks[m++] = text[i];
     marks[m] = 0;
     text[cut] = 0;
-    if (std::strncmp(text, "0-0", 3) == 0)
-        for (size_t i = 0; text[i] != 0; ++i)
-            if (text[i] == '0') text[i] = 'O';
 }

@@ -67,7 +67,8 @@ struct PgnReader {
     size_t ReadWord(char *out, size_t max);
 };
 
-// Strips what a move text may carry besides the move: a trailing run of "!"
-// and "?" (returned in marks, at most 3 characters kept) and check or mate
-// signs. Castling written with zeros becomes "O-O" / "O-O-O".
-void StripMoveText(char *text, char marks[4]);
+// Cuts the annotation marks off a move text: the trailing run of "!" and
+// "?", returned in marks (at most 3 characters kept). With checkSigns the
+// run may hold check and mate signs too, in any order ("Nf3+!", "Nf3!+"),
+// and they go as well.
+void StripMoveMarks(char *text, char marks[4], bool checkSigns);

@@ -63,8 +63,9 @@ bool BuildIndex(StyleBookBuffer &book) {
     return true;
 }
 
+// Fills a new, empty buffer; false when the memory is not there (what was
+// taken goes with the buffer).
 bool AllocateStyleBook(StyleBookBuffer &book, int64_t capacity, int64_t growth) {
-    book = StyleBookBuffer{};
     if (capacity < 2 || capacity > INT32_MAX / 4) return false;
     book.records = static_cast<BookRecord *>(std::malloc(size_t(capacity) * sizeof(BookRecord)));
     if (!book.records) return false;
@@ -72,11 +73,7 @@ bool AllocateStyleBook(StyleBookBuffer &book, int64_t capacity, int64_t growth) 
     book.growth = growth < 1 ? 1 : growth;
     book.records[0] = BookHeaderRecord();
     book.count = 1;
-    if (!BuildIndex(book)) {
-        FreeStyleBook(book);
-        return false;
-    }
-    return true;
+    return BuildIndex(book);
 }
 
 bool GrowStyleBook(StyleBookBuffer &book) {
@@ -96,19 +93,15 @@ bool GrowStyleBook(StyleBookBuffer &book) {
 
 enum class Annotation { None, Good, Bad, Compulsory };
 
-// Removes the trailing "!" and "?" marks of a move token and classifies them:
-// "!" good, "?" bad, "!!" and "!?" compulsory. "??" (a blunder) and "?!" (a
-// dubious move) count as bad; any other run of marks as no annotation.
-Annotation TakeAnnotation(std::string &token) {
-    size_t cut = token.size();
-    while (cut > 0 && (token[cut - 1] == '!' || token[cut - 1] == '?'))
-        --cut;
-    const std::string marks = token.substr(cut);
-    token.resize(cut);
-    if (marks.empty()) return Annotation::None;
-    if (marks == "!") return Annotation::Good;
-    if (marks == "?" || marks == "??" || marks == "?!") return Annotation::Bad;
-    if (marks == "!!" || marks == "!?") return Annotation::Compulsory;
+// The class of the marks cut off a move token: "!" good, "?" bad, "!!" and
+// "!?" compulsory. "??" (a blunder) and "?!" (a dubious move) count as bad;
+// any other run of marks as no annotation.
+Annotation AnnotationOf(const char *marks) {
+    const std::string m = marks;
+    if (m.empty()) return Annotation::None;
+    if (m == "!") return Annotation::Good;
+    if (m == "?" || m == "??" || m == "?!") return Annotation::Bad;
+    if (m == "!!" || m == "!?") return Annotation::Compulsory;
     return Annotation::None;
 }
 
@@ -132,10 +125,11 @@ void SetUpInitialPosition() { SetupPosition(StartPosition); }
 
 // Plays the move named by a standard algebraic token; false when the token
 // names no legal move of the current position.
-bool PlayTokenMove(std::string &token) {
-    if (token.empty() || token.size() > 31) return false;
+bool PlayTokenMove(const char *token) {
+    const size_t length = std::strlen(token);
+    if (length == 0 || length > 31) return false;
     char text[32];
-    std::memcpy(text, token.c_str(), token.size() + 1);
+    std::memcpy(text, token, length + 1);
     const Move move = ParseSanMove(text, 1);
     if (move == 0) return false;
     SelectMoveFunctions();
@@ -177,10 +171,9 @@ bool StyleBookInsert(StyleBookBuffer &book, int8_t bookClass) {
     return true;
 }
 
-void FreeStyleBook(StyleBookBuffer &book) {
-    std::free(book.records);
-    std::free(book.index);
-    book = StyleBookBuffer{};
+StyleBookBuffer::~StyleBookBuffer() {
+    std::free(records);
+    std::free(index);
 }
 
 bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count) {
@@ -223,23 +216,26 @@ bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
     return ok;
 }
 
-bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
-                        uint64_t inputLimit) {
-    PgnReader in;
-    in.maxBytes = inputLimit;
-    if (!in.Open(gameFile)) return false; // unreadable: nothing printed, nothing written
-    std::printf("Converting style book...\n");
+namespace {
+
+void Say(const char *line) {
+    std::printf("%s\n", line);
     std::fflush(stdout);
-    StyleBookBuffer book;
-    if (!AllocateStyleBook(book, initialCapacity, growth)) {
-        std::printf("Not enough memory\n");
-        std::fflush(stdout);
-        return false;
-    }
+}
+
+// How replaying a game file ended.
+enum class Replay {
+    Done,        // the whole file was read
+    BadMove,     // a token named no move: said so
+    OutOfMemory, // the book could not grow: said so
+    Failed,      // the reading failed or went too far: the reason is given back
+};
+
+// Replays the games of the file, every position reached into the book.
+Replay ReplayGames(PgnReader &in, StyleBookBuffer &book, uint64_t inputLimit, const char *&failure) {
     SetUpInitialPosition();
     uint32_t tags = 0;
-    const char *failure = nullptr;
-    for (PgnToken token = in.Next(); token != PgnToken::End && !failure; token = in.Next()) {
+    for (PgnToken token = in.Next(); token != PgnToken::End; token = in.Next()) {
         switch (token) {
         case PgnToken::Tag:
             // Every tag pair starts the game again from the initial position.
@@ -252,60 +248,83 @@ bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t init
             SetUpInitialPosition();
             break;
         case PgnToken::Move: {
-            std::string move = in.text;
-            if (move.rfind("0-0-0", 0) == 0) // castling written with zeros
-                move.replace(0, 5, "O-O-O");
-            else if (move.rfind("0-0", 0) == 0)
-                move.replace(0, 3, "O-O");
-            const Annotation annotation = TakeAnnotation(move);
+            SpellCastlingWithLetters(in.text);
+            char marks[4];
+            StripMoveMarks(in.text, marks, false);
             const uint32_t mover = SideToMove;
-            if (!PlayTokenMove(move)) {
+            if (!PlayTokenMove(in.text)) {
                 std::printf("ERROR: bad style book, line %llu\n", 2ull * tags);
                 std::fflush(stdout);
-                FreeStyleBook(book);
-                return true;
+                return Replay::BadMove;
             }
             if (book.count >= StyleBookPositionLimit) {
                 failure = "too many positions";
-            } else if (!StyleBookInsert(book, ClassOf(annotation, mover))) {
-                std::printf("Not enough memory\n");
-                std::fflush(stdout);
-                FreeStyleBook(book);
-                return true;
+                return Replay::Failed;
+            }
+            if (!StyleBookInsert(book, ClassOf(AnnotationOf(marks), mover))) {
+                Say("Not enough memory");
+                return Replay::OutOfMemory;
             }
             break;
         }
         case PgnToken::ReadError:
             failure = "read error";
-            break;
+            return Replay::Failed;
         case PgnToken::Binary:
             failure = "not a text file";
-            break;
+            return Replay::Failed;
         case PgnToken::TooLarge:
             failure = inputLimit == StyleBookInputLimit ? "larger than 512 MB" : "larger than the limit";
-            break;
+            return Replay::Failed;
         case PgnToken::End:
             break;
         }
     }
-    // Whatever went wrong, an existing style book stays as it was.
-    if (failure) {
+    return Replay::Done;
+}
+
+} // namespace
+
+bool ConvertStyleBookTo(const char *gameFile, const char *bookFile, int64_t initialCapacity, int64_t growth,
+                        uint64_t inputLimit) {
+    // Step 1. The game file; unreadable: nothing printed, nothing written.
+    PgnReader in;
+    in.maxBytes = inputLimit;
+    if (!in.Open(gameFile)) return false;
+    Say("Converting style book...");
+
+    // Step 2. The records, freed on every way out.
+    StyleBookBuffer book;
+    if (!AllocateStyleBook(book, initialCapacity, growth)) {
+        Say("Not enough memory");
+        return false;
+    }
+
+    // Step 3. The games. Whatever goes wrong, an existing style book stays
+    // as it was.
+    const char *failure = nullptr;
+    switch (ReplayGames(in, book, inputLimit, failure)) {
+    case Replay::Done:
+        break;
+    case Replay::BadMove:
+    case Replay::OutOfMemory:
+        return true;
+    case Replay::Failed:
         std::printf("ERROR: cannot convert %s (%s), %s not changed\n", gameFile, failure, bookFile);
         std::fflush(stdout);
-        FreeStyleBook(book);
         return true;
     }
     if (book.count <= 1) {
         std::printf("WARNING: no moves found in %s, %s not changed\n", gameFile, bookFile);
         std::fflush(stdout);
-        FreeStyleBook(book);
         return true;
     }
+
+    // Step 4. The book, sorted by key.
     std::printf("Style book succesfull converted (%lld pos)\n", static_cast<long long>(book.count));
     std::fflush(stdout);
     std::sort(book.records + 1, book.records + book.count, BookKeyLess);
     SaveBook(bookFile, book.records, book.count);
-    FreeStyleBook(book);
     return true;
 }
 

@@ -15,7 +15,6 @@
 
 using Table64 = std::array<int32_t, 64>;
 
-constexpr bool IsPlayingSquare(Square s) { return s >= 21 && s <= 98 && s % 10 >= 1 && s % 10 <= 8; }
 // Same file, rank 9 - r: a8 <-> a1, e7 <-> e2.
 constexpr Square MirrorSquare(Square s) { return (11 - s / 10) * 10 + s % 10; }
 // A square given from White's side, as Us sees it.
@@ -51,7 +50,7 @@ struct SquareTable {
 constexpr SquareTable MakeSquareTable(const Table64 &t) {
     SquareTable r{};
     for (Square s = 0; s < 120; ++s) {
-        if (!IsPlayingSquare(s)) continue;
+        if (!OnBoard(s)) continue;
         r.view[White][s] = t[TableIndex(s)];
         r.view[Black][s] = t[TableIndex(MirrorSquare(s))];
     }

@@ -41,32 +41,6 @@ class BookBuilderTest : public ScratchDir {
 
 } // namespace
 
-TEST_F(BookBuilderTest, MoveTextsNameTheOneLegalMove) {
-    const char *start = StartPosition;
-    // Knights b1 and f3 both reach d2, e5 may take d6 en passant, g7 promotes
-    // on g8 or by taking on h8 or f8, castling both ways but b1 is taken.
-    const char *busy = "r3kn1r/ppp3P1/8/3pP3/8/5N2/PPP3PP/RN2K2R w KQq d6";
-    const char *pinned = "4k3/8/8/8/1b6/2N5/8/4K1N1 w - -"; // "Ne2" needs no file
-    const char *cases[][3] = {
-        {start, "e4", "e2e4"},     {start, "e2e4", "e2e4"},    {start, "e2-e4", "e2e4"},  {start, "Nf3", "g1f3"},
-        {start, "Ng1f3", "g1f3"},  {start, "Ng1-f3", "g1f3"},  {start, "N1f3", "g1f3"},   {start, "e5", ""},
-        {start, "Nf4", ""},        {start, "Ke2", ""},         {start, "", ""},           {start, "Zf3", ""},
-        {start, "e9", ""},         {start, "exd3", ""},        {start, "O-O", ""},        {busy, "Nd2", ""},
-        {busy, "Nbd2", "b1d2"},    {busy, "Nfd2", "f3d2"},     {busy, "N3d2", "f3d2"},    {busy, "exd6", "e5d6"},
-        {busy, "exd6ep", "e5d6"},  {busy, "exd6e.p.", "e5d6"}, {busy, "e6", "e5e6"},      {busy, "d6", ""},
-        {busy, "gxh8=Q", "g7h8Q"}, {busy, "gxh8Q", "g7h8Q"},   {busy, "gxf8=N", "g7f8N"}, {busy, "g8=R", "g7g8R"},
-        {busy, "g8q", "g7g8Q"},    {busy, "g8", ""},           {busy, "g8=K", ""},        {busy, "O-O", "e1g1"},
-        {busy, "0-0", "e1g1"},     {busy, "O-O-O", ""},        {pinned, "Ne2", "g1e2"},   {pinned, "Nge2", "g1e2"},
-        {pinned, "Nce2", ""},
-    };
-    for (const auto &c : cases) {
-        ASSERT_TRUE(SetupPosition(c[0])) << c[0];
-        char text[MoveTextSize + 8] = "";
-        if (const Move m = FindPgnMove(c[1])) MoveToText(text, m);
-        EXPECT_STREQ(text, c[2]) << c[0] << " " << c[1];
-    }
-}
-
 TEST_F(BookBuilderTest, KnownGamesGiveTheirPositionsAndWeights) {
     // Three results, one game without, a transposition, a repeated position; marks do not count.
     options.minCount = 1;

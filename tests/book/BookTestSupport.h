@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +20,7 @@
 #include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/Book.h"
 #include "book/BookBuilder.h"
@@ -99,7 +101,9 @@ inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, 
     EXPECT_TRUE(SetupPosition(fen));
     std::istringstream in(moves);
     for (std::string san; in >> san;) {
-        const Move m = FindPgnMove(san.c_str());
+        char text[64];
+        std::snprintf(text, sizeof text, "%s", san.c_str());
+        const Move m = ParseSanMove(text, 1, SanReading::Loose);
         EXPECT_NE(m, 0u) << san;
         PlayGameMove(m);
     }

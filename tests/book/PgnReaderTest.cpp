@@ -115,17 +115,20 @@ TEST_F(PgnReaderTest, FailuresBinaryAndEndlessInputsAreNoEndOfFile) {
     EXPECT_EQ(limited.bytesRead, 3 * PgnReader::ChunkSize);
 }
 
-TEST(PgnMoveText, StripsMarksSignsAndZeroCastling) {
-    const char *cases[][3] = {
-        {"Nf3+!", "Nf3", "!"},  {"Nf3!+", "Nf3", "!"},     {"e8=Q#", "e8=Q", ""},
-        {"Bb5!?", "Bb5", "!?"}, {"exd5??", "exd5", "??"},  {"0-0-0+", "O-O-O", ""},
-        {"0-0?!", "O-O", "?!"}, {"Qh5!!!!", "Qh5", "!!!"}, {"+!?", "", "!?"},
+TEST(PgnMoveText, StripsMarksAndOnRequestSigns) {
+    // Text, with signs: text left, marks; without signs: text left, marks.
+    const char *cases[][5] = {
+        {"Nf3+!", "Nf3", "!", "Nf3+", "!"},      {"Nf3!+", "Nf3", "!", "Nf3!+", ""},
+        {"e8=Q#", "e8=Q", "", "e8=Q#", ""},      {"Bb5!?", "Bb5", "!?", "Bb5", "!?"},
+        {"exd5??", "exd5", "??", "exd5", "??"},  {"0-0?!", "0-0", "?!", "0-0", "?!"},
+        {"Qh5!!!!", "Qh5", "!!!", "Qh5", "!!!"}, {"+!?", "", "!?", "+", "!?"},
     };
-    for (const auto &c : cases) {
-        char text[PgnReader::TextMax + 1], marks[4];
-        std::strcpy(text, c[0]);
-        StripMoveText(text, marks);
-        EXPECT_STREQ(text, c[1]) << c[0];
-        EXPECT_STREQ(marks, c[2]) << c[0];
-    }
+    for (const auto &c : cases)
+        for (const bool signs : {true, false}) {
+            char text[PgnReader::TextMax + 1], marks[4];
+            std::strcpy(text, c[0]);
+            StripMoveMarks(text, marks, signs);
+            EXPECT_STREQ(text, c[signs ? 1 : 3]) << c[0] << " signs " << signs;
+            EXPECT_STREQ(marks, c[signs ? 2 : 4]) << c[0] << " signs " << signs;
+        }
 }
