@@ -233,30 +233,11 @@ struct BookCandidate {
 
 void RemoveCandidate(BookCandidate *work, int64_t &count, int64_t i) { work[i] = work[--count]; }
 
-} // namespace
-
-template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, bool listing) {
-    if (!listing && BookMisses >= 3) return end;
-    // The passes work on a copy: when the books have no move the caller's
-    // list must come back exactly as it went in.
-    BookCandidate work[MoveListSize];
-    int64_t count = end - begin;
-    if (count <= 0) return end;
-    if (count > MoveListSize) count = MoveListSize;
-    for (int64_t i = 0; i < count; ++i)
-        work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatingMoveScore};
-
-    // An open polyglot book stands in for the main book. Its keys are those
-    // of the position before the move, so it is read before the side flips.
-    PolyglotRootEntries polyglot;
-    const bool usePolyglot = PolyglotBookOpen();
-    if (usePolyglot) polyglot.Read();
-
-    // The keys hold the side to move after the move.
-    const uint32_t savedSide = SideToMove;
-    SideToMove = Opponent(Us);
-
-    // Style pass.
+// The style book's judgement of the position each candidate leads to:
+// illegal moves and moves into positions bad for Us go; a compulsory move
+// leaves only the compulsory ones. The keys hold the side to move after the
+// move (SideToMove is set so by the caller).
+template <Color Us> void ScoreByStyleBook(BookCandidate *work, int64_t &count) {
     bool compulsory = false;
     for (int64_t i = 0; i < count;) {
         if (work[i].repeat) {
@@ -285,21 +266,23 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
         }
         ++i;
     }
-    if (compulsory) {
-        for (int64_t i = 0; i < count;) {
-            if (work[i].score != CompulsoryScore)
-                RemoveCandidate(work, count, i);
-            else
-                ++i;
-        }
+    if (!compulsory) return;
+    for (int64_t i = 0; i < count;) {
+        if (work[i].score != CompulsoryScore)
+            RemoveCandidate(work, count, i);
+        else
+            ++i;
     }
+}
 
-    // Main pass: the main book's weight multiplies.
+// The main book's weight of the position reached multiplies the score; an
+// open polyglot book (its entries read already) stands in for the main book.
+template <Color Us> void WeighByMainBook(BookCandidate *work, int64_t count, const PolyglotRootEntries *polyglot) {
     for (int64_t i = 0; i < count; ++i) {
         if (work[i].repeat) continue;
         int64_t weight = 0;
-        if (usePolyglot) {
-            weight = PolyglotWeightScale * int64_t(polyglot.WeightOf(work[i].move));
+        if (polyglot) {
+            weight = PolyglotWeightScale * int64_t(polyglot->WeightOf(work[i].move));
         } else {
             if (!MakeMove(Us, RootInCheck, 0, work[i].move)) continue;
             weight = ProbeBook(MainBookFile, MainBookSize).weight;
@@ -310,16 +293,11 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
             work[i].score = product > MaxScore ? MaxScore : product;
         }
     }
-    SideToMove = savedSide;
+}
 
-    bool found = false;
-    for (int64_t i = 0; i < count; ++i)
-        if (work[i].score > NeutralScore && !work[i].repeat) found = true;
-    if (!found) {
-        if (!listing) BookMisses += 1;
-        return end;
-    }
-
+// Keeps the moves some book speaks for (not merely neutral, no repetition),
+// halving all scores until their total is at most MaxTotal; returns it.
+int64_t KeepBookMoves(BookCandidate *work, int64_t &count) {
     for (int64_t i = 0; i < count; ++i)
         if (work[i].score == NeutralScore || work[i].repeat) work[i].score = 0;
     for (int64_t i = 0; i < count;) {
@@ -338,11 +316,11 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
             total += work[i].score;
         }
     }
-    if (total <= 0) { // cannot happen after the checks above; never divide by 0
-        if (!listing) BookMisses += 1;
-        return end;
-    }
+    return total;
+}
 
+// Best first; equal scores keep their order.
+void SortByScore(BookCandidate *work, int64_t count) {
     for (int64_t i = 0; i < count; ++i)
         for (int64_t j = i + 1; j < count; ++j)
             if (work[j].score > work[i].score) {
@@ -350,7 +328,10 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
                 work[i] = work[j];
                 work[j] = t;
             }
+}
 
+// Each move with its chance in percent, to one decimal (rounded down).
+void PrintChances(const BookCandidate *work, int64_t count, int64_t total) {
     for (int64_t i = 0; i < count; ++i) {
         char text[MoveTextSize + 8];
         MoveToText(text, work[i].move);
@@ -358,18 +339,63 @@ template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, b
         std::printf("%s\t%5g %%\n", text, double(permille) / 10.0);
     }
     std::fflush(stdout);
-    if (listing) return end;
+}
 
+// A move drawn at random, each with the chance of its share of the total.
+int64_t DrawByScore(const BookCandidate *work, int64_t count, int64_t total) {
     const int64_t r = int64_t(RandomNumber()) % total;
     int64_t sum = 0;
-    int64_t chosen = count - 1;
     for (int64_t i = 0; i < count; ++i) {
         sum += work[i].score;
-        if (r < sum) {
-            chosen = i;
-            break;
-        }
+        if (r < sum) return i;
     }
+    return count - 1;
+}
+
+} // namespace
+
+template <Color Us> MoveEntry *RunBookLookup(MoveEntry *begin, MoveEntry *end, bool listing) {
+    if (!listing && BookMisses >= 3) return end;
+    const auto miss = [&] {
+        if (!listing) BookMisses += 1;
+        return end;
+    };
+    // Step 1. The candidates, on a copy: when the books have no move the
+    // caller's list must come back exactly as it went in.
+    BookCandidate work[MoveListSize];
+    int64_t count = end - begin;
+    if (count <= 0) return end;
+    if (count > MoveListSize) count = MoveListSize;
+    for (int64_t i = 0; i < count; ++i)
+        work[i] = {begin[i].move, begin[i].score, begin[i].score == RepeatingMoveScore};
+
+    // Step 2. The books judge the positions after the moves, whose keys
+    // hold the side to move then. A polyglot book's keys are those of the
+    // position before the move, so it is read before the side flips.
+    PolyglotRootEntries polyglot;
+    const bool usePolyglot = PolyglotBookOpen();
+    if (usePolyglot) polyglot.Read();
+    const uint32_t savedSide = SideToMove;
+    SideToMove = Opponent(Us);
+    ScoreByStyleBook<Us>(work, count);
+    WeighByMainBook<Us>(work, count, usePolyglot ? &polyglot : nullptr);
+    SideToMove = savedSide;
+
+    // Step 3. No move that some book speaks for: a miss.
+    bool found = false;
+    for (int64_t i = 0; i < count; ++i)
+        if (work[i].score > NeutralScore && !work[i].repeat) found = true;
+    if (!found) return miss();
+    const int64_t total = KeepBookMoves(work, count);
+    if (total <= 0) return miss(); // cannot happen after the checks above; never divide by 0
+
+    // Step 4. The book moves are shown, best first; the listing ends here.
+    SortByScore(work, count);
+    PrintChances(work, count, total);
+    if (listing) return end;
+
+    // Step 5. One is drawn by its share and becomes the only move.
+    const int64_t chosen = DrawByScore(work, count, total);
     begin[0].move = work[chosen].move;
     begin[0].score = int32_t(work[chosen].score);
     return begin + 1;
