@@ -51,15 +51,6 @@ inline uint64_t PackIndex(const Position &p, int slots) {
     return index;
 }
 
-inline void Unpack(uint64_t index, int slots, Position &p) {
-    p.occupied = 0;
-    for (int i = 0; i < slots; i++) {
-        p.sq[i] = uint8_t(index & 63);
-        p.occupied |= Bit(p.sq[i]);
-        index >>= 6;
-    }
-}
-
 // Does the piece in slot i attack square target?
 inline bool SlotAttacks(const Layout &l, const Position &p, int i, uint32_t target) {
     const uint32_t from = p.sq[i];

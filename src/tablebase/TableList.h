@@ -52,9 +52,7 @@ struct TbDescriptor {
     uint32_t expectedLength[2]; // file size in bytes per side to move
     char *fileName[2];          // registered file, null when not registered
     std::FILE *file[2];         // opened lazily by the cache
-    void *decoder[2];           // decoder state of a compressed file (plain files: null)
     TbCacheEntry **buckets[2];  // TbBucketCount bucket heads per registered file
-    int8_t *memoryTable[2];     // whole table in memory (never loaded by this engine)
 };
 
 // The table list itself (TbDescriptors) is declared with the tablebase's

@@ -32,12 +32,6 @@ namespace {
 
 constexpr uint32_t BlockSize = 8192;
 constexpr uint32_t BlockMask = BlockSize - 1;
-constexpr uint32_t DataAreaSize = BlockSize + 36; // slack for a block decoder
-
-// Error kinds of a block decoder (low byte of its error code).
-constexpr uint32_t DecodeReadError = 2;
-constexpr uint32_t DecodeOutOfMemory = 5;
-constexpr uint32_t DecodeFileBroken = 6;
 
 std::mutex CacheLock;
 uint8_t *CacheMemory = nullptr;
@@ -46,8 +40,6 @@ TbCacheEntry *CacheEntries = nullptr;
 TbCacheEntry *Oldest = nullptr; // evicted first
 TbCacheEntry *Newest = nullptr;
 TbCacheEntry *FreeEntries = nullptr;
-
-uint32_t CompressedTableCount = 0;
 
 // Table ids by material: one entry per combination of the ten piece counts
 // (white pawns, knights, bishops, rooks, queens, then black's), two bits
@@ -124,7 +116,7 @@ void ResetCacheLists() {
     for (uint32_t i = CacheEntryCount; i-- > 0;) {
         TbCacheEntry &e = CacheEntries[i];
         e = TbCacheEntry{};
-        e.data = CacheMemory + size_t(CacheEntryCount) * sizeof(TbCacheEntry) + size_t(i) * DataAreaSize;
+        e.data = CacheMemory + size_t(CacheEntryCount) * sizeof(TbCacheEntry) + size_t(i) * BlockSize;
         e.older = FreeEntries;
         FreeEntries = &e;
     }
@@ -155,16 +147,6 @@ bool FindCompressed(const std::string &plainPath, std::string &found) {
     found.erase(found.size() - 4, 1);
     found += ".emd";
     return IsRegularFile(found);
-}
-
-// The one place where a decoder of compressed table files plugs in: fill
-// target with block `block` of the file (BlockSize bytes, fewer for the last
-// block), set *length and return 0, or return an error code whose low byte is
-// the kind (DecodeReadError, DecodeOutOfMemory, DecodeFileBroken). No decoder
-// is built in, so compressed files are never registered and this refuses.
-uint32_t DecodeCompressedBlock(void *decoder, std::FILE *file, uint32_t block, uint8_t *target, uint32_t *length) {
-    (void)decoder, (void)file, (void)block, (void)target, (void)length;
-    return DecodeFileBroken;
 }
 
 void UnlinkRecency(TbCacheEntry *e) {
@@ -209,8 +191,6 @@ bool ReadBlock(TbCacheEntry *e) {
         d.file[e->side] = std::fopen(d.fileName[e->side], "rb");
     }
     std::FILE *f = d.file[e->side];
-    if (d.decoder[e->side] != nullptr)
-        return DecodeCompressedBlock(d.decoder[e->side], f, e->blockStart / BlockSize, e->data, &e->length) == 0;
     if (fseeko(f, off_t(e->blockStart), SEEK_SET) != 0) return false;
     const size_t n = std::fread(e->data, 1, BlockSize, f);
     const bool error = std::ferror(f) != 0;
@@ -223,7 +203,7 @@ bool ReadBlock(TbCacheEntry *e) {
 
 bool RegisterTableFile(const char *directory, int id, int side) {
     TbDescriptor &d = TbDescriptors[id];
-    if (d.fileName[side] != nullptr || d.memoryTable[side] != nullptr) return true;
+    if (d.fileName[side] != nullptr) return true;
     const std::string path = TablePath(directory, id, side);
     if (!IsRegularFile(path)) return false;
     std::FILE *f = std::fopen(path.c_str(), "rb");
@@ -239,12 +219,10 @@ bool RegisterTableFile(const char *directory, int id, int side) {
     d.fileName[side] = static_cast<char *>(AllocateOrDie(path.size() + 1));
     std::memcpy(d.fileName[side], path.c_str(), path.size() + 1);
     d.buckets[side] = static_cast<TbCacheEntry **>(AllocateOrDie(TbBucketCount * sizeof(TbCacheEntry *)));
-    d.decoder[side] = nullptr;
     return true;
 }
 
 int InitTablebases(const char *pathList) {
-    CompressedTableCount = 0;
     CloseTableFiles();
     InitIndexTables();
     for (int id = 1; id < TbTableCount; id++) {
@@ -254,7 +232,6 @@ int InitTablebases(const char *pathList) {
             std::free(d.fileName[side]);
             d.buckets[side] = nullptr;
             d.fileName[side] = nullptr;
-            d.decoder[side] = nullptr;
         }
     }
     std::memset(MaterialTree, 0, sizeof MaterialTree);
@@ -276,7 +253,9 @@ int InitTablebases(const char *pathList) {
             if (white || black) largest = id;
         }
     }
-    // Tables present only in compressed form stay unregistered.
+    // Compressed table files are not read: a table side found only in
+    // compressed form is named and left unregistered, and the engine goes on
+    // without it.
     for (int id = 1; id < TbTableCount; id++) {
         for (int side = 0; side < 2; side++) {
             if (TbDescriptors[id].fileName[side] != nullptr) continue;
@@ -306,7 +285,7 @@ void StartTablebases(const char *tbPath, double tbCacheMegabytes) {
     CacheEntries = nullptr;
     CacheEntryCount = 0;
     CloseTableFiles();
-    const size_t perEntry = sizeof(TbCacheEntry) + DataAreaSize;
+    const size_t perEntry = sizeof(TbCacheEntry) + BlockSize;
     const uint64_t count = uint64_t(bytes) / perEntry;
     if (count > 0 && count <= UINT32_MAX) {
         CacheMemory = static_cast<uint8_t *>(std::malloc(count * perEntry));
@@ -325,7 +304,6 @@ int32_t ProbeTableValue(int id, int side, uint32_t index) {
     if (id <= 0 || id >= TbTableCount || side < 0 || side > 1) return TbNotAvailable;
     TbDescriptor &d = TbDescriptors[id];
     if (index >= d.expectedLength[side]) return TbNotAvailable;
-    if (d.memoryTable[side] != nullptr) return d.memoryTable[side][index];
     if (CacheEntryCount == 0 || d.buckets[side] == nullptr) return TbNotAvailable;
     // Search threads share the block cache and the files behind it.
     const std::lock_guard<std::mutex> guard(CacheLock);
@@ -428,7 +406,7 @@ int32_t ProbeTablebase(uint32_t ply, uint32_t epSquare, uint32_t sideToMove) {
         tableSide = 1 - sideToMove;
     }
     const TbDescriptor &d = TbDescriptors[id];
-    if (d.fileName[tableSide] == nullptr && d.memoryTable[tableSide] == nullptr) return NoScore;
+    if (d.fileName[tableSide] == nullptr) return NoScore;
     const uint32_t *tableWhite = arrays[reversed], *tableBlack = arrays[1 - reversed];
     const uint32_t index = d.indexFunction[tableSide](tableWhite, tableBlack, TbNoEpSquare, reversed);
 

@@ -2,7 +2,9 @@
 // the probe that scores a position with at most five pieces exactly.
 //
 // Table files are the plain ".nbw" (white to move) and ".nbb" (black to
-// move) files of each endgame, one signed byte per position.
+// move) files of each endgame, one signed byte per position. Compressed
+// files (".nbw.emd", "nbw.emd", the same for black) are not read; start-up
+// names each one that stands in for a missing plain file.
 #pragma once
 
 #include <array>

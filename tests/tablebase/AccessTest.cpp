@@ -30,7 +30,7 @@ class AccessTest : public ::testing::Test {
         std::copy(squares.begin(), squares.end(), p.sq);
         return IndexOf(p, stm);
     }
-    static constexpr double TwoBlocks = 2 * 8300 / 1048576.0; // a block takes 8228 bytes and a header under 64
+    static constexpr double TwoBlocks = 2 * 8300 / 1048576.0; // a block takes 8192 bytes and a header under 64
     TempDirectory temp;
     const int kpk = TbGenTableId("kpk"), kqk = TbGenTableId("kqk");
 };

@@ -47,3 +47,27 @@ TEST(EngineTablebase, SearchTakesTheTablesWord) {
     EXPECT_EQ(scores[scores.size() - 2].substr(0, 5), "mate ");
     EXPECT_EQ(scores.back(), "a1a5");
 }
+
+// Compressed files are not read: a folder holding only those is named at
+// start-up, table by table, and the engine plays without tables.
+TEST(EngineTablebase, AFolderOfCompressedFilesOnlyIsNamedAndPlayedWithout) {
+    TempDirectory tables;
+    for (const char *name : {"kqk.nbw.emd", "kqknbb.emd"})
+        std::ofstream(tables.path + "/" + name) << "compressed";
+    EngineProcess engine(false);
+    engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tables.path + "\nTbCache 1\nHash 8\n");
+    ASSERT_TRUE(engine.Start());
+    bool found = false;
+    std::vector<std::string> warnings;
+    for (const std::string &line : engine.ReadStartup(&found))
+        if (line.find("tablebase") != std::string::npos) warnings.push_back(line);
+    ASSERT_TRUE(found);
+    const std::string said = "WARNING: compressed tablebase not supported: " + tables.path;
+    EXPECT_EQ(warnings, (std::vector<std::string>{said + "/kqk.nbw.emd", said + "/kqknbb.emd"}));
+    engine.Send("setboard 8/8/8/3k4/8/8/8/Q3K3 w - - 0 1");
+    engine.Send("sd 3");
+    engine.Send("go");
+    engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found) << "no move";
+    engine.Send("quit");
+}
