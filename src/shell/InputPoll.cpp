@@ -21,11 +21,12 @@ uint32_t PonderHit = 0;
 
 namespace {
 
-// A word too long for PendingCommand is refused as a whole: a cut word could
-// turn into a command or a move it never was.
+// A word too long for PendingCommand is refused as a whole, with the rest of
+// its line: a cut word could turn into a command or a move it never was.
 void RefuseLongWord(const char *word) {
     printf("Error (unknown command): %s...\n", word);
     fflush(stdout);
+    DropRestOfLine();
 }
 
 // Reads the next word into PendingCommand, waiting for it; a word too long

@@ -19,6 +19,10 @@ char Buffer[BufferSize];
 size_t Head = 0; // next unread byte
 size_t Tail = 0; // end of the valid bytes
 bool Ended = false;
+// The line of the last word read has not ended yet (its line break is not
+// taken), and whether what is left of that line is to be skipped unread.
+bool LineOpen = false;
+bool Dropping = false;
 
 // NUL counts as a separator too, so no word ever carries one inside.
 bool IsBlank(unsigned char c) {
@@ -56,12 +60,21 @@ int Peek() {
     return (unsigned char)Buffer[Head];
 }
 
+// Takes the byte at Head when it is a blank, or any byte of a dropped line;
+// taking a line break ends the line. False when the byte is to be read.
+bool SkipByte(unsigned char c) {
+    if (!IsBlank(c) && !Dropping) return false;
+    if (c == '\n') LineOpen = Dropping = false;
+    ++Head;
+    return true;
+}
+
 } // namespace
 
 long ReadWord(char *buffer, size_t size) {
     int c;
-    while ((c = Peek()) >= 0 && IsBlank((unsigned char)c))
-        ++Head;
+    while ((c = Peek()) >= 0 && SkipByte((unsigned char)c)) {
+    }
     if (c < 0) {
         if (size > 0) buffer[0] = 0;
         return -1;
@@ -73,9 +86,12 @@ long ReadWord(char *buffer, size_t size) {
         ++Head;
         ++length;
     }
+    LineOpen = true; // the word's own line break, if any, is still unread
     if (size > 0) buffer[stored] = 0;
     return length;
 }
+
+void DropRestOfLine() { Dropping = LineOpen; }
 
 bool ParseInteger(const char *text, int32_t &value) {
     const char *p = text;
@@ -108,12 +124,15 @@ long ReadRestOfLine(char *buffer, size_t size) {
         if (size > 0) buffer[0] = 0;
         return -1;
     }
+    // What is left of a dropped line is no argument either.
+    const bool dropped = Dropping;
     size_t stored = 0;
     while ((c = Peek()) >= 0) {
         ++Head;
         if (c == '\n') break;
-        if (stored + 1 < size) buffer[stored++] = char(c);
+        if (stored + 1 < size && !dropped) buffer[stored++] = char(c);
     }
+    LineOpen = Dropping = false;
     if (stored > 0 && buffer[stored - 1] == '\r') --stored;
     if (size > 0) buffer[stored] = 0;
     return long(stored);
@@ -121,8 +140,8 @@ long ReadRestOfLine(char *buffer, size_t size) {
 
 bool InputWaiting() {
     for (;;) {
-        while (Head < Tail && IsBlank((unsigned char)Buffer[Head]))
-            ++Head;
+        while (Head < Tail && SkipByte((unsigned char)Buffer[Head])) {
+        }
         if (Head < Tail || Ended) return true;
         pollfd p{0, POLLIN, 0};
         int r = poll(&p, 1, 0);
@@ -155,6 +174,11 @@ void TakeReadyInput() {
 // A whole word "quit" among the buffered bytes.
 bool QuitBuffered() {
     size_t i = Head;
+    if (Dropping) { // the words left on a dropped line do not count
+        const void *lineEnd = std::memchr(Buffer + Head, '\n', Tail - Head);
+        if (!lineEnd) return false;
+        i = size_t(static_cast<const char *>(lineEnd) - Buffer) + 1;
+    }
     while (i < Tail) {
         while (i < Tail && IsBlank((unsigned char)Buffer[i]))
             ++i;
@@ -178,7 +202,7 @@ bool EndRequested() {
 
 void ResetInputReader() {
     Head = Tail = 0;
-    Ended = false;
+    Ended = LineOpen = Dropping = false;
 }
 
 uint32_t InputAvailable() {

@@ -8,6 +8,10 @@
 // most size - 1 characters plus NUL; returns the word's full length (which may
 // exceed size - 1 when the word was longer), or -1 at end of input.
 long ReadWord(char *buffer, size_t size);
+// What is left of the line of the last word read is never read: the reader
+// skips it, up to and including its line break, when it gets there (so this
+// never blocks). Nothing is skipped when that line has ended already.
+void DropRestOfLine();
 // Reads a word and converts it to an integer. Returns 1 on success, 0 when
 // the word is not a number (the word is consumed), -1 at end of input.
 int ReadInteger(int32_t &value);

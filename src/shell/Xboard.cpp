@@ -49,7 +49,12 @@ void PrintInteger(int64_t value) {
     std::fflush(stdout);
 }
 
-void UnknownCommand(const char *word) { PrintLine("Error (unknown command): ", word); }
+// Nothing else on the line of a word that is no command counts: its
+// arguments must never be taken for moves or commands of their own.
+void UnknownCommand(const char *word) {
+    PrintLine("Error (unknown command): ", word);
+    DropRestOfLine();
+}
 
 void BadArgument(const char *command, const char *word) {
     std::printf("Error (bad argument): %s %s\n", command, word);
@@ -653,6 +658,7 @@ int CommandLoop() {
             // Too long for any command or move; shown as far as it was kept.
             std::printf("Error (unknown command): %s...\n", word);
             std::fflush(stdout);
+            DropRestOfLine();
             continue;
         }
 

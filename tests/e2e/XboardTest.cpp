@@ -10,9 +10,13 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
     const std::string illegal = "tellusererror Illegal position",
                       ep = "rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR";
     const std::pair<Lines, Lines> cases[] = {
-        // Neither commands nor their arguments; each word gets its own line.
-        {{"sdx 5", "ping 7\thint", "Quit QUIT quit2"},
-         {no + "sdx", no + "5", "pong 7", no + "Quit", no + "QUIT", no + "quit2"}},
+        // A word that is no command takes the rest of its line along: nothing on
+        // it is read as a move or a command. Moves several to a line still count.
+        {{"sdx 5", "ping 7\thint", "Quit QUIT quit2"}, {no + "sdx", "pong 7", no + "Quit"}},
+        {{"force", "setboard r2q1rk1/pp1bbppp/2n1pn2/3p4/2PP4/2N1PN2/PP1BBPPP/R2QK2R w KQ - 4 9", "exclude f3e5",
+          "f3e5"},
+         {no + "exclude"}},
+        {{"new", "force", "e2e4 zz e7e5 quit", "e7e5", "e2e4"}, {no + "zz", "Illegal move: e2e4"}},
         {{"xboard\nprotover 2\naccepted done\nrandom computer post nopost easy hard reset fritz ? exit\notim 4000 "
           "force\nlevel 40 5 0\nlevel 0 2:30 12\ntime 6000\ntime -150\nlevel 0 2:30 0.5\nlevel 40 0:30 0\nst 2\nsd 6\n"
           "cores 2\ndraw\negtpath nalimov /no/such dir\negtpath gaviota /x\noption Resign=0\noption OwnBook=1\noption "
@@ -25,8 +29,9 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
          {bad + "time abc", bad + "time 12x", bad + "time 99999999999", bad + "level x", bad + "level zero",
           bad + "level -1", bad + "perft q", bad + "setup first", bad + "level 2:x", bad + "level -1", bad + "st 0",
           bad + "sd -2", bad + "option NoSuch=1"}},
-        // Over-long words are refused whole, a long result comment swallowed.
-        {{q99 + "q quit" + std::string(20000, 'x'), w99, "result 1/2-1/2 {" + std::string(50000, 'c') + " quit}"},
+        // Over-long words are refused whole (with their line), a long result comment swallowed.
+        {{q99 + "q quit", "quit" + std::string(20000, 'x'), w99,
+          "result 1/2-1/2 {" + std::string(50000, 'c') + " quit}"},
          {no + q99 + "...", no + "quit" + std::string(95, 'x') + "...", no + w99}},
         {{"new", "force", "e2e5", "e7e5", "a7a8q", "e2e4=q", "i2i4", "e2e4e", "hello", "e2e4"},
          {"Illegal move: e2e5", "Illegal move: e7e5", "Illegal move: a7a8q", "Illegal move: e2e4=q", no + "i2i4",
@@ -59,6 +64,18 @@ TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLim
     engine.Send("e2e4");
     const Lines lines = engine.ReadUntilPrefix("move ", &found);
     EXPECT_TRUE(found && Count(lines, " 3 ") > 0 && Count(lines, " 4 ") == 0) << "deeper than sd:\n" << Joined(lines);
+}
+
+TEST(XboardProtocol, AnUnknownWordThatStopsTheSearchTakesItsLineAlong) {
+    XboardEngine engine;
+    engine.Run({"new", "easy", "level 0 5 0", "time 200000", "otim 200000"});
+    engine.Send("e2e4");
+    engine.ReadUntilPrefix(" 4 "); // thinking on its reply
+    engine.Send("exclude d2d4");   // stops the search; d2d4 is no move of White's
+    bool found = false;
+    const Lines lines = engine.ReadUntilPrefix("Error (unknown command): exclude", &found);
+    EXPECT_TRUE(found && Count(lines, "move ") == 1) << Joined(lines);
+    EXPECT_EQ(engine.Run({"force", "d2d4"}), Lines{}) << "d2d4 was played already";
 }
 
 TEST(XboardSearch, AnalysisMovesStatusAndExit) {

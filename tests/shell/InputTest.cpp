@@ -102,6 +102,28 @@ TEST(InputReader, WaitingInputAndTheEndOfARun) {
     }
 }
 
+TEST(InputReader, WhatIsLeftOfADroppedLineIsNeverRead) {
+    // Input after the word "zz"; whether the poll looked past it first; whether a "quit" then waits; what follows.
+    const std::tuple<const char *, bool, bool, const char *> cases[] = {
+        {" e2e4 quit\nnext\n", false, false, "next <end>"},
+        {"\nquit\n", false, true, "quit <end>"},
+        {"\ne2e4 quit\n", true, true, "e2e4 quit"}, // the line had ended: nothing to drop
+        {" e2e4", false, false, "<end> <end>"}};
+    for (const auto &[bytes, looked, quit, next] : cases) {
+        SCOPED_TRACE(bytes);
+        StdinPipe in;
+        in.Write(std::string("zz") + bytes);
+        EXPECT_EQ(Words(), "zz");
+        if (looked) {
+            EXPECT_TRUE(InputWaiting());
+        }
+        DropRestOfLine();
+        EXPECT_EQ(EndRequested(), quit);
+        in.Close();
+        EXPECT_EQ(Words(2), next);
+    }
+}
+
 TEST(InputCheck, WordsDuringASearchOrPondering) {
     const std::string longWord = "e2e4" + std::string(300, 'x');
     // Analysing, pondering, past the hit, parked word, input; stop (2: either), output, parked word, hit.
