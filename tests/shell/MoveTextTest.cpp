@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <random>
 
+#include "board/MoveGenerator.h"
 #include "search/SearchState.h"
 #include "shell/MoveText.h"
 #include "shell/ShellTestSupport.h"
@@ -191,6 +194,55 @@ TEST(MoveTextIn, LooseAlgebraicTextOfGameFiles) {
         EXPECT_EQ(Output([&] { m = ParseSanMove(input, 1, SanReading::Loose); }), "") << "nothing is printed";
         if (m) MoveToText(text, m);
         EXPECT_STREQ(text, c[2]) << c[0] << " " << c[1];
+    }
+}
+
+// Any text, in either reading: no crash, the position as it was, and the
+// answer 0 or a generated move (a legal one when read loosely).
+TEST(MoveTextFuzz, AlgebraicReadersTakeAnyText) {
+    const char *positions[] = {StartPosition, "r3kn1r/ppp3P1/8/3pP3/8/5N2/PPP3PP/RN2K2R w KQq d6",
+                               "r3k2r/8/8/b7/8/8/3N4/R3K2R b KQkq - 0 1"};
+    const char *seeds[] = {"Nbd2", "exd6e.p.", "O-O-O", "gxh8=Q+", "0-0-0#", "e2-e4", "N1d2", "Kxe1", "a8=N"};
+    const std::string alphabet = "NBRQKPabcdefgh012345678xX=+#-:Oo.ep!? ";
+    std::mt19937 rng(5);
+    for (const char *fen : positions) {
+        SetUpGame(fen);
+        const uint64_t key = HashKey;
+        SelectMoveFunctions();
+        MoveEntry list[MoveListSize];
+        const MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+        for (int i = 0; i < 1000; ++i) {
+            std::string text = seeds[rng() % std::size(seeds)];
+            if (i % 3 == 0) text.clear();
+            for (int edits = int(rng() % 4); edits >= 0; --edits) {
+                const size_t at = text.empty() ? 0 : rng() % (text.size() + 1);
+                const char c = alphabet[rng() % alphabet.size()];
+                switch (rng() % 3) {
+                case 0:
+                    text.insert(at, 1, c);
+                    break;
+                case 1:
+                    if (at < text.size()) text[at] = c;
+                    break;
+                default:
+                    text.resize(at);
+                }
+            }
+            for (const SanReading reading : {SanReading::Exact, SanReading::Loose}) {
+                char buffer[80];
+                snprintf(buffer, sizeof buffer, "%s", text.c_str());
+                Move m = 0;
+                Output([&] { m = ParseSanMove(buffer, 1, reading); });
+                ASSERT_EQ(HashKey, key) << fen << " '" << text << "'";
+                ASSERT_TRUE(m == 0 || std::any_of(static_cast<const MoveEntry *>(list), end,
+                                                  [m](const MoveEntry &e) { return e.move == m; }))
+                    << fen << " '" << text << "'";
+                if (reading == SanReading::Loose && m != 0) {
+                    ASSERT_TRUE(MakeMove(SideToMove, RootInCheck, 0, m)) << fen << " '" << text << "'";
+                    UnmakeMove(SideToMove, m);
+                }
+            }
+        }
     }
 }
 
