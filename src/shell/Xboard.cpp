@@ -1,7 +1,8 @@
 // Start-up and the xboard command loop. Each turn of the loop either lets the
 // engine analyse or move, then takes one command word: the word parked by an
 // interrupted search if there is one, otherwise the next word of standard
-// input. A word that is no command is tried as a move.
+// input. A word that is no command is tried as a move; one that is no move
+// either is refused with the rest of its line.
 #include "shell/Xboard.h"
 
 #include <algorithm>
@@ -655,7 +656,8 @@ int CommandLoop() {
         }
         if (length < 0) return 0;
         if (length >= WordSize) {
-            // Too long for any command or move; shown as far as it was kept.
+            // Too long for any command or move; shown as far as it was kept,
+            // and the rest of its line goes with it.
             std::printf("Error (unknown command): %s...\n", word);
             std::fflush(stdout);
             DropRestOfLine();
