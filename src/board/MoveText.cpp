@@ -274,9 +274,9 @@ Move FindLooseMove(char *text, uint32_t legalOnly) {
     SpellCastlingWithLetters(text);
     NamedMove named;
     if (!ReadLooseText(text, named)) return 0;
+    // Legality is tested only for the moves the text names.
     MoveEntry list[MoveListSize];
-    SelectMoveFunctions();
-    const MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+    const MoveEntry *end = GenerateCandidates(list, 0);
     Move found = 0;
     for (const MoveEntry *e = list; e != end; ++e) {
         if (!Names(named, e->move) || (legalOnly && !LegalNow(e->move))) continue;
