@@ -24,6 +24,7 @@
 #include "board/Attack.h"
 #include "board/Board.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/BookBuilder.h"
 #include "book/PgnReader.h"
@@ -76,8 +77,8 @@ std::vector<std::vector<Move>> ReadLines(const char *file) {
         }
         if (t != PgnToken::Move || skip || lines.back().size() >= Plies) continue;
         char marks[4];
-        StripMoveText(in.text, marks);
-        const Move m = FindPgnMove(in.text);
+        StripMoveMarks(in.text, marks, true);
+        const Move m = ParseSanMove(in.text, 1, SanReading::Loose);
         if (m == 0) {
             skip = true;
             continue;

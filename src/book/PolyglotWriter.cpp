@@ -14,6 +14,7 @@
 
 #include "board/Attack.h"
 #include "board/MoveGenerator.h"
+#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/PgnReader.h"
 #include "book/PolyglotBook.h"
@@ -169,9 +170,9 @@ struct GameReplay {
         if (!open) Begin();
         hasMoves = true;
         if (failed || ply >= options.plies || ply >= MaxPlies) return;
-        char marks[4];
-        StripMoveText(text, marks);
-        const Move move = FindPgnMove(text);
+        char marks[4]; // marks do not count here
+        StripMoveMarks(text, marks, true);
+        const Move move = ParseSanMove(text, 1, SanReading::Loose);
         if (move == 0) {
             std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
                          static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);

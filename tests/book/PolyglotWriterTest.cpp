@@ -76,7 +76,9 @@ class PolyglotWriterTest : public ScratchDir {
         EXPECT_TRUE(SetupPosition(StartPosition));
         std::istringstream in(moves);
         for (std::string san; in >> san;) {
-            const Move m = FindPgnMove(san.c_str());
+            char text[64];
+            std::snprintf(text, sizeof text, "%s", san.c_str());
+            const Move m = ParseSanMove(text, 1, SanReading::Loose);
             EXPECT_NE(m, 0u) << san;
             PlayGameMove(m);
         }
@@ -192,8 +194,8 @@ TEST_F(PolyglotWriterTest, GamesReadBackAndFailedRunsKeepTheOldBook) {
         }
         if (t != PgnToken::Move || ply++ >= options.plies) continue;
         char marks[4];
-        StripMoveText(in.text, marks);
-        const Move m = FindPgnMove(in.text);
+        StripMoveMarks(in.text, marks, true);
+        const Move m = ParseSanMove(in.text, 1, SanReading::Loose);
         ASSERT_NE(m, 0u) << in.text;
         PolyglotMove found[MaxMoves];
         const int n = PolyglotBookMoves(PolyglotBook, found, MaxMoves);
