@@ -11,7 +11,7 @@ namespace {
 // defending king holds the corner, else 0.
 template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
     using T = ColorTraits<Us>;
-    constexpr int32_t CannotWin = Us == White ? -1 : -2;
+    constexpr int32_t CannotWin = CannotWinVerdict<Us>;
     const uint32_t pawns = PieceLists[T::Pawn][0];
     const uint32_t bishops = PieceLists[T::Bishop][0];
     bool aPawn = false, hPawn = false;
@@ -21,10 +21,10 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
         else
             hPawn = true;
     }
-    if (PieceLists[T::EnemyPawn][0] > 0 && bishops == 0) return 0;
+    if (PieceLists[T::EnemyPawn][0] > 0 && bishops == 0) return NoVerdict;
     if (bishops == 0) {
-        if (T::OwnWeight() != 0) return 0; // a knight
-        if (aPawn && hPawn) return 0;
+        if (T::OwnWeight() != 0) return NoVerdict; // a knight
+        if (aPawn && hPawn) return NoVerdict;
     } else {
         bool anyDark = false;
         for (uint32_t i = 1; i <= bishops; ++i)
@@ -33,8 +33,8 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
         // a8 and h1 light.
         const bool darkCornerPawn = Us == White ? hPawn : aPawn;
         const bool lightCornerPawn = Us == White ? aPawn : hPawn;
-        if (anyDark && darkCornerPawn) return 0;
-        if (!anyDark && lightCornerPawn) return 0;
+        if (anyDark && darkCornerPawn) return NoVerdict;
+        if (!anyDark && lightCornerPawn) return NoVerdict;
     }
     const Square corner = aPawn ? RelativeSquare<Us>(A8) : RelativeSquare<Us>(H8);
     const int cornerFile = SquareFile(corner);
@@ -54,9 +54,9 @@ template <Color Us> int32_t RookPawnRule(uint32_t whiteToMove) {
         // Deliberately one tempo apart from Black's rule below: White's
         // pawns need the defender closer by one more move when White is to
         // move.
-        return dd < da - wtm && dd <= dp - wtm ? CannotWin : 0;
+        return dd < da - wtm && dd <= dp - wtm ? CannotWin : NoVerdict;
     } else {
-        return dd < da + wtm && dd <= dp + wtm ? CannotWin : 0;
+        return dd < da + wtm && dd <= dp + wtm ? CannotWin : NoVerdict;
     }
 }
 
@@ -123,29 +123,28 @@ template <Color Us> int32_t DriveKing(const SquareTable &t) {
 } // namespace
 
 int32_t RecognizeEnding(uint32_t whiteToMove) {
-    if (BishopMinorAndPawns<White>() || BishopMinorAndPawns<Black>()) return 0;
+    if (BishopMinorAndPawns<White>() || BishopMinorAndPawns<Black>()) return NoVerdict;
 
     if (WhitePieceWeight == 0 && BlackPieceWeight == 0) {
         for (PieceCode c : {WhitePawn, BlackPawn})
             for (uint32_t i = 1; i <= PieceLists[c][0]; ++i) {
                 const int f = SquareFile(PieceLists[c][i]);
-                if (f >= 2 && f <= 7) return 0;
+                if (f >= 2 && f <= 7) return NoVerdict;
             }
     }
 
     if (RookPawnEnding<White>()) return RookPawnRule<White>(whiteToMove);
     if (RookPawnEnding<Black>()) return RookPawnRule<Black>(whiteToMove);
 
-    if (HasPawns<White>() && HasPawns<Black>()) return 0;
-    // -1: White cannot win, -2: Black cannot win. Each rule is tried for
-    // White first.
-    if (RookEndingHeld<White>()) return -1;
-    if (RookEndingHeld<Black>()) return -2;
-    if (MinorUpHeld<White>()) return -1;
-    if (MinorUpHeld<Black>()) return -2;
-    if (TooLittleToWin<White>()) return -1;
-    if (TooLittleToWin<Black>()) return -2;
-    return 0;
+    if (HasPawns<White>() && HasPawns<Black>()) return NoVerdict;
+    // Each rule is tried for White first.
+    if (RookEndingHeld<White>()) return WhiteCannotWin;
+    if (RookEndingHeld<Black>()) return BlackCannotWin;
+    if (MinorUpHeld<White>()) return WhiteCannotWin;
+    if (MinorUpHeld<Black>()) return BlackCannotWin;
+    if (TooLittleToWin<White>()) return WhiteCannotWin;
+    if (TooLittleToWin<Black>()) return BlackCannotWin;
+    return NoVerdict;
 }
 
 int32_t MateLoneKing() {

@@ -41,8 +41,9 @@ extern constinit thread_local int32_t BlackKingDanger;
 extern uint32_t RootCastlingRights[2];
 
 // The game as the closed-position term sees it; the shell sets both.
-extern uint32_t EngineSide;        // 0 white, 1 black, 2 none (force mode)
-extern uint8_t OpponentIsComputer; // "computer": no penalty for closed positions
+extern uint32_t EngineSide;          // White, Black or NoEngineSide
+constexpr uint32_t NoEngineSide = 2; // the engine plays neither side (force mode, analysis)
+extern uint8_t OpponentIsComputer;   // "computer": no penalty for closed positions
 
 // Empties the pawn hash table (it starts empty; the evaluation itself never
 // clears it).

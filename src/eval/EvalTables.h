@@ -203,3 +203,35 @@ constexpr int32_t RookTropism[8] = {0, 3, 2, 1, 0, 0, 0, 0};
 constexpr int32_t RookFileTropism[8] = {4, 3, 2, 1, 0, 0, 0, 0};
 constexpr int32_t QueenTropism[8] = {0, 0, 4, 3, 0, 0, 0, 0};
 constexpr int32_t QueenFileTropism[8] = {5, 4, 3, 0, 0, 0, 0, 0};
+
+// ---------------------------------------------------------------------------
+// Weights of the evaluation driver
+
+// Lazy exits: a side with pieces can gain at most this much positionally
+// over material before the pawn terms...
+constexpr int32_t LazyMaterialMargin = 225;
+// ...and at most this much more once pawns and the cheap piece terms are in.
+constexpr int32_t LazyPositionMargin = 150;
+// The special-ending recognizer only runs when both sides have less piece
+// weight than this (a rook and a minor).
+constexpr uint32_t RecognizerWeightLimit = 9;
+// Against less enemy piece weight than this the king centralises instead of
+// taking shelter.
+constexpr uint32_t KingSafetyWeightLimit = 14;
+constexpr int32_t BishopPairBonus = 25;
+// A bishop on a7/h7 (own side's view) shut in by an enemy pawn on b6/g6.
+constexpr int32_t TrappedBishopPenalty = 175;
+// A rook between its uncastled king and the corner.
+constexpr int32_t RookShutInPenalty = 30;
+// A back-rank king behind three own pawns: mating threats on the rank.
+constexpr int32_t BackRankPenalty = 12;
+// Attack points count (AttackBase + AttackDangerScale * danger / 3) / 16
+// each, so attacks grow with the weakness of the king they aim at.
+constexpr int32_t AttackBase = 64;
+constexpr int32_t AttackDangerScale = 4;
+constexpr int32_t AttackShift = 4;
+// Opposite-coloured bishops draw: from this much piece weight on a side the
+// ending is played as a normal one.
+constexpr uint32_t OppositeBishopsWeightLimit = 12;
+// Below this material difference the bishops-only ending is scaled to a quarter.
+constexpr int32_t OppositeBishopsCloseMaterial = 201;

@@ -40,8 +40,15 @@ int32_t ScaleOppositeBishops(int32_t s);
 
 // --- Endings -----------------------------------------------------------------
 
-// 0 no verdict, -1 White cannot win, -2 Black cannot win. Only called when
-// both piece weights are below 9.
+// Verdicts of the ending recognizer: the side named cannot win, so a score
+// in its favour counts as a draw.
+constexpr int32_t NoVerdict = 0;
+constexpr int32_t WhiteCannotWin = -1;
+constexpr int32_t BlackCannotWin = -2;
+template <Color Us> constexpr int32_t CannotWinVerdict = Us == White ? WhiteCannotWin : BlackCannotWin;
+
+// One of the verdicts above. Only called when both piece weights are below
+// RecognizerWeightLimit.
 int32_t RecognizeEnding(uint32_t whiteToMove);
 // Replaces the positional terms when no pawns are left; added to Material.
 int32_t MateLoneKing();

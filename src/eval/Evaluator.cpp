@@ -10,7 +10,7 @@
 constinit thread_local int32_t WhiteKingDanger = 0;
 constinit thread_local int32_t BlackKingDanger = 0;
 uint32_t RootCastlingRights[2] = {0, 0};
-uint32_t EngineSide = 1;
+uint32_t EngineSide = Black;
 uint8_t OpponentIsComputer = 0;
 
 namespace {
@@ -30,13 +30,13 @@ void SetRootCastlingRights() {
 namespace {
 
 int32_t ApplyVerdict(int32_t s, int32_t verdict) {
-    if (verdict == -1 && s > 0) return 0;
-    if (verdict == -2 && s < 0) return 0;
+    if (verdict == WhiteCannotWin && s > 0) return 0;
+    if (verdict == BlackCannotWin && s < 0) return 0;
     return s;
 }
 
 template <Color Us> int32_t BishopPair() {
-    return PieceLists[ColorTraits<Us>::Bishop][0] >= 2 ? 25 * ColorTraits<Us>::Sign : 0;
+    return PieceLists[ColorTraits<Us>::Bishop][0] >= 2 ? BishopPairBonus * ColorTraits<Us>::Sign : 0;
 }
 
 // Us's pieces, plus their attack points scaled up against a weak enemy king.
@@ -48,8 +48,8 @@ template <Color Us> int32_t PiecesAndAttack() {
     s += BishopTerms<Us>(attack);
     s += RookTerms<Us>(attack);
     s += QueenTerms<Us>(attack);
-    // The product is never negative; the shift by 4 is arithmetic.
-    return s + T::Sign * ((attack * (64 + 4 * (KingDangerOf<T::Them>() / 3))) >> 4);
+    // The product is never negative; the shift is arithmetic.
+    return s + T::Sign * ((attack * (AttackBase + AttackDangerScale * (KingDangerOf<T::Them>() / 3))) >> AttackShift);
 }
 
 } // namespace
@@ -57,8 +57,8 @@ template <Color Us> int32_t PiecesAndAttack() {
 template <Color Us> int32_t TrappedBishops() {
     using T = ColorTraits<Us>;
     int32_t v = 0;
-    if (PieceAt<Us>(A7) == T::Bishop && PieceAt<Us>(B6) == T::EnemyPawn) v -= 175;
-    if (PieceAt<Us>(H7) == T::Bishop && PieceAt<Us>(G6) == T::EnemyPawn) v -= 175;
+    if (PieceAt<Us>(A7) == T::Bishop && PieceAt<Us>(B6) == T::EnemyPawn) v -= TrappedBishopPenalty;
+    if (PieceAt<Us>(H7) == T::Bishop && PieceAt<Us>(G6) == T::EnemyPawn) v -= TrappedBishopPenalty;
     return T::Sign * v;
 }
 
@@ -78,14 +78,14 @@ template <Color Us> int32_t RookShutIn() {
         for (Square s = king + 1; s <= RelativeSquare<Us>(H1); ++s)
             shutIn |= Board[s].piece == T::Rook;
     }
-    return shutIn ? -30 * T::Sign : 0;
+    return shutIn ? -RookShutInPenalty * T::Sign : 0;
 }
 
 // King placement when the opponent has little material left, else king
 // safety. White's view.
 template <Color Us> int32_t KingTerm() {
     using T = ColorTraits<Us>;
-    if (T::EnemyWeight() >= 14) return -T::Sign * KingSafety<Us>();
+    if (T::EnemyWeight() >= KingSafetyWeightLimit) return -T::Sign * KingSafety<Us>();
     KingDangerOf<Us>() = 0;
     const uint32_t files = CurrentPawnEntry->whitePawnFiles | CurrentPawnEntry->blackPawnFiles;
     const bool queenWing = (files & FilesAtoD) != 0, kingWing = (files & FilesEtoH) != 0;
@@ -103,20 +103,21 @@ template <Color Us> int32_t BackRank() {
     if (king < RelativeSquare<Us>(A1) || king > RelativeSquare<Us>(H1)) return 0;
     const Square front = king + T::Forward;
     if (Board[front - 1].piece == T::Pawn && Board[front].piece == T::Pawn && Board[front + 1].piece == T::Pawn)
-        return -12 * T::Sign;
+        return -BackRankPenalty * T::Sign;
     return 0;
 }
 
 int32_t ScaleOppositeBishops(int32_t s) {
     const uint32_t ww = WhitePieceWeight, bw = BlackPieceWeight;
-    if (ww >= 12 || bw >= 12 || PieceLists[WhiteBishop][0] != 1 || PieceLists[BlackBishop][0] != 1 ||
+    if (ww >= OppositeBishopsWeightLimit || bw >= OppositeBishopsWeightLimit || PieceLists[WhiteBishop][0] != 1 ||
+        PieceLists[BlackBishop][0] != 1 ||
         IsLightSquare(PieceLists[WhiteBishop][1]) == IsLightSquare(PieceLists[BlackBishop][1]))
         return s;
     // The shifts are arithmetic and round toward minus infinity, so a
     // negative score does not scale to the exact mirror of the positive one.
     const int32_t m = Material;
     const bool bishopsOnly = ww == 3 && bw == 3;
-    if (std::abs(m) < 201) return bishopsOnly ? s >> 2 : s;
+    if (std::abs(m) < OppositeBishopsCloseMaterial) return bishopsOnly ? s >> 2 : s;
     if (bishopsOnly) return s >> 1;
     if (ww == bw) return ((s - m) >> 1) + m; // halve the positional part, keep the material
     return s;
@@ -136,11 +137,11 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     const int32_t m = Material;
     const uint32_t ww = WhitePieceWeight, bw = BlackPieceWeight;
 
-    int32_t verdict = 0;
-    if (ww < 9 && bw < 9) verdict = RecognizeEnding(whiteToMove);
-    if (verdict == 0) {
-        if (bw != 0 && alpha > m + 225) return m + 225;
-        if (ww != 0 && beta < m - 225) return m - 225;
+    int32_t verdict = NoVerdict;
+    if (ww < RecognizerWeightLimit && bw < RecognizerWeightLimit) verdict = RecognizeEnding(whiteToMove);
+    if (verdict == NoVerdict) {
+        if (bw != 0 && alpha > m + LazyMaterialMargin) return m + LazyMaterialMargin;
+        if (ww != 0 && beta < m - LazyMaterialMargin) return m - LazyMaterialMargin;
     }
 
     if (PieceLists[WhitePawn][0] == 0 && PieceLists[BlackPawn][0] == 0)
@@ -161,9 +162,9 @@ int32_t Evaluate(uint32_t side, int32_t alpha, int32_t beta) {
     s += RookShutIn<White>() + RookShutIn<Black>();
     s += BishopPair<White>() + BishopPair<Black>();
 
-    if (verdict == 0) {
-        if (alpha > s + 150) return s + 150;
-        if (beta < s - 150) return s - 150;
+    if (verdict == NoVerdict) {
+        if (alpha > s + LazyPositionMargin) return s + LazyPositionMargin;
+        if (beta < s - LazyPositionMargin) return s - LazyPositionMargin;
     }
 
     if (RootCastlingRights[White] > 0) s += WhiteDevelopment();

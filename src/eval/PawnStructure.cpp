@@ -135,8 +135,8 @@ int32_t ComputePawnEntry(PawnHashEntry &entry) {
     // Closed positions suit the engine's opponent better when it is a human.
     if (OpponentIsComputer == 0) {
         const int blocked = std::min(rams, 8);
-        if (EngineSide == 0 && PieceLists[WhitePawn][0] > 4) s -= RamPenalty[blocked];
-        if (EngineSide != 0 && PieceLists[BlackPawn][0] > 4) s += RamPenalty[blocked]; // 2 (none) counts as Black
+        if (EngineSide == White && PieceLists[WhitePawn][0] > 4) s -= RamPenalty[blocked];
+        if (EngineSide != White && PieceLists[BlackPawn][0] > 4) s += RamPenalty[blocked]; // no side counts as Black
     }
 
     s = s - IsolationPenalty(white) + IsolationPenalty(black);
