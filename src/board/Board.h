@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "board/MoveScores.h"
+
 // ---------------------------------------------------------------------------
 // Basic types
 
@@ -160,10 +162,6 @@ struct MoveEntry {
 };
 static_assert(sizeof(MoveEntry) == 8, "move list entries are 8 bytes");
 
-// Score the root gives a move that repeats a game position; the books leave
-// such moves alone.
-constexpr int32_t RepeatingMoveScore = 2000000111;
-
 constexpr int MaxMoves = 256;
 constexpr int MoveListSize = MaxMoves + 64;
 
@@ -246,18 +244,13 @@ extern constinit thread_local int32_t CaptureMargin;
 extern constinit thread_local int32_t HistoryScore[14][120];
 
 // ---------------------------------------------------------------------------
-// Best moves of a test position ("bm" operation of the EPD text set up)
+// Messages
 
-constexpr int MaxBestMoves = 44;
-extern char BestMoveTexts[MaxBestMoves][10];
-extern uint32_t BestMoveCount;
-extern Move BestMoves[MaxBestMoves];
-extern uint32_t BestMoveOperation;
-
-// Put before the lines the lower layers print on their own ("ERROR: ...",
-// "Hash size ..."): empty for xboard, "info string " once in UCI mode, where
-// an interface takes any other line for a protocol error.
-extern const char *MessagePrefix; // the last text set up had a "bm" operation
+// Where the lines the lower layers print on their own go ("ERROR: ...",
+// "WARNING: ..."), one line without its newline. By default to standard
+// output as they are; the shell points it at its own output, which puts in
+// front what its protocol needs.
+extern void (*PrintNotice)(const char *line);
 
 // ---------------------------------------------------------------------------
 // Precomputed tables
@@ -346,7 +339,9 @@ uint32_t NextRandom();
 void FillZobristKeys(); // fills ZobristKeys and SideToMoveKey from NextRandom
 void ComputeHashKeys();
 
-// Make/unmake table: make and unmake, each indexed by the colour of the mover.
+// Make and unmake, indexed by the side that moves: SelectMoveFunctions puts
+// in the castling-aware variants while any castling right is left, the
+// castling-free ones after.
 using MakeFunction = uint32_t (*)(uint32_t inCheck, uint32_t ply, Move m);
 using UnmakeFunction = void (*)(Move m);
 struct MoveFunctionTable {

@@ -5,19 +5,13 @@
 #include <initializer_list>
 
 #include "board/ColorTraits.h"
+#include "board/MoveScores.h"
 #include "board/Swap.h"
 
 constinit thread_local int32_t CaptureMargin = 0;
 constinit thread_local int32_t HistoryScore[14][120];
 
 namespace {
-
-constexpr int32_t CaptureBonus = 1000000000;
-constexpr int32_t EnPassantScore = 2000098;
-constexpr int32_t QueenPromotionScore = 1999999998;
-constexpr int32_t KingSideCastleBonus = 10000;
-// Under-promotions: rook, bishop, knight.
-constexpr int32_t UnderPromotionScore[3] = {2, 0, 1};
 
 constexpr int BishopSteps[4] = {-11, -9, 9, 11};
 constexpr int RookSteps[4] = {-10, -1, 1, 10};
@@ -35,7 +29,7 @@ template <Color Us> inline bool IsEnemyCode(PieceCode c) {
 // negative exchange value so they sort behind the quiet moves.
 template <Color Us> inline int32_t PieceCaptureScore(Square from, Square to) {
     int32_t e = StaticExchange<Us>(from, to, -32767, 32767);
-    return e >= 0 ? CaptureBonus + e : e;
+    return e >= 0 ? CaptureScoreBase + e : e;
 }
 
 template <Color Us> inline MoveEntry *AddPromotions(MoveEntry *list, Square from, Square to, PieceCode captured) {
@@ -146,7 +140,7 @@ template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, 
             if (promoting)
                 list = AddPromotions<Us>(list, from, to, c);
             else
-                *list++ = {MakeMoveWord(from, to, c), CaptureBonus + StaticExchange<Us>(from, to, -32767, 32767)};
+                *list++ = {MakeMoveWord(from, to, c), CaptureScoreBase + StaticExchange<Us>(from, to, -32767, 32767)};
         }
         const Square to = from + T::Forward;
         if (Board[to].piece == EmptySquare) {

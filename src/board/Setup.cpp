@@ -9,19 +9,22 @@
 #include "board/Attack.h"
 #include "board/MoveText.h"
 
-char BestMoveTexts[MaxBestMoves][10];
-uint32_t BestMoveCount = 0;
-Move BestMoves[MaxBestMoves];
-uint32_t BestMoveOperation = 0;
-const char *MessagePrefix = "";
+namespace {
+
+void PrintPlainNotice(const char *line) {
+    std::fputs(line, stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
+}
+
+} // namespace
+
+void (*PrintNotice)(const char *line) = PrintPlainNotice;
 
 namespace {
 
-constexpr int MaxTokenLength = 9;
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // A position as read from the text, before it is accepted.
 struct ParsedPosition {
@@ -33,11 +36,9 @@ struct ParsedPosition {
 };
 
 void Refuse(const char *what) {
-    std::fputs(MessagePrefix, stdout);
-    std::fputs("ERROR: ", stdout);
-    std::fputs(what, stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    char line[128];
+    std::snprintf(line, sizeof line, "ERROR: %s", what);
+    PrintNotice(line);
 }
 
 // Attack test on a parsed board: is s attacked by a piece of colour `by`?
@@ -216,59 +217,9 @@ const char *ParsePosition(const char *text, ParsedPosition &p) {
     return nullptr;
 }
 
-// Finds the operands of a "bm" operation after the position fields; returns
-// the index just after the opcode, or 0 when there is none.
-size_t FindBestMoveOperation(const char *text, size_t i) {
-    // Optional half-move clock and move number.
-    for (int field = 0; field < 2; field++) {
-        size_t j = i;
-        while (IsBlank(text[j]))
-            j++;
-        if (!IsDigit(text[j])) break;
-        while (IsDigit(text[j]))
-            j++;
-        if (text[j] != 0 && !IsBlank(text[j]) && text[j] != ';') break;
-        i = j;
-    }
-    for (;;) {
-        while (IsBlank(text[i]) || text[i] == ';')
-            i++;
-        if (text[i] == 0) return 0;
-        size_t start = i;
-        while (text[i] != 0 && !IsBlank(text[i]) && text[i] != ';' && text[i] != '"')
-            i++;
-        if (i - start == 2 && text[start] == 'b' && text[start + 1] == 'm') return i;
-        // Skip the operands up to the end of this operation, over quoted strings.
-        while (text[i] != 0 && text[i] != ';') {
-            if (text[i] == '"') {
-                i++;
-                while (text[i] != 0 && text[i] != '"')
-                    i++;
-                if (text[i] == 0) return 0;
-            }
-            i++;
-        }
-    }
-}
-
 } // namespace
 
-uint32_t ReadMoveToken(const char *text, uint32_t &index) {
-    while (text[index] == ' ' || text[index] == '+' || text[index] == '#')
-        index++;
-    auto tokenChar = [](char c) { return IsLetter(c) || IsDigit(c) || c == '-' || c == '='; };
-    if (!tokenChar(text[index]) || BestMoveCount >= uint32_t(MaxBestMoves)) return 0;
-    char *slot = BestMoveTexts[BestMoveCount];
-    int length = 0;
-    // A token longer than a slot is clipped; the index still moves past all of it.
-    for (; tokenChar(text[index]); index++)
-        if (length < MaxTokenLength) slot[length++] = text[index];
-    slot[length] = 0;
-    BestMoveCount++;
-    return 1;
-}
-
-bool SetupPosition(const char *text) {
+bool SetupPosition(const char *text, size_t *fieldsEnd) {
     if (text == nullptr) text = "";
     ParsedPosition p;
     if (const char *error = ParsePosition(text, p)) {
@@ -322,21 +273,6 @@ bool SetupPosition(const char *text) {
     RootInCheck = SideInCheck(SideToMove);
     SelectMoveFunctions();
 
-    BestMoveCount = 0;
-    size_t ops = FindBestMoveOperation(text, p.end);
-    BestMoveOperation = ops != 0;
-    if (ops != 0) {
-        uint32_t index = uint32_t(ops);
-        while (ReadMoveToken(text, index)) {
-        }
-        for (uint32_t k = 0; k < BestMoveCount; k++)
-            BestMoves[k] = ParseSanMove(BestMoveTexts[k], 1);
-    }
+    if (fieldsEnd != nullptr) *fieldsEnd = p.end;
     return true;
-}
-
-bool IsBestMove(Move m) {
-    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i)
-        if (MoveFrom(BestMoves[i]) == MoveFrom(m) && MoveTo(BestMoves[i]) == MoveTo(m)) return true;
-    return false;
 }

@@ -1,16 +1,16 @@
 // Position setup from FEN/EPD text.
 #pragma once
 
+#include <cstddef>
+
 #include "board/Board.h"
 
 // Replaces the current position (board, pieces, keys, rights, GamePly and the
-// position history) and reads the best moves of a "bm" operation. Returns
-// true on success; on malformed text prints one "ERROR: " line saying what is
-// wrong and leaves the position as it was. The game around the position is the
-// shell's business (SetupGame).
-bool SetupPosition(const char *text);
-uint32_t ReadMoveToken(const char *text, uint32_t &index);
-// Is m (from- and to-square) one of the best moves of the position set up?
-bool IsBestMove(Move m);
+// position history). Returns true on success; on malformed text prints one
+// "ERROR: " line (through PrintNotice) saying what is wrong and leaves the
+// position as it was. On success *fieldsEnd, when given, is the index just
+// past the position's fields: the operations of an EPD line start there. The
+// game around the position is the shell's business (SetupGame).
+bool SetupPosition(const char *text, size_t *fieldsEnd = nullptr);
 
 constexpr const char StartPosition[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";

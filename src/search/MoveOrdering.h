@@ -5,16 +5,9 @@
 #include <cstdint>
 
 #include "board/Board.h"
+#include "board/MoveScores.h"
+#include "search/SearchParams.h"
 #include "search/SearchState.h"
-
-// Fixed ordering scores.
-constexpr int32_t PVMoveScore = 2000000001;
-constexpr int32_t HashMove1Score = 2000000000;
-constexpr int32_t HashMove2Score = 1999999999;
-constexpr int32_t Killer0Score = 999999999;
-constexpr int32_t Killer1Score = 999999998;
-constexpr int32_t CaptureScoreBase = 1000000000; // generator scores from here up are captures/promotions
-constexpr int32_t HistoryLimit = 500000;
 
 // A quiet move captures nothing and does not promote.
 constexpr bool IsQuietMove(Move m) { return !IsCapture(m) && !IsPromotion(m); }
@@ -22,7 +15,7 @@ constexpr bool IsQuietMove(Move m) { return !IsCapture(m) && !IsPromotion(m); }
 // Late-move reduction test: such moves cut off less than about 70 % of the
 // times they were tried at failing-high nodes. 64-bit: the counts grow large.
 inline bool LowCutoffRate(PieceCode piece, Square to) {
-    return int64_t(CutoffCount[piece][to]) * 16384 / TriedCount[piece][to] < 11468;
+    return int64_t(CutoffCount[piece][to]) * CutoffRateScale / TriedCount[piece][to] < LowCutoffRateLimit;
 }
 
 void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2);

@@ -6,6 +6,7 @@
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/Search.h"
+#include "search/SearchParams.h"
 #include "search/SearchState.h"
 
 namespace {
@@ -56,14 +57,14 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
 
     PVTable[ply][ply] = 0;
     const int32_t standPat = Evaluate(Us, alpha, beta);
-    if (ply > 63) return standPat;
+    if (ply >= QuiescePlyCap) return standPat;
     if (!T::Better(IsWhite ? beta : alpha, standPat)) return standPat; // the stand pat cuts off
 
     int32_t a = alpha, b = beta;
     int32_t &own = IsWhite ? a : b;
     if (T::Better(standPat, own)) own = standPat;
-    // A capture must win back the gap between the stand pat and our bound, less 150.
-    const int32_t gap = T::Sign * (own - standPat) - 150;
+    // A capture must win back the gap between the stand pat and our bound, less a margin.
+    const int32_t gap = T::Sign * (own - standPat) - QuiesceCaptureMargin;
     CaptureMargin = gap > 0 ? gap : 0;
 
     MoveEntry list[MoveListSize];
@@ -79,8 +80,7 @@ template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, in
     MoveEntry list[MoveListSize];
     MoveEntry *end = GenerateMoves<Us>(list, 1, epSquare);
     // No legal evasion: mated here.
-    const int32_t mated = Us == White ? ply - MateValue : MateValue - ply;
-    return SearchReplies<Us>(list, end, 1, ply, qdepth, alpha, beta, mated);
+    return SearchReplies<Us>(list, end, 1, ply, qdepth, alpha, beta, MatedScore<Us>(ply));
 }
 
 template int32_t Quiesce<White>(int32_t, int32_t, int32_t, int32_t);

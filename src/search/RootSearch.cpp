@@ -1,18 +1,16 @@
 #include "search/RootSearch.h"
 
-#include <cstdio>
 
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
-#include "board/MoveText.h"
-#include "board/Setup.h"
 #include "book/Book.h"
 #include "eval/EvalState.h"
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/Search.h"
 #include "search/SearchHost.h"
+#include "search/SearchParams.h"
 #include "search/SearchState.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
@@ -28,18 +26,9 @@ void ClearSearchMemory() {
     BookMisses = 0;
 }
 
-void PrintCurrMove(int32_t number, Move move) {
-    RootMoveNumber = number;
-    if (!UciMode || ElapsedTime() < 100) return;
-    char text[MoveTextSize];
-    MoveToUciText(text, move);
-    std::printf("info currmovenumber %d currmove %s\n", number, text);
-    std::fflush(stdout);
-}
-
 namespace {
 
-constexpr int32_t Window = 31;
+constexpr int32_t Window = AspirationWindow;
 
 int32_t ClipScore(int64_t s) {
     if (s > MateValue) return MateValue;
@@ -90,7 +79,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     enum { None, FailLow, FailHigh } state = None;
     int32_t tries = 0;
     for (;;) {
-        const int32_t s = Search<Them>(1, int32_t(IterationDepth) * 4 - 4, alpha, beta, ep, givesCheck);
+        const int32_t s = Search<Them>(1, int32_t(IterationDepth) * OnePly - OnePly, alpha, beta, ep, givesCheck);
         if (StopSearch) break;
         if (FixedTimeMode && SoftTimeUp()) break;
         ++tries;
@@ -107,7 +96,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             Thinking<Us>(s, ":(");
             ScoreDropped = 1;
             cut = s;
-            own = tries > 5 ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * Window);
+            own = tries > MaxWindowWidenings ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * Window);
             state = FailLow;
         } else {
             if (state == FailLow || cut == Sign * MateValue) {
@@ -118,7 +107,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             RootLine(move);
             Thinking<Us>(s, ":)");
             own = s;
-            cut = tries > 5 ? Sign * MateValue : ClipScore(int64_t(s) + Sign * Window);
+            cut = tries > MaxWindowWidenings ? Sign * MateValue : ClipScore(int64_t(s) + Sign * Window);
             state = FailHigh;
         }
     }
@@ -131,14 +120,10 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     return own;
 }
 
-template <Color Us> Move Think() {
-    using T = ColorTraits<Us>;
-    constexpr int32_t Sign = T::Sign;
+namespace {
 
-    SelectMoveFunctions();
-    ClearHistory();
-    SetRootCastlingRights();
-
+// The counters and the input poll of a new search.
+void ResetSearchCounters() {
     StopSearch = 0;
     NodeCount = 0;
     QuiesceNodeCount = 0;
@@ -146,8 +131,10 @@ template <Color Us> Move Think() {
     if (NodeLimit != 0 && NextPollCheck > NodeLimit / 2) NextPollCheck = NodeLimit / 2;
     LastPollNodes = 0;
     LastPollTime = 0;
+}
 
-    // The expected reply has come: follow the rest of the last line.
+// The expected reply has come: the last line, two plies on, leads the order.
+void FollowExpectedLine() {
     const Move reply = MoveStack[MoveStackOffset - 1];
     if (PVTable[0][1] != 0 && MoveFrom(PVTable[0][1]) == MoveFrom(reply) && MoveTo(PVTable[0][1]) == MoveTo(reply)) {
         int32_t k = 0;
@@ -158,8 +145,11 @@ template <Color Us> Move Think() {
         PVTable[0][k] = 0;
     }
     FollowPV = 1;
+}
 
-    MoveEntry list[MoveListSize];
+// The legal root moves the search may choose from, best first; a move that
+// repeats a game position gets RepeatingMoveScore. Returns the list's end.
+template <Color Us> MoveEntry *RootMoves(MoveEntry *list) {
     MoveEntry *end = GenerateMoves<Us>(list, RootInCheck, EpSquare);
     ScoreMoves(list, end, 0, 0, 0);
     for (MoveEntry *e = list; e < end;) {
@@ -171,11 +161,39 @@ template <Color Us> Move Think() {
         UnmakeMove(Us, e->move);
         ++e;
     }
-    if (end == list) return 0;
     SortMoves(list, end);
+    return end;
+}
 
-    // Analysis wants the position searched: a book move would end it at once
-    // with nothing to show.
+// Moves `e` to the front of the list, the moves before it one place down.
+void MoveToFront(MoveEntry *list, MoveEntry *e) {
+    const MoveEntry found = *e;
+    for (MoveEntry *p = e; p > list; --p)
+        *p = *(p - 1);
+    list[0] = found;
+}
+
+} // namespace
+
+template <Color Us> Move Think() {
+    using T = ColorTraits<Us>;
+    constexpr int32_t Sign = T::Sign;
+
+    // Step 1. A new search: move functions, history, counters, the line to follow.
+    SelectMoveFunctions();
+    ClearHistory();
+    SetRootCastlingRights();
+    ResetSearchCounters();
+    FollowExpectedLine();
+
+    // Step 2. The root moves; none: no move.
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = RootMoves<Us>(list);
+    if (end == list) return 0;
+
+    // Step 3. The books, then a single move is played unsearched. Analysis
+    // wants the position searched: a book move would end it at once with
+    // nothing to show.
     if (!SkipBook && !AnalyzeMode) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
     if (end - list == 1) {
         BestScore = 0;
@@ -189,27 +207,31 @@ template <Color Us> Move Think() {
     FailHighTime = 0;
     const HelperScope helpers(list, end);
 
+    // Step 4. Iterative deepening.
     const uint32_t lastDepth = DepthLimit != 0 && DepthLimit < MaxIterationDepth ? DepthLimit : MaxIterationDepth;
     for (IterationDepth = 1; IterationDepth <= lastDepth; ++IterationDepth) {
-        if (UciMode) {
-            std::printf("info depth %u\n", IterationDepth);
-            std::fflush(stdout);
-        }
+        SearchHost.iterationStarted(IterationDepth);
         AdvanceHashGeneration();
         FollowPV = 1;
+
+        // Step 5. The first move, in a window around the previous score.
         MoveAtPly(0) = list[0].move;
-        PrintCurrMove(1, list[0].move);
+        RootMoveNumber = 1;
+        SearchHost.rootMoveStarted(1, list[0].move);
         int32_t s = SearchRootMove<Us>(ClipScore(int64_t(PreviousScore) - Window),
                                        ClipScore(int64_t(PreviousScore) + Window), list[0].move, list[0].score, true);
         if (StopSearch) return list[0].move;
         BestScore = Sign * s;
-        ScoreDropped = T::Better(PreviousScore - Sign * 50, s);
+        ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);
         ++StableIterations;
 
+        // Step 6. The other moves, in a null window: a move that beats the
+        // best goes to the front. The clock may end the search between moves.
         for (MoveEntry *e = list + 1; e < end; ++e) {
             const Move move = e->move;
             MoveAtPly(0) = move;
-            PrintCurrMove(int32_t(e - list) + 1, move);
+            RootMoveNumber = int32_t(e - list) + 1;
+            SearchHost.rootMoveStarted(RootMoveNumber, move);
             const int32_t zeroAlpha = Us == White ? s : ClipScore(int64_t(s) - 1);
             const int32_t zeroBeta = Us == White ? ClipScore(int64_t(s) + 1) : s;
             const int32_t t = SearchRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false);
@@ -217,23 +239,22 @@ template <Color Us> Move Think() {
                 s = t;
                 BestScore = Sign * t;
                 StableIterations = 0;
-                if (IterationDepth > 3 && HardTimeUp(ScoreDropped)) return move;
-                const MoveEntry found = *e;
-                for (MoveEntry *p = e; p > list; --p)
-                    *p = *(p - 1);
-                list[0] = found;
+                if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped)) return move;
+                MoveToFront(list, e);
             }
             if (StopSearch) return list[0].move;
-            ScoreDropped = T::Better(PreviousScore - Sign * 50, s);
+            ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);
             if (FixedTimeMode && SoftTimeUp()) return list[0].move;
-            if (IterationDepth > 3 && HardTimeUp(ScoreDropped)) return list[0].move;
+            if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped)) return list[0].move;
         }
 
+        // Step 7. The iteration is done: report it, then stop on time, on a
+        // found mate, on a settled test answer or on a command.
         PreviousScore = s;
         Thinking<Us>(s, nullptr);
-        if (IterationDepth > 3 && SoftTimeUp()) break;
+        if (IterationDepth > TimeCheckMinDepth && SoftTimeUp()) break;
         if (!FixedTimeMode && !AnalyzeMode && !PonderSearch && (s > MateBound || s < -MateBound)) break;
-        if (FixedTimeMode && StableIterations >= ExtraPlySearch && IsBestMove(list[0].move)) break;
+        if (FixedTimeMode && SearchHost.rightMoveSettled(list[0].move, StableIterations)) break;
         if (SearchHost.checkInput()) return list[0].move;
     }
     if (IterationDepth > lastDepth) IterationDepth = lastDepth;

@@ -13,7 +13,4 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
 // the previous score). The book's miss counter is the shell's to reset.
 void ClearSearchMemory();
 
-// UCI progress line "info currmovenumber N currmove M" (UCI mode, after a second).
-void PrintCurrMove(int32_t number, Move move);
-
 constexpr int32_t MaxIterationDepth = 61;

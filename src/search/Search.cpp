@@ -7,6 +7,7 @@
 #include "eval/Evaluate.h"
 #include "search/MoveOrdering.h"
 #include "search/SearchHost.h"
+#include "search/SearchParams.h"
 #include "search/SearchState.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
@@ -67,12 +68,6 @@ bool IsDrawByRule(int32_t ply) {
 
 namespace {
 
-// A null move is tried only when the material, this much in the mover's
-// favour, would already reach the cut bound.
-constexpr int32_t NullMoveMargin = 87;
-// A null-move score this far below zero (for the mover) is a mate threat.
-constexpr int32_t MateThreatScore = 20000;
-
 // The opponent has just undone his previous move: find our move that undoes
 // our own last move and so repeats the position of four plies ago.
 MoveEntry *FindReversal(int32_t ply, MoveEntry *begin, MoveEntry *end) {
@@ -93,6 +88,61 @@ inline int32_t ClearRow(int32_t ply, int32_t score) {
     return score;
 }
 
+// Forcing lines are searched deeper: the side to move in check, an enemy pawn
+// one step from promotion, a recapture of equal value. Returns the extension.
+template <Color Us> [[gnu::always_inline]] inline int32_t Extension(int32_t ply, uint32_t inCheck) {
+    using T = ColorTraits<Us>;
+    const Move last = MoveAtPly(ply - 1);
+    const Move beforeLast = MoveAtPly(ply - 2);
+    if (inCheck) return ForcingExtension;
+    if (Board[MoveTo(last)].piece == T::EnemyPawn && RankOf[MoveTo(last)] == T::SecondRank) return ForcingExtension;
+    if (MoveTo(last) == MoveTo(beforeLast) && CapturedValue(last) > RecaptureMinValue &&
+        CapturedValue(last) == CapturedValue(beforeLast))
+        return ForcingExtension;
+    return 0;
+}
+
+// The null move: the opponent moves twice. When even that does not lift the
+// score off the cut bound, the node cuts off; deep cutoffs are verified with a
+// reduced search of the real moves. Returns the node's result, or NoScore to
+// go on; a mate threat found on the way deepens the node.
+template <Color Us>
+[[gnu::always_inline]] inline int32_t NullMoveResult(int32_t ply, int32_t &depth, int32_t own, int32_t cut,
+                                                     uint32_t epSquare, Move hashMove1, Move hashMove2,
+                                                     MoveEntry *list) {
+    using T = ColorTraits<Us>;
+    constexpr Color Them = T::Them;
+    constexpr bool IsWhite = Us == White;
+    auto cuts = [&](int32_t s) { return !T::Better(cut, s); };
+    // Null window at the cut bound: white (beta - 1, beta), black (alpha, alpha + 1).
+    const int32_t nullAlpha = IsWhite ? cut - 1 : cut, nullBeta = IsWhite ? cut : cut + 1;
+
+    PositionHistory[GamePly + ply + 1].irreversible = 1;
+    const int32_t n = depth - NullMoveReduction >= OnePly
+                          ? Search<Them>(ply + 1, depth - NullMoveReduction, nullAlpha, nullBeta, 0, 0)
+                          : Quiesce<Them>(ply + 1, 0, nullAlpha, nullBeta);
+    if (StopSearch) return own;
+    if (T::Sign * n < -MateThreatScore) depth += MateThreatExtension;
+    if (!cuts(n)) return NoScore;
+    if (depth < NullVerifyDepth) return ClearRow(ply, n);
+
+    MoveEntry *end = GenerateMoves<Us>(list, 0, epSquare);
+    ScoreMoves(list, end, ply, hashMove1, hashMove2);
+    for (MoveEntry *e = list; e < end; ++e) {
+        PickMove(e, end);
+        const Move m = e->move;
+        if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
+        MoveAtPly(ply) = m;
+        const int32_t v = Search<Them>(ply + 1, depth - NullVerifyReduction, nullAlpha, nullBeta, EpSquareAfter(m),
+                                       MoveGivesCheck<Us>(m));
+        UnmakeMove(Us, m);
+        if (StopSearch) return own;
+        if (cuts(v)) return ClearRow(ply, v);
+    }
+    MoveAtPly(ply) &= ~0xff00u;
+    return NoScore;
+}
+
 } // namespace
 
 template <Color Us>
@@ -101,6 +151,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     constexpr Color Them = T::Them;
     constexpr bool IsWhite = Us == White;
 
+    // Step 1. The node: count it, poll the input, end at a draw or the ply cap.
     ++NodeCount;
     PollCheck();
     if (StopSearch) return alpha;
@@ -114,96 +165,61 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     const int32_t entryOwn = own;
     auto better = [](int32_t a, int32_t b) { return T::Better(a, b); };
     auto cuts = [&](int32_t s) { return !better(cut, s); }; // white: s >= beta, black: s <= alpha
-    // Null window at the cut bound: white (beta - 1, beta), black (alpha, alpha + 1).
-    auto nullLow = [&] { return IsWhite ? cut - 1 : cut; };
-    auto nullHigh = [&] { return IsWhite ? cut : cut + 1; };
 
-    // Extensions, at most one.
-    const Move last = MoveAtPly(ply - 1);
-    const Move beforeLast = MoveAtPly(ply - 2);
-    bool extended = true;
-    if (inCheck) {
-        depth += 4;
-    } else if (Board[MoveTo(last)].piece == T::EnemyPawn && RankOf[MoveTo(last)] == T::SecondRank) {
-        depth += 4; // an enemy pawn one step from promotion
-    } else if (MoveTo(last) == MoveTo(beforeLast) && CapturedValue(last) > 100 &&
-               CapturedValue(last) == CapturedValue(beforeLast)) {
-        depth += 4; // recapture of equal value
-    } else {
-        extended = false;
-    }
+    // Step 2. Extensions, at most one.
+    const int32_t extension = Extension<Us>(ply, inCheck);
+    depth += extension;
 
-    // Frontier pruning: cut when material and the evaluation already do; no
-    // full-width depth left when material cannot reach our bound.
-    if (!extended && depth <= 4) {
-        if (T::OwnWeight() > 5 && cuts(Material) && cuts(Evaluate(Us, nullLow(), nullHigh())))
+    // Step 3. Frontier pruning: cut when material and the evaluation already
+    // do; no full-width depth left when material cannot reach our bound.
+    if (extension == 0 && depth <= FrontierDepth) {
+        if (T::OwnWeight() > FrontierCutMinWeight && cuts(Material) &&
+            cuts(Evaluate(Us, IsWhite ? cut - 1 : cut, IsWhite ? cut : cut + 1)))
             return ClearRow(ply, cut);
         if (!better(Material, own)) depth = 0;
     }
 
+    // Step 4. Transposition table.
     Move hashMove1 = 0, hashMove2 = 0;
     const int32_t probed = ProbeHash<Us>(depth, alpha, beta, ply, hashMove1, hashMove2);
     if (probed != NoScore) return ClearRow(ply, probed);
 
+    // Step 5. Tablebases.
+    const Move last = MoveAtPly(ply - 1);
     if (TablebaseProbeAllowed(last, ply)) {
         const int32_t r = ProbeTablebase(uint32_t(ply), epSquare, Us);
         if (r != NoScore) return ClearRow(ply, r);
     }
 
-    if (depth < 4) {
+    // Step 6. Less than a ply left: quiescence.
+    if (depth < OnePly) {
         const int32_t q = Quiesce<Us>(ply, 0, alpha, beta);
         const uint32_t bound = q >= beta ? LowerBound : (q > alpha ? ExactScore : UpperBound);
-        StoreHash<Us>(q, 3, bound, ply, 0);
+        StoreHash<Us>(q, QuiesceStoreDepth, bound, ply, 0);
         return q;
     }
 
     // Start loading what the first children will probe: the null move's and
     // the hash move's positions.
-    if (depth >= 8) PrefetchHash<Them>();
+    if (depth >= NullMoveMinDepth) PrefetchHash<Them>();
     if (hashMove1 != 0) PrefetchHashAfterStored<Us>(hashMove1);
 
     MoveAtPly(ply) &= ~0xff00u; // no move yet: a child sees a null move here
     MoveEntry list[MoveListSize];
-    MoveEntry *end;
 
-    // Null move.
-    {
-        if (depth >= 8 && !inCheck && MoveTo(last) != 0 && T::OwnWeight() >= 1 &&
-            cuts(Material + T::Sign * NullMoveMargin)) {
-            PositionHistory[GamePly + ply + 1].irreversible = 1;
-            const int32_t nullAlpha = nullLow(), nullBeta = nullHigh();
-            const int32_t n = depth - 16 >= 4 ? Search<Them>(ply + 1, depth - 16, nullAlpha, nullBeta, 0, 0)
-                                              : Quiesce<Them>(ply + 1, 0, nullAlpha, nullBeta);
-            if (StopSearch) return own;
-            if (T::Sign * n < -MateThreatScore) depth += 3; // a mate threat against us
-            if (cuts(n)) {
-                if (depth < 24) return ClearRow(ply, n);
-                // Verify deep null-move cutoffs with a reduced search of the real moves.
-                end = GenerateMoves<Us>(list, 0, epSquare);
-                ScoreMoves(list, end, ply, hashMove1, hashMove2);
-                for (MoveEntry *e = list; e < end; ++e) {
-                    PickMove(e, end);
-                    const Move m = e->move;
-                    if (!MakeMove(Us, 0, uint32_t(ply), m)) continue;
-                    MoveAtPly(ply) = m;
-                    const int32_t v =
-                        Search<Them>(ply + 1, depth - 24, nullAlpha, nullBeta, EpSquareAfter(m), MoveGivesCheck<Us>(m));
-                    UnmakeMove(Us, m);
-                    if (StopSearch) return own;
-                    if (cuts(v)) return ClearRow(ply, v);
-                }
-                MoveAtPly(ply) &= ~0xff00u;
-            }
-        }
+    // Step 7. Null move, with its verification.
+    if (depth >= NullMoveMinDepth && !inCheck && MoveTo(last) != 0 && T::OwnWeight() >= NullMoveMinWeight &&
+        cuts(Material + T::Sign * NullMoveMargin)) {
+        const int32_t r = NullMoveResult<Us>(ply, depth, own, cut, epSquare, hashMove1, hashMove2, list);
+        if (r != NoScore) return r;
     }
 
-    end = GenerateMoves<Us>(list, inCheck, epSquare);
-    const int32_t mated = IsWhite ? ply - MateValue : MateValue - ply;
+    // Step 8. The moves; the move that repeats the position scores 0 unsearched.
+    MoveEntry *end = GenerateMoves<Us>(list, inCheck, epSquare);
+    const int32_t mated = MatedScore<Us>(ply);
     int32_t best = mated;
     Move bestMove = 0;
     bool legalMove = false;
-
-    // Repetition shortcut: the move that repeats the position scores 0 unsearched.
     if (MoveEntry *rep = FindReversal(ply, list, end)) {
         const Move m = rep->move;
         best = 0;
@@ -218,14 +234,16 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         legalMove = true;
     }
 
-    if (depth >= 16 && hashMove1 == 0 && hashMove2 == 0) {
-        Search<Us>(ply, depth - 12, alpha, beta, epSquare, inCheck);
+    // Step 9. Internal deepening: no hash move, so find one.
+    if (depth >= InternalDeepeningDepth && hashMove1 == 0 && hashMove2 == 0) {
+        Search<Us>(ply, depth - InternalDeepeningReduction, alpha, beta, epSquare, inCheck);
         if (StopSearch) return own;
         hashMove1 = PVTable[ply][ply];
     }
 
     ScoreMoves(list, end, ply, hashMove1, hashMove2);
 
+    // Step 10. The move loop, with late-move reductions.
     Move searched[MoveListSize];
     int32_t searchedCount = 0;
     // In check, most moves cannot be legal: they are passed over untried,
@@ -244,11 +262,13 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         const uint32_t givesCheck = MoveGivesCheck<Us>(m);
         const uint32_t ep = EpSquareAfter(m);
         int32_t r = 0;
-        if (depth >= 12 && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) && searchedCount >= 3) {
-            if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = 4;
+        if (depth >= ReductionMinDepth && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) &&
+            searchedCount >= FullDepthMoves) {
+            if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = LateMoveReduction;
         }
-        int32_t s = Search<Them>(ply + 1, depth - r - 4, alpha, beta, ep, givesCheck);
-        if (r != 0 && better(s, own) && !StopSearch) s = Search<Them>(ply + 1, depth - 4, alpha, beta, ep, givesCheck);
+        int32_t s = Search<Them>(ply + 1, depth - r - OnePly, alpha, beta, ep, givesCheck);
+        if (r != 0 && better(s, own) && !StopSearch)
+            s = Search<Them>(ply + 1, depth - OnePly, alpha, beta, ep, givesCheck); // the reduction failed
         UnmakeMove(Us, m);
         if (StopSearch) return own;
         searched[searchedCount++] = m;
@@ -267,6 +287,8 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         }
     }
 
+    // Step 11. The result: mate or stalemate without a legal move; otherwise
+    // the best score, stored with its bound.
     if (!legalMove) return ClearRow(ply, inCheck ? mated : 0);
     if (bestMove != 0 && IsQuietMove(bestMove)) BestMoveUpdate(bestMove, ply, depth);
     const bool failedLow = IsWhite ? best <= entryOwn : best >= entryOwn;

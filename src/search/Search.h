@@ -16,6 +16,13 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
 // Quiescence for a side in check; epSquare is the checking double step's target.
 template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta, uint32_t epSquare);
 
+// The score of Us being mated at `ply` (white's view): a later mate scores
+// closer to zero, so the search prefers the shortest mate and the longest
+// defence.
+template <Color Us> constexpr int32_t MatedScore(int32_t ply) {
+    return Us == White ? ply - MateValue : MateValue - ply;
+}
+
 // Node-rate paced input check; sets StopSearch when the search must end.
 void PollCheck();
 // Repetition or fifty-move draw at `ply`; records the position's key.

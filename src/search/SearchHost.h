@@ -1,19 +1,38 @@
 // The search's one window on the program around it. The search reads the
 // settings below and calls the hooks; the shell writes the settings and
-// installs its hooks at start-up. Until then the hooks do nothing: no input
-// arrives, no thinking line is printed, no game record repeats.
+// installs its hooks at start-up. Every line the search shows goes through a
+// hook, so the output format lives in the shell alone. Until the shell
+// installs its hooks they do nothing (no input arrives, nothing is printed,
+// no game record repeats), except that the search's own messages still
+// reach standard output as they are.
 #pragma once
 
 #include <cstdint>
 
+#include "board/Board.h"
+
 struct SearchHooks {
     // About ten times a second: 1 means stop the search now.
     uint32_t (*checkInput)();
-    // After each completed iteration; score from the engine's point of view,
-    // marker may be nullptr.
+    // After each completed iteration and on each fail-high/fail-low of the
+    // root; score from the engine's point of view, marker ":)" (fail high),
+    // ":(" (fail low) or nullptr.
     void (*printThinking)(int32_t score, const char *marker);
+    // An iteration of `depth` plies starts.
+    void (*iterationStarted)(uint32_t depth);
+    // The root move `move`, number `number` (1 = the first) of the iteration,
+    // is about to be searched.
+    void (*rootMoveStarted)(int32_t number, Move move);
+    // TimeLimit1..3 (search/SearchState.h) were just set.
+    void (*timeLimitsSet)();
+    // A line of the search's own (hash size, allocation failures).
+    void (*printMessage)(const char *text);
     // After a root move is made: does the position repeat one of the game?
     uint32_t (*boardRepeats)();
+    // After each iteration of a fixed-time search: has a right answer of the
+    // test position stayed best long enough? `best` has been the best move
+    // for `stableIterations` iterations; true ends the search.
+    bool (*rightMoveSettled)(Move best, int32_t stableIterations);
 };
 extern SearchHooks SearchHost;
 
@@ -29,6 +48,3 @@ extern int32_t EngineClock;      // centiseconds left on the engine's clock
 extern uint32_t MovesPerControl; // 0 = whole game
 extern uint32_t MovesToGo;
 extern int32_t Increment; // centiseconds per move
-
-// Configuration
-extern int32_t ExtraPlySearch; // "ExtraPlySearch": fixed-time searches finish this many more plies

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "search/SearchHost.h"
+#include "search/SearchParams.h"
 
 int32_t TimeLimit1 = 1, TimeLimit2 = 1, TimeLimit3 = 1;
 uint32_t FixedTimeMode = 0;
@@ -21,19 +22,10 @@ int32_t ClampLimit(int64_t t) {
 
 void SetAll(int64_t t) { TimeLimit1 = TimeLimit2 = TimeLimit3 = ClampLimit(t); }
 
-void PrintLimits() {
-    // Only the xboard dialogue shows the limits as they are; a UCI interface
-    // gets them as free text.
-    const char *prefix = UciMode ? "info string " : "";
-    std::printf("%stime1 = %d\n%stime2 = %d\n%stime3 = %d\n", prefix, TimeLimit1, prefix, TimeLimit2, prefix,
-                TimeLimit3);
-    std::fflush(stdout);
-}
-
 // No limit may take more than this, whatever the increment: five seconds stay
 // on the clock, and on a clock below ten seconds half of it does.
 int64_t ClockCap(int64_t total) {
-    int64_t cap = total >= 1000 ? total - 500 : total / 2;
+    int64_t cap = total >= SmallClock ? total - ClockReserve : total / 2;
     return cap < 1 ? 1 : cap;
 }
 
@@ -41,33 +33,34 @@ int64_t ClockCap(int64_t total) {
 void ComputeLimits() {
     if (FixedMoveTime > 0) {
         // A set time per move: stop a little early, for the move to get out.
-        const int64_t ms = FixedMoveTime > 300 ? FixedMoveTime - 30 : FixedMoveTime * 9 / 10;
+        const int64_t ms =
+            FixedMoveTime > FixedTimeShortMs ? FixedMoveTime - FixedTimeMarginMs : FixedMoveTime * 9 / 10;
         SetAll(ms / 10);
-        PrintLimits();
+        SearchHost.timeLimitsSet();
         return;
     }
     const int64_t total = EngineClock;
-    const int64_t reserve = total - 500; // five seconds stay on the clock
+    const int64_t reserve = total - ClockReserve;
     const int64_t clockCap = ClockCap(total);
     if (MovesToGo == 1) {
         SetAll(reserve < clockCap ? reserve : clockCap);
-        PrintLimits();
+        SearchHost.timeLimitsSet();
         return;
     }
-    const int64_t spread = PonderEnabled ? 25 : 33;
+    const int64_t spread = PonderEnabled ? MovesToSpreadPondering : MovesToSpread;
     const int64_t n = (MovesPerControl != 0 && int64_t(MovesToGo) < spread) ? int64_t(MovesToGo) : spread;
     const int64_t inc = Increment;
     const int64_t limit1 = ClampLimit(reserve / (2 * n) + inc / 2);
-    int64_t cap = total - (limit1 - inc) * (n - 1) - 500;
+    int64_t cap = total - (limit1 - inc) * (n - 1) - ClockReserve;
     if (reserve < cap) cap = reserve;
-    int64_t limit2 = 5 * limit1 < cap ? 5 * limit1 : cap;
-    int64_t limit3 = 10 * limit1 < cap ? 10 * limit1 : cap;
+    int64_t limit2 = HardLimitFactor * limit1 < cap ? HardLimitFactor * limit1 : cap;
+    int64_t limit3 = DroppedLimitFactor * limit1 < cap ? DroppedLimitFactor * limit1 : cap;
     if (limit2 < limit1) limit2 = limit1;
     if (limit3 < limit1) limit3 = limit1;
     TimeLimit1 = ClampLimit(limit1 < clockCap ? limit1 : clockCap);
     TimeLimit2 = ClampLimit(limit2 < clockCap ? limit2 : clockCap);
     TimeLimit3 = ClampLimit(limit3 < clockCap ? limit3 : clockCap);
-    PrintLimits();
+    SearchHost.timeLimitsSet();
 }
 
 } // namespace
@@ -87,7 +80,7 @@ int32_t ElapsedTime() {
 void AllocateTime() {
     SearchStartTime = MonotonicMilliseconds();
     if (PonderGuess) {
-        SetAll(100);
+        SetAll(PonderGuessTime);
         return;
     }
     if (FixedTimeMode) {
@@ -109,8 +102,9 @@ uint64_t PollInterval(uint64_t nodesPerSecond) {
     // A set time per move is kept to a few milliseconds: look a hundred times
     // a second instead of ten. A rate measured over a millisecond or two can
     // be far too high, so the gap is bounded as well.
-    if (FixedMoveTime > 0 && !FixedTimeMode) return std::min<uint64_t>(nodesPerSecond / 100, 10000);
-    return std::min<uint64_t>(nodesPerSecond / 10, 100000);
+    if (FixedMoveTime > 0 && !FixedTimeMode)
+        return std::min<uint64_t>(nodesPerSecond / FixedTimePollsPerSecond, MaxFixedTimePollGap);
+    return std::min<uint64_t>(nodesPerSecond / PollsPerSecond, MaxPollGap);
 }
 
 uint32_t SoftTimeUp() {

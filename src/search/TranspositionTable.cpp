@@ -8,6 +8,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include "search/SearchHost.h"
 #include "search/SearchState.h"
 
 HashEntry *HashTable = nullptr;
@@ -68,17 +69,19 @@ bool AllocateHash(int64_t megabytes) {
         pages <= 0 || pageSize <= 0 || entries * sizeof(HashEntry) <= uint64_t(pages) * uint64_t(pageSize);
     HashEntry *table = fits ? AllocateTable(entries * sizeof(HashEntry)) : nullptr;
     if (table == nullptr) {
-        std::printf("%sERROR: cannot allocate %lld Mbytes for the hash table\n", MessagePrefix,
-                    static_cast<long long>(megabytes));
-        std::fflush(stdout);
+        char text[80];
+        std::snprintf(text, sizeof text, "ERROR: cannot allocate %lld Mbytes for the hash table",
+                      static_cast<long long>(megabytes));
+        SearchHost.printMessage(text);
         return false;
     }
     std::free(HashTable);
     HashTable = table;
     HashEntries = entries;
-    std::printf("%sHash size %llu Mbytes\n", MessagePrefix,
-                static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
-    std::fflush(stdout);
+    char text[48];
+    std::snprintf(text, sizeof text, "Hash size %llu Mbytes",
+                  static_cast<unsigned long long>(entries * sizeof(HashEntry) / 1024 / 1024));
+    SearchHost.printMessage(text);
 
     // The keys are part of every stored position: fill them once only.
     if (!KeysFilled) {

@@ -75,7 +75,7 @@ uint32_t BoardRepeats() {
 void CheckGameEnd() {
     RootInCheck = SideInCheck(SideToMove);
     if (FirstLegalMove() == 0) { // no legal move: mate or stalemate
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         if (RootInCheck)
             Announce(SideToMove == Black ? "1-0 {White mates}" : "0-1 {Black mates}");
         else
@@ -83,7 +83,7 @@ void CheckGameEnd() {
         return;
     }
     if (BoardHistoryCount > 100) {
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         Announce("1/2-1/2 {Draw by 50 moves rule}");
         return;
     }
@@ -91,12 +91,12 @@ void CheckGameEnd() {
     for (int32_t j = int32_t(BoardHistoryCount) - 3; j >= 0; j -= 2)
         if (SameAsBoard(BoardHistory[j])) ++repeats;
     if (repeats >= 2) {
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         Announce("1/2-1/2 {Draw by threefold repetition}");
         return;
     }
     if (PieceLists[WhitePawn][0] == 0 && PieceLists[BlackPawn][0] == 0 && WhitePieceWeight + BlackPieceWeight < 5) {
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         Announce("1/2-1/2 {Draw by insufficient material}");
     }
 }

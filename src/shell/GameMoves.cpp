@@ -124,16 +124,16 @@ void CheckResign() {
 }
 
 void ThinkAndMove() {
-    if (GameResult != 3) return;
+    if (GameResult != GameInProgress) return;
     if (GameRecordFull()) {
         ReportRecordFull("engine move");
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         return;
     }
     SelectMoveFunctions();
     // Told to move in a finished position: nothing to make or announce.
     if (FirstLegalMove() == 0) {
-        EngineSide = 2;
+        EngineSide = NoEngineSide;
         return;
     }
     AllocateTime();
@@ -171,7 +171,7 @@ void ThinkAndMove() {
 }
 
 uint32_t UserMove(const char *word) {
-    if (GameResult != 3 || word == nullptr) return 0;
+    if (GameResult != GameInProgress || word == nullptr) return 0;
     SelectMoveFunctions();
 
     // Normalise a private copy: "e7e8=q" -> "e7e8q" -> "e7e8Q".
@@ -207,10 +207,10 @@ uint32_t UserMove(const char *word) {
     CompleteGameMove(m);
 
     // A move that ends the game is never pondered on.
-    if (Pondering && EngineSide == 2) {
+    if (Pondering && EngineSide == NoEngineSide) {
         UndoMove();
         EngineSide = SideToMove == White ? 1 : 0;
-        GameResult = 3;
+        GameResult = GameInProgress;
         return 0;
     }
     return 1;
@@ -240,6 +240,6 @@ void UndoMove() {
     // capture or pawn move included.
     RestoreBoardHistory(u.boardHistory);
     SelectMoveFunctions();
-    EngineSide = 2;
+    EngineSide = NoEngineSide;
     if (SideToMove == Black) UncountMoveForClock();
 }

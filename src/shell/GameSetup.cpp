@@ -5,6 +5,7 @@
 #include "search/SearchState.h"
 #include "shell/GameEnd.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 
 bool SetupGame(const char *text) {
     if (text == nullptr) text = "";
@@ -14,14 +15,16 @@ bool SetupGame(const char *text) {
         std::fputc('\n', stdout);
         std::fflush(stdout);
     }
-    if (!SetupPosition(text)) return false;
+    size_t fieldsEnd = 0;
+    if (!SetupPosition(text, &fieldsEnd)) return false;
+    ReadBestMoves(text, fieldsEnd);
 
     BoardHistoryCount = 0;
     for (auto &score : RecentScores)
         score = 0;
     MoveStack[0] = MoveStack[1] = 0;
-    EngineSide = 2;
-    GameResult = 3;
+    EngineSide = NoEngineSide;
+    GameResult = GameInProgress;
     if (BestMoveOperation) {
         CheckGameEnd();
         MovesToGo = MovesPerControl;

@@ -76,21 +76,11 @@ void PrintAnalysisStatus() {
     fflush(stdout);
 }
 
-uint32_t CheckInput() {
-    if (UciMode && !FixedTimeMode) return UciCheckInput();
-    // Nothing to read (or never reading, in fixed-time runs): the longest
-    // hard limit decides.
-    if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
-    // The ponder-move guess is abandoned; the input is left for the loop.
-    if (PonderGuess) return 1;
+namespace {
 
-    char word[PendingCommandSize];
-    long n = ReadWord(word, sizeof(word));
-    if (n < 0) return 1; // end of input: stop, the loop then ends the program
-    if (n >= PendingCommandSize) {
-        RefuseLongWord(word);
-        return 0;
-    }
+// Words any search answers at once. Returns the poll's answer (1: stop), or
+// -1 when `word` is none of them.
+int AnswerDuringSearch(const char *word) {
     if (strcmp(word, "exit") == 0 || strcmp(word, "stop") == 0) {
         AnalyzeMode = 0;
         return 1;
@@ -109,24 +99,20 @@ uint32_t CheckInput() {
         PrintAnalysisStatus(); // the analysis goes on
         return 0;
     }
-    if (PendingCommand[0]) {
-        memcpy(PendingCommand, word, size_t(n) + 1);
-        PrintLine("ERROR: Ponder buffer full !!!");
-        return 1;
-    }
-    memcpy(PendingCommand, word, size_t(n) + 1);
-    // Own search, or pondering after the expected move came: any word stops.
-    if (!Pondering || PonderHit) return 1;
+    return -1;
+}
 
-    // Pondering: clock updates (and a draw offer) are taken at once, the
-    // word after them decides.
+// Pondering: clock updates (and a draw offer or a ping) that come with the
+// opponent's move are taken at once. PendingCommand then holds the word
+// after them, the one that decides; it is empty at the end of the input.
+void TakeClockUpdates() {
     for (;;) {
         if (strcmp(PendingCommand, "time") == 0) {
             int32_t clock = 0;
             int r = ReadInteger(clock);
             if (r < 0) {
                 PendingCommand[0] = 0;
-                break;
+                return;
             }
             if (r == 1) {
                 EngineClock = clock;
@@ -138,7 +124,7 @@ uint32_t CheckInput() {
             char ignored[PendingCommandSize];
             if (ReadWord(ignored, sizeof(ignored)) < 0) {
                 PendingCommand[0] = 0;
-                break;
+                return;
             }
         } else if (strcmp(PendingCommand, "ping") == 0) {
             AnswerPing(true);
@@ -147,16 +133,21 @@ uint32_t CheckInput() {
             // search; it must not count as the move that decides the ponder.
             PrintLine("Offer is declined");
         } else {
-            break;
+            return;
         }
-        if (!ReadPendingWord()) break;
+        if (!ReadPendingWord()) return;
     }
+}
+
+// The word in PendingCommand decides the ponder search: the expected move is
+// a hit, and the search goes on as the real one within its time; anything
+// else stops it.
+uint32_t DecidePonder() {
     PonderSearch = 0;
     if (strcmp(PendingCommand, ExpectedMove) != 0) {
         PrintLine("Abort pondering");
         return 1;
     }
-    // Ponder hit: the move is taken; the search goes on as the real one.
     PonderHit = 1;
     PendingCommand[0] = 0;
     PrintLine("Continue pondering");
@@ -164,6 +155,46 @@ uint32_t CheckInput() {
     fflush(stdout);
     if (ScoreDropped == 0 && SoftTimeUp()) return 1;
     return HardTimeUp(ScoreDropped);
+}
+
+} // namespace
+
+uint32_t CheckInput() {
+    // Step 1. Who reads: the UCI front end reads for itself; with nothing to
+    // read (or never reading, in fixed-time runs) the longest hard limit
+    // decides; the ponder-move guess is abandoned, leaving the input to the
+    // loop.
+    if (UciMode && !FixedTimeMode) return UciCheckInput();
+    if (FixedTimeMode || !InputAvailable()) return HardTimeUp(1);
+    if (PonderGuess) return 1;
+
+    // Step 2. One word; the end of the input stops the search, and the loop
+    // then ends the program.
+    char word[PendingCommandSize];
+    long n = ReadWord(word, sizeof(word));
+    if (n < 0) return 1;
+    if (n >= PendingCommandSize) {
+        RefuseLongWord(word);
+        return 0;
+    }
+
+    // Step 3. Words answered without leaving the search.
+    const int answer = AnswerDuringSearch(word);
+    if (answer >= 0) return uint32_t(answer);
+
+    // Step 4. Any other word is parked for the loop; it stops the engine's
+    // own search, and a ponder search after the expected move came.
+    if (PendingCommand[0]) {
+        memcpy(PendingCommand, word, size_t(n) + 1);
+        PrintLine("ERROR: Ponder buffer full !!!");
+        return 1;
+    }
+    memcpy(PendingCommand, word, size_t(n) + 1);
+    if (!Pondering || PonderHit) return 1;
+
+    // Step 5. Pondering: the clock updates first, then the word that decides.
+    TakeClockUpdates();
+    return DecidePonder();
 }
 
 const char *FindPonderMove() {
@@ -180,7 +211,7 @@ const char *FindPonderMove() {
 }
 
 uint32_t Ponder() {
-    if (GameResult != 3) return 0;
+    if (GameResult != GameInProgress) return 0;
     // A parked command goes first; pondering never starts over it.
     if (PendingCommand[0]) return 0;
     // Only right after the engine's own move, in a game that goes on, and

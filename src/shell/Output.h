@@ -2,7 +2,10 @@
 // flushed at once.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+
+#include "board/Board.h"
 
 inline void PrintLine(const char *text) {
     std::fputs(text, stdout);
@@ -16,3 +19,19 @@ inline void PrintLine(const char *first, const char *second) {
     std::fputc('\n', stdout);
     std::fflush(stdout);
 }
+
+// Put before the lines that are not part of the dialogue ("ERROR: ...",
+// "Hash size ..."): empty for xboard, "info string " once in UCI mode, where
+// an interface takes any other line for a protocol error.
+extern const char *MessagePrefix;
+// One such line, the prefix in front.
+void PrintMessage(const char *text);
+
+// The search's progress lines (hooks of search/SearchHost.h); the thinking
+// lines themselves are PrintThinking's (shell/MoveText.h).
+// UCI: "info depth N" as an iteration starts.
+void PrintIterationStart(uint32_t depth);
+// UCI, from the second second on: "info currmovenumber N currmove M".
+void PrintCurrentMove(int32_t number, Move move);
+// The time limits just set: "time1 = T" and so on, as free text in UCI.
+void PrintTimeLimits();

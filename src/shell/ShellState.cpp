@@ -3,18 +3,21 @@
 #include "shell/GameEnd.h"
 #include "shell/InputPoll.h"
 #include "shell/MoveText.h"
+#include "shell/Output.h"
+#include "shell/TestSuite.h"
 
 uint32_t FritzMode = 0;
 char PendingCommand[PendingCommandSize] = {};
 uint32_t PostThinking = 1;
 uint32_t Interruptible = 1;
-uint32_t GameResult = 3;
+uint32_t GameResult = GameInProgress;
 int32_t BookLearn = -1;
 uint32_t TestSuiteRunning = 0;
 
 uint8_t ResignEnabled = 1;
 char TbPath[TbPathSize] = "D:\\tablebases";
 double TbCache = 1.0;
+int32_t ExtraPlySearch = 3;
 
 uint32_t Pondering = 0;
 
@@ -22,4 +25,8 @@ uint32_t BoardHistory[BoardHistorySize][120];
 uint32_t BoardHistoryCount = 0;
 int32_t RecentScores[3] = {0, 0, 0};
 
-void InstallSearchHost() { SearchHost = {CheckInput, PrintThinking, BoardRepeats}; }
+void InstallSearchHost() {
+    SearchHost = {CheckInput,      PrintThinking, PrintIterationStart, PrintCurrentMove,
+                  PrintTimeLimits, PrintMessage,  BoardRepeats,        RightMoveSettled};
+    PrintNotice = PrintMessage;
+}

@@ -7,22 +7,27 @@
 
 #include "board/Board.h"
 #include "eval/EvalState.h"    // EngineSide, OpponentIsComputer
-#include "search/SearchHost.h" // modes, clock state, ExtraPlySearch
+#include "search/SearchHost.h" // modes, clock state
 
 extern uint32_t FritzMode; // keep search memory across games, never ponder
 constexpr int PendingCommandSize = 128;
 extern char PendingCommand[PendingCommandSize]; // word parked during a search, "" if none
 extern uint32_t PostThinking;                   // print thinking lines
 extern uint32_t Interruptible;                  // cleared by "nointer"
-extern uint32_t GameResult;                     // 3 in progress, 0 white won, 1 black won, 2 draw
+extern uint32_t GameResult;                     // one of the codes below
 extern int32_t BookLearn;                       // -1 undefined, 0 or 1
 extern uint32_t TestSuiteRunning;               // a "test" or "bench" run is in progress
+// GameResult: the interface's "result", or a game that goes on.
+constexpr uint32_t WhiteWon = 0, BlackWon = 1, GameDrawn = 2, GameInProgress = 3;
 
 // Settings from the configuration file
 extern uint8_t ResignEnabled; // "Resign"
 constexpr int TbPathSize = 256;
 extern char TbPath[TbPathSize]; // "TbPath": tablebase directories
 extern double TbCache;          // "TbCache": tablebase cache in megabytes
+// "ExtraPlySearch": a fixed-time test search stops once a right move has
+// stayed best this many iterations.
+extern int32_t ExtraPlySearch;
 
 // Pondering
 extern uint32_t Pondering; // a ponder search is running or was just stopped
@@ -57,6 +62,7 @@ struct GameUndoEntry {
 extern GameUndoEntry GameUndo[MaxGamePly];
 
 // Points the search's hooks (search/SearchHost.h) at the shell: input poll,
-// thinking lines, the game record's repetition test. Every program that links
-// the shell runs it before main.
+// its output lines, the game record's repetition test, the test-suite answer;
+// and the lower layers' messages (PrintNotice) at the shell's output. Every
+// program that links the shell runs it before main.
 void InstallSearchHost();

@@ -16,6 +16,93 @@
 #include "shell/GameSetup.h"
 #include "shell/ShellState.h"
 
+char BestMoveTexts[MaxBestMoves][10];
+uint32_t BestMoveCount = 0;
+Move BestMoves[MaxBestMoves];
+uint32_t BestMoveOperation = 0;
+
+namespace {
+
+constexpr int MaxTokenLength = 9;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Finds the operands of a "bm" operation after the position fields; returns
+// the index just after the opcode, or 0 when there is none.
+size_t FindBestMoveOperation(const char *text, size_t i) {
+    // Optional half-move clock and move number.
+    for (int field = 0; field < 2; field++) {
+        size_t j = i;
+        while (IsBlank(text[j]))
+            j++;
+        if (!IsDigit(text[j])) break;
+        while (IsDigit(text[j]))
+            j++;
+        if (text[j] != 0 && !IsBlank(text[j]) && text[j] != ';') break;
+        i = j;
+    }
+    for (;;) {
+        while (IsBlank(text[i]) || text[i] == ';')
+            i++;
+        if (text[i] == 0) return 0;
+        size_t start = i;
+        while (text[i] != 0 && !IsBlank(text[i]) && text[i] != ';' && text[i] != '"')
+            i++;
+        if (i - start == 2 && text[start] == 'b' && text[start + 1] == 'm') return i;
+        // Skip the operands up to the end of this operation, over quoted strings.
+        while (text[i] != 0 && text[i] != ';') {
+            if (text[i] == '"') {
+                i++;
+                while (text[i] != 0 && text[i] != '"')
+                    i++;
+                if (text[i] == 0) return 0;
+            }
+            i++;
+        }
+    }
+}
+
+} // namespace
+
+uint32_t ReadMoveToken(const char *text, uint32_t &index) {
+    while (text[index] == ' ' || text[index] == '+' || text[index] == '#')
+        index++;
+    auto tokenChar = [](char c) { return IsLetter(c) || IsDigit(c) || c == '-' || c == '='; };
+    if (!tokenChar(text[index]) || BestMoveCount >= uint32_t(MaxBestMoves)) return 0;
+    char *slot = BestMoveTexts[BestMoveCount];
+    int length = 0;
+    // A token longer than a slot is clipped; the index still moves past all of it.
+    for (; tokenChar(text[index]); index++)
+        if (length < MaxTokenLength) slot[length++] = text[index];
+    slot[length] = 0;
+    BestMoveCount++;
+    return 1;
+}
+
+void ReadBestMoves(const char *text, size_t fieldsEnd) {
+    BestMoveCount = 0;
+    const size_t ops = FindBestMoveOperation(text, fieldsEnd);
+    BestMoveOperation = ops != 0;
+    if (ops == 0) return;
+    uint32_t index = uint32_t(ops);
+    while (ReadMoveToken(text, index)) {
+    }
+    for (uint32_t k = 0; k < BestMoveCount; k++)
+        BestMoves[k] = ParseSanMove(BestMoveTexts[k], 1);
+}
+
+bool IsBestMove(Move m) {
+    for (uint32_t i = 0; i < BestMoveCount && i < uint32_t(MaxBestMoves); ++i)
+        if (MoveFrom(BestMoves[i]) == MoveFrom(m) && MoveTo(BestMoves[i]) == MoveTo(m)) return true;
+    return false;
+}
+
+bool RightMoveSettled(Move best, int32_t stableIterations) {
+    return stableIterations >= ExtraPlySearch && IsBestMove(best);
+}
+
 const BenchEntry BenchPositions[3] = {
     {"Positional - ", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -"},
     {"Tactical   - ", "rnbqkb1r/pppp1ppp/3n4/8/2BQ4/5N2/PPP2PPP/RNB1K2R w KQkq -"},

@@ -1,9 +1,31 @@
 // Diagnostic commands: "test", "bench", "checks", "perft".
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "board/Board.h"
+
+// Best moves of a test position: the "bm" operation of the EPD line the game
+// was set up from (SetupGame).
+constexpr int MaxBestMoves = 44;
+extern char BestMoveTexts[MaxBestMoves][10];
+extern uint32_t BestMoveCount;
+extern Move BestMoves[MaxBestMoves];
+extern uint32_t BestMoveOperation; // the last text set up had a "bm" operation
+
+// Reads the "bm" operation of `text`, whose position fields end at
+// `fieldsEnd`, into the best moves above (none when it has no such operation).
+// The position must be set up already: the moves are read as its moves.
+void ReadBestMoves(const char *text, size_t fieldsEnd);
+// Reads one move token of an operation at `index` into the next free
+// BestMoveTexts slot; 0 when there is none (or no slot is free).
+uint32_t ReadMoveToken(const char *text, uint32_t &index);
+// Is m (from- and to-square) one of the best moves of the position set up?
+bool IsBestMove(Move m);
+// A right move has stayed best long enough: the test position is solved and
+// its search may end (ExtraPlySearch iterations, as the configuration says).
+bool RightMoveSettled(Move best, int32_t stableIterations);
 
 // "test FILE": searches every EPD line of the file for EngineClock
 // centiseconds, logs to "TestSuite.log" and appends misses to "err.epd".

@@ -118,7 +118,7 @@ void EditMode() {
     uint32_t squares[120];
     for (int s = 0; s < 120; ++s)
         squares[s] = Board[s].piece;
-    EngineSide = 2;
+    EngineSide = NoEngineSide;
     uint32_t colour = White;
     char word[WordSize];
     for (;;) {
@@ -189,7 +189,7 @@ void EditMode() {
     uint32_t result = GameResult;
     SetupGame(fen.c_str());
     GameResult = result;
-    EngineSide = 2;
+    EngineSide = NoEngineSide;
 }
 
 // "setup FILE N": the position on line N (counted from 1) of a text file.
@@ -245,7 +245,7 @@ bool CmdEasy() { return PonderEnabled = 0, true; }
 bool CmdHard() { return PonderEnabled = 1, true; }
 bool CmdReset() { return ClearSearchMemory(), true; }
 // Analysis plays no side: after "exit" the engine moves only when told to.
-bool CmdAnalyze() { return AnalyzeMode = 1, EngineSide = 2, true; }
+bool CmdAnalyze() { return AnalyzeMode = 1, EngineSide = NoEngineSide, true; }
 bool CmdExit() { return AnalyzeMode = 0, true; }
 bool CmdUndo() { return UndoMove(), true; }
 
@@ -270,7 +270,7 @@ bool CmdEdit() {
 
 bool CmdFritz() { return FritzMode = 1, true; }
 bool CmdQuit() { return false; }
-bool CmdForce() { return EngineSide = 2, true; }
+bool CmdForce() { return EngineSide = NoEngineSide, true; }
 bool CmdWhite() { return SetSides(White, Black), true; }
 bool CmdBlack() { return SetSides(Black, White), true; }
 
@@ -436,11 +436,11 @@ bool CmdResult() {
     char word[WordSize];
     if (ReadWord(word, sizeof word) < 0) return true;
     if (std::strcmp(word, "1-0") == 0) {
-        GameResult = 0;
+        GameResult = WhiteWon;
     } else if (std::strcmp(word, "0-1") == 0) {
-        GameResult = 1;
+        GameResult = BlackWon;
     } else if (std::strcmp(word, "1/2-1/2") == 0) {
-        GameResult = 2;
+        GameResult = GameDrawn;
     }
     char rest[WordSize];
     ReadRestOfLine(rest, sizeof rest); // the comment, whatever its length
@@ -628,7 +628,7 @@ void NewGame() {
     BoardHistoryCount = 0;
     SetupGame(StartPosition);
     ComputeHashKeys();
-    EngineSide = 1;
+    EngineSide = Black;
 }
 
 int CommandLoop() {

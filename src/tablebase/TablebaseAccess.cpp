@@ -262,9 +262,7 @@ int InitTablebases(const char *pathList) {
             for (const std::string &dir : directories) {
                 std::string compressed;
                 if (FindCompressed(TablePath(dir.c_str(), id, side), compressed)) {
-                    std::printf("%sWARNING: compressed tablebase not supported: %s\n", MessagePrefix,
-                                compressed.c_str());
-                    std::fflush(stdout);
+                    PrintNotice(("WARNING: compressed tablebase not supported: " + compressed).c_str());
                     break;
                 }
             }
@@ -290,8 +288,9 @@ void StartTablebases(const char *tbPath, double tbCacheMegabytes) {
     if (count > 0 && count <= UINT32_MAX) {
         CacheMemory = static_cast<uint8_t *>(std::malloc(count * perEntry));
         if (CacheMemory == nullptr) {
-            std::printf("%sWARNING: tablebase cache of %.0f bytes not available\n", MessagePrefix, bytes);
-            std::fflush(stdout);
+            char line[80];
+            std::snprintf(line, sizeof line, "WARNING: tablebase cache of %.0f bytes not available", bytes);
+            PrintNotice(line);
         } else {
             CacheEntryCount = uint32_t(count);
             CacheEntries = reinterpret_cast<TbCacheEntry *>(CacheMemory);

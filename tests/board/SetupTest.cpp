@@ -6,6 +6,7 @@
 #include "search/SearchState.h"
 #include "shell/GameSetup.h"
 #include "shell/ShellState.h"
+#include "shell/TestSuite.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ std::string Tokens() {
 std::string Refused(const char *text) {
     const auto before = State();
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(SetupPosition(text)) << text;
+    EXPECT_FALSE(SetupGame(text)) << text;
     EXPECT_EQ(State(), before) << "refused setup changed the position: " << text;
     return testing::internal::GetCapturedStdout();
 }
@@ -72,7 +73,7 @@ TEST(Setup, ReadsTheFields) {
 }
 
 TEST(Setup, RefusesMalformedText) {
-    ASSERT_TRUE(SetUpBoard("r3k2r/p6p/8/3pP3/8/8/P6P/R3K2R w KQkq d6 bm O-O;"));
+    ASSERT_TRUE(SetupGame("r3k2r/p6p/8/3pP3/8/8/P6P/R3K2R w KQkq d6 bm O-O;"));
     const std::pair<const char *, const char *> cases[] = {
         {"", "empty position"},
         {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNX w KQkq -", "'X' is not a piece letter or square count"},
@@ -127,14 +128,14 @@ TEST(Setup, BestMoveTokens) {
         {"c0 \"" + std::string(5000, 'x') + "\"; bm Nf3;", "Nf3"},
     };
     for (const auto &[operations, tokens] : cases) {
-        ASSERT_TRUE(SetUpBoard("4k3/8/8/8/8/8/8/4K1N1 w - - " + operations)) << operations;
+        ASSERT_TRUE(SetupGame(("4k3/8/8/8/8/8/8/4K1N1 w - - " + operations).c_str())) << operations;
         EXPECT_EQ(Tokens(), tokens) << operations;
     }
     // Clipped: tokens to nine characters, the list to its capacity.
     std::string many = "4k3/8/8/8/8/8/8/4K1N1 w - - bm Abcdefghijklmn", expected = "Abcdefghi";
     for (int i = 0; i < 60; i++)
         many += " e4", expected += i < MaxBestMoves - 1 ? " e4" : "";
-    ASSERT_TRUE(SetUpBoard(many));
+    ASSERT_TRUE(SetupGame(many.c_str()));
     EXPECT_EQ(Tokens(), expected);
 
     BestMoveCount = 0;
@@ -189,7 +190,7 @@ const std::string SampleTexts[] = {
 bool Try(const std::string &text) {
     const auto before = State();
     const uint32_t bestMoves = BestMoveCount;
-    if (!SetupPosition(text.c_str())) {
+    if (!SetupGame(text.c_str())) {
         EXPECT_EQ(State(), before) << "refused but changed: " << text;
         EXPECT_EQ(BestMoveCount, bestMoves) << text;
         return false;

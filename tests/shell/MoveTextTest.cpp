@@ -10,6 +10,7 @@
 #include "search/SearchState.h"
 #include "shell/MoveText.h"
 #include "shell/ShellTestSupport.h"
+#include "shell/TestSuite.h"
 
 namespace {
 
