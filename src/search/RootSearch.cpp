@@ -1,6 +1,5 @@
 #include "search/RootSearch.h"
 
-
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
@@ -27,8 +26,6 @@ void ClearSearchMemory() {
 }
 
 namespace {
-
-constexpr int32_t Window = AspirationWindow;
 
 int32_t ClipScore(int64_t s) {
     if (s > MateValue) return MateValue;
@@ -96,7 +93,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             Thinking<Us>(s, ":(");
             ScoreDropped = 1;
             cut = s;
-            own = tries > MaxWindowWidenings ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * Window);
+            own = tries > MaxWindowWidenings ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * AspirationWindow);
             state = FailLow;
         } else {
             if (state == FailLow || cut == Sign * MateValue) {
@@ -107,7 +104,7 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             RootLine(move);
             Thinking<Us>(s, ":)");
             own = s;
-            cut = tries > MaxWindowWidenings ? Sign * MateValue : ClipScore(int64_t(s) + Sign * Window);
+            cut = tries > MaxWindowWidenings ? Sign * MateValue : ClipScore(int64_t(s) + Sign * AspirationWindow);
             state = FailHigh;
         }
     }
@@ -218,8 +215,9 @@ template <Color Us> Move Think() {
         MoveAtPly(0) = list[0].move;
         RootMoveNumber = 1;
         SearchHost.rootMoveStarted(1, list[0].move);
-        int32_t s = SearchRootMove<Us>(ClipScore(int64_t(PreviousScore) - Window),
-                                       ClipScore(int64_t(PreviousScore) + Window), list[0].move, list[0].score, true);
+        int32_t s =
+            SearchRootMove<Us>(ClipScore(int64_t(PreviousScore) - AspirationWindow),
+                               ClipScore(int64_t(PreviousScore) + AspirationWindow), list[0].move, list[0].score, true);
         if (StopSearch) return list[0].move;
         BestScore = Sign * s;
         ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);

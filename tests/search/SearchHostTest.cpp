@@ -1,0 +1,107 @@
+// The search shows everything through its host: with recording hooks in
+// place it writes nothing to standard output, and the hooks see the
+// iterations, the root moves and the limits in the order they happen.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "search/SearchHost.h"
+#include "search/SearchTestSupport.h"
+#include "shell/GameSetup.h"
+#include "shell/TestSuite.h"
+
+namespace {
+
+struct Recorded {
+    std::vector<uint32_t> iterations;
+    std::vector<std::pair<uint32_t, int32_t>> rootMoves; // iteration, move number
+    int limits = 0, thinking = 0, messages = 0;
+    int settledAsks = 0;
+    bool settle = false;
+};
+Recorded Record;
+
+uint32_t NoInput() { return 0; }
+void Thinking(int32_t, const char *) { ++Record.thinking; }
+void Iteration(uint32_t depth) { Record.iterations.push_back(depth); }
+void RootMove(int32_t number, Move) { Record.rootMoves.emplace_back(IterationDepth, number); }
+void Limits() { ++Record.limits; }
+void Message(const char *) { ++Record.messages; }
+uint32_t NoRepetition() { return 0; }
+bool Settled(Move, int32_t) { return ++Record.settledAsks, Record.settle; }
+
+// Installs the recording hooks for one test and the shell's again after it.
+class RecordingHost {
+  public:
+    RecordingHost() : saved_(SearchHost) {
+        Record = Recorded{};
+        SkipBook = 1; // a book move would end the search unsearched
+        SearchHost = {NoInput, Thinking, Iteration, RootMove, Limits, Message, NoRepetition, Settled};
+    }
+    ~RecordingHost() {
+        SearchHost = saved_;
+        SkipBook = 0;
+        // The searches leave null-move marks in the history beyond the game;
+        // tests that build a history by hand expect it clean.
+        std::memset(PositionHistory, 0, sizeof PositionHistory);
+    }
+    RecordingHost(const RecordingHost &) = delete;
+    RecordingHost &operator=(const RecordingHost &) = delete;
+
+  private:
+    SearchHooks saved_;
+};
+
+} // namespace
+
+TEST(SearchHost, EveryLineGoesThroughTheHooks) {
+    SetUpSearch("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
+    const RecordingHost host;
+    UciMode = 1; // the mode in which the search used to print on its own
+    DepthLimit = 4;
+    testing::internal::CaptureStdout();
+    AllocateTime();
+    ThinkSide(SideToMove);
+    const std::string out = testing::internal::GetCapturedStdout();
+    UciMode = 0;
+    DepthLimit = 0;
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(Record.iterations, (std::vector<uint32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(Record.limits, 1);
+    EXPECT_GE(Record.thinking, 4) << "at least one line per iteration";
+    // Each iteration numbers its root moves 1, 2, 3, ... without a gap; the
+    // position has 27 legal moves, and a full-width iteration tries them all.
+    ASSERT_FALSE(Record.rootMoves.empty());
+    for (size_t i = 0; i < Record.rootMoves.size(); ++i) {
+        const bool first = i == 0 || Record.rootMoves[i].first != Record.rootMoves[i - 1].first;
+        EXPECT_EQ(Record.rootMoves[i].second, first ? 1 : Record.rootMoves[i - 1].second + 1) << i;
+    }
+    EXPECT_EQ(Record.rootMoves.size(), 4u * 27u);
+    EXPECT_EQ(Record.settledAsks, 0) << "only test runs (fixed time) ask for a settled answer";
+}
+
+TEST(SearchHost, ASettledRightAnswerEndsAFixedTimeSearch) {
+    SetUpSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - -");
+    const RecordingHost host;
+    FixedTimeMode = 1;
+    EngineClock = 100000; // far more than a mate in one needs
+    Record.settle = true;
+    testing::internal::CaptureStdout();
+    AllocateTime();
+    ThinkSide(SideToMove);
+    testing::internal::GetCapturedStdout();
+    FixedTimeMode = 0;
+    EXPECT_EQ(Record.settledAsks, 1);
+    EXPECT_EQ(IterationDepth, 1u) << "the first iteration's answer ends the search";
+}
+
+TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
+    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8#;"));
+    const Move right = MakeMoveWord(A1, A8), wrong = MakeMoveWord(A1, A7);
+    ExtraPlySearch = 3;
+    EXPECT_FALSE(RightMoveSettled(right, 2));
+    EXPECT_TRUE(RightMoveSettled(right, 3));
+    EXPECT_FALSE(RightMoveSettled(wrong, 10));
+    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - -"));
+    EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
+}
