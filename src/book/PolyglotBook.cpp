@@ -230,11 +230,9 @@ bool LoadPolyglotBook(const std::string &name) {
     const std::string path = name.find('/') == std::string::npos ? InstalledFilePath(name.c_str(), "morvane") : name;
     std::string problem;
     if (OpenPolyglotBook(path.c_str(), PolyglotBook, problem))
-        std::printf("%sfound %lld entries in polyglot book %s\n", MessagePrefix,
-                    static_cast<long long>(PolyglotBook.entries), name.c_str());
+        PrintNotice(("found " + std::to_string(PolyglotBook.entries) + " entries in polyglot book " + name).c_str());
     else
-        std::printf("%sWARNING: polyglot book %s not used: %s\n", MessagePrefix, name.c_str(), problem.c_str());
-    std::fflush(stdout);
+        PrintNotice(("WARNING: polyglot book " + name + " not used: " + problem).c_str());
     return PolyglotBookOpen();
 }
 
