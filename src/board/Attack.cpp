@@ -71,7 +71,7 @@ template <Color Us> uint32_t MoveGivesCheck(Move m) {
 
     if (IsCastling(m)) {
         // The rook now stands next to the king's destination, on the centre side.
-        Square rook = to == T::KingHome + 2 ? T::KingHome + 1 : T::KingHome - 1;
+        Square rook = CastlingRookTarget(m);
         int step = AttackStep[T::Rook + 1][rook][b];
         if (step == 0) return 0;
         return FirstOccupied(b, step) == rook ? 1 : 0;

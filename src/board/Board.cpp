@@ -17,6 +17,10 @@ constinit thread_local uint32_t EpSquare = 0;
 constinit thread_local uint32_t RootInCheck = 0;
 constinit thread_local uint32_t CastleSpoilers[4] = {1, 1, 1, 1};
 constinit thread_local uint8_t Castled[2] = {0, 0};
+constinit thread_local Square CastleRookSquare[4] = {A1, H1, A8, H8};
+constinit thread_local Square CastleKingSquare[2] = {E1, E8};
+constinit thread_local uint64_t CastlePathMask[4] = {0, 0, 0, 0};
+constinit thread_local uint8_t CastlingAnyLayout = 0;
 constinit thread_local uint32_t GamePly = 0;
 constinit thread_local HistoryEntry PositionHistory[PositionHistorySize];
 
@@ -46,20 +50,29 @@ uint64_t DiagonalLines[120];
 uint64_t StraightLines[120];
 
 constinit thread_local MoveFunctionTable MoveFunctions = {
-    {MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
-    {UnmakeMoveOf<White, true>, UnmakeMoveOf<Black, true>},
+    {MakeMoveOf<White, CornerCastling>, MakeMoveOf<Black, CornerCastling>},
+    {UnmakeMoveOf<White, CornerCastling>, UnmakeMoveOf<Black, CornerCastling>},
 };
+
+namespace {
+
+template <CastlingRule Rule>
+constexpr MoveFunctionTable FunctionsFor = {
+    {MakeMoveOf<White, Rule>, MakeMoveOf<Black, Rule>},
+    {UnmakeMoveOf<White, Rule>, UnmakeMoveOf<Black, Rule>},
+};
+
+} // namespace
 
 void SelectMoveFunctions() {
     bool anyRight =
         CastleSpoilers[0] == 0 || CastleSpoilers[1] == 0 || CastleSpoilers[2] == 0 || CastleSpoilers[3] == 0;
-    if (anyRight) {
-        MoveFunctions = {{MakeMoveOf<White, true>, MakeMoveOf<Black, true>},
-                         {UnmakeMoveOf<White, true>, UnmakeMoveOf<Black, true>}};
-    } else {
-        MoveFunctions = {{MakeMoveOf<White, false>, MakeMoveOf<Black, false>},
-                         {UnmakeMoveOf<White, false>, UnmakeMoveOf<Black, false>}};
-    }
+    if (!anyRight)
+        MoveFunctions = FunctionsFor<NoCastling>;
+    else if (CastlingAnyLayout)
+        MoveFunctions = FunctionsFor<AnyCastling>;
+    else
+        MoveFunctions = FunctionsFor<CornerCastling>;
 }
 
 namespace {
@@ -84,6 +97,10 @@ template <typename State, typename Copy> void EachPositionField(State &s, Copy c
     copy(s.gamePly, GamePly);
     copy(s.castleSpoilers, CastleSpoilers);
     copy(s.castled, Castled);
+    copy(s.castleRookSquare, CastleRookSquare);
+    copy(s.castleKingSquare, CastleKingSquare);
+    copy(s.castlePathMask, CastlePathMask);
+    copy(s.castlingAnyLayout, CastlingAnyLayout);
     copy(s.positionHistory, PositionHistory);
     copy(s.hashKey, HashKey);
     copy(s.pawnHashKey, PawnHashKey);

@@ -206,6 +206,34 @@ extern constinit thread_local uint32_t GamePly;           // game moves since se
 
 enum : int { WhiteQueenSide = 0, WhiteKingSide = 1, BlackQueenSide = 2, BlackKingSide = 3 };
 
+// Castling layout of the position set up, fixed for the game: per right
+// (indexed as CastleSpoilers) the square its rook starts from, 0 when the
+// right was not granted; per side the king's starting square. Setup fills
+// them. With the standard layout (king on e, rooks in the corners) the
+// castling code works with the corners as constants; any other layout with a
+// right (Chess960) sets CastlingAnyLayout and takes the general path.
+extern constinit thread_local Square CastleRookSquare[4];
+extern constinit thread_local Square CastleKingSquare[2];
+// Per right: the squares between king and destination and between rook and
+// destination that must be empty (king and rook themselves left out).
+extern constinit thread_local uint64_t CastlePathMask[4];
+extern constinit thread_local uint8_t CastlingAnyLayout;
+
+// Castling moves. In the standard layout the move goes from the king to its
+// destination (e1g1); in any other layout from the king to its rook's square
+// (king takes own rook: never the same square twice, and never the same word
+// as a plain king move). Both spellings decode alike: the rook stands on the
+// side the move points to.
+constexpr bool CastlesShort(Move m) { return MoveTo(m) % 10 > MoveFrom(m) % 10; }
+constexpr int CastlingRightOf(Move m) {
+    return MoveFrom(m) >= A1 ? (CastlesShort(m) ? WhiteKingSide : WhiteQueenSide)
+                             : (CastlesShort(m) ? BlackKingSide : BlackQueenSide);
+}
+// Where king and rook end: g and f for the short castling, c and d for the long one.
+constexpr Square CastlingKingTarget(Move m) { return MoveFrom(m) / 10 * 10 + (CastlesShort(m) ? 7 : 3); }
+constexpr Square CastlingRookTarget(Move m) { return MoveFrom(m) / 10 * 10 + (CastlesShort(m) ? 6 : 4); }
+inline Square CastlingRookSquare(Move m) { return CastleRookSquare[CastlingRightOf(m)]; }
+
 struct HistoryEntry {
     uint32_t keyLow;
     uint32_t keyHigh;
@@ -359,6 +387,9 @@ struct PositionState {
     uint32_t sideToMove, epSquare, rootInCheck, gamePly;
     uint32_t castleSpoilers[4];
     uint8_t castled[2];
+    Square castleRookSquare[4], castleKingSquare[2];
+    uint64_t castlePathMask[4];
+    uint8_t castlingAnyLayout;
     HistoryEntry positionHistory[PositionHistorySize];
     uint64_t hashKey, pawnHashKey;
     int32_t material;

@@ -106,11 +106,28 @@ template <Color Us, std::size_t N> inline MoveEntry *RayCaptures(MoveEntry *list
 
 } // namespace
 
+// Castling in any layout: king side first, as in the standard one. The move
+// goes from the king to its rook; the squares on the way must be empty but
+// for the two pieces themselves.
+template <Color Us> MoveEntry *AnyLayoutCastlings(MoveEntry *list) {
+    using T = ColorTraits<Us>;
+    const Square king = KingSquare(Us);
+    for (int right : {T::KingSideRight, T::QueenSideRight}) {
+        if (CastleSpoilers[right] != 0 || (Occupied & CastlePathMask[right]) != 0) continue;
+        const Move m = MakeMoveWord(king, CastleRookSquare[right], EmptySquare, CastlingFlag);
+        const int32_t bonus = right == T::KingSideRight ? KingSideCastleBonus : 0;
+        *list++ = {m, HistoryScore[T::King][CastlingKingTarget(m)] + bonus};
+    }
+    return list;
+}
+
 template <Color Us> MoveEntry *GenerateMoves(MoveEntry *list, uint32_t inCheck, uint32_t epSquare) {
     using T = ColorTraits<Us>;
     constexpr Square K = T::KingHome;
 
-    if (!inCheck) {
+    if (!inCheck && CastlingAnyLayout) {
+        list = AnyLayoutCastlings<Us>(list);
+    } else if (!inCheck) {
         if (CastleSpoilers[T::KingSideRight] == 0 && Board[K + 1].piece == EmptySquare &&
             Board[K + 2].piece == EmptySquare)
             *list++ = {MakeMoveWord(K, K + 2, EmptySquare, CastlingFlag),

@@ -9,8 +9,20 @@
 template <Color Us> void AddPiece(PieceCode c, Square s);
 template <Color Us> void RemovePiece(PieceCode c, Square s);
 
-template <Color Us, bool Castling> uint32_t MakeMoveOf(uint32_t inCheck, uint32_t ply, Move m);
-template <Color Us, bool Castling> void UnmakeMoveOf(Move m);
+// How much castling bookkeeping make and unmake do: none (no right left), the
+// standard layout with its fixed corners, or any layout (Chess960).
+enum CastlingRule { NoCastling, CornerCastling, AnyCastling };
+
+template <Color Us, CastlingRule Rule> uint32_t MakeMoveOf(uint32_t inCheck, uint32_t ply, Move m);
+template <Color Us, CastlingRule Rule> void UnmakeMoveOf(Move m);
+// Unmakes a move of the game, castling or not, whatever the move functions
+// now installed (they may have dropped castling since).
+template <Color Us> void UnmakeGameLevelMove(Move m) {
+    if (CastlingAnyLayout)
+        UnmakeMoveOf<Us, AnyCastling>(m);
+    else
+        UnmakeMoveOf<Us, CornerCastling>(m);
+}
 
 // What make leaves behind when it refuses m, done without making m: a piece
 // taken off its list and put back lands at the end of the list (the captured

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "board/Board.h"
 
@@ -12,5 +13,10 @@
 // past the position's fields: the operations of an EPD line start there. The
 // game around the position is the shell's business (SetupGame).
 bool SetupPosition(const char *text, size_t *fieldsEnd = nullptr);
+// The first four fields of a FEN for the current position. Castling rights
+// are written K, Q, k, q when their rook is the outermost on its side of the
+// king, else as the rook's file (white upper case): X-FEN, which is plain FEN
+// for standard positions.
+std::string PositionFen();
 
 constexpr const char StartPosition[] = "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -";

@@ -58,7 +58,7 @@ void ReportRecordFull(const char *what) {
 }
 
 template <Color Us> void UnmakeGameMove(Move m) {
-    UnmakeMoveOf<Us, true>(m);
+    UnmakeGameLevelMove<Us>(m);
     RootInCheck = InCheck<Us>();
 }
 

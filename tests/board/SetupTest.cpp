@@ -39,9 +39,6 @@ TEST(Setup, ReadsTheFields) {
         {StartPosition, "w KQkq -"},
         {"8/8/8/8/8/8/8/K6k w - -", "w - -"},
         {"r3k2r/8/8/8/8/8/8/R3K2R w Kq -", "w Kq -"},
-        {"4k3/8/8/8/8/8/8/R3K3 w KQkq -", "w Q -"}, // rights need king and rook at home
-        {"r3k2r/8/8/8/8/8/8/R2K3R w KQkq -", "w kq -"},
-        {"r3k2b/8/8/8/8/8/8/4K3 w KQkq -", "w q -"},
         {"4k3/8/8/8/4P3/8/8/4K3 b - e3", "b - e3"},
         {"4k3/8/8/8/3p4/8/8/4K3 W - -", "w - -"},
         {"4k3/8/8/8/8/8/8/4K3 B - -", "b - -"},
@@ -66,7 +63,7 @@ TEST(Setup, ReadsTheFields) {
         EXPECT_EQ(BoardText() + " " + Summary(), board + " " + summary);
         EXPECT_EQ(PositionInconsistency(), "") << text;
     }
-    const MakeFunction castlingFree = MakeMoveOf<White, false>, castlingAware = MakeMoveOf<Black, true>;
+    const MakeFunction castlingFree = MakeMoveOf<White, NoCastling>, castlingAware = MakeMoveOf<Black, CornerCastling>;
     EXPECT_EQ(MoveFunctions.make[White], castlingFree) << "no rights: castling-free variants";
     ASSERT_TRUE(SetUpBoard("r3k3/8/8/8/8/8/8/4K3 w q -"));
     EXPECT_EQ(MoveFunctions.make[Black], castlingAware);
@@ -99,7 +96,14 @@ TEST(Setup, RefusesMalformedText) {
         {"4k3/8/8/8/8/8/8/4K3 white - -", "missing side to move"},
         {"4k3/8/8/8/8/8/8/4K3 w", "missing castling field"},
         {"4k3/8/8/8/8/8/8/4K3 w  \r", "missing castling field"},
-        {"4k3/8/8/8/8/8/8/4K3 w KX -", "bad castling field"},
+        {"4k3/8/8/8/8/8/8/4K2R w KX -", "bad castling field"},
+        // A right needs its king on the first rank and its rook beside it.
+        {"4k3/8/8/8/8/8/8/R3K3 w KQ -", "castling right 'K' without its king and rook"},
+        {"r3k2b/8/8/8/8/8/8/4K3 w k -", "castling right 'k' without its king and rook"},
+        {"r3k2r/8/8/8/8/8/4K3/R6R w Q -", "castling right 'Q' without its king and rook"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w B -", "castling right 'B' without its king and rook"},
+        {"r3k2r/8/8/8/8/8/8/R3K2R w E -", "castling right 'E' without its king and rook"},
+        {"r3k2r/8/8/8/8/8/8/R3KR1R w HF -", "the king is not between its castling rooks"},
         {"4k3/8/8/8/8/8/8/4K3 w -K -", "bad castling field"},
         {"4k3/8/8/8/8/8/8/4K3 w - e9", "the en-passant field is not a square"},
         {"4k3/8/8/8/8/8/8/4K3 w - i3", "the en-passant field is not a square"},
