@@ -5,6 +5,7 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "board/MoveGenerator.h"
 
@@ -59,10 +60,40 @@ void SanText(char *out, const MoveEntry *list, const MoveEntry *end, const MoveE
 
 } // namespace
 
+CastlingSpelling CastlingOutput = KingToDestination;
+
+namespace {
+
+// The standard layout: king from e, rook from the corner.
+bool CornerCastling(Move m) {
+    const Square rook = CastlingRookSquare(m);
+    return MoveFrom(m) % 10 == 5 && (rook % 10 == 1 || rook % 10 == 8);
+}
+
+// The coordinate text of castling m in one spelling.
+void CastlingText(char *buffer, Move m, CastlingSpelling spelling) {
+    if (spelling == CastlingLetters) {
+        strcpy(buffer, CastlesShort(m) ? "O-O" : "O-O-O");
+        return;
+    }
+    char *p = buffer;
+    WriteSquare(p, MoveFrom(m));
+    WriteSquare(p, spelling == KingTakesRook ? CastlingRookSquare(m) : CastlingKingTarget(m));
+    *p = 0;
+}
+
+} // namespace
+
 void MoveToText(char *buffer, Move m) {
     Square from = MoveFrom(m), to = MoveTo(m);
     if (from == 0 || to == 0 || !OnBoard(from) || !OnBoard(to)) {
         strcpy(buffer, "####");
+        return;
+    }
+    if (IsCastling(m) && CastlingRookSquare(m) != 0) {
+        // The king's two-square move stands for castling only in the standard layout.
+        const bool plain = CastlingOutput == KingToDestination && !CornerCastling(m);
+        CastlingText(buffer, m, plain ? KingTakesRook : CastlingOutput);
         return;
     }
     char *p = buffer;
@@ -78,8 +109,30 @@ void MoveToUciText(char *buffer, Move m) {
         return;
     }
     MoveToText(buffer, m);
-    for (char *p = buffer; *p; ++p)
-        *p = char(tolower(static_cast<unsigned char>(*p)));
+    if (IsPromotion(m) && buffer[4] != 0) buffer[4] = char(tolower(static_cast<unsigned char>(buffer[4])));
+}
+
+Move FindTypedMove(const MoveEntry *list, const MoveEntry *end, const char *text) {
+    char spelled[MoveTextSize];
+    for (const MoveEntry *e = list; e != end; ++e) {
+        MoveToText(spelled, e->move);
+        if (strcmp(spelled, text) == 0) return e->move;
+    }
+    // Castling in the other coordinate spellings, where no other move has that text.
+    for (const MoveEntry *e = list; e != end; ++e) {
+        if (!IsCastling(e->move) || CastlingRookSquare(e->move) == 0) continue;
+        for (CastlingSpelling spelling : {KingTakesRook, KingToDestination}) {
+            CastlingText(spelled, e->move, spelling);
+            if (strcmp(spelled, text) == 0) return e->move;
+        }
+        const char *zeros = CastlesShort(e->move) ? "0-0" : "0-0-0";
+        if (CastlingOutput == CastlingLetters && strcmp(text, zeros) == 0) return e->move;
+    }
+    return 0;
+}
+
+bool LooksLikeCastling(const char *w) {
+    return strcmp(w, "O-O") == 0 || strcmp(w, "O-O-O") == 0 || strcmp(w, "0-0") == 0 || strcmp(w, "0-0-0") == 0;
 }
 
 bool LooksLikeCoordinateMove(const char *w) {
@@ -112,7 +165,7 @@ Castling CastlingNamed(const char *text) {
 }
 
 bool CastlesTo(Move m, Castling side) {
-    return side != Castling::None && IsCastling(m) && (FileNumber(MoveTo(m)) == 7) == (side == Castling::KingSide);
+    return side != Castling::None && IsCastling(m) && CastlesShort(m) == (side == Castling::KingSide);
 }
 
 // The moves of the side to move; with legalOnly only those that do not leave

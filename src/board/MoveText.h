@@ -7,8 +7,21 @@
 
 constexpr int MoveTextSize = 8;
 
+// How coordinate text writes castling: as the king's move to its destination
+// (e1g1; only for the standard layout, other layouts are written as the next
+// one), as the king taking its own rook (e1h1, b1a1), or as O-O / O-O-O.
+enum CastlingSpelling : uint8_t { KingToDestination, KingTakesRook, CastlingLetters };
+extern CastlingSpelling CastlingOutput; // set by the protocol in use
+
 // Coordinate text ("e2e4", "e7e8Q"), "####" when a square byte is 0.
 void MoveToText(char *buffer, Move m);
+// The entry of list..end that a typed coordinate word (promotion letter in
+// upper case) names, or 0: its MoveToText first, then castling as the king
+// taking its rook or moving to its destination, where no other move has that
+// text. O-O and 0-0 are castling only while CastlingOutput is CastlingLetters.
+Move FindTypedMove(const MoveEntry *list, const MoveEntry *end, const char *text);
+// "O-O", "O-O-O" or the same with zeros.
+bool LooksLikeCastling(const char *word);
 // The same in UCI's spelling: lower-case promotion letter, "0000" for no move.
 void MoveToUciText(char *buffer, Move m);
 // A word shaped like a coordinate move: e2e4, e7e8q, e7e8=q (any case of the

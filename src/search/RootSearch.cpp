@@ -191,7 +191,7 @@ template <Color Us> Move Think() {
     // Step 3. The books, then a single move is played unsearched. Analysis
     // wants the position searched: a book move would end it at once with
     // nothing to show.
-    if (!SkipBook && !AnalyzeMode) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
+    if (!SkipBook && !BookBarred && !AnalyzeMode) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
     if (end - list == 1) {
         BestScore = 0;
         IterationDepth = 0;

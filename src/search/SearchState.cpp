@@ -13,6 +13,7 @@ uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
 uint32_t SkipBook = 0;
+uint32_t BookBarred = 0;
 int32_t RootMoveCount = 0;
 int32_t RootMoveNumber = 0;
 uint32_t DepthLimit = 0;

@@ -46,6 +46,7 @@ extern uint32_t ScoreDropped;    // the root score fell: the longer time limit a
 extern int32_t StableIterations; // iterations since the best move last changed
 extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
 extern uint32_t SkipBook;        // the root does not consult the books (bench)
+extern uint32_t BookBarred;      // the game is one the books do not know (Chess960 from another start)
 extern int32_t RootMoveCount;    // legal root moves of the running search
 extern int32_t RootMoveNumber;   // the root move being searched, 1 = the first
 extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit

@@ -53,6 +53,7 @@ void PrintOptionLines(bool xboard) {
                     PolyglotBook.name.empty() ? "<empty>" : PolyglotBook.name.c_str());
         std::printf("option name TbPath type string default %s\n", TbPath);
         std::printf("option name TbCache type spin default %s min 1 max 1024\n", cache);
+        std::printf("option name UCI_Chess960 type check default %s\n", Chess960Mode ? "true" : "false");
         std::printf("option name Threads type spin default %d min 1 max %d\n", int(SearchThreads()),
                     int(MaxSearchThreads));
     }
@@ -85,6 +86,10 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
     }
     if (EqualNoCase(name, "Resign")) {
         ResignEnabled = IsTrue(value) ? 1 : 0;
+        return true;
+    }
+    if (EqualNoCase(name, "UCI_Chess960")) {
+        SetChess960Mode(IsTrue(value) ? 1 : 0);
         return true;
     }
     if (EqualNoCase(name, "Threads")) {

@@ -187,15 +187,7 @@ uint32_t UserMove(const char *word) {
 
     MoveEntry list[MoveListSize];
     MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-    Move m = 0;
-    for (MoveEntry *e = list; e != end; ++e) {
-        char moveText[MoveTextSize];
-        MoveToText(moveText, e->move);
-        if (strcmp(moveText, text) == 0) {
-            m = e->move;
-            break;
-        }
-    }
+    Move m = FindTypedMove(list, end, text);
     if (m == 0) return 0;
     if (GameRecordFull()) {
         if (!Pondering) ReportRecordFull(text);

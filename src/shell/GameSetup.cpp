@@ -25,6 +25,8 @@ bool SetupGame(const char *text) {
     MoveStack[0] = MoveStack[1] = 0;
     EngineSide = NoEngineSide;
     GameResult = GameInProgress;
+    GameFromStandardStart = PositionFen() == StartPosition;
+    SetChess960Mode(Chess960Mode);
     if (BestMoveOperation) {
         CheckGameEnd();
         MovesToGo = MovesPerControl;

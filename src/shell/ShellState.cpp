@@ -1,5 +1,7 @@
 #include "shell/ShellState.h"
 
+#include "board/MoveText.h"
+#include "search/SearchState.h"
 #include "shell/GameEnd.h"
 #include "shell/InputPoll.h"
 #include "shell/MoveText.h"
@@ -13,6 +15,14 @@ uint32_t Interruptible = 1;
 uint32_t GameResult = GameInProgress;
 int32_t BookLearn = -1;
 uint32_t TestSuiteRunning = 0;
+uint32_t Chess960Mode = 0;
+uint32_t GameFromStandardStart = 1;
+
+void SetChess960Mode(uint32_t on) {
+    Chess960Mode = on;
+    CastlingOutput = !on ? KingToDestination : UciMode ? KingTakesRook : CastlingLetters;
+    BookBarred = CastlingAnyLayout || (Chess960Mode && !GameFromStandardStart);
+}
 
 uint8_t ResignEnabled = 1;
 char TbPath[TbPathSize] = "D:\\tablebases";

@@ -19,6 +19,12 @@ extern int32_t BookLearn;                       // -1 undefined, 0 or 1
 extern uint32_t TestSuiteRunning;               // a "test" or "bench" run is in progress
 // GameResult: the interface's "result", or a game that goes on.
 constexpr uint32_t WhiteWon = 0, BlackWon = 1, GameDrawn = 2, GameInProgress = 3;
+// Chess960: UCI_Chess960 on, or xboard's variant fischerandom. Castling is
+// then written as UCI's king-takes-rook or xboard's O-O, and the books are
+// used only in games from the standard start position.
+extern uint32_t Chess960Mode;
+extern uint32_t GameFromStandardStart; // the game was set up at the standard start position
+void SetChess960Mode(uint32_t on);
 
 // Settings from the configuration file
 extern uint8_t ResignEnabled; // "Resign"

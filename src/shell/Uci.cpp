@@ -5,6 +5,7 @@
 // search into the timed one.
 #include "shell/Uci.h"
 
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -140,16 +141,12 @@ void CollectSearchMoves(const char *&p) {
         const char *before = p;
         std::string token = NextToken(p);
         if (token.empty()) return;
-        bool found = false;
-        for (MoveEntry *e = list; e < end; ++e) {
-            char text[MoveTextSize];
-            MoveToUciText(text, e->move);
-            if (token == text) {
-                if (RootMoveSubsetCount < RootSubsetSize) RootMoveSubset[RootMoveSubsetCount++] = e->move;
-                found = true;
-                break;
-            }
-        }
+        // Typed as a move is: promotion letter in upper case.
+        std::string typed = token;
+        if (typed.size() == 5) typed[4] = char(std::toupper(static_cast<unsigned char>(typed[4])));
+        const Move m = typed.size() < MoveTextSize ? FindTypedMove(list, end, typed.c_str()) : 0;
+        const bool found = m != 0;
+        if (found && RootMoveSubsetCount < RootSubsetSize) RootMoveSubset[RootMoveSubsetCount++] = m;
         if (!found && !LooksLikeCoordinateMove(token.c_str())) {
             p = before; // the next parameter
             return;

@@ -114,6 +114,29 @@ void SetSides(uint32_t side, uint32_t engine) {
 
 char SquareLetter(uint32_t code) { return code < 14 ? PieceLetters[code] : '.'; }
 
+// Rights for a king and rook at home: e1 and the corners, or in Chess960 a
+// king on its first rank and the outermost rook on either side of it.
+std::string EditedCastlingRights(const uint32_t *squares) {
+    std::string castling;
+    for (uint32_t side : {White, Black}) {
+        const int rank = side == White ? 1 : 8;
+        const uint32_t base = side == White ? 0 : 8;
+        const char shift = side == White ? 0 : 'a' - 'A';
+        int kingFile = 0;
+        for (int file = 1; file <= 8; ++file)
+            if (squares[SquareOf(file, rank)] == base + King) kingFile = file;
+        if (kingFile == 0 || (!Chess960Mode && kingFile != 5)) continue;
+        auto rookOn = [&](int first, int last) {
+            for (int file = first; file <= last; ++file)
+                if (squares[SquareOf(file, rank)] == base + Rook) return true;
+            return false;
+        };
+        if (Chess960Mode ? rookOn(kingFile + 1, 8) : rookOn(8, 8)) castling += char('K' + shift);
+        if (Chess960Mode ? rookOn(1, kingFile - 1) : rookOn(1, 1)) castling += char('Q' + shift);
+    }
+    return castling.empty() ? "-" : castling;
+}
+
 void EditMode() {
     uint32_t squares[120];
     for (int s = 0; s < 120; ++s)
@@ -173,16 +196,7 @@ void EditMode() {
         if (rank > 1) fen += '/';
     }
     fen += SideToMove == White ? " w " : " b ";
-    std::string castling;
-    if (squares[E1] == WhiteKing) {
-        if (squares[H1] == WhiteRook) castling += 'K';
-        if (squares[A1] == WhiteRook) castling += 'Q';
-    }
-    if (squares[E8] == BlackKing) {
-        if (squares[H8] == BlackRook) castling += 'k';
-        if (squares[A8] == BlackRook) castling += 'q';
-    }
-    fen += castling.empty() ? "-" : castling;
+    fen += EditedCastlingRights(squares);
     fen += " -";
 
     // Editing does not lift a result: only "new" and "setup" do.
@@ -348,6 +362,18 @@ bool CmdIgnoreWord() {
 
 bool CmdGo() { return EngineSide = SideToMove, true; }
 bool CmdPlayOther() { return EngineSide = 1 - SideToMove, true; }
+
+// "variant NAME": standard chess or Chess960 (the position comes with the
+// next "setboard" or "edit"; until then the standard start stands).
+bool CmdVariant() {
+    char word[WordSize];
+    if (ReadWord(word, sizeof word) < 0) return true;
+    if (std::strcmp(word, "normal") == 0 || std::strcmp(word, "fischerandom") == 0)
+        SetChess960Mode(word[0] == 'f' ? 1 : 0);
+    else
+        PrintLine("Error (unsupported variant): ", word);
+    return true;
+}
 
 bool CmdPing() {
     char word[WordSize];
@@ -574,6 +600,7 @@ const Command Commands[] = {
     {"playother", CmdPlayOther},
     {"ping", CmdPing},
     {"setboard", CmdSetboard},
+    {"variant", CmdVariant},
     {"st", CmdSt},
     {"sd", CmdSd},
     {"memory", CmdMemory},
@@ -673,7 +700,7 @@ int CommandLoop() {
         if (command) {
             if (!command->run()) return 0;
         } else if (!UserMove(word)) {
-            if (LooksLikeCoordinateMove(word))
+            if (LooksLikeCoordinateMove(word) || (CastlingOutput == CastlingLetters && LooksLikeCastling(word)))
                 PrintLine("Illegal move: ", word);
             else
                 UnknownCommand(word);
@@ -703,7 +730,7 @@ int XboardMain() {
 
     PrintLine("feature myname=\"Morvane 7\"");
     PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1 smp=1");
-    PrintLine("feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\"");
+    PrintLine("feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\" variants=\"normal,fischerandom\"");
     PrintOptionLines(true);
     PrintLine("feature done=1");
 

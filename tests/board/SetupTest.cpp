@@ -186,6 +186,8 @@ const std::string SampleTexts[] = {
     "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
     "rnbqkb1r/pp1p1ppp/5n2/2pPp3/8/8/PPP1PPPP/RNBQKBNR w KQkq e6 0 4",
     "4k3/8/8/8/8/8/8/4K2R w K - bm O-O; id \"x\";",
+    "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf - 2 9",
+    "1r2k1rr/8/8/8/8/8/8/RR2K2R w KBgq -",
     "2rr3k/pp3pp1/1nnqbN1p/3pN3/2pP4/2P3Q1/PPB4P/R4RK1 w - - acd 5; bm Qg6; id \"WAC.001\";\r",
 };
 
@@ -217,7 +219,7 @@ TEST(SetupFuzz, TruncatedMutatedAndRandomStrings) {
         for (size_t n = 0; n <= sample.size() && !HasFailure(); n++)
             Try(sample.substr(0, n));
     std::mt19937 rng(12345);
-    const std::string alphabet = "pnbrqkPNBRQK12345678/ -wWbBxKQkqe3e6a9;\"\r\t.?0#+=!";
+    const std::string alphabet = "pnbrqkPNBRQK12345678/ -wWbBxKQkqe3e6a9;\"\r\t.?0#+=!HAhaFGcd";
     auto pick = [&](size_t n) { return size_t(rng() % uint32_t(n)); };
     int accepted = 0;
     for (int round = 0; round < Rounds && !HasFailure(); round++) {

@@ -286,9 +286,11 @@ inline bool Setup(const std::string &fen) {
     static const bool ready = (FillZobristKeys(), InitBoard(), true);
     return ready && SetupPosition(fen.c_str());
 }
-// The legal moves in UCI's spelling; with play, makes the one of that text and returns it alone.
+// The legal moves in UCI's spelling (castling as CastlingOutput says); with play, makes the one of that
+// text and returns it alone.
 inline std::vector<std::string> LegalMoves(std::string play = "") {
-    if (play.size() == 5) play[4] = char(std::tolower(static_cast<unsigned char>(play[4])));
+    if (play.size() == 5 && std::isdigit(static_cast<unsigned char>(play[3])))
+        play[4] = char(std::tolower(static_cast<unsigned char>(play[4])));
     MoveEntry list[MoveListSize];
     std::vector<std::string> legal;
     for (MoveEntry *e = list, *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare); e < end; ++e) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <regex>
+#include <utility>
 
 #include "RequiredPackage.h"
 #include "e2e/EngineProcess.h"
@@ -31,11 +32,13 @@ bool Pong(EngineProcess &engine, int n) {
 
 // players[0] moves first from fen after the opening move, taking moves after prefix; clocks in centiseconds.
 void PlayXboardGame(EngineProcess *players[2], const std::string &fen, const std::string &opening, const char *level,
-                    int32_t base, int32_t increment, bool ponder, int maxPlies, const std::string &prefix = "") {
+                    int32_t base, int32_t increment, bool ponder, int maxPlies, const std::string &prefix = "",
+                    const std::string &variant = "") {
     SCOPED_TRACE(fen + " " + opening);
     ASSERT_TRUE(referee::Setup(fen) && (opening.empty() || referee::Play(opening)));
     for (int i = 0; i < 2; ++i) {
-        players[i]->SendRaw(std::string("new\n") + (ponder ? "hard" : "easy") + "\npost\n" + level + "\nforce\n");
+        players[i]->SendRaw(std::string("new\n") + (variant.empty() ? "" : "variant " + variant + "\n") +
+                            (ponder ? "hard" : "easy") + "\npost\n" + level + "\nforce\n");
         players[i]->Send("setboard " + fen + (opening.empty() ? "" : "\n" + (i ? "" : prefix) + opening));
         ASSERT_TRUE(Pong(*players[i], 1));
     }
@@ -105,6 +108,19 @@ TEST(XboardGames, FromTheStartWithoutIncrement) {
         EngineProcess *players[2] = {&a, &b};
         PlayXboardGame(players, StartPosition, opening, "level 0 0:10 0", 1000, 0, false, 160);
     }
+}
+
+// Chess960 from shuffled starts: the referee takes castling only as O-O / O-O-O.
+TEST(XboardGames, Chess960FromShuffledStarts) {
+    const CastlingSpelling kept = std::exchange(CastlingOutput, CastlingLetters);
+    for (const char *fen : {"bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1",
+                            "nrkbbnrq/pppppppp/8/8/8/8/PPPPPPPP/NRKBBNRQ w KQkq - 0 1",
+                            "1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8"}) {
+        XboardEngine a, b;
+        EngineProcess *players[2] = {&a, &b};
+        PlayXboardGame(players, fen, "", "level 0 0:05 0", 500, 0, false, 100, "", "fischerandom");
+    }
+    CastlingOutput = kept;
 }
 
 TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {

@@ -46,6 +46,7 @@ TEST(Uci, IdentificationPositionsAndSearches) {
                      "option name BookFile type string default <empty>",
                      "option name TbPath type string default D:\\tablebases",
                      "option name TbCache type spin default 1 min 1 max 1024",
+                     "option name UCI_Chess960 type check default false",
                      "option name Threads type spin default 1 min 1 max 64", "uciok"}));
     // Position, go, the position searched, the best move(s), depth, text of the last pv line, a reply (2: any).
     // A bare go, stopped after a while, waits for the stop; so do infinite and ponder.

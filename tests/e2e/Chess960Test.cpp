@@ -1,0 +1,123 @@
+// Chess960 through the binary in both protocols: the castling texts each one
+// expects, the FEN styles, and whole games judged move by move.
+#include <gtest/gtest.h>
+
+#include <utility>
+
+#include "e2e/EngineProcess.h"
+
+using namespace e2e;
+
+namespace {
+
+// White mates at once only by castling long: the rook lands on d1 and checks
+// along the open d-file a king walled in by its own rooks and pawns.
+const char MateByCastling960[] = "2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1";
+const char MateByCastlingStandard[] = "2rkr3/2p1p3/8/8/8/8/8/R3K3 w Q - 0 1";
+
+std::string BestMove(UciEngine &engine, const std::string &position, const std::string &go = "go depth 3") {
+    engine.Send("position " + position);
+    engine.Send(go);
+    return BestMoveOf(engine.AwaitBestMove());
+}
+
+// Two engines in UCI_Chess960 play from fen; every best move must be one of the referee's
+// legal moves, castling spelled as the king taking its rook.
+void PlayUciGame(const std::string &fen, int maxPlies) {
+    SCOPED_TRACE(fen);
+    const CastlingSpelling kept = std::exchange(CastlingOutput, KingTakesRook);
+    UciEngine a, b;
+    UciEngine *players[2] = {&a, &b};
+    for (UciEngine *p : players) {
+        p->Send("setoption name UCI_Chess960 value true\nucinewgame");
+        p->Ready();
+    }
+    ASSERT_TRUE(referee::Setup(fen));
+    std::string moves;
+    for (int ply = 0; ply < maxPlies; ++ply) {
+        UciEngine &mover = *players[ply % 2];
+        const std::string move =
+            BestMove(mover, "fen " + fen + (moves.empty() ? "" : " moves" + moves), "go wtime 2000 btime 2000");
+        if (move == "0000") {
+            EXPECT_TRUE(referee::LegalMoves().empty()) << "gave up after" << moves;
+            break;
+        }
+        ASSERT_TRUE(referee::Play(move)) << "illegal " << move << " after" << moves;
+        moves += " " + move;
+        if (referee::LegalMoves().empty()) break;
+    }
+    CastlingOutput = kept;
+}
+
+} // namespace
+
+TEST(Chess960Uci, CastlingTextsInBothModes) {
+    UciEngine engine;
+    // Standard mode: e1c1 in the standard layout, king takes rook in any other.
+    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1c1");
+    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastling960), "b1a1");
+    EXPECT_EQ(BestMove(engine, "fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w Q - 0 1"), "b1a1") << "X-FEN";
+    // King takes rook is taken as castling in standard mode too.
+    const std::string castled = "r1bqk1nr/pppp1ppp/2n5/2b1p3/2B1P3/5N2/PPPP1PPP/RNBQ1RK1 b kq -";
+    for (const char *castling : {"e1g1", "e1h1"})
+        EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, std::string("startpos moves e2e4 e7e5 g1f3 b8c6 "
+                                                                             "f1c4 f8c5 ") +
+                                                                     castling)))
+            << castling;
+
+    engine.Send("setoption name UCI_Chess960 value true");
+    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1a1");
+    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastling960), "b1a1");
+    EXPECT_EQ(BestMove(engine, "fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w Q - 0 1"), "b1a1");
+    for (const char *castling : {"e1h1", "e1g1"})
+        EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, std::string("startpos moves e2e4 e7e5 g1f3 b8c6 "
+                                                                             "f1c4 f8c5 ") +
+                                                                     castling)))
+            << castling;
+    // The mate is reported as one, with the castling in the variation.
+    engine.Send(std::string("position fen ") + MateByCastling960);
+    engine.Send("go depth 2");
+    const Lines lines = engine.AwaitBestMove();
+    EXPECT_NE(Joined(lines).find("score mate 1 "), std::string::npos) << Joined(lines);
+    EXPECT_NE(Joined(lines).find(" pv b1a1"), std::string::npos) << Joined(lines);
+    engine.Send("setoption name UCI_Chess960 value false");
+    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1c1");
+}
+
+TEST(Chess960Uci, WholeGames) {
+    PlayUciGame("bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1", 120);
+    PlayUciGame("1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8", 120);
+}
+
+TEST(Chess960Xboard, VariantCastlingAndPerft) {
+    {
+        EngineProcess starting;
+        ASSERT_TRUE(starting.Start());
+        const std::string features = Joined(starting.ReadStartup());
+        EXPECT_NE(features.find(" variants=\"normal,fischerandom\""), std::string::npos) << features;
+        starting.Send("quit");
+        EXPECT_EQ(starting.WaitExit(), 0);
+    }
+    XboardEngine engine;
+    engine.Send("xboard\nprotover 2");
+    EXPECT_EQ(engine.Run({"variant crazyhouse"}), Lines{"Error (unsupported variant): crazyhouse"});
+    // The engine finds the mate and sends it as O-O-O.
+    engine.Send(std::string("new\nvariant fischerandom\nforce\nsetboard ") + MateByCastling960 + "\nsd 3\ngo");
+    Lines lines = engine.ReadUntilPrefix("move ");
+    EXPECT_EQ(lines.empty() ? "" : lines.back(), "move O-O-O");
+    EXPECT_EQ(Count(engine.Sync(), "1-0 {White mates}"), 1);
+    EXPECT_EQ(engine.Run({"force", "undo", "O-O", "O-O-O"}), (Lines{"Illegal move: O-O", "1-0 {White mates}"}));
+    // "list" shows castling as the interface writes it; perft counts it.
+    const Lines list = engine.Run({"setboard 1r3kr1/8/8/8/8/8/8/1R3KR1 w GBgb - 0 1", "list", "perft 1"});
+    ASSERT_GE(list.size(), 4u);
+    EXPECT_TRUE(StartsWith(list[1], "   O-O O-O-O ")) << Joined(list);
+    // Counted by hand: 11 + 8 rook moves, 3 king steps and O-O-O (O-O would leave the king on g1
+    // facing the rook on g8).
+    EXPECT_TRUE(Count(list, "Total nodes: 23\t") == 1) << Joined(list);
+    // Back to standard chess: the king's two-square move again.
+    EXPECT_TRUE(
+        engine.Run({"variant normal", "setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e8c8"}).empty());
+    engine.Send("list");
+    const Lines after = engine.Sync();
+    EXPECT_EQ(Count(after, "  e1g1"), 0) << "white has castled" << Joined(after);
+}
