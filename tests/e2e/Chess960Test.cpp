@@ -114,6 +114,12 @@ TEST(Chess960Xboard, VariantCastlingAndPerft) {
     // Counted by hand: 11 + 8 rook moves, 3 king steps and O-O-O (O-O would leave the king on g1
     // facing the rook on g8).
     EXPECT_TRUE(Count(list, "Total nodes: 23\t") == 1) << Joined(list);
+    // Edit mode grants the outermost rooks' rights of a king on its first rank, in Chess960 only.
+    const Lines edited = engine.Run({"edit", "#", "Ra1", "Kb1", "Rh1", "c", "Ke8", ".", "list"});
+    EXPECT_TRUE(Count(edited, "   O-O O-O-O ") == 1) << Joined(edited);
+    engine.Send("variant normal");
+    const Lines standard = engine.Run({"edit", "#", "Ra1", "Kb1", "Rh1", "c", "Ke8", ".", "list"});
+    EXPECT_TRUE(Count(standard, "   O-O") == 0 && Count(standard, "  b1h1") == 0) << Joined(standard);
     // Back to standard chess: the king's two-square move again.
     EXPECT_TRUE(
         engine.Run({"variant normal", "setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e8c8"}).empty());
