@@ -226,7 +226,8 @@ uint32_t Ponder() {
     Pondering = 1;
     PonderHit = 0;
     MoveToText(ExpectedMove, reply);
-    if (ExpectedMove[4]) ExpectedMove[4] = char(tolower(static_cast<unsigned char>(ExpectedMove[4])));
+    // A promotion letter as the interface sends it (not the last O of O-O-O).
+    if (IsPromotion(reply)) ExpectedMove[4] = char(tolower(static_cast<unsigned char>(ExpectedMove[4])));
     if (!UserMove(ExpectedMove) && !UserMove(FindPonderMove())) {
         printf("Bad move to ponder %s\n", ExpectedMove);
         fflush(stdout);
