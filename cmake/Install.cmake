@@ -80,8 +80,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "chess engine for xboard/WinBoard and UCI 
 set(CPACK_PACKAGE_DESCRIPTION "Morvane plays and analyses chess for a graphical chess interface over the
 xboard/WinBoard protocol or UCI, or for a person at a terminal. It ships
 with a default opening book (also as a polyglot book), reads
-Nalimov-format endgame tables and polyglot books, and
-comes with morvane-tbgen to generate such tables and morvane-book to
+Nalimov-format and Syzygy endgame tables and polyglot books, and
+comes with morvane-tbgen to generate Nalimov-format tables and morvane-book to
 build opening books from PGN game collections.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -95,5 +95,14 @@ if(MORVANE_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+endif()
+# Named even where dpkg-shlibdeps would find it, so that the dependency does
+# not rest on how the build machine was set up.
+if(MORVANE_SYZYGY)
+  if(CPACK_DEBIAN_PACKAGE_DEPENDS)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libfathom1")
+  else()
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfathom1")
+  endif()
 endif()
 include(CPack)

@@ -3,6 +3,7 @@
 // its type ends the reading of the whole file.
 #include "shell/Config.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "shell/InputReader.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "tablebase/Syzygy.h"
 
 namespace {
 
@@ -188,6 +190,13 @@ int64_t ParseConfigText(const char *text, size_t length) {
         } else if (word == "BookFile") { // optional: a polyglot book used in place of the main book
             if (!cursor.Next(word)) break;
             PolyglotBook.name = word;
+        } else if (word == "SyzygyPath") { // optional: no Syzygy tables when absent
+            if (!cursor.Next(word)) break;
+            SyzygyPath = word;
+        } else if (word == "SyzygyProbeDepth") { // optional
+            int32_t v;
+            if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
+            SyzygyProbeDepth = std::clamp(v, int32_t(1), SyzygyProbeDepthMax);
         } else if (word == "Threads") { // optional: one search thread when absent
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
@@ -229,6 +238,8 @@ int64_t ReadConfig() {
     std::strcpy(TbPath, "D:\\tablebases");
     TbCache = 1.0;
     ResignEnabled = 1;
+    SyzygyPath.clear();
+    SyzygyProbeDepth = 1;
     int64_t hash = -1;
 
     std::string text;

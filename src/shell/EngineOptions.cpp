@@ -2,6 +2,7 @@
 // protocols: announced as UCI "option" lines or xboard option features.
 #include "shell/EngineOptions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,9 @@
 #include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/InputReader.h"
+#include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "tablebase/Syzygy.h"
 #include "tablebase/TablebaseAccess.h"
 
 namespace {
@@ -29,6 +32,65 @@ bool EqualNoCase(const std::string &a, const char *b) {
 }
 
 bool IsTrue(const std::string &value) { return EqualNoCase(value, "true") || value == "1"; }
+bool IsFalse(const std::string &value) { return EqualNoCase(value, "false") || value == "0"; }
+
+// An integer within [low, high], nothing else.
+bool ParseSpin(const std::string &value, int32_t low, int32_t high, int32_t &result) {
+    int32_t v;
+    if (!ParseInteger(value.c_str(), v) || v < low || v > high) return false;
+    result = v;
+    return true;
+}
+
+void PrintSyzygyOptionLines(bool xboard) {
+    if constexpr (!SyzygyCompiledIn) return;
+    if (xboard) {
+        std::printf("feature option=\"SyzygyPath -path %s\"\n", SyzygyPath.c_str());
+        std::printf("feature option=\"SyzygyProbeDepth -spin %d 1 %d\"\n", int(SyzygyProbeDepth),
+                    int(SyzygyProbeDepthMax));
+        std::printf("feature option=\"SyzygyProbeLimit -spin %d 0 %d\"\n", int(SyzygyProbeLimit),
+                    int(SyzygyProbeLimitMax));
+        std::printf("feature option=\"Syzygy50MoveRule -check %d\"\n", Syzygy50MoveRule ? 1 : 0);
+    } else {
+        std::printf("option name SyzygyPath type string default %s\n",
+                    SyzygyPath.empty() ? "<empty>" : SyzygyPath.c_str());
+        std::printf("option name SyzygyProbeDepth type spin default %d min 1 max %d\n", int(SyzygyProbeDepth),
+                    int(SyzygyProbeDepthMax));
+        std::printf("option name SyzygyProbeLimit type spin default %d min 0 max %d\n", int(SyzygyProbeLimit),
+                    int(SyzygyProbeLimitMax));
+        std::printf("option name Syzygy50MoveRule type check default %s\n", Syzygy50MoveRule ? "true" : "false");
+    }
+}
+
+// The Syzygy settings: `known` tells whether the name is one of them (never
+// in a build that reads no Syzygy tables); false for a value that does not fit.
+bool SetSyzygyOption(const std::string &name, const std::string &value, bool &known) {
+    known = false;
+    if (!SyzygyCompiledIn) return false;
+    if (EqualNoCase(name, "SyzygyPath")) {
+        known = true;
+        LoadSyzygyTables(value == "<empty>" ? std::string() : value);
+        return true;
+    }
+    if (EqualNoCase(name, "SyzygyProbeDepth")) {
+        known = true;
+        return ParseSpin(value, 1, SyzygyProbeDepthMax, SyzygyProbeDepth);
+    }
+    if (EqualNoCase(name, "SyzygyProbeLimit")) {
+        known = true;
+        int32_t limit;
+        if (!ParseSpin(value, 0, SyzygyProbeLimitMax, limit)) return false;
+        SetSyzygyProbeLimit(limit);
+        return true;
+    }
+    if (EqualNoCase(name, "Syzygy50MoveRule")) {
+        known = true;
+        if (!IsTrue(value) && !IsFalse(value)) return false;
+        Syzygy50MoveRule = IsTrue(value);
+        return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -57,10 +119,30 @@ void PrintOptionLines(bool xboard) {
         std::printf("option name Threads type spin default %d min 1 max %d\n", int(SearchThreads()),
                     int(MaxSearchThreads));
     }
+    PrintSyzygyOptionLines(xboard);
     std::fflush(stdout);
 }
 
+void LoadSyzygyTables(const std::string &path) {
+    const SyzygyLoadResult r = SyzygyInit(path);
+    size_t start = 0;
+    while (start < r.warnings.size()) {
+        const size_t end = std::min(r.warnings.find('\n', start), r.warnings.size());
+        PrintLine(MessagePrefix, r.warnings.substr(start, end - start).c_str());
+        start = end + 1;
+    }
+    if (path.empty()) {
+        PrintLine(MessagePrefix, "Syzygy tables off");
+    } else if (r.tables > 0) {
+        const std::string found = "found " + std::to_string(r.tables) + " Syzygy tables";
+        PrintLine(MessagePrefix, found.c_str());
+    }
+}
+
 bool SetEngineOption(const std::string &name, const std::string &value) {
+    bool syzygyName = false;
+    const bool syzygySet = SetSyzygyOption(name, value, syzygyName);
+    if (syzygyName) return syzygySet;
     if (EqualNoCase(name, "Hash")) {
         int32_t mb;
         if (!ParseInteger(value.c_str(), mb)) return false;

@@ -9,3 +9,7 @@ void PrintOptionLines(bool xboard);
 // Sets an option by name (case-insensitive); false for an unknown name or a
 // value it cannot take. Takes effect before the next search.
 bool SetEngineOption(const std::string &name, const std::string &value);
+
+// Loads the Syzygy tables of a ':'-separated folder list (empty: none) and
+// says how many were found, or warns; the engine goes on either way.
+void LoadSyzygyTables(const std::string &path);

@@ -39,6 +39,7 @@
 #include "shell/ShellState.h"
 #include "shell/TestSuite.h"
 #include "shell/Uci.h"
+#include "tablebase/Syzygy.h"
 #include "tablebase/TablebaseAccess.h"
 
 namespace {
@@ -413,15 +414,27 @@ bool CmdCores() {
     return true;
 }
 
-// "egtpath KIND DIR": only the Nalimov tables are read.
+// Longest Syzygy folder list "egtpath" takes (several folders, each up to
+// the system's path length).
+constexpr int SyzygyPathSize = 16384;
+
+// "egtpath KIND DIR": Nalimov tables, and Syzygy tables in builds that read them.
 bool CmdEgtPath() {
     char kind[WordSize];
     if (ReadWord(kind, sizeof kind) < 0) return true;
-    char path[TbPathSize + 1];
+    char path[SyzygyPathSize + 1];
     if (ReadRestOfLine(path, sizeof path) < 0) return true;
     const char *dir = path;
     while (*dir == ' ' || *dir == '\t')
         ++dir;
+    if (SyzygyCompiledIn && std::strcmp(kind, "syzygy") == 0) {
+        if (std::strlen(dir) >= size_t(SyzygyPathSize)) {
+            BadArgument("egtpath", "(path too long)");
+            return true;
+        }
+        SetEngineOption("SyzygyPath", dir);
+        return true;
+    }
     if (std::strcmp(kind, "nalimov") != 0) return true;
     if (std::strlen(dir) >= size_t(TbPathSize)) {
         BadArgument("egtpath", "(path too long)");
@@ -636,6 +649,7 @@ void StartUp() {
     (void)RandomNumber();
 
     StartTablebases(TbPath, TbCache);
+    if (!SyzygyPath.empty()) LoadSyzygyTables(SyzygyPath);
 
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
@@ -730,7 +744,10 @@ int XboardMain() {
 
     PrintLine("feature myname=\"Morvane 7\"");
     PrintLine("feature ping=1 setboard=1 playother=1 analyze=1 memory=1 usermove=0 time=1 draw=1 smp=1");
-    PrintLine("feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\" variants=\"normal,fischerandom\"");
+    PrintLine(
+        SyzygyCompiledIn
+            ? "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\" variants=\"normal,fischerandom\""
+            : "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\" variants=\"normal,fischerandom\"");
     PrintOptionLines(true);
     PrintLine("feature done=1");
 

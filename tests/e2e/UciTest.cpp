@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "e2e/EngineProcess.h"
+#include "tablebase/Syzygy.h"
 
 using namespace e2e;
 
@@ -39,15 +40,24 @@ const char AfterNf3[] = "rnbqkbnr/pppp1ppp/8/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R b KQk
 TEST(Uci, IdentificationPositionsAndSearches) {
     Lines intro;
     UciEngine engine(&intro);
-    EXPECT_EQ(intro,
-              (Lines{"id name Morvane 7 UCI", "id author Halvard Quent",
-                     "option name Hash type spin default 16 min 1 max 32768", "option name Clear Hash type button",
-                     "option name Ponder type check default false", "option name OwnBook type check default true",
-                     "option name BookFile type string default <empty>",
-                     "option name TbPath type string default D:\\tablebases",
-                     "option name TbCache type spin default 1 min 1 max 1024",
-                     "option name UCI_Chess960 type check default false",
-                     "option name Threads type spin default 1 min 1 max 64", "uciok"}));
+    Lines expected = {"id name Morvane 7 UCI",
+                      "id author Halvard Quent",
+                      "option name Hash type spin default 16 min 1 max 32768",
+                      "option name Clear Hash type button",
+                      "option name Ponder type check default false",
+                      "option name OwnBook type check default true",
+                      "option name BookFile type string default <empty>",
+                      "option name TbPath type string default D:\\tablebases",
+                      "option name TbCache type spin default 1 min 1 max 1024",
+                      "option name UCI_Chess960 type check default false",
+                      "option name Threads type spin default 1 min 1 max 64"};
+    if (SyzygyCompiledIn)
+        expected.insert(expected.end(), {"option name SyzygyPath type string default <empty>",
+                                         "option name SyzygyProbeDepth type spin default 1 min 1 max 100",
+                                         "option name SyzygyProbeLimit type spin default 7 min 0 max 7",
+                                         "option name Syzygy50MoveRule type check default true"});
+    expected.push_back("uciok");
+    EXPECT_EQ(intro, expected);
     // Position, go, the position searched, the best move(s), depth, text of the last pv line, a reply (2: any).
     // A bare go, stopped after a while, waits for the stop; so do infinite and ponder.
     const std::tuple<std::string, const char *, std::string, const char *, int, const char *, int> cases[] = {

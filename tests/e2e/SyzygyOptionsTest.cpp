@@ -1,0 +1,104 @@
+// Syzygy settings through both protocols and "Morvane.ini": how many tables
+// were found, warnings for paths that hold none, and an engine that goes on.
+#include <gtest/gtest.h>
+
+#include "e2e/EngineProcess.h"
+#include "tablebase/Syzygy.h"
+
+using namespace e2e;
+
+namespace {
+
+const std::string Tables = std::string(MORVANE_TEST_DATA) + "/syzygy";
+
+class SyzygyOptions : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!SyzygyCompiledIn) GTEST_SKIP() << "built without Fathom";
+    }
+};
+
+} // namespace
+
+TEST_F(SyzygyOptions, UciLoadsReportsAndGoesOnAfterBadPaths) {
+    UciEngine engine;
+    const std::string tooLong = "/" + std::string(5000, 'x');
+    engine.Send("setoption name SyzygyPath value " + Tables);
+    engine.Send("setoption name SyzygyPath value /no/such/folder");
+    engine.Send("setoption name SyzygyPath value " + tooLong + ":" + Tables);
+    engine.Send("setoption name SyzygyPath value <empty>");
+    engine.Send("setoption name SyzygyProbeLimit value 8");
+    engine.Send("setoption name SyzygyProbeDepth value 0");
+    engine.Send("setoption name Syzygy50MoveRule value perhaps");
+    engine.Send("setoption name SyzygyProbeLimit value 5");
+    engine.Send("setoption name syzygy50moverule value false");
+    bool ready = false;
+    const Lines lines = engine.Ready(&ready);
+    ASSERT_TRUE(ready) << Joined(lines);
+    EXPECT_EQ(lines, (Lines{"info string found 9 Syzygy tables",
+                            "info string WARNING: Syzygy folder /no/such/folder does not exist",
+                            "info string WARNING: no Syzygy tables found in /no/such/folder",
+                            "info string WARNING: Syzygy folder name longer than the system allows (5001 characters), "
+                            "not used",
+                            "info string found 9 Syzygy tables", "info string Syzygy tables off",
+                            "info string unknown option or value:  name SyzygyProbeLimit value 8",
+                            "info string unknown option or value:  name SyzygyProbeDepth value 0",
+                            "info string unknown option or value:  name Syzygy50MoveRule value perhaps", "readyok"}));
+}
+
+TEST_F(SyzygyOptions, XboardTakesEgtpathAndOptions) {
+    Lines intro;
+    {
+        EngineProcess engine;
+        ASSERT_TRUE(engine.Start());
+        intro = engine.ReadStartup();
+        engine.Send("egtpath syzygy " + Tables);
+        engine.Send("egtpath syzygy /no/such/folder");
+        engine.Send("option SyzygyPath=" + Tables);
+        engine.Send("option SyzygyProbeLimit=9");
+        engine.Send("option Syzygy50MoveRule=0");
+        engine.Send("ping 7");
+        const Lines lines = engine.ReadUntilPrefix("pong 7");
+        EXPECT_EQ(lines, (Lines{"found 9 Syzygy tables", "WARNING: Syzygy folder /no/such/folder does not exist",
+                                "WARNING: no Syzygy tables found in /no/such/folder", "found 9 Syzygy tables",
+                                "Error (bad argument): option SyzygyProbeLimit=9", "pong 7"}));
+        engine.Send("quit");
+        EXPECT_EQ(engine.WaitExit(), 0);
+    }
+    EXPECT_EQ(Count(intro, "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\""), 1);
+    for (const char *option :
+         {"feature option=\"SyzygyPath -path \"", "feature option=\"SyzygyProbeDepth -spin 1 1 100\"",
+          "feature option=\"SyzygyProbeLimit -spin 7 0 7\"", "feature option=\"Syzygy50MoveRule -check 1\""})
+        EXPECT_EQ(Count(intro, option), 1) << option;
+}
+
+// The optional keys: read when there, tables loaded at start-up; the file
+// written on a first start keeps its six lines.
+TEST_F(SyzygyOptions, ConfigurationFileKeys) {
+    {
+        EngineProcess engine(false);
+        engine.WriteFile("Morvane.ini", "BookLearn FALSE\nHash 8\nSyzygyPath " + Tables + "\nSyzygyProbeDepth 3\n");
+        ASSERT_TRUE(engine.Start());
+        const Lines lines = engine.ReadStartup();
+        EXPECT_EQ(Count(lines, "found 9 Syzygy tables"), 1) << Joined(lines);
+        EXPECT_EQ(Count(lines, "feature option=\"SyzygyProbeDepth -spin 3 1 100\""), 1) << Joined(lines);
+        engine.Send("quit");
+        EXPECT_EQ(engine.WaitExit(), 0);
+    }
+    {
+        EngineProcess engine(false);
+        engine.WriteFile("Morvane.ini", "BookLearn FALSE\nHash 8\nSyzygyPath /no/such/folder\n");
+        ASSERT_TRUE(engine.Start());
+        const Lines lines = engine.ReadStartup();
+        EXPECT_EQ(Count(lines, "WARNING: no Syzygy tables found in /no/such/folder"), 1) << Joined(lines);
+        engine.Send("quit");
+        EXPECT_EQ(engine.WaitExit(), 0);
+    }
+    EngineProcess fresh(false);
+    ASSERT_TRUE(fresh.Start());
+    const Lines lines = fresh.ReadStartup();
+    EXPECT_EQ(Count(lines, "found "), 0);
+    fresh.Send("quit");
+    EXPECT_EQ(fresh.WaitExit(), 0);
+    EXPECT_EQ(fresh.ReadFile("Morvane.ini").find("Syzygy"), std::string::npos);
+}
