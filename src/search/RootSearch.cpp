@@ -11,6 +11,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchParams.h"
 #include "search/SearchState.h"
+#include "search/SyzygySearch.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
@@ -198,6 +199,8 @@ template <Color Us> Move Think() {
         return list[0].move;
     }
     TbSearchLimit = TbLimit;
+    SyzygyHits = 0;
+    end = FilterRootMoves(Us, list, end);
     RootMoveCount = int32_t(end - list);
     RootMoveNumber = 0;
     StableIterations = 0;
@@ -252,6 +255,8 @@ template <Color Us> Move Think() {
         Thinking<Us>(s, nullptr);
         if (IterationDepth > TimeCheckMinDepth && SoftTimeUp()) break;
         if (!FixedTimeMode && !AnalyzeMode && !PonderSearch && (s > MateBound || s < -MateBound)) break;
+        // The tables have settled every root move: deeper iterations add nothing.
+        if (!AnalyzeMode && !PonderSearch && SyzygyRootScore != NoScore) break;
         if (FixedTimeMode && SearchHost.rightMoveSettled(list[0].move, StableIterations)) break;
         if (SearchHost.checkInput()) return list[0].move;
     }

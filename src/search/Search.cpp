@@ -9,6 +9,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchParams.h"
 #include "search/SearchState.h"
+#include "search/SyzygySearch.h"
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
@@ -156,6 +157,8 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     PollCheck();
     if (StopSearch) return alpha;
     if (IsDrawByRule(ply)) return ClearRow(ply, 0);
+    // The Syzygy tables have settled every move the root kept.
+    if (ply == 1 && SyzygyRootScore != NoScore) return ClearRow(ply, SyzygyRootScore);
     if (ply >= MainSearchPlyCap) return ClearRow(ply, Evaluate(Us, alpha, beta));
 
     // White's own bound is alpha (raised by better moves) and beta cuts off;
@@ -188,6 +191,11 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     const Move last = MoveAtPly(ply - 1);
     if (TablebaseProbeAllowed(last, ply)) {
         const int32_t r = ProbeTablebase(uint32_t(ply), epSquare, Us);
+        if (r != NoScore) return ClearRow(ply, r);
+    }
+    // Syzygy where our own tables gave no answer.
+    if (SyzygyProbeAllowed(last, depth)) {
+        const int32_t r = ProbeSyzygy(Us, ply, epSquare);
         if (r != NoScore) return ClearRow(ply, r);
     }
 
