@@ -123,6 +123,7 @@ namespace {
 // The counters and the input poll of a new search.
 void ResetSearchCounters() {
     StopSearch = 0;
+    SyzygyRootScore = NoScore; // until the root moves are known
     NodeCount = 0;
     QuiesceNodeCount = 0;
     NextPollCheck = PollInterval(NodesPerSecond);

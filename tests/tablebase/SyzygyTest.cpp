@@ -1,5 +1,6 @@
 // Syzygy tables through Fathom: loading (and what bad folders and files
 // get), the win/draw/loss probe of the board's position, the root probe.
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -211,8 +212,10 @@ TEST_F(SyzygyTest, RootProbeGivesTheResultOfEveryMove) {
 // Damaged copies of tables: cut short, or with bytes flipped anywhere. The
 // probe answers or gives no answer; the engine never goes down with it.
 TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
-    std::mt19937 random(2026);
-    const int rounds = Sanitized ? 12 : 40;
+    // MORVANE_FUZZ_ROUNDS=n runs a longer session (with seeds of its own).
+    const char *more = std::getenv("MORVANE_FUZZ_ROUNDS");
+    std::mt19937 random(more ? std::random_device()() : 2026);
+    const int rounds = more ? std::atoi(more) : Sanitized ? 12 : 40;
     for (int round = 0; round < rounds; ++round) {
         TempDirectory copy;
         for (const char *stem : {"KQvKR", "KQvK", "KRvK"})
