@@ -4,6 +4,7 @@
 // move the tables, read here on their own, judge the position.
 #include <gtest/gtest.h>
 
+#include "RequiredPackage.h"
 #include "board/BoardTestSupport.h"
 #include "e2e/EngineProcess.h"
 #include "tablebase/Syzygy.h"
@@ -78,7 +79,7 @@ Outcome Play(const std::string &fen, uint32_t tabledSide, int maxPlies) {
 class SyzygyGames : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!SyzygyCompiledIn) GTEST_SKIP() << "built without Fathom";
+        if (!SyzygyCompiledIn) SKIP_WITHOUT_PACKAGE("built without Fathom (libfathom-dev)");
         EnsureBoardReady();
         ASSERT_EQ(SyzygyInit(Tables).tables, 9);
     }

@@ -2,6 +2,7 @@
 // were found, warnings for paths that hold none, and an engine that goes on.
 #include <gtest/gtest.h>
 
+#include "RequiredPackage.h"
 #include "e2e/EngineProcess.h"
 #include "tablebase/Syzygy.h"
 
@@ -14,7 +15,7 @@ const std::string Tables = std::string(MORVANE_TEST_DATA) + "/syzygy";
 class SyzygyOptions : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!SyzygyCompiledIn) GTEST_SKIP() << "built without Fathom";
+        if (!SyzygyCompiledIn) SKIP_WITHOUT_PACKAGE("built without Fathom (libfathom-dev)");
     }
 };
 

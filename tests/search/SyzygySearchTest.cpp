@@ -1,6 +1,7 @@
 // The search with Syzygy tables: the score band of table results, where the
 // search probes, the root's choice of moves and the fifty-move rule.
 #include "search/SyzygySearch.h"
+#include "RequiredPackage.h"
 #include "eval/Evaluate.h"
 #include "search/SearchTestSupport.h"
 #include "tablebase/Syzygy.h"
@@ -12,7 +13,7 @@ const std::string Tables = std::string(MORVANE_TEST_DATA) + "/syzygy";
 class SyzygySearch : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!SyzygyCompiledIn) GTEST_SKIP() << "built without Fathom";
+        if (!SyzygyCompiledIn) SKIP_WITHOUT_PACKAGE("built without Fathom (libfathom-dev)");
         EnsureSearchReady();
         ASSERT_EQ(SyzygyInit(Tables).tables, 9);
     }
