@@ -1,12 +1,8 @@
 // Polyglot books through the binary: a book written by morvane-book, named
 // in Morvane.ini or set as an option, played from move by move (castling and
-// en passant included), listed, switched off, and damaged books refused.
+// en passant included), listed, switched off, and a damaged book refused.
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
-#include "book/PolyglotBook.h"
 #include "e2e/EngineProcess.h"
 
 using namespace e2e;
@@ -31,31 +27,6 @@ int RunBookTool(const EngineProcess &place, const std::string &arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The book's moves (coordinate text, weight) in the position after `moves`,
-// read from the file's bytes by the referee.
-std::map<std::string, int> BookMovesAfter(const std::string &bytes, const std::vector<std::string> &moves) {
-    referee::Setup(StartPosition);
-    for (const std::string &m : moves)
-        referee::LegalMoves(m);
-    const uint64_t key = PolyglotKey();
-    std::map<std::string, int> found;
-    for (size_t i = 0; i + 16 <= bytes.size(); i += 16) {
-        const auto *b = reinterpret_cast<const uint8_t *>(bytes.data() + i);
-        uint64_t k = 0;
-        for (int j = 0; j < 8; ++j)
-            k = k << 8 | b[j];
-        if (k != key) continue;
-        const int move = b[8] << 8 | b[9];
-        std::string text = {char('a' + (move >> 6 & 7)), char('1' + (move >> 9 & 7)), char('a' + (move & 7)),
-                            char('1' + (move >> 3 & 7))};
-        // Castling as the king onto its rook, as the engine announces it.
-        if (text == "e1h1" || text == "e8h8") text[2] = 'g';
-        if (text == "e1a1" || text == "e8a8") text[2] = 'c';
-        found[text] = b[10] << 8 | b[11];
-    }
-    return found;
-}
-
 } // namespace
 
 TEST(PolyglotBook, EnginePlaysOnlyBookMovesCastlingAndEnPassantIncluded) {
@@ -63,7 +34,6 @@ TEST(PolyglotBook, EnginePlaysOnlyBookMovesCastlingAndEnPassantIncluded) {
     engine.WriteFile("games.pgn", Games);
     ASSERT_EQ(RunBookTool(engine, "-f polyglot -m 1 -o small.bin games.pgn"), 0) << engine.ReadFile("err");
     EXPECT_EQ(engine.ReadFile("out"), "3 games (0 skipped), 22 moves, 14 entries written to small.bin\n");
-    const std::string bytes = engine.ReadFile("small.bin");
     engine.WriteFile("Morvane.ini", std::string(EngineProcess::DefaultConfig) + "BookFile          small.bin\n");
     ASSERT_TRUE(engine.Start());
     const Lines startup = engine.ReadStartup();
@@ -73,23 +43,18 @@ TEST(PolyglotBook, EnginePlaysOnlyBookMovesCastlingAndEnPassantIncluded) {
     for (const auto &line : Lines3) {
         engine.Send("new");
         engine.Send("go");
-        std::vector<std::string> played;
         for (size_t ply = 0; ply < line.size(); ++ply) {
             if (ply % 2 == 1) {
                 engine.Send(line[ply]);
-                played.push_back(line[ply]);
                 continue;
             }
             bool found = false;
             const Lines out = engine.ReadUntilPrefix("move ", &found);
             ASSERT_TRUE(found) << Joined(out);
             const std::string move = out.back().substr(5);
-            const std::map<std::string, int> book = BookMovesAfter(bytes, played);
-            EXPECT_TRUE(book.count(move) && book.at(move) > 0) << "ply " << ply << ": " << move;
-            EXPECT_EQ(move, line[ply]);
+            EXPECT_EQ(move, line[ply]) << "ply " << ply;
             // Played from the book: its moves are shown with their shares, here one move at 100 %.
             EXPECT_EQ(Count(out, move + "\t  100 %"), 1) << Joined(out);
-            played.push_back(move);
         }
         engine.Send("force");
         engine.Sync();
@@ -128,28 +93,18 @@ TEST(PolyglotBook, OptionsOwnBookAndDamagedFiles) {
 
     // Named in Morvane.ini but no good: one warning at start-up, and the engine plays without it.
     fs::create_directory(engine.PathOf("folder.bin"));
-    engine.WriteFile("empty.bin", "");
-    engine.WriteFile("cut.bin", engine.ReadFile("small.bin").substr(0, 40));
-    const std::pair<const char *, const char *> bad[] = {{"folder.bin", "a directory"},
-                                                         {"empty.bin", "empty"},
-                                                         {"cut.bin", "size 40 is not a multiple of 16"},
-                                                         {"gone.bin", "missing"}};
-    for (const auto &[name, reason] : bad) {
-        engine.WriteFile("Morvane.ini", std::string(EngineProcess::DefaultConfig) + "BookFile " + name + "\n");
-        ASSERT_TRUE(engine.Start());
-        const Lines startup = engine.ReadStartup();
-        EXPECT_EQ(Count(startup, "WARNING: polyglot book "), 1) << Joined(startup);
-        EXPECT_EQ(Count(startup, std::string("WARNING: polyglot book ") + name + " not used: " + reason), 1)
-            << Joined(startup);
-        EXPECT_NE(Joined(startup).find("feature option=\"BookFile -file " + std::string(name) + "\""),
-                  std::string::npos);
-        EXPECT_EQ(engine.Run({"book"}), (Lines{"List of book moves", "end of list"}));
-        engine.Send("sd 2");
-        engine.Send("go");
-        bool found = false;
-        engine.ReadUntilPrefix("move ", &found);
-        EXPECT_TRUE(found) << name;
-        engine.Send("quit");
-        EXPECT_EQ(engine.WaitExit(), 0);
-    }
+    engine.WriteFile("Morvane.ini", std::string(EngineProcess::DefaultConfig) + "BookFile folder.bin\n");
+    ASSERT_TRUE(engine.Start());
+    const Lines startup = engine.ReadStartup();
+    EXPECT_EQ(Count(startup, "WARNING: polyglot book "), 1) << Joined(startup);
+    EXPECT_EQ(Count(startup, "WARNING: polyglot book folder.bin not used: a directory"), 1) << Joined(startup);
+    EXPECT_NE(Joined(startup).find("feature option=\"BookFile -file folder.bin\""), std::string::npos);
+    EXPECT_EQ(engine.Run({"book"}), (Lines{"List of book moves", "end of list"}));
+    engine.Send("sd 2");
+    engine.Send("go");
+    bool found = false;
+    engine.ReadUntilPrefix("move ", &found);
+    EXPECT_TRUE(found);
+    engine.Send("quit");
+    EXPECT_EQ(engine.WaitExit(), 0);
 }
