@@ -24,14 +24,6 @@ std::string Probe(uint32_t lock, int32_t depth, int32_t ply, int32_t alpha = -10
     return text;
 }
 
-// "lock:move1:move2 lock:move1:move2" of the white bucket's two entries.
-std::string Bucket() {
-    const HashEntry a = LoadEntry(HashTable[HashIndex<White>()]), b = LoadEntry(HashTable[HashIndex<White>() + 1]);
-    char text[80];
-    std::snprintf(text, sizeof text, "%x:%x:%x %x:%x:%x", a.lock, a.move1, a.move2, b.lock, b.move1, b.move2);
-    return text;
-}
-
 struct TranspositionTable : testing::Test {
     void SetUp() override {
         SetUpSearch(StartPosition);
@@ -41,18 +33,11 @@ struct TranspositionTable : testing::Test {
 
 } // namespace
 
-TEST_F(TranspositionTable, BoundsMovesAndDepth) {
-    Store(1, 50, 12, LowerBound, 2, 0x1111);
-    EXPECT_EQ(Probe(1, 12, 2, 0, 100), "- 50..100 1111/0") << "a lower bound below beta raises alpha";
-    EXPECT_EQ(Probe(1, 12, 2, 0, 40), "50 0..40 1111/0");
-    Store(1, 30, 12, UpperBound, 2, 0); // no move: the moves are kept
-    EXPECT_EQ(Probe(1, 8, 2, 0, 100), "- 0..30 1111/0") << "an upper bound above alpha lowers beta";
-    EXPECT_EQ(Probe(1, 8, 2, 30, 30), "30 30..30 1111/0");
-    EXPECT_EQ(Probe(1, 13, 2), "- -1000..1000 1111/0") << "too shallow: only the moves";
-    Store(1, -20, 12, ExactScore, 2, 0x2222);
-    EXPECT_EQ(Probe(1, 12, 2), "-20 -1000..1000 2222/1111");
-    EXPECT_EQ(Probe<Black>(1, 12, 2), "- -1000..1000 0/0") << "the sides use different buckets";
-    EXPECT_EQ(Probe<Black>(0, -100, 1), "- -1000..1000 0/0") << "an empty slot never answers";
+// Bounds, moves and replacement on the normal path are pinned by the node
+// count of "morvane bench" (bench/expected-nodes.txt); here the corners its
+// searches do not reach.
+TEST_F(TranspositionTable, DepthClampMateDistancesAndGenerationWrap) {
+    EXPECT_EQ(Probe<Black>(0, -100, 1), "- -1000..1000 0/0") << "an empty slot never answers, even lock 0";
     Store(2, 10, 300, ExactScore, 1, 0);
     EXPECT_EQ(Probe(2, 127, 1), "10 -1000..1000 0/0") << "depth clamped to what the entry holds";
     EXPECT_EQ(Probe(2, 128, 1), "- -1000..1000 0/0");
@@ -64,22 +49,6 @@ TEST_F(TranspositionTable, BoundsMovesAndDepth) {
         Store(3, stored, 20, ExactScore, storePly, 0);
         EXPECT_EQ(Probe(3, 20, probePly, -32767, 32767), std::to_string(probed) + " -32767..32767 0/0");
     }
-}
-
-TEST_F(TranspositionTable, ReplacementKeepsTheDeeperCurrentEntryFirst) {
-    Store(0xa, 1, 20, ExactScore, 1, 0xa);
-    Store(0xb, 2, 8, ExactScore, 1, 0xb); // shallower: the second slot
-    EXPECT_EQ(Bucket(), "a:a:0 b:b:0");
-    EXPECT_EQ(Probe(0xb, 8, 1), "2 -1000..1000 b/0");
-    Store(0xc, 3, 24, ExactScore, 1, 0xc); // deeper: the first slot, whose entry moves down
-    EXPECT_EQ(Bucket(), "c:c:0 a:a:0");
-    EXPECT_EQ(Probe(0xa, 20, 1), "1 -1000..1000 a/0");
-    EXPECT_EQ(Probe(0xb, 8, 1), "- -1000..1000 0/0");
-    Store(0xa, 4, 2, UpperBound, 1, 0); // the second slot's position comes to the front with its moves
-    EXPECT_EQ(Bucket(), "a:a:0 c:c:0");
-    AdvanceHashGeneration(); // an older generation gives way even to a shallower entry
-    Store(0xb, 5, 2, ExactScore, 1, 0xb);
-    EXPECT_EQ(Bucket(), "b:b:0 a:a:0");
     HashGeneration = 6;
     AdvanceHashGeneration();
     AdvanceHashGeneration();

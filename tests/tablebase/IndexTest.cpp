@@ -1,5 +1,6 @@
-// The table list and its index functions: one index per class of symmetric
-// positions, below lengths that end at the last legal position.
+// The table list and its index functions: lengths that end at the last
+// legal position, indices worked out by hand, broken input. The slow suite
+// checks one index per class of symmetric positions.
 #include "tablebase/TablebaseTestSupport.h"
 
 using namespace tbtest;
@@ -40,22 +41,6 @@ uint32_t LastLegalIndexPlusOne(const std::string &name, uint32_t stm) {
 }
 
 } // namespace
-
-TEST_F(IndexTest, ThreeAndFourPieceTables) {
-    for (int id = 1; id <= 35; id++) // every seventh king pair of four pieces; the slow suite walks them all
-        for (uint32_t stm = 0; stm < 2; stm++)
-            CheckSide(TbDescriptors[id].name, stm, id <= 5 ? 1 : Sanitized ? 401 : 7, 0, 1, id <= 5 ? 1 : 3);
-}
-
-// Five pieces: every placement for one king pair, and a spread sample.
-TEST_F(IndexTest, FivePieceTablesBySample) {
-    for (int id = 36; id < TbTableCount; id++)
-        for (uint32_t stm = 0; stm < 2 && (!Sanitized || id % 8 == 0); stm++) {
-            if (!Sanitized || id % 32 == 0)
-                CheckSide(TbDescriptors[id].name, stm, 1u << 20, (id * 37 + stm * 11) % 462);
-            CheckSide(TbDescriptors[id].name, stm, 1, 0, Sanitized ? 1u << 20 : 1u << 18);
-        }
-}
 
 TEST_F(IndexTest, LengthsEndAtTheLastLegalPosition) {
     for (int id = 1; id < TbTableCount; id++)
