@@ -62,8 +62,6 @@ class EngineProcess {
     void WriteFile(const std::string &name, const std::string &text) const {
         std::ofstream(PathOf(name), std::ios::binary) << text;
     }
-    void RemoveFile(const std::string &name) const { std::filesystem::remove(PathOf(name)); }
-    bool FileExists(const std::string &name) const { return std::filesystem::exists(PathOf(name)); }
     std::string ReadFile(const std::string &name) const {
         std::stringstream s;
         s << std::ifstream(PathOf(name), std::ios::binary).rdbuf();
@@ -99,7 +97,6 @@ class EngineProcess {
         out_ = from[0];
         return true;
     }
-    pid_t Pid() const { return pid_; }
     // False when the engine no longer reads; its output is taken in meanwhile, against a dead-lock.
     bool SendRaw(const std::string &bytes) {
         for (size_t done = 0; done < bytes.size();) {
