@@ -4,16 +4,18 @@
 // tree changes, so it must stay the same across changes that only make the
 // engine faster or tidier.
 //
-//   bench_signature [-v] [-t threads] [depth] [epd file] [positions]
+//   bench_signature [-v] [-t threads] [-m lines] [depth] [epd file] [positions]
 //
 // Without an EPD file it searches the positions of "morvane bench" (the
 // three bench positions and the first thirty of tests/data/wac.epd), so its
 // signature at the default depth equals the count "morvane bench" prints.
 //
-// -v also prints the thinking lines; their third column (centiseconds) is the
-// only part that may differ between runs. -t searches with that many threads:
-// the time then gives the time to depth, and the node count (the main
-// thread's) no longer forms the signature.
+// -v also prints the thinking lines; their third column (centiseconds) and
+// the speed after the node count are the only parts that may differ between
+// runs. -t searches with that many threads: the time then gives the time to
+// depth, and the node count (the main thread's) no longer forms the
+// signature. -m searches that many principal variations (the time to depth
+// of an analysis); the signature is the one of a single line.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,8 @@
 #include <vector>
 
 #include "board/MoveText.h"
+#include "search/SearchHost.h"
+#include "search/SearchState.h"
 #include "search/Threads.h"
 #include "shell/FixedDepthBench.h"
 #include "shell/TestSuite.h"
@@ -36,8 +40,12 @@ int main(int argc, char **argv) {
             verbose = true;
         } else if (std::strcmp(argv[arg], "-t") == 0 && arg + 1 < argc) {
             threads = std::atoi(argv[++arg]);
+        } else if (std::strcmp(argv[arg], "-m") == 0 && arg + 1 < argc) {
+            MultiPV = std::atoi(argv[++arg]);
+            if (MultiPV < 1 || MultiPV > MaxPrincipalLines) MultiPV = 1;
         } else {
-            std::fprintf(stderr, "usage: bench_signature [-v] [-t threads] [depth] [epd file] [positions]\n");
+            std::fprintf(stderr,
+                         "usage: bench_signature [-v] [-t threads] [-m lines] [depth] [epd file] [positions]\n");
             return 2;
         }
     }
@@ -85,8 +93,10 @@ int main(int argc, char **argv) {
         std::fflush(stdout);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("depth %u, %zu positions, %d thread%s: %.2f s, %.0f nodes/s\n", depth, fens.size(), SearchThreads(),
-                SearchThreads() == 1 ? "" : "s", seconds, seconds > 0 ? double(total) / seconds : 0.0);
+    char lines[32] = "";
+    if (MultiPV > 1) std::snprintf(lines, sizeof lines, ", %d lines", int(MultiPV));
+    std::printf("depth %u, %zu positions, %d thread%s%s: %.2f s, %.0f nodes/s\n", depth, fens.size(), SearchThreads(),
+                SearchThreads() == 1 ? "" : "s", lines, seconds, seconds > 0 ? double(total) / seconds : 0.0);
     std::printf("signature %llu\n", static_cast<unsigned long long>(total));
     return 0;
 }

@@ -104,10 +104,10 @@ int main(int argc, char **argv) {
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const uint64_t nodes = NodeCount + QuiesceNodeCount;
         total += nodes;
-        hits += SyzygyHits;
+        hits += TbHits;
         searching += seconds;
         std::printf("%3d nodes %12llu  tbhits %9llu  %8.0f nodes/s  score %d\n", index,
-                    static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(SyzygyHits),
+                    static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(TbHits),
                     seconds > 0 ? double(nodes) / seconds : 0.0, BestScore);
         std::fflush(stdout);
     }

@@ -61,3 +61,41 @@ uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
 }
 
 bool PerftAbandoned() { return Abandoned; }
+
+namespace {
+
+template <Color Us> void DivideRoot(int32_t depth, void (*each)(Move, uint64_t)) {
+    using T = ColorTraits<Us>;
+    MoveEntry list[MoveListSize];
+    MoveEntry *end = GenerateMoves<Us>(list, RootInCheck, EpSquare);
+    for (MoveEntry *e = list; e < end; e++) {
+        const Move m = e->move;
+        if (!MoveFunctions.make[Us](RootInCheck, 0, m)) continue;
+        const uint64_t before = PerftCount;
+        if (depth > 1)
+            Perft<T::Them>(depth - 1, IsDoubleStep(m) ? MoveFrom(m) + T::Forward : 0, MoveGivesCheck<Us>(m), 1);
+        else
+            PerftCount++;
+        MoveFunctions.unmake[Us](m);
+        if (Abandoned) return;
+        each(m, PerftCount - before);
+    }
+}
+
+} // namespace
+
+uint64_t PerftDivide(int32_t depth, void (*each)(Move, uint64_t), bool (*endRequested)()) {
+    PerftCount = 0;
+    AskToEnd = endRequested;
+    NextCheck = LeavesBetweenChecks;
+    Abandoned = false;
+    if (depth <= 0) return 0;
+    if (depth > MaxSearchPly) depth = MaxSearchPly;
+    SelectMoveFunctions();
+    if (SideToMove == White)
+        DivideRoot<White>(depth, each);
+    else
+        DivideRoot<Black>(depth, each);
+    AskToEnd = nullptr;
+    return PerftCount;
+}

@@ -16,3 +16,7 @@ template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inChec
 // answer abandons the count (PerftAbandoned() then tells so).
 uint64_t PerftRoot(int32_t depth, bool (*endRequested)() = nullptr);
 bool PerftAbandoned();
+// The count of PerftRoot split by root move: `each` gets every legal root
+// move with its leaves, in generation order. Returns the total; an abandoned
+// count reports the moves counted in full and returns what it had.
+uint64_t PerftDivide(int32_t depth, void (*each)(Move move, uint64_t leaves), bool (*endRequested)() = nullptr);

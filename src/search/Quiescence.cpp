@@ -56,6 +56,7 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
     constexpr bool IsWhite = Us == White;
 
     PVTable[ply][ply] = 0;
+    if (ply > SelectiveDepth) SelectiveDepth = ply;
     const int32_t standPat = Evaluate(Us, alpha, beta);
     if (ply >= QuiescePlyCap) return standPat;
     if (!T::Better(IsWhite ? beta : alpha, standPat)) return standPat; // the stand pat cuts off
@@ -74,6 +75,7 @@ template <Color Us> int32_t Quiesce(int32_t ply, int32_t qdepth, int32_t alpha, 
 
 template <Color Us> int32_t Evade(int32_t ply, int32_t qdepth, int32_t alpha, int32_t beta, uint32_t epSquare) {
     PVTable[ply][ply] = 0;
+    if (ply > SelectiveDepth) SelectiveDepth = ply;
     // Checks answered by checks can go on for a long time: cap the chain.
     if (ply >= EvasionPlyCap) return Evaluate(Us, alpha, beta);
 

@@ -1,5 +1,7 @@
 #include "search/RootSearch.h"
 
+#include <utility>
+
 #include "board/Attack.h"
 #include "board/ColorTraits.h"
 #include "board/MoveGenerator.h"
@@ -46,6 +48,8 @@ void RootLine(Move move) {
 }
 
 bool InRootMoveSubset(Move move) {
+    for (int32_t i = 0; i < RootMovesExcludedCount; ++i)
+        if (RootMovesExcluded[i] == move) return false;
     if (RootMoveSubsetCount == 0) return true;
     for (int32_t i = 0; i < RootMoveSubsetCount; ++i)
         if (RootMoveSubset[i] == move) return true;
@@ -172,6 +176,99 @@ void MoveToFront(MoveEntry *list, MoveEntry *e) {
     list[0] = found;
 }
 
+// Principal line k: `score` (white's view) and row 0 of PVTable.
+void StoreLine(int32_t k, int32_t score) {
+    PrincipalLine &line = PrincipalLines[k];
+    line.score = score;
+    int32_t i = 0;
+    for (; i <= MaxSearchPly && PVTable[0][i] != 0; ++i)
+        line.moves[i] = PVTable[0][i];
+    line.moves[i] = 0;
+}
+
+// Row 0 of PVTable becomes principal line k.
+void LoadLine(int32_t k) {
+    const PrincipalLine &line = PrincipalLines[k];
+    int32_t i = 0;
+    for (; i <= MaxSearchPly && line.moves[i] != 0; ++i)
+        PVTable[0][i] = line.moves[i];
+    PVTable[0][i] = 0;
+}
+
+// Sorts lines [0, count) best first for Us (equal scores keep their order)
+// and the first `count` root moves with them.
+template <Color Us> void SortLines(MoveEntry *list, int32_t count) {
+    for (int32_t i = 1; i < count; ++i) {
+        for (int32_t j = i; j > 0 && ColorTraits<Us>::Better(PrincipalLines[j].score, PrincipalLines[j - 1].score);
+             --j) {
+            std::swap(PrincipalLines[j], PrincipalLines[j - 1]);
+            std::swap(list[j], list[j - 1]);
+        }
+    }
+}
+
+// Searches line k of an iteration: the best of the root moves from list + k
+// on, which ends up at list[k]. The line's first move is searched in a window
+// around `guess` (white's view), the others in a null window; the clock may
+// end the search between moves (`dropped`: the best line's score fell).
+// Returns false when the search must end.
+template <Color Us> bool SearchLine(MoveEntry *list, MoveEntry *end, int32_t k, int32_t guess, uint32_t dropped) {
+    using T = ColorTraits<Us>;
+    MoveEntry *first = list + k;
+    CurrentLine = k;
+    // The line's previous moves lead the order, as the best line's do.
+    if (PrincipalLines[k].moves[0] == first->move && IterationDepth > 1) {
+        LoadLine(k);
+    } else {
+        PVTable[0][0] = first->move;
+        PVTable[0][1] = 0;
+    }
+    FollowPV = 1;
+    MoveAtPly(0) = first->move;
+    RootMoveNumber = k + 1;
+    SearchHost.rootMoveStarted(RootMoveNumber, first->move);
+    int32_t s = SearchRootMove<Us>(ClipScore(int64_t(guess) - AspirationWindow),
+                                   ClipScore(int64_t(guess) + AspirationWindow), first->move, first->score, true);
+    if (StopSearch) return false;
+    for (MoveEntry *e = first + 1; e < end; ++e) {
+        const Move move = e->move;
+        MoveAtPly(0) = move;
+        RootMoveNumber = int32_t(e - list) + 1;
+        SearchHost.rootMoveStarted(RootMoveNumber, move);
+        const int32_t zeroAlpha = Us == White ? s : ClipScore(int64_t(s) - 1);
+        const int32_t zeroBeta = Us == White ? ClipScore(int64_t(s) + 1) : s;
+        const int32_t t = SearchRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false);
+        if (T::Better(t, s)) {
+            s = t;
+            MoveToFront(first, e);
+        }
+        if (StopSearch) return false;
+        if (FixedTimeMode && SoftTimeUp()) return false;
+        if (IterationDepth > TimeCheckMinDepth && HardTimeUp(dropped)) return false;
+    }
+    StoreLine(k, s);
+    return true;
+}
+
+// Lines 1.. of an iteration whose best line (line 0, in PVTable[0]) is done.
+// The best line's bookkeeping (ScoreDropped, FailHighTime) stays as it was.
+// Returns false when the search must end; PVTable[0] then holds line 0.
+template <Color Us> bool SearchOtherLines(MoveEntry *list, MoveEntry *end) {
+    const uint32_t dropped = ScoreDropped;
+    const int32_t failHigh = FailHighTime;
+    bool goOn = true;
+    for (int32_t k = 1; k < PrincipalLineCount && goOn; ++k) {
+        // Around the line's last score; a new line starts from the one above.
+        const bool known = IterationDepth > 1 && PrincipalLines[k].moves[0] != 0;
+        goOn = SearchLine<Us>(list, end, k, known ? PrincipalLines[k].score : PrincipalLines[k - 1].score, dropped);
+        ScoreDropped = dropped;
+    }
+    FailHighTime = failHigh;
+    CurrentLine = 0;
+    LoadLine(0);
+    return goOn;
+}
+
 } // namespace
 
 template <Color Us> Move Think() {
@@ -200,9 +297,13 @@ template <Color Us> Move Think() {
         return list[0].move;
     }
     TbSearchLimit = TbLimit;
-    SyzygyHits = 0;
+    TbHits = 0;
     end = FilterRootMoves(Us, list, end);
     RootMoveCount = int32_t(end - list);
+    PrincipalLineCount = MultiPV < 1 ? 1 : MultiPV < RootMoveCount ? MultiPV : RootMoveCount;
+    CurrentLine = 0;
+    for (int32_t k = 0; k < PrincipalLineCount; ++k)
+        PrincipalLines[k].moves[0] = 0;
     RootMoveNumber = 0;
     StableIterations = 0;
     FailHighTime = 0;
@@ -211,7 +312,7 @@ template <Color Us> Move Think() {
     // Step 4. Iterative deepening.
     const uint32_t lastDepth = DepthLimit != 0 && DepthLimit < MaxIterationDepth ? DepthLimit : MaxIterationDepth;
     for (IterationDepth = 1; IterationDepth <= lastDepth; ++IterationDepth) {
-        SearchHost.iterationStarted(IterationDepth);
+        SelectiveDepth = 0;
         AdvanceHashGeneration();
         FollowPV = 1;
 
@@ -250,10 +351,29 @@ template <Color Us> Move Think() {
             if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped)) return list[0].move;
         }
 
-        // Step 7. The iteration is done: report it, then stop on time, on a
+        // Step 7. With several lines: the best move's is done, the next best
+        // moves' follow; then all of them best first.
+        if (PrincipalLineCount > 1) {
+            StoreLine(0, s);
+            if (!SearchOtherLines<Us>(list, end)) return list[0].move;
+            SortLines<Us>(list, PrincipalLineCount);
+            s = PrincipalLines[0].score;
+            BestScore = Sign * s;
+        }
+
+        // Step 8. The iteration is done: report it, then stop on time, on a
         // found mate, on a settled test answer or on a command.
         PreviousScore = s;
-        Thinking<Us>(s, nullptr);
+        if (PrincipalLineCount == 1) {
+            Thinking<Us>(s, nullptr);
+        } else {
+            for (CurrentLine = 0; CurrentLine < PrincipalLineCount; ++CurrentLine) {
+                LoadLine(CurrentLine);
+                Thinking<Us>(PrincipalLines[CurrentLine].score, nullptr);
+            }
+            CurrentLine = 0;
+            LoadLine(0);
+        }
         if (IterationDepth > TimeCheckMinDepth && SoftTimeUp()) break;
         if (!FixedTimeMode && !AnalyzeMode && !PonderSearch && (s > MateBound || s < -MateBound)) break;
         // The tables have settled every root move: deeper iterations add nothing.

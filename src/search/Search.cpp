@@ -154,6 +154,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
 
     // Step 1. The node: count it, poll the input, end at a draw or the ply cap.
     ++NodeCount;
+    if (ply > SelectiveDepth) SelectiveDepth = ply;
     PollCheck();
     if (StopSearch) return alpha;
     if (IsDrawByRule(ply)) return ClearRow(ply, 0);
@@ -191,7 +192,10 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
     const Move last = MoveAtPly(ply - 1);
     if (TablebaseProbeAllowed(last, ply)) {
         const int32_t r = ProbeTablebase(uint32_t(ply), epSquare, Us);
-        if (r != NoScore) return ClearRow(ply, r);
+        if (r != NoScore) {
+            ++TbHits;
+            return ClearRow(ply, r);
+        }
     }
     // Syzygy where our own tables gave no answer.
     if (SyzygyProbeAllowed(last, depth)) {

@@ -6,7 +6,6 @@ namespace {
 
 uint32_t NoInput() { return 0; }
 void NoThinking(int32_t, const char *) {}
-void NoIteration(uint32_t) {}
 void NoRootMove(int32_t, Move) {}
 void NoLimits() {}
 void PlainMessage(const char *text) {
@@ -19,8 +18,7 @@ bool NeverSettled(Move, int32_t) { return false; }
 
 } // namespace
 
-SearchHooks SearchHost = {NoInput,  NoThinking,   NoIteration,  NoRootMove,
-                          NoLimits, PlainMessage, NoRepetition, NeverSettled};
+SearchHooks SearchHost = {NoInput, NoThinking, NoRootMove, NoLimits, PlainMessage, NoRepetition, NeverSettled};
 
 uint8_t UciMode = 0;
 uint32_t AnalyzeMode = 0;
@@ -32,3 +30,6 @@ int32_t EngineClock = 300000;
 uint32_t MovesPerControl = 0;
 uint32_t MovesToGo = 0;
 int32_t Increment = 0;
+int32_t MoveOverhead = 0;
+
+int32_t MultiPV = 1;

@@ -14,12 +14,12 @@
 struct SearchHooks {
     // About ten times a second: 1 means stop the search now.
     uint32_t (*checkInput)();
-    // After each completed iteration and on each fail-high/fail-low of the
-    // root; score from the engine's point of view, marker ":)" (fail high),
-    // ":(" (fail low) or nullptr.
+    // The line in PVTable[0], line CurrentLine of the principal lines: on
+    // each fail-high/fail-low of the root, after each new best root move,
+    // and once per line after each completed iteration. Score from the
+    // engine's point of view, marker ":)" (fail high: a lower bound), ":("
+    // (fail low: an upper bound) or nullptr (exact).
     void (*printThinking)(int32_t score, const char *marker);
-    // An iteration of `depth` plies starts.
-    void (*iterationStarted)(uint32_t depth);
     // The root move `move`, number `number` (1 = the first) of the iteration,
     // is about to be searched.
     void (*rootMoveStarted)(int32_t number, Move move);
@@ -43,8 +43,14 @@ extern uint32_t PonderEnabled; // "hard" / "easy"
 extern uint32_t PonderSearch;  // the running search ponders (no time limits)
 extern uint32_t PonderGuess;   // the running search is the one after a ponder hit
 
+// Analysis
+extern int32_t MultiPV; // principal variations to search and show, 1..MaxPrincipalLines
+
 // Clock state from the time commands
 extern int32_t EngineClock;      // centiseconds left on the engine's clock
 extern uint32_t MovesPerControl; // 0 = whole game
 extern uint32_t MovesToGo;
 extern int32_t Increment; // centiseconds per move
+// Milliseconds taken off every limit of a clocked or fixed-time search, for
+// the interface's and the network's delay.
+extern int32_t MoveOverhead;

@@ -20,6 +20,11 @@ extern constinit thread_local uint64_t QuiesceNodeCount;
 extern constinit thread_local uint32_t StopSearch;
 extern constinit thread_local int32_t BestScore; // engine's point of view
 extern constinit thread_local uint32_t IterationDepth;
+// The deepest ply any node of the running iteration reached, quiescence
+// included.
+extern constinit thread_local int32_t SelectiveDepth;
+// Positions the endgame tables answered in the running search.
+extern constinit thread_local uint64_t TbHits;
 
 // Move ordering (MoveOrdering.cpp); HistoryScore (board/Board.h) is filled by the search.
 extern constinit thread_local int32_t CutoffCount[14][128];
@@ -55,6 +60,22 @@ extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = 
 constexpr int RootSubsetSize = 256;
 extern Move RootMoveSubset[RootSubsetSize];
 extern int32_t RootMoveSubsetCount;
+// Root moves the search must leave out, whatever the subset says.
+extern Move RootMovesExcluded[RootSubsetSize];
+extern int32_t RootMovesExcludedCount;
+
+// Several principal variations: line 0 is the best move's, line k the best
+// move's after the moves of lines 0..k-1 are left out. Each line keeps its
+// score (white's view) and its moves; the root search fills them at the end
+// of each line's search and sorts them best first at the end of an iteration.
+constexpr int MaxPrincipalLines = 256;
+struct PrincipalLine {
+    int32_t score;
+    Move moves[MaxSearchPly + 2];
+};
+extern PrincipalLine PrincipalLines[MaxPrincipalLines];
+extern int32_t PrincipalLineCount; // lines of the running search
+extern int32_t CurrentLine;        // the line being searched or reported
 
 // Time limits (TimeManager.cpp)
 extern int32_t TimeLimit1, TimeLimit2, TimeLimit3; // soft, hard, hard after a score drop (centiseconds)

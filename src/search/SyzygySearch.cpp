@@ -1,10 +1,10 @@
 #include "search/SyzygySearch.h"
+#include "search/SearchState.h"
 
 #include <algorithm>
 
 #include "tablebase/TablebaseAccess.h"
 
-constinit thread_local uint64_t SyzygyHits = 0;
 int32_t SyzygyRootScore = NoScore;
 
 int32_t SyzygyScore(SyzygyWdl wdl, uint32_t side, int32_t ply) {
@@ -32,7 +32,7 @@ int32_t SyzygyScore(SyzygyWdl wdl, uint32_t side, int32_t ply) {
 int32_t ProbeSyzygy(uint32_t side, int32_t ply, Square epSquare) {
     const SyzygyWdl wdl = SyzygyProbeWdl(side, epSquare);
     if (wdl == SyzygyNoAnswer) return NoScore;
-    ++SyzygyHits;
+    ++TbHits;
     return SyzygyScore(wdl, side, ply);
 }
 
@@ -55,7 +55,7 @@ MoveEntry *FilterRootMoves(uint32_t side, MoveEntry *list, MoveEntry *end) {
     for (int i = 0; i < count; ++i)
         moves[i].move = list[i].move;
     if (!SyzygyProbeRoot(side, EpSquare, RootFiftyMoveCount(), moves, count)) return end;
-    ++SyzygyHits;
+    ++TbHits;
 
     int32_t best = -2;
     for (int i = 0; i < count; ++i)

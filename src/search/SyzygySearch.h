@@ -16,8 +16,6 @@ constexpr int32_t SyzygyWinValue = 16000;
 constexpr int32_t SyzygyWinBandLow = SyzygyWinValue - MaxSearchPly - 2;
 static_assert(SyzygyWinValue <= MateBound, "table wins stay below the mate scores");
 
-// Successful table probes of this search (this thread's).
-extern constinit thread_local uint64_t SyzygyHits;
 
 // The score, from White's point of view, of a result for `side` to move at
 // `ply`; with Syzygy50MoveRule a cursed win and a blessed loss are draws.

@@ -29,14 +29,24 @@ int64_t ClockCap(int64_t total) {
     return cap < 1 ? 1 : cap;
 }
 
-// The limits from the clock state, without the guess and fixed-time cases.
-void ComputeLimits() {
+// The interface's and the network's delay comes off every limit; none falls
+// below 1 cs.
+void TakeOffMoveOverhead() {
+    if (MoveOverhead <= 0) return;
+    auto shorter = [](int32_t cs) { return ClampLimit((int64_t(cs) * 10 - MoveOverhead) / 10); };
+    TimeLimit1 = shorter(TimeLimit1);
+    TimeLimit2 = shorter(TimeLimit2);
+    TimeLimit3 = shorter(TimeLimit3);
+}
+
+// The limits from the clock state or the set time per move, before the move
+// overhead comes off.
+void LimitsBeforeOverhead() {
     if (FixedMoveTime > 0) {
         // A set time per move: stop a little early, for the move to get out.
         const int64_t ms =
             FixedMoveTime > FixedTimeShortMs ? FixedMoveTime - FixedTimeMarginMs : FixedMoveTime * 9 / 10;
         SetAll(ms / 10);
-        SearchHost.timeLimitsSet();
         return;
     }
     const int64_t total = EngineClock;
@@ -44,7 +54,6 @@ void ComputeLimits() {
     const int64_t clockCap = ClockCap(total);
     if (MovesToGo == 1) {
         SetAll(reserve < clockCap ? reserve : clockCap);
-        SearchHost.timeLimitsSet();
         return;
     }
     const int64_t spread = PonderEnabled ? MovesToSpreadPondering : MovesToSpread;
@@ -60,6 +69,12 @@ void ComputeLimits() {
     TimeLimit1 = ClampLimit(limit1 < clockCap ? limit1 : clockCap);
     TimeLimit2 = ClampLimit(limit2 < clockCap ? limit2 : clockCap);
     TimeLimit3 = ClampLimit(limit3 < clockCap ? limit3 : clockCap);
+}
+
+// The limits from the clock state, without the guess and fixed-time cases.
+void ComputeLimits() {
+    LimitsBeforeOverhead();
+    TakeOffMoveOverhead();
     SearchHost.timeLimitsSet();
 }
 

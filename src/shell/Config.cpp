@@ -16,6 +16,7 @@
 #include "book/PolyglotBook.h"
 #include "search/Threads.h"
 #include "search/TranspositionTable.h"
+#include "shell/EngineOptions.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
@@ -30,7 +31,8 @@ constexpr const char DefaultConfig[] = "BookLearn         FALSE\n"
                                        "TbPath            D:\\tablebases\n"
                                        "TbCache           1\n"
                                        "Hash              16\n"
-                                       "Resign            TRUE\n";
+                                       "Resign            TRUE\n"
+                                       "MoveOverhead      10\n";
 
 // Cuts the text into words; Next() gives the next one or false at the end.
 struct WordCursor {
@@ -197,6 +199,16 @@ int64_t ParseConfigText(const char *text, size_t length) {
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
             SyzygyProbeDepth = std::clamp(v, int32_t(1), SyzygyProbeDepthMax);
+        } else if (word == "MoveOverhead") { // optional: DefaultMoveOverhead when absent
+            if (!cursor.Next(word)) break;
+            int32_t v;
+            if (!ParseInteger(word.c_str(), v) || v < 0 || v > MaxMoveOverhead) {
+                std::printf("WARNING: MoveOverhead %.40s is not a whole number from 0 to %d, %d kept\n", word.c_str(),
+                            int(MaxMoveOverhead), int(MoveOverhead));
+                std::fflush(stdout);
+            } else {
+                MoveOverhead = v;
+            }
         } else if (word == "Threads") { // optional: one search thread when absent
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
@@ -235,6 +247,7 @@ static const char *FileErrorText(int error) {
 int64_t ReadConfig() {
     BookLearn = -1;
     ExtraPlySearch = 3;
+    MoveOverhead = DefaultMoveOverhead;
     std::strcpy(TbPath, "D:\\tablebases");
     TbCache = 1.0;
     ResignEnabled = 1;

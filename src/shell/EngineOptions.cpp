@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "book/Book.h"
 #include "book/PolyglotBook.h"
@@ -105,6 +106,7 @@ void PrintOptionLines(bool xboard) {
         std::printf("feature option=\"Resign -check %d\"\n", ResignEnabled ? 1 : 0);
         std::printf("feature option=\"TbPath -string %s\"\n", TbPath);
         std::printf("feature option=\"TbCache -spin %s 1 1024\"\n", cache);
+        std::printf("feature option=\"MultiPV -spin %d 1 %d\"\n", int(MultiPV), MaxPrincipalLines);
     } else {
         std::printf("option name Hash type spin default %s min %lld max %lld\n", hash, (long long)MinHashMegabytes,
                     (long long)MaxHashMegabytes);
@@ -118,6 +120,9 @@ void PrintOptionLines(bool xboard) {
         std::printf("option name UCI_Chess960 type check default %s\n", Chess960Mode ? "true" : "false");
         std::printf("option name Threads type spin default %d min 1 max %d\n", int(SearchThreads()),
                     int(MaxSearchThreads));
+        std::printf("option name MultiPV type spin default %d min 1 max %d\n", int(MultiPV), MaxPrincipalLines);
+        std::printf("option name Move Overhead type spin default %d min 0 max %d\n", int(MoveOverhead),
+                    int(MaxMoveOverhead));
     }
     PrintSyzygyOptionLines(xboard);
     std::fflush(stdout);
@@ -180,6 +185,18 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
         SetSearchThreads(n);
         return true;
     }
+    if (EqualNoCase(name, "MultiPV")) {
+        int32_t n;
+        if (!ParseInteger(value.c_str(), n) || n < 1 || n > MaxPrincipalLines) return false;
+        MultiPV = n;
+        return true;
+    }
+    if (EqualNoCase(name, "Move Overhead")) {
+        int32_t ms;
+        if (!ParseInteger(value.c_str(), ms) || ms < 0 || ms > MaxMoveOverhead) return false;
+        MoveOverhead = ms;
+        return true;
+    }
     if (EqualNoCase(name, "TbPath")) {
         if (value.size() >= size_t(TbPathSize)) return false;
         std::memcpy(TbPath, value.c_str(), value.size() + 1);
@@ -194,5 +211,12 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
         StartTablebases(TbPath, TbCache);
         return true;
     }
+    return false;
+}
+
+bool IsEngineOption(const std::string &name) {
+    for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads", "MultiPV",
+                              "Move Overhead", "TbPath", "TbCache"})
+        if (EqualNoCase(name, known)) return true;
     return false;
 }

@@ -36,6 +36,7 @@ void SaveUndoState() {
 
 // After m has been made on the board: record it and hand the move over.
 void CompleteGameMove(Move m) {
+    RootMovesExcludedCount = 0; // a new position: every move is searched again
     PositionHistory[GamePly + 1].keyLow = KeyLow(HashKey);
     PositionHistory[GamePly + 1].keyHigh = KeyHigh(HashKey);
     GameMoves[GamePly] = m;
@@ -234,4 +235,5 @@ void UndoMove() {
     SelectMoveFunctions();
     EngineSide = NoEngineSide;
     if (SideToMove == Black) UncountMoveForClock();
+    RootMovesExcludedCount = 0; // a new position: every move is searched again
 }

@@ -18,6 +18,7 @@ bool SetupGame(const char *text) {
     size_t fieldsEnd = 0;
     if (!SetupPosition(text, &fieldsEnd)) return false;
     ReadBestMoves(text, fieldsEnd);
+    RootMovesExcludedCount = 0;
 
     BoardHistoryCount = 0;
     for (auto &score : RecentScores)

@@ -11,6 +11,8 @@
 #include "search/TranspositionTable.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "tablebase/Syzygy.h"
+#include "tablebase/TablebaseAccess.h"
 
 void PrintMove(Move m) {
     char text[MoveTextSize];
@@ -41,14 +43,28 @@ void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion) {
     }
 }
 
-void FormatThinkingLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                        const char *pv) {
-    snprintf(buffer, size, "%2" PRIu32 " %3" PRId32 " %6" PRId32 " %9" PRIu64 " %s", depth, score, elapsed, nodes, pv);
+namespace {
+
+// Nodes per second from the search's milliseconds (a line in the first
+// millisecond counts as one).
+uint64_t Rate(const ThinkingInfo &info) {
+    return info.nodes * 1000 / uint64_t(info.milliseconds > 0 ? info.milliseconds : 1);
 }
 
-void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                       const char *pv, int32_t hashfull) {
-    char scoreText[32];
+} // namespace
+
+void FormatThinkingLine(char *buffer, size_t size, const ThinkingInfo &info) {
+    const int64_t centiseconds = info.milliseconds / 10;
+    const char *mark = info.bound > 0 ? "!" : info.bound < 0 ? "?" : "";
+    snprintf(buffer, size,
+             "%2" PRIu32 " %3" PRId32 " %6" PRId64 " %9" PRIu64 " %" PRId32 " %" PRIu64 " %" PRId64 "\t%s%s",
+             info.depth, info.score, centiseconds, info.nodes, info.selectiveDepth, Rate(info),
+             info.tbhits > 0 ? info.tbhits : 0, info.pv, mark);
+}
+
+void FormatUciInfoLine(char *buffer, size_t size, const ThinkingInfo &info) {
+    char scoreText[48];
+    const int32_t score = info.score;
     if (score > MateBound || score < -MateBound) {
         // Plies to the mate from the root, shown as whole moves.
         const int32_t plies = MateValue - (score > 0 ? score : -score);
@@ -56,21 +72,18 @@ void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score,
     } else {
         snprintf(scoreText, sizeof scoreText, "cp %" PRId32, score);
     }
-    int n = snprintf(buffer, size, "info depth %" PRIu32 " score %s time %" PRId64 " nodes %" PRIu64, depth, scoreText,
-                     int64_t(elapsed) * 10, nodes);
-    if (n < 0 || size_t(n) >= size) return;
-    if (elapsed > 0) {
-        uint64_t nps = nodes * 100 / uint64_t(elapsed);
-        int k = snprintf(buffer + n, size - size_t(n), " nps %" PRIu64, nps);
-        if (k < 0 || size_t(n + k) >= size) return;
-        n += k;
-    }
-    if (hashfull >= 0) {
-        int k = snprintf(buffer + n, size - size_t(n), " hashfull %" PRId32, hashfull);
-        if (k < 0 || size_t(n + k) >= size) return;
-        n += k;
-    }
-    snprintf(buffer + n, size - size_t(n), " pv %s", pv);
+    const char *bound = info.bound > 0 ? " lowerbound" : info.bound < 0 ? " upperbound" : "";
+    char tbhits[32] = "";
+    if (info.tbhits >= 0) snprintf(tbhits, sizeof tbhits, " tbhits %" PRId64, info.tbhits);
+    // The variation without its last blank.
+    size_t pvLength = strlen(info.pv);
+    while (pvLength > 0 && info.pv[pvLength - 1] == ' ')
+        --pvLength;
+    snprintf(buffer, size,
+             "info depth %" PRIu32 " seldepth %" PRId32 " multipv %" PRId32 " score %s%s nodes %" PRIu64 " nps %" PRIu64
+             " hashfull %" PRId32 "%s time %" PRId64 "%s%.*s",
+             info.depth, info.selectiveDepth, info.line, scoreText, bound, info.nodes, Rate(info), info.hashfull,
+             tbhits, info.milliseconds, pvLength > 0 ? " pv " : "", int(pvLength), info.pv);
 }
 
 namespace {
@@ -90,16 +103,25 @@ int32_t HashFullPermill() {
 } // namespace
 
 void PrintThinking(int32_t score, const char *marker) {
-    (void)marker; // the fail-high/fail-low marker only went to the log copy
     if (!UciMode && !PostThinking) return;
-    int32_t elapsed = ElapsedTime();
-    uint64_t nodes = NodeCount + QuiesceNodeCount;
     static char pv[(MaxSearchPly + 2) * (MoveTextSize + 1) + 8];
-    static char line[sizeof(pv) + 128];
+    static char line[sizeof(pv) + 256];
     FormatThinkingPV(pv, sizeof(pv), UciMode != 0);
+    ThinkingInfo info;
+    info.depth = IterationDepth;
+    info.selectiveDepth = SelectiveDepth;
+    info.line = CurrentLine + 1;
+    info.score = score;
+    // ":)" after a fail high, ":(" after a fail low (search/SearchHost.h).
+    if (marker != nullptr) info.bound = strcmp(marker, ":)") == 0 ? 1 : -1;
+    info.milliseconds = ElapsedMilliseconds();
+    info.nodes = NodeCount + QuiesceNodeCount;
+    info.hashfull = HashFullPermill();
+    info.tbhits = TbLimit > 0 || SyzygyLargest > 0 || TbHits > 0 ? int64_t(TbHits) : -1;
+    info.pv = pv;
     if (UciMode)
-        FormatUciInfoLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv, HashFullPermill());
+        FormatUciInfoLine(line, sizeof(line), info);
     else
-        FormatThinkingLine(line, sizeof(line), IterationDepth, score, elapsed, nodes, pv);
+        FormatThinkingLine(line, sizeof(line), info);
     PrintLine(line);
 }

@@ -11,12 +11,28 @@ void PrintMove(Move m);
 // Thinking line after a search iteration; marker may be nullptr.
 void PrintThinking(int32_t score, const char *marker);
 
+// What a thinking line shows.
+struct ThinkingInfo {
+    uint32_t depth = 0;
+    int32_t selectiveDepth = 0;
+    int32_t line = 1;         // 1 = the best line
+    int32_t score = 0;        // engine's point of view
+    int bound = 0;            // 0 exact, 1 lower bound (fail high), -1 upper bound (fail low)
+    int64_t milliseconds = 0; // since the search started
+    uint64_t nodes = 0;
+    int32_t hashfull = 0; // per mille
+    int64_t tbhits = -1;  // table hits; negative: no tables, not shown
+    const char *pv = "";  // moves, each followed by a blank
+};
+
 // Pieces of the thinking line, apart so that their layout can be checked.
 // The principal variation of PVTable row 0, each move followed by a blank.
 void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion);
-void FormatThinkingLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                        const char *pv);
-// "info depth D score cp|mate X time MS nodes N [nps R] [hashfull H] pv ...";
-// the rate only when time has passed, hashfull only when not negative.
-void FormatUciInfoLine(char *buffer, size_t size, uint32_t depth, int32_t score, int32_t elapsed, uint64_t nodes,
-                       const char *pv, int32_t hashfull);
+// xboard: depth, score, time (centiseconds), nodes, then selective depth,
+// speed and table hits, a tab and the variation; "!" after a fail-high
+// variation, "?" after a fail-low one.
+void FormatThinkingLine(char *buffer, size_t size, const ThinkingInfo &info);
+// UCI: "info depth D seldepth S multipv K score cp|mate X [lowerbound|
+// upperbound] nodes N nps R hashfull H [tbhits T] time MS pv ...", without
+// a blank at the end.
+void FormatUciInfoLine(char *buffer, size_t size, const ThinkingInfo &info);

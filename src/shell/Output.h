@@ -29,9 +29,8 @@ void PrintMessage(const char *text);
 
 // The search's progress lines (hooks of search/SearchHost.h); the thinking
 // lines themselves are PrintThinking's (shell/MoveText.h).
-// UCI: "info depth N" as an iteration starts.
-void PrintIterationStart(uint32_t depth);
-// UCI, from the second second on: "info currmovenumber N currmove M".
+// UCI, from the second second on and a few times a second at most:
+// "info currmove M currmovenumber N".
 void PrintCurrentMove(int32_t number, Move move);
 // The time limits just set: "time1 = T" and so on, as free text in UCI.
 void PrintTimeLimits();

@@ -11,25 +11,25 @@ const char *MessagePrefix = "";
 
 namespace {
 
-// The current move is news only in a search that takes a while
-// (centiseconds).
-constexpr int32_t CurrentMoveDelay = 100;
+// The current move is news only in a search that takes a while, and a few
+// times a second at most (milliseconds).
+constexpr int64_t CurrentMoveDelay = 1000;
+constexpr int64_t CurrentMoveGap = 250;
+int64_t LastCurrentMove = 0;
 
 } // namespace
 
 void PrintMessage(const char *text) { PrintLine(MessagePrefix, text); }
 
-void PrintIterationStart(uint32_t depth) {
-    if (!UciMode) return;
-    std::printf("info depth %u\n", depth);
-    std::fflush(stdout);
-}
-
 void PrintCurrentMove(int32_t number, Move move) {
-    if (!UciMode || ElapsedTime() < CurrentMoveDelay) return;
+    if (!UciMode) return;
+    const int64_t now = ElapsedMilliseconds();
+    if (now < CurrentMoveDelay) return;
+    if (now >= LastCurrentMove && now - LastCurrentMove < CurrentMoveGap) return; // a new search starts over
+    LastCurrentMove = now;
     char text[MoveTextSize];
     MoveToUciText(text, move);
-    std::printf("info currmovenumber %d currmove %s\n", number, text);
+    std::printf("info currmove %s currmovenumber %d\n", text, number);
     std::fflush(stdout);
 }
 

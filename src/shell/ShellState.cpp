@@ -36,7 +36,7 @@ uint32_t BoardHistoryCount = 0;
 int32_t RecentScores[3] = {0, 0, 0};
 
 void InstallSearchHost() {
-    SearchHost = {CheckInput,      PrintThinking, PrintIterationStart, PrintCurrentMove,
-                  PrintTimeLimits, PrintMessage,  BoardRepeats,        RightMoveSettled};
+    SearchHost = {CheckInput,   PrintThinking, PrintCurrentMove, PrintTimeLimits,
+                  PrintMessage, BoardRepeats,  RightMoveSettled};
     PrintNotice = PrintMessage;
 }

@@ -15,6 +15,7 @@
 #include "search/RootSearch.h"
 #include "search/TimeManager.h"
 #include "shell/EngineOptions.h"
+#include "shell/ExtraCommands.h"
 #include "shell/GameMoves.h"
 #include "shell/GameSetup.h"
 #include "shell/InputPoll.h"
@@ -230,7 +231,51 @@ void AwaitStop() {
     }
 }
 
+// Asked every few million leaves of "go perft": "stop" and "quit" end the
+// count, "isready" is answered, any other command ends it and runs after.
+bool PerftEndRequested() {
+    if (!InputAvailable()) return false;
+    char word[128];
+    long n = ReadWord(word, sizeof word);
+    if (n < 0) {
+        QuitRequested = true;
+        return true;
+    }
+    char rest[UciLineSize];
+    if (ReadRestOfLine(rest, sizeof rest) < 0) rest[0] = 0;
+    if (n >= long(sizeof word)) return false;
+    if (std::strcmp(word, "isready") == 0) {
+        PrintLine("readyok");
+        return false;
+    }
+    if (std::strcmp(word, "quit") == 0) {
+        QuitRequested = true;
+    } else if (std::strcmp(word, "stop") != 0) {
+        std::snprintf(ParkedLine, sizeof ParkedLine, "%s%s", word, rest);
+        HaveParkedLine = true;
+    }
+    return true;
+}
+
+// "go perft N": the count of every root move, then the total.
+void GoPerftCommand(const char *p) {
+    int64_t depth = 0;
+    if (!ReadNumber(p, depth) || depth < 1 || !NextToken(p).empty()) {
+        PrintLine("info string go perft needs a depth of 1 or more");
+        return;
+    }
+    if (depth > MaxPerftDepth) {
+        std::printf("info string perft depth %lld cut to %d\n", static_cast<long long>(depth), int(MaxPerftDepth));
+        depth = MaxPerftDepth;
+    }
+    GoPerft(int32_t(depth), PerftEndRequested);
+}
+
 void Go(const char *parameters) {
+    {
+        const char *p = parameters;
+        if (NextToken(p) == "perft") return GoPerftCommand(p);
+    }
     GoLimits g = ParseGo(parameters);
     const uint32_t side = SideToMove;
     if (!g.infinite && !g.ponder && FirstLegalMove() == 0) {
@@ -297,7 +342,17 @@ bool RunCommand(const char *word, const char *rest) {
     } else if (std::strcmp(word, "setoption") == 0) {
         std::string name, value;
         ParseSetOption(rest, name, value);
-        if (!name.empty() && !SetEngineOption(name, value)) PrintLine("info string unknown option or value: ", rest);
+        if (!name.empty() && !SetEngineOption(name, value)) {
+            if (IsEngineOption(name))
+                PrintLine("info string bad value, the option keeps its value:", rest);
+            else
+                PrintLine("info string unknown option or value: ", rest);
+        }
+    } else if (std::strcmp(word, "d") == 0) {
+        ShowPosition();
+    } else if (std::strcmp(word, "eval") == 0) {
+        std::printf("Static evaluation: %d (centipawns, White's view)\n", int(EvaluateBoard()));
+        std::fflush(stdout);
     } else if (std::strcmp(word, "uci") == 0) {
         PrintLine("id name Morvane 7 UCI");
         PrintLine("id author Halvard Quent");

@@ -29,6 +29,7 @@
 #include "search/TranspositionTable.h"
 #include "shell/Config.h"
 #include "shell/EngineOptions.h"
+#include "shell/ExtraCommands.h"
 #include "shell/GameEnd.h"
 #include "shell/GameMoves.h"
 #include "shell/GameSetup.h"
@@ -507,13 +508,28 @@ bool CmdList() {
 }
 
 bool CmdSetup() { return FileSetup(), true; }
-// The evaluation of the position on the board, castling rights included.
-int32_t EvaluateBoard() {
-    SetRootCastlingRights();
-    return Evaluate(SideToMove, -32767, 32767);
-}
-
 bool CmdScore() { return PrintInteger(EvaluateBoard()), true; }
+
+// "exclude MOVE" / "include MOVE" (or "all"): the root moves analysis leaves
+// out; the set starts empty on every new position. The argument is the rest
+// of the line, so that a missing one never takes the next command.
+bool ChangeExclusions(bool exclude) {
+    const char *command = exclude ? "exclude" : "include";
+    char rest[WordSize];
+    if (ReadRestOfLine(rest, sizeof rest) < 0) return true;
+    std::string move = rest;
+    const size_t first = move.find_first_not_of(" \t");
+    move = first == std::string::npos ? "" : move.substr(first, move.find_last_not_of(" \t") - first + 1);
+    if (!ChangeExcludedMoves(move.c_str(), exclude)) {
+        const bool looksLikeMove = LooksLikeCoordinateMove(move.c_str());
+        std::printf("Error (%s): %s%s%s\n", looksLikeMove ? "illegal move" : "bad argument", command,
+                    move.empty() ? "" : " ", move.c_str());
+        std::fflush(stdout);
+    }
+    return true;
+}
+bool CmdExclude() { return ChangeExclusions(true); }
+bool CmdInclude() { return ChangeExclusions(false); }
 bool CmdNotImplemented() { return PrintLine("Not implemented"), true; }
 bool CmdComputer() { return OpponentIsComputer = 1, true; }
 
@@ -627,6 +643,8 @@ const Command Commands[] = {
     {"rating", CmdIgnoreLine},
     {"ics", CmdIgnoreLine},
     {".", CmdStatus},
+    {"exclude", CmdExclude},
+    {"include", CmdInclude},
 };
 
 void Analyse() {
@@ -748,6 +766,7 @@ int XboardMain() {
         SyzygyCompiledIn
             ? "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\" variants=\"normal,fischerandom\""
             : "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov\" variants=\"normal,fischerandom\"");
+    PrintLine("feature exclude=1");
     PrintOptionLines(true);
     PrintLine("feature done=1");
 

@@ -72,7 +72,12 @@ TEST(Startup, ConfigurationFile) {
         {"BookLearn FALSE\nHash 0\n", {range + "0" + used, one}, 'N', "kept"},
         {"BookLearn FALSE\nHash -99999999999999999999\n", {range + "-99999999999999999999" + used, one}, 'N', "kept"},
         {largest, {"Hash size 4 Mbytes"}, 'N', "kept"}, // the size limit itself
-        // Missing: the six default lines are written; book learning is on for this run.
+        {"BookLearn FALSE\nHash 8\nMoveOverhead 5001\nMoveOverhead x\n",
+         {"WARNING: MoveOverhead 5001 is not a whole number from 0 to 5000, 10 kept",
+          "WARNING: MoveOverhead x is not a whole number from 0 to 5000, 10 kept", "Hash size 8 Mbytes"},
+         'N',
+         "kept"},
+        // Missing: the seven default lines are written; book learning is on for this run.
         {"missing", {missing, hash16}, 'L', "defaults"},
         {"leftover of a failed start", {missing, hash16}, 'L', "defaults"},
         // Unreadable, endless or too large: named, started on the defaults, left alone.

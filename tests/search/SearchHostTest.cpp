@@ -1,7 +1,9 @@
 // The search shows everything through its host: with recording hooks in
 // place it writes nothing to standard output, and the hooks see the
 // iterations, the root moves and the limits in the order they happen.
+#include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,7 +15,8 @@
 namespace {
 
 struct Recorded {
-    std::vector<uint32_t> iterations;
+    std::vector<uint32_t> iterations;                    // of each thinking line
+    std::vector<std::pair<int32_t, Move>> lines;         // line number and first move of each exact thinking line
     std::vector<std::pair<uint32_t, int32_t>> rootMoves; // iteration, move number
     int limits = 0, thinking = 0, messages = 0;
     int settledAsks = 0;
@@ -22,8 +25,11 @@ struct Recorded {
 Recorded Record;
 
 uint32_t NoInput() { return 0; }
-void Thinking(int32_t, const char *) { ++Record.thinking; }
-void Iteration(uint32_t depth) { Record.iterations.push_back(depth); }
+void Thinking(int32_t, const char *marker) {
+    ++Record.thinking;
+    Record.iterations.push_back(IterationDepth);
+    if (marker == nullptr) Record.lines.emplace_back(CurrentLine, PVTable[0][0]);
+}
 void RootMove(int32_t number, Move) { Record.rootMoves.emplace_back(IterationDepth, number); }
 void Limits() { ++Record.limits; }
 void Message(const char *) { ++Record.messages; }
@@ -36,7 +42,7 @@ class RecordingHost {
     RecordingHost() : saved_(SearchHost) {
         Record = Recorded{};
         SkipBook = 1; // a book move would end the search unsearched
-        SearchHost = {NoInput, Thinking, Iteration, RootMove, Limits, Message, NoRepetition, Settled};
+        SearchHost = {NoInput, Thinking, RootMove, Limits, Message, NoRepetition, Settled};
     }
     ~RecordingHost() {
         SearchHost = saved_;
@@ -66,9 +72,13 @@ TEST(SearchHost, EveryLineGoesThroughTheHooks) {
     UciMode = 0;
     DepthLimit = 0;
     EXPECT_EQ(out, "");
-    EXPECT_EQ(Record.iterations, (std::vector<uint32_t>{1, 2, 3, 4}));
+    ASSERT_FALSE(Record.iterations.empty());
+    EXPECT_EQ(Record.iterations.front(), 1u);
+    EXPECT_EQ(Record.iterations.back(), 4u);
+    EXPECT_TRUE(std::is_sorted(Record.iterations.begin(), Record.iterations.end()));
+    EXPECT_EQ(std::set<uint32_t>(Record.iterations.begin(), Record.iterations.end()).size(), 4u)
+        << "lines from every iteration";
     EXPECT_EQ(Record.limits, 1);
-    EXPECT_GE(Record.thinking, 4) << "at least one line per iteration";
     // Each iteration numbers its root moves 1, 2, 3, ... without a gap; the
     // position has 27 legal moves, and a full-width iteration tries them all.
     ASSERT_FALSE(Record.rootMoves.empty());
@@ -104,4 +114,37 @@ TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
     EXPECT_FALSE(RightMoveSettled(wrong, 10));
     ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - -"));
     EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
+}
+
+TEST(SearchHost, SeveralLinesAreReportedBestFirstAfterEachIteration) {
+    // White wins the queen with Nxh4; 27 legal moves.
+    SetUpSearch("rnb1kbnr/pppp1ppp/8/4p3/4P2q/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
+    const RecordingHost host;
+    MultiPV = 3;
+    DepthLimit = 4;
+    testing::internal::CaptureStdout();
+    AllocateTime();
+    const Move played = ThinkSide(SideToMove);
+    testing::internal::GetCapturedStdout();
+    MultiPV = 1;
+    DepthLimit = 0;
+    EXPECT_EQ(played, MakeMoveWord(F3, H4, BlackQueen));
+    EXPECT_EQ(PVTable[0][0], played) << "the line of the move played stays in row 0, for the ponder move";
+    ASSERT_EQ(PrincipalLineCount, 3);
+    EXPECT_EQ(PrincipalLines[0].moves[0], played);
+    std::set<Move> firsts;
+    for (int k = 0; k < 3; ++k) {
+        firsts.insert(PrincipalLines[k].moves[0]);
+        if (k > 0) {
+            EXPECT_GE(PrincipalLines[k - 1].score, PrincipalLines[k].score) << k;
+        }
+    }
+    EXPECT_EQ(firsts.size(), 3u);
+    // The last three exact lines are the final report: lines 0, 1, 2 with their own first moves.
+    ASSERT_GE(Record.lines.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        const auto [line, first] = Record.lines[Record.lines.size() - 3 + size_t(k)];
+        EXPECT_EQ(line, k);
+        EXPECT_EQ(first, PrincipalLines[k].moves[0]) << k;
+    }
 }

@@ -28,7 +28,7 @@ class SyzygySearch : public ::testing::Test {
     static int32_t SearchScore(const char *fen, uint32_t depth) {
         SetUpSearch(fen);
         DepthLimit = depth;
-        SyzygyHits = 0;
+        TbHits = 0;
         ThinkQuietly();
         return SideToMove == White ? BestScore : -BestScore;
     }
@@ -82,7 +82,7 @@ TEST_F(SyzygySearch, NodesProbeAfterCapturesWithinTheLimits) {
         const int32_t s = SearchScore(c.fen, 3);
         EXPECT_EQ(InWinBand(s), c.probed) << c.what << ": " << s;
         if (c.probed) { // (the others may probe deeper, with fewer pieces)
-            EXPECT_GT(SyzygyHits, 0u) << c.what;
+            EXPECT_GT(TbHits, 0u) << c.what;
         }
         EXPECT_GT(s, 0) << c.what;
     }

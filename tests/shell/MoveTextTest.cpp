@@ -31,23 +31,44 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
     for (Move move : {Move(0), MakeMoveWord(0, E4), MakeMoveWord(E2, 0), MakeMoveWord(10, E4), MakeMoveWord(E2, 250)})
         EXPECT_EQ(Text(move), "####");
     char line[256];
-    FormatThinkingLine(line, sizeof(line), 7, 35, 120, 45678, "e2e4 e7e5 ");
-    EXPECT_STREQ(line, " 7  35    120     45678 e2e4 e7e5 ");
-    FormatThinkingLine(line, sizeof(line), 123, -32000, 12345678, 12345678901234ull, "a2a3 ");
-    EXPECT_STREQ(line, "123 -32000 12345678 12345678901234 a2a3 ") << "wider numbers in full";
-    // Mate scores in whole moves: mating at ply 1 and 3, mated at ply 2 and 4.
-    const std::tuple<int32_t, int32_t, int32_t, uint64_t, const char *> infos[] = {
-        {20, 0, -1, 1000, "cp 20 time 0 nodes 1000 pv e2e4 "},
-        {-15, 10000, 7, 50000000000ull, "cp -15 time 100000 nodes 50000000000 nps 500000000 hashfull 7 pv e2e4 "},
-        {32766, 1, 0, 10, "mate 1 time 10 nodes 10 nps 1000 hashfull 0 pv e2e4 "},
-        {32764, 0, -1, 10, "mate 2 time 0 nodes 10 pv e2e4 "},
-        {-32765, 0, -1, 10, "mate -1 time 0 nodes 10 pv e2e4 "},
-        {-32763, 0, -1, 10, "mate -2 time 0 nodes 10 pv e2e4 "},
-        {16383, 0, -1, 10, "cp 16383 time 0 nodes 10 pv e2e4 "}};
-    for (auto [score, elapsed, hashfull, nodes, expected] : infos) {
-        FormatUciInfoLine(line, sizeof(line), 5, score, elapsed, nodes, "e2e4 ", hashfull);
-        EXPECT_EQ(line, "info depth 5 score " + std::string(expected));
+    auto info = [](uint32_t depth, int32_t score, int64_t ms, uint64_t nodes, const char *pv) {
+        ThinkingInfo i;
+        i.depth = depth, i.score = score, i.milliseconds = ms, i.nodes = nodes, i.pv = pv;
+        i.selectiveDepth = 11, i.hashfull = 7;
+        return i;
+    };
+    // xboard: the four numbers in their columns, then selective depth, speed and table hits, a tab, the line.
+    FormatThinkingLine(line, sizeof(line), info(7, 35, 1205, 45678, "e2e4 e7e5 "));
+    EXPECT_STREQ(line, " 7  35    120     45678 11 37907 0\te2e4 e7e5 ");
+    FormatThinkingLine(line, sizeof(line), info(123, -32000, 123456789, 12345678901234ull, "a2a3 "));
+    EXPECT_STREQ(line, "123 -32000 12345678 12345678901234 11 100000000 0\ta2a3 ") << "wider numbers in full";
+    ThinkingInfo failHigh = info(3, 40, 0, 10, "d2d4 "), failLow = failHigh;
+    failHigh.bound = 1, failLow.bound = -1;
+    FormatThinkingLine(line, sizeof(line), failHigh);
+    EXPECT_STREQ(line, " 3  40      0        10 11 10000 0\td2d4 !") << "a node in the first millisecond counts as one";
+    FormatThinkingLine(line, sizeof(line), failLow);
+    EXPECT_STREQ(line, " 3  40      0        10 11 10000 0\td2d4 ?");
+    // UCI: mate scores in whole moves (mating at ply 1 and 3, mated at ply 2 and 4), bounds, no blank at the end.
+    const std::tuple<int32_t, int64_t, int, const char *> infos[] = {
+        {20, 0, 0, "cp 20 nodes 1000 nps 1000000 hashfull 7 time 0 pv e2e4"},
+        {-15, 100000, 1, "cp -15 lowerbound nodes 1000 nps 10 hashfull 7 time 100000 pv e2e4"},
+        {32766, 10, -1, "mate 1 upperbound nodes 1000 nps 100000 hashfull 7 time 10 pv e2e4"},
+        {32764, 1, 0, "mate 2 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"},
+        {-32765, 1, 0, "mate -1 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"},
+        {-32763, 1, 0, "mate -2 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"},
+        {16383, 1, 0, "cp 16383 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"}};
+    for (auto [score, ms, bound, expected] : infos) {
+        ThinkingInfo i = info(5, score, ms, 1000, "e2e4 ");
+        i.bound = bound;
+        i.line = 2;
+        FormatUciInfoLine(line, sizeof(line), i);
+        EXPECT_EQ(line, "info depth 5 seldepth 11 multipv 2 score " + std::string(expected));
     }
+    ThinkingInfo tables = info(1, 0, 1, 1, "");
+    tables.tbhits = 12;
+    FormatUciInfoLine(line, sizeof(line), tables);
+    EXPECT_STREQ(line, "info depth 1 seldepth 11 multipv 1 score cp 0 nodes 1 nps 1000 hashfull 7 tbhits 12 time 1")
+        << "table hits once there are tables; no pv word without moves";
     // The variation stops at the first empty entry; UCI wants lower-case promotions.
     SetPV({MakeMoveWord(E2, E4), MakeMoveWord(E7, E5), 0, MakeMoveWord(G1, F3)});
     FormatThinkingPV(line, sizeof(line), false);
@@ -55,7 +76,7 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
     SetPV({MakePromotionWord(A7, A8, EmptySquare, WhiteQueen), MakeMoveWord(H8, H7)});
     FormatThinkingPV(line, sizeof(line), true);
     EXPECT_STREQ(line, "a7a8q h8h7 ");
-    // Thinking lines only when posting, or in UCI; the marker stays off standard output.
+    // Thinking lines only when posting, or in UCI; a fail high marks the line.
     IterationDepth = 3;
     NodeCount = 100;
     QuiesceNodeCount = 23;
@@ -63,14 +84,17 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
     EXPECT_EQ(Output([] { PrintThinking(10, ":)"); }), "");
     PostThinking = 1;
     std::string out = Output([] { PrintThinking(10, ":)"); });
-    EXPECT_TRUE(out.starts_with(" 3  10 ") && out.ends_with("       123 a7a8Q h8h7 \n")) << out;
+    EXPECT_TRUE(out.starts_with(" 3  10 ") && out.find("       123 ") != std::string::npos &&
+                out.ends_with("\ta7a8Q h8h7 !\n"))
+        << out;
     PostThinking = 0;
     UciMode = 1;
     out = Output([] { PrintThinking(10, nullptr); });
     UciMode = 0;
     PostThinking = 1;
-    EXPECT_EQ(out.rfind("info depth 3 score cp 10 time ", 0), 0u) << out;
-    EXPECT_NE(out.find(" nodes 123 "), std::string::npos) << out;
+    EXPECT_EQ(out.rfind("info depth 3 seldepth ", 0), 0u) << out;
+    EXPECT_NE(out.find(" multipv 1 score cp 10 nodes 123 nps "), std::string::npos) << out;
+    EXPECT_TRUE(out.ends_with(" pv a7a8q h8h7\n")) << out;
 }
 
 TEST(MoveTextOut, DisplayShowsRanksFromEightDownAndMarksStrayPieces) {

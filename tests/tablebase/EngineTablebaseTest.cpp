@@ -15,7 +15,7 @@ std::vector<std::string> Analyse(const std::string &tables, const std::string &f
     engine.Send("position fen " + fen);
     engine.Send("go infinite");
     std::vector<std::string> scores;
-    for (std::string line : engine.ReadUntilPrefix("info depth " + std::to_string(depth) + " score"))
+    for (std::string line : engine.ReadUntilPrefix("info depth " + std::to_string(depth) + " seldepth"))
         if (line.find(" score ") != std::string::npos) {
             line.erase(0, line.find(" score ") + 7);
             scores.push_back(line.substr(0, line.find(' ', line.find(' ') + 1)));
