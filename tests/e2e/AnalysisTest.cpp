@@ -115,6 +115,22 @@ TEST(Analysis, LinesNeverOutnumberTheLegalMoves) {
     EXPECT_EQ(LinesAtDepth(lines, 3).size(), 5u) << Joined(lines);
 }
 
+TEST(Analysis, SearchmovesLimitsTheRootAndAnEmptyListMeansAll) {
+    UciEngine engine;
+    const std::tuple<const char *, std::set<std::string>> cases[] = {
+        {"searchmoves a2a3 b2b3", {"a2a3", "b2b3"}},
+        {"searchmoves 0000", {"f3h4"}}, // python-style "all moves"
+        {"searchmoves", {"f3h4"}},
+        {"searchmoves e2e5 h7h5", {"f3h4"}}, // no legal move named: all
+    };
+    for (const auto &[moves, allowed] : cases) {
+        engine.Send(std::string("position fen ") + QueenHangs);
+        engine.Send(std::string("go depth 3 ") + moves);
+        const std::string best = BestMoveOf(engine.AwaitBestMove());
+        EXPECT_TRUE(allowed.count(best)) << moves << ": " << best;
+    }
+}
+
 TEST(Analysis, XboardExcludesAndIncludesRootMoves) {
     Lines intro;
     XboardEngine engine;

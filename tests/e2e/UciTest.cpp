@@ -50,7 +50,9 @@ TEST(Uci, IdentificationPositionsAndSearches) {
                       "option name TbPath type string default D:\\tablebases",
                       "option name TbCache type spin default 1 min 1 max 1024",
                       "option name UCI_Chess960 type check default false",
-                      "option name Threads type spin default 1 min 1 max 64"};
+                      "option name Threads type spin default 1 min 1 max 64",
+                      "option name MultiPV type spin default 1 min 1 max 256",
+                      "option name Move Overhead type spin default 10 min 0 max 5000"};
     if (SyzygyCompiledIn)
         expected.insert(expected.end(), {"option name SyzygyPath type string default <empty>",
                                          "option name SyzygyProbeDepth type spin default 1 min 1 max 100",
@@ -145,7 +147,8 @@ TEST(Uci, PonderhitStopAndQuitDuringASearch) {
     }
     // The side to move's clock and increment, in milliseconds, set the limits.
     engine.Send("position startpos moves e2e4\ngo wtime 3000 btime 60000 winc 100 binc 1000");
-    EXPECT_EQ(PrintedLimits(engine.AwaitBestMove()), (std::vector<long>{133, 665, 1330}));
+    EXPECT_EQ(PrintedLimits(engine.AwaitBestMove()), (std::vector<long>{132, 664, 1329}))
+        << "133, 665, 1330 less the 10 ms move overhead";
     // A whole minute for one move: "stop" ends it. "movetime" is a hard limit, kept to just below it.
     engine.Send(std::string("position fen ") + Middlegame);
     engine.Send("go wtime 60000 btime 60000 movestogo 1");

@@ -188,13 +188,13 @@ TEST(XboardSearch, LongRunsEndWithTheInput) {
 }
 
 TEST(XboardSearch, ClockLimits) {
-    // The limits as a search starts: exact, or at most half a clock below 10 s and 5 s less above (st: a
-    // little below its time), the move taking less than the clock.
+    // The limits as a search starts: exact (here less the 10 ms move overhead), or at most half a clock below
+    // 10 s and 5 s less above (st: a little below its time), the move taking less than the clock.
     const std::tuple<std::string, std::string, long, long> cases[] = {
-        {"level 40 5 0\ntime 6000", "83 415 830 ", 0, 0}, // 33 moves, 5 s kept back
-        {"level 5 1 0\ntime 1100", "60 300 360 ", 0, 0},
-        {"level 0 2 12\ntime 6000", "683 3415 5500 ", 0, 0}, // the increment in seconds
-        {"level 5 1 0\ntime 1100\nlevel x 1 0\nlevel 7 1 y\ntime abc", "60 300 360 ", 0, 0},
+        {"level 40 5 0\ntime 6000", "82 414 829 ", 0, 0}, // 33 moves, 5 s kept back
+        {"level 5 1 0\ntime 1100", "59 299 359 ", 0, 0},
+        {"level 0 2 12\ntime 6000", "682 3414 5499 ", 0, 0}, // the increment in seconds
+        {"level 5 1 0\ntime 1100\nlevel x 1 0\nlevel 7 1 y\ntime abc", "59 299 359 ", 0, 0},
         {"level 0 5 10\ntime 400\notim 400", "", 400, 0},
         {"level 0 5 2\ntime 50\notim 50", "", 50, 0},
         {"level 0 0:30 0.5\ntime 120\notim 300", "", 120, 0},
