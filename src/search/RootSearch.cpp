@@ -207,66 +207,61 @@ template <Color Us> void SortLines(MoveEntry *list, int32_t count) {
     }
 }
 
-// Searches line k of an iteration: the best of the root moves from list + k
-// on, which ends up at list[k]. The line's first move is searched in a window
-// around `guess` (white's view), the others in a null window; the clock may
-// end the search between moves (`dropped`: the best line's score fell).
-// Returns false when the search must end.
-template <Color Us> bool SearchLine(MoveEntry *list, MoveEntry *end, int32_t k, int32_t guess, uint32_t dropped) {
-    using T = ColorTraits<Us>;
-    MoveEntry *first = list + k;
-    CurrentLine = k;
-    // The line's previous moves lead the order, as the best line's do.
-    if (PrincipalLines[k].moves[0] == first->move && IterationDepth > 1) {
-        LoadLine(k);
-    } else {
-        PVTable[0][0] = first->move;
-        PVTable[0][1] = 0;
-    }
-    FollowPV = 1;
-    MoveAtPly(0) = first->move;
-    RootMoveNumber = k + 1;
-    SearchHost.rootMoveStarted(RootMoveNumber, first->move);
-    int32_t s = SearchRootMove<Us>(ClipScore(int64_t(guess) - AspirationWindow),
-                                   ClipScore(int64_t(guess) + AspirationWindow), first->move, first->score, true);
-    if (StopSearch) return false;
-    for (MoveEntry *e = first + 1; e < end; ++e) {
-        const Move move = e->move;
-        MoveAtPly(0) = move;
-        RootMoveNumber = int32_t(e - list) + 1;
-        SearchHost.rootMoveStarted(RootMoveNumber, move);
-        const int32_t zeroAlpha = Us == White ? s : ClipScore(int64_t(s) - 1);
-        const int32_t zeroBeta = Us == White ? ClipScore(int64_t(s) + 1) : s;
-        const int32_t t = SearchRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false);
-        if (T::Better(t, s)) {
-            s = t;
-            MoveToFront(first, e);
+// With several lines, on the way out: row 0 of PVTable holds line 0 again,
+// for the move played and the ponder move. Returns line 0's move.
+Move LeaveWithLine0(const MoveEntry *list) {
+    CurrentLine = 0;
+    LoadLine(0);
+    return list[0].move;
+}
+
+// With several lines: the first moves of lines 1.. of an iteration whose line
+// 0 is done, each in a window around its line's last score (a new line
+// starts from the one above), then all lines sorted best first. The best
+// line's bookkeeping stays as it was. False when the search must end.
+template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
+    const uint32_t dropped = ScoreDropped;
+    for (int32_t k = 1; k < PrincipalLineCount; ++k) {
+        MoveEntry *first = list + k;
+        const bool known = IterationDepth > 1 && PrincipalLines[k].moves[0] != 0;
+        const int32_t guess = known ? PrincipalLines[k].score : PrincipalLines[k - 1].score;
+        // The line's previous moves lead the order, as the best line's do.
+        if (known && PrincipalLines[k].moves[0] == first->move) {
+            LoadLine(k);
+        } else {
+            PVTable[0][0] = first->move;
+            PVTable[0][1] = 0;
         }
+        FollowPV = 1;
+        CurrentLine = k;
+        MoveAtPly(0) = first->move;
+        RootMoveNumber = k + 1;
+        SearchHost.rootMoveStarted(RootMoveNumber, first->move);
+        const int32_t s =
+            SearchRootMove<Us>(ClipScore(int64_t(guess) - AspirationWindow),
+                               ClipScore(int64_t(guess) + AspirationWindow), first->move, first->score, true);
+        ScoreDropped = dropped;
         if (StopSearch) return false;
+        StoreLine(k, s);
         if (FixedTimeMode && SoftTimeUp()) return false;
         if (IterationDepth > TimeCheckMinDepth && HardTimeUp(dropped)) return false;
     }
-    StoreLine(k, s);
+    SortLines<Us>(list, PrincipalLineCount);
     return true;
 }
 
-// Lines 1.. of an iteration whose best line (line 0, in PVTable[0]) is done.
-// The best line's bookkeeping (ScoreDropped, FailHighTime) stays as it was.
-// Returns false when the search must end; PVTable[0] then holds line 0.
-template <Color Us> bool SearchOtherLines(MoveEntry *list, MoveEntry *end) {
-    const uint32_t dropped = ScoreDropped;
-    const int32_t failHigh = FailHighTime;
-    bool goOn = true;
-    for (int32_t k = 1; k < PrincipalLineCount && goOn; ++k) {
-        // Around the line's last score; a new line starts from the one above.
-        const bool known = IterationDepth > 1 && PrincipalLines[k].moves[0] != 0;
-        goOn = SearchLine<Us>(list, end, k, known ? PrincipalLines[k].score : PrincipalLines[k - 1].score, dropped);
-        ScoreDropped = dropped;
+// With several lines: the move at `e` beat the last line with `score` (its
+// variation in PVTable[0]). It takes the last line's place, the move of that
+// line goes back among the others, and the new line climbs to its rank.
+template <Color Us> void EnterLine(MoveEntry *list, MoveEntry *e, int32_t score) {
+    const int32_t last = PrincipalLineCount - 1;
+    std::swap(list[last], *e);
+    StoreLine(last, score);
+    for (int32_t j = last; j > 0 && ColorTraits<Us>::Better(PrincipalLines[j].score, PrincipalLines[j - 1].score);
+         --j) {
+        std::swap(PrincipalLines[j], PrincipalLines[j - 1]);
+        std::swap(list[j], list[j - 1]);
     }
-    FailHighTime = failHigh;
-    CurrentLine = 0;
-    LoadLine(0);
-    return goOn;
 }
 
 } // namespace
@@ -316,7 +311,9 @@ template <Color Us> Move Think() {
         AdvanceHashGeneration();
         FollowPV = 1;
 
-        // Step 5. The first move, in a window around the previous score.
+        // Step 5. The first move, in a window around the previous score; with
+        // several lines, the first moves of the others, each around its own.
+        CurrentLine = 0;
         MoveAtPly(0) = list[0].move;
         RootMoveNumber = 1;
         SearchHost.rootMoveStarted(1, list[0].move);
@@ -327,39 +324,50 @@ template <Color Us> Move Think() {
         BestScore = Sign * s;
         ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);
         ++StableIterations;
+        const int32_t lines = PrincipalLineCount;
+        if (lines > 1) {
+            const Move best = list[0].move;
+            StoreLine(0, s);
+            if (!SearchLineLeaders<Us>(list)) return LeaveWithLine0(list);
+            s = PrincipalLines[0].score;
+            BestScore = Sign * s;
+            if (list[0].move != best) StableIterations = 0;
+            ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);
+            FollowPV = 0;
+        }
 
-        // Step 6. The other moves, in a null window: a move that beats the
-        // best goes to the front. The clock may end the search between moves.
-        for (MoveEntry *e = list + 1; e < end; ++e) {
+        // Step 6. The other moves, in a null window at the score to beat (the
+        // best, or the last line's): a move that beats it is searched to its
+        // exact score and goes to the front, or takes its place among the
+        // lines. The clock may end the search between moves.
+        CurrentLine = lines - 1;
+        for (MoveEntry *e = list + lines; e < end; ++e) {
             const Move move = e->move;
             MoveAtPly(0) = move;
             RootMoveNumber = int32_t(e - list) + 1;
             SearchHost.rootMoveStarted(RootMoveNumber, move);
-            const int32_t zeroAlpha = Us == White ? s : ClipScore(int64_t(s) - 1);
-            const int32_t zeroBeta = Us == White ? ClipScore(int64_t(s) + 1) : s;
+            const int32_t bound = lines == 1 ? s : PrincipalLines[lines - 1].score;
+            const int32_t zeroAlpha = Us == White ? bound : ClipScore(int64_t(bound) - 1);
+            const int32_t zeroBeta = Us == White ? ClipScore(int64_t(bound) + 1) : bound;
             const int32_t t = SearchRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false);
-            if (T::Better(t, s)) {
-                s = t;
-                BestScore = Sign * t;
-                StableIterations = 0;
-                if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped)) return move;
-                MoveToFront(list, e);
+            if (T::Better(t, bound)) {
+                if (lines > 1) EnterLine<Us>(list, e, t);
+                if (T::Better(t, s)) {
+                    s = t;
+                    BestScore = Sign * t;
+                    StableIterations = 0;
+                    if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped))
+                        return lines == 1 ? move : LeaveWithLine0(list);
+                    if (lines == 1) MoveToFront(list, e);
+                }
             }
-            if (StopSearch) return list[0].move;
+            if (StopSearch) return lines == 1 ? list[0].move : LeaveWithLine0(list);
             ScoreDropped = T::Better(PreviousScore - Sign * ScoreDropMargin, s);
-            if (FixedTimeMode && SoftTimeUp()) return list[0].move;
-            if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped)) return list[0].move;
+            if (FixedTimeMode && SoftTimeUp()) return lines == 1 ? list[0].move : LeaveWithLine0(list);
+            if (IterationDepth > TimeCheckMinDepth && HardTimeUp(ScoreDropped))
+                return lines == 1 ? list[0].move : LeaveWithLine0(list);
         }
-
-        // Step 7. With several lines: the best move's is done, the next best
-        // moves' follow; then all of them best first.
-        if (PrincipalLineCount > 1) {
-            StoreLine(0, s);
-            if (!SearchOtherLines<Us>(list, end)) return list[0].move;
-            SortLines<Us>(list, PrincipalLineCount);
-            s = PrincipalLines[0].score;
-            BestScore = Sign * s;
-        }
+        CurrentLine = 0;
 
         // Step 8. The iteration is done: report it, then stop on time, on a
         // found mate, on a settled test answer or on a command.
