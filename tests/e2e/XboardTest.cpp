@@ -13,9 +13,8 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
         // A word that is no command takes the rest of its line along: nothing on
         // it is read as a move or a command. Moves several to a line still count.
         {{"sdx 5", "ping 7\thint", "Quit QUIT quit2"}, {no + "sdx", "pong 7", no + "Quit"}},
-        {{"force", "setboard r2q1rk1/pp1bbppp/2n1pn2/3p4/2PP4/2N1PN2/PP1BBPPP/R2QK2R w KQ - 4 9", "exclude f3e5",
-          "f3e5"},
-         {no + "exclude"}},
+        {{"force", "setboard r2q1rk1/pp1bbppp/2n1pn2/3p4/2PP4/2N1PN2/PP1BBPPP/R2QK2R w KQ - 4 9", "hide f3e5", "f3e5"},
+         {no + "hide"}},
         {{"new", "force", "e2e4 zz e7e5 quit", "e7e5", "e2e4"}, {no + "zz", "Illegal move: e2e4"}},
         {{"xboard\nprotover 2\naccepted done\nrandom computer post nopost easy hard reset fritz ? exit\notim 4000 "
           "force\nlevel 40 5 0\nlevel 0 2:30 12\ntime 6000\ntime -150\nlevel 0 2:30 0.5\nlevel 40 0:30 0\nst 2\nsd 6\n"
@@ -71,9 +70,9 @@ TEST(XboardProtocol, AnUnknownWordThatStopsTheSearchTakesItsLineAlong) {
     engine.Run({"new", "easy", "level 0 5 0", "time 200000", "otim 200000"});
     engine.Send("e2e4");
     engine.ReadUntilPrefix(" 4 "); // thinking on its reply
-    engine.Send("exclude d2d4");   // stops the search; d2d4 is no move of White's
+    engine.Send("hide d2d4");      // stops the search; d2d4 is no move of White's
     bool found = false;
-    const Lines lines = engine.ReadUntilPrefix("Error (unknown command): exclude", &found);
+    const Lines lines = engine.ReadUntilPrefix("Error (unknown command): hide", &found);
     EXPECT_TRUE(found && Count(lines, "move ") == 1) << Joined(lines);
     EXPECT_EQ(engine.Run({"force", "d2d4"}), Lines{}) << "d2d4 was played already";
 }

@@ -136,15 +136,15 @@ TEST_F(CommandLoop_, AWordThatIsNoCommandTakesTheRestOfItsLineAlong) {
     // Input; whether the search parked its first word (and the poll then looked past its line break); output;
     // the position after.
     const std::tuple<std::string, int, std::string, const char *> cases[] = {
-        {"exclude f3e5\n", 0, no + "exclude\n", fen},
-        {"exclude f3e5 quit\nf3e5\n", 0, no + "exclude\n", afterF3e5},
+        {"hide f3e5\n", 0, no + "hide\n", fen},
+        {"hide f3e5 quit\nf3e5\n", 0, no + "hide\n", afterF3e5},
         {"f3e5 zz a7a6\n", 0, no + "zz\n", afterF3e5},
-        {"exclude\nf3e5\n", 0, no + "exclude\n", afterF3e5},
+        {"hide\nf3e5\n", 0, no + "hide\n", afterF3e5},
         {std::string(150, 'z') + " f3e5\n", 0, no + std::string(99, 'z') + "...\n", fen},
         // The same for a word the search took and parked for the loop.
-        {"exclude f3e5\n", 1, no + "exclude\n", fen},
-        {"exclude f3e5\nf3e5\n", 2, no + "exclude\n", afterF3e5},
-        {"exclude\nf3e5\n", 2, no + "exclude\n", afterF3e5},
+        {"hide f3e5\n", 1, no + "hide\n", fen},
+        {"hide f3e5\nf3e5\n", 2, no + "hide\n", afterF3e5},
+        {"hide\nf3e5\n", 2, no + "hide\n", afterF3e5},
         {std::string(150, 'z') + " f3e5\nf3e5\n", 1, no + std::string(127, 'z') + "...\n", afterF3e5}};
     for (const auto &[input, parked, output, after] : cases) {
         SCOPED_TRACE(input.substr(0, 20) + " parked " + std::to_string(parked));
