@@ -215,8 +215,8 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
 }
 
 bool IsEngineOption(const std::string &name) {
-    for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads", "MultiPV",
-                              "Move Overhead", "TbPath", "TbCache"})
+    for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads",
+                              "UCI_Chess960", "MultiPV", "Move Overhead", "TbPath", "TbCache"})
         if (EqualNoCase(name, known)) return true;
     return false;
 }

@@ -8,6 +8,7 @@
 #include "board/MoveMaker.h"
 #include "board/MoveText.h"
 #include "board/Perft.h"
+#include "board/Setup.h"
 #include "eval/Evaluate.h"
 #include "search/SearchState.h"
 #include "shell/Output.h"
@@ -76,49 +77,18 @@ bool ChangeExcludedMoves(const char *move, bool exclude) {
     return false;
 }
 
-std::string PositionFen() {
-    std::string fen;
-    for (int rank = 8; rank >= 1; --rank) {
-        int empty = 0;
-        for (int file = 1; file <= 8; ++file) {
-            const PieceCode c = Board[SquareOf(file, rank)].piece;
-            if (c == EmptySquare || c >= 14) {
-                ++empty;
-                continue;
-            }
-            if (empty > 0) fen += char('0' + empty);
-            empty = 0;
-            fen += PieceLetters[c];
-        }
-        if (empty > 0) fen += char('0' + empty);
-        if (rank > 1) fen += '/';
-    }
-    fen += SideToMove == White ? " w " : " b ";
-    std::string castling;
-    if (CastleSpoilers[WhiteKingSide] == 0) castling += 'K';
-    if (CastleSpoilers[WhiteQueenSide] == 0) castling += 'Q';
-    if (CastleSpoilers[BlackKingSide] == 0) castling += 'k';
-    if (CastleSpoilers[BlackQueenSide] == 0) castling += 'q';
-    fen += castling.empty() ? "-" : castling;
-    fen += ' ';
-    if (EpSquare != 0) {
-        fen += char('a' + FileOf[EpSquare] - 1);
-        fen += char('0' + RankOf[EpSquare]);
-    } else {
-        fen += '-';
-    }
+std::string FullFen() {
     // Plies since the last capture or pawn move; the setup counts as one.
     uint32_t quiet = 0;
     while (quiet < GamePly && !PositionHistory[GamePly - quiet].irreversible)
         ++quiet;
     const uint32_t firstSide = (SideToMove + GamePly) & 1; // the side to move at the setup
-    fen += ' ' + std::to_string(quiet) + ' ' + std::to_string(1 + (GamePly + firstSide) / 2);
-    return fen;
+    return PositionFen() + ' ' + std::to_string(quiet) + ' ' + std::to_string(1 + (GamePly + firstSide) / 2);
 }
 
 void ShowPosition() {
     DisplayBoard();
-    PrintLine("Fen: ", PositionFen().c_str());
+    PrintLine("Fen: ", FullFen().c_str());
 }
 
 namespace {

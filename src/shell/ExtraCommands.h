@@ -15,10 +15,10 @@ int32_t EvaluateBoard();
 // of the position: the set of excluded moves then stays as it was.
 bool ChangeExcludedMoves(const char *move, bool exclude);
 
-// The position in FEN: the half-move clock counts the plies since the last
-// capture or pawn move of the game record, the move number is counted from
-// the setup on.
-std::string PositionFen();
+// The position in FEN with all six fields: the half-move clock counts the
+// plies since the last capture or pawn move of the game record, the move
+// number is counted from the setup on.
+std::string FullFen();
 
 // UCI "d": the board, then "Fen: " and the position's FEN.
 void ShowPosition();
