@@ -218,5 +218,8 @@ bool IsEngineOption(const std::string &name) {
     for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads",
                               "UCI_Chess960", "MultiPV", "Move Overhead", "TbPath", "TbCache"})
         if (EqualNoCase(name, known)) return true;
+    if (SyzygyCompiledIn)
+        for (const char *known : {"SyzygyPath", "SyzygyProbeDepth", "SyzygyProbeLimit", "Syzygy50MoveRule"})
+            if (EqualNoCase(name, known)) return true;
     return false;
 }
