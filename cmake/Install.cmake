@@ -12,7 +12,7 @@
 #                         game collections the default book is built from
 #   share/games/plugins/xboard/
 #                         morvane.eng, the entry by which xboard lists the
-#                         installed engine: "plugin spec 0.0", the command
+#                         installed engine: xboard's plugin header, the command
 #                         that starts it, the variants it plays
 #   share/games/plugins/logos/
 #                         morvane.png, the logo xboard shows beside the clock

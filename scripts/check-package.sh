@@ -72,11 +72,12 @@ for page in /usr/share/man/man6/morvane.6 /usr/share/man/man6/morvane-tbgen.6 /u
     fi
 done
 
-# xboard's engine list: "plugin spec 0.0", the command, the variants; the
+# xboard's engine list: the plugin header line, the command, the variants; the
 # command must start the installed engine from the search path.
 eng=/usr/share/games/plugins/xboard/morvane.eng
 [ "$(wc -l <"$eng")" = 3 ] || fail "$eng has not three lines: $(cat "$eng")"
-[ "$(sed -n 1p "$eng")" = "plugin spec 0.0" ] || fail "$eng does not start with 'plugin spec 0.0'"
+header=$(sed -n 1p "$source_dir/data/xboard/morvane.eng")
+[ "$(sed -n 1p "$eng")" = "$header" ] || fail "$eng does not start with xboard's plugin header '$header'"
 [ "$(command -v "$(sed -n 2p "$eng")")" = /usr/bin/morvane ] || fail "the command in $eng is not /usr/bin/morvane"
 sed -n 3p "$eng" | grep -Eq '^chess(,|$)' || fail "$eng does not list the variant chess"
 [ "$(head -c 8 /usr/share/games/plugins/logos/morvane.png | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ] ||
