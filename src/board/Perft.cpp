@@ -43,15 +43,26 @@ template <Color Us> void Perft(int32_t depth, uint32_t epSquare, uint32_t inChec
 template void Perft<White>(int32_t, uint32_t, uint32_t, uint32_t);
 template void Perft<Black>(int32_t, uint32_t, uint32_t, uint32_t);
 
-uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
+namespace {
+
+// A new count: counters cleared, the depth capped; false when there is
+// nothing to count.
+bool StartCount(int32_t &depth, bool (*endRequested)()) {
     PerftCount = 0;
     AskToEnd = endRequested;
     NextCheck = LeavesBetweenChecks;
     Abandoned = false;
-    if (depth <= 0) return 0;
+    if (depth <= 0) return false;
     // The position history has room for the deepest search path only.
     if (depth > MaxSearchPly) depth = MaxSearchPly;
     SelectMoveFunctions();
+    return true;
+}
+
+} // namespace
+
+uint64_t PerftRoot(int32_t depth, bool (*endRequested)()) {
+    if (!StartCount(depth, endRequested)) return 0;
     if (SideToMove == White)
         Perft<White>(depth, EpSquare, RootInCheck, 0);
     else
@@ -85,13 +96,7 @@ template <Color Us> void DivideRoot(int32_t depth, void (*each)(Move, uint64_t))
 } // namespace
 
 uint64_t PerftDivide(int32_t depth, void (*each)(Move, uint64_t), bool (*endRequested)()) {
-    PerftCount = 0;
-    AskToEnd = endRequested;
-    NextCheck = LeavesBetweenChecks;
-    Abandoned = false;
-    if (depth <= 0) return 0;
-    if (depth > MaxSearchPly) depth = MaxSearchPly;
-    SelectMoveFunctions();
+    if (!StartCount(depth, endRequested)) return 0;
     if (SideToMove == White)
         DivideRoot<White>(depth, each);
     else
