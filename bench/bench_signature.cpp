@@ -62,16 +62,7 @@ int main(int argc, char **argv) {
     if (file == nullptr) {
         fens = FixedBenchPositions();
     } else {
-        for (const BenchEntry &b : BenchPositions)
-            fens.emplace_back(b.fen);
-        std::ifstream in(file);
-        std::string line;
-        for (int32_t n = 0; n < positions && std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty()) continue;
-            fens.push_back(line);
-            ++n;
-        }
+        fens = BenchPositionsAndFile(file, positions);
     }
 
     uint64_t total = 0;

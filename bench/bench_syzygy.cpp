@@ -24,6 +24,7 @@
 #include "search/SyzygySearch.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
+#include "shell/FixedDepthBench.h"
 #include "shell/GameSetup.h"
 #include "shell/ShellState.h"
 #include "shell/TestSuite.h"
@@ -76,16 +77,7 @@ int main(int argc, char **argv) {
     if (endings) {
         fens.assign(std::begin(Endings), std::end(Endings));
     } else {
-        for (const BenchEntry &b : BenchPositions)
-            fens.emplace_back(b.fen);
-        std::ifstream in(file);
-        std::string line;
-        for (int32_t n = 0; n < positions && std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (line.empty()) continue;
-            fens.push_back(line);
-            ++n;
-        }
+        fens = BenchPositionsAndFile(file, positions);
     }
 
     uint64_t total = 0, hits = 0;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 #include "search/RootSearch.h"
 #include "search/SearchState.h"
@@ -60,6 +61,21 @@ const char *const TacticalPositions[] = {
 // clang-format on
 
 } // namespace
+
+std::vector<std::string> BenchPositionsAndFile(const char *file, int32_t count) {
+    std::vector<std::string> fens;
+    for (const BenchEntry &b : BenchPositions)
+        fens.emplace_back(b.fen);
+    std::ifstream in(file);
+    std::string line;
+    for (int32_t n = 0; n < count && std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        fens.push_back(line);
+        ++n;
+    }
+    return fens;
+}
 
 std::vector<std::string> FixedBenchPositions() {
     std::vector<std::string> positions;

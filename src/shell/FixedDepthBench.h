@@ -18,6 +18,10 @@ constexpr uint32_t FixedBenchDepth = 10;
 // first thirty positions of the Win at Chess suite.
 std::vector<std::string> FixedBenchPositions();
 
+// The three positions of the interactive "bench" command followed by the
+// first `count` non-empty lines of an EPD file.
+std::vector<std::string> BenchPositionsAndFile(const char *file, int32_t count);
+
 // Readies the search for fixed-depth runs: the hash table, the board
 // tables, an input that never has anything to read (so neither a terminal
 // nor a closed input can stop a search), no books, no time limit. With
