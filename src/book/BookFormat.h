@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 
 #include "book/Book.h"
 
@@ -29,6 +31,11 @@ BookRecord BookHeaderRecord();
 bool SaveBook(const char *fileName, const BookRecord *records, int64_t count);
 // The same without any output; false when the file could not be written.
 bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count);
+// Writes a file under a temporary name beside it, flushes it to disk and
+// renames it over `fileName` in one step: a failed write leaves the old file,
+// and a reader that has it open keeps reading the old contents. `write` fills
+// the stream and says whether it succeeded. errno is that of the failure.
+bool ReplaceFile(const char *fileName, const std::function<bool(std::FILE *)> &write);
 
 // The in-memory style book of a conversion: record 0 the header, 1..count-1
 // the positions in first-seen order, found through an open-addressing index

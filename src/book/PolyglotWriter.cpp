@@ -16,6 +16,7 @@
 #include "board/MoveGenerator.h"
 #include "board/MoveText.h"
 #include "board/Setup.h"
+#include "book/BookFormat.h"
 #include "book/PgnReader.h"
 #include "book/PolyglotBook.h"
 
@@ -257,34 +258,15 @@ std::vector<PolyglotEntry> EntriesOf(const std::vector<Tally> &tallies, const Bo
 }
 
 bool WriteEntries(const char *fileName, const std::vector<PolyglotEntry> &entries) {
-    // Written under a temporary name beside the book and renamed over it in
-    // one step: a failed write leaves the old book, and an engine that has
-    // the book open keeps reading its old file.
-    std::string temporary = std::string(fileName) + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return false;
-    fchmod(fd, 0644);
-    std::FILE *out = fdopen(fd, "wb");
-    if (!out) {
-        close(fd);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    bool ok = true;
-    uint8_t bytes[PolyglotEntrySize];
-    for (size_t i = 0; ok && i < entries.size(); ++i) {
-        EncodePolyglotEntry(entries[i], bytes);
-        ok = std::fwrite(bytes, 1, PolyglotEntrySize, out) == size_t(PolyglotEntrySize);
-    }
-    ok = ok && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
-    ok = (std::fclose(out) == 0) && ok;
-    ok = ok && std::rename(temporary.c_str(), fileName) == 0;
-    if (!ok) {
-        const int error = errno;
-        std::remove(temporary.c_str());
-        errno = error;
-    }
-    return ok;
+    return ReplaceFile(fileName, [&](std::FILE *out) {
+        bool ok = true;
+        uint8_t bytes[PolyglotEntrySize];
+        for (size_t i = 0; ok && i < entries.size(); ++i) {
+            EncodePolyglotEntry(entries[i], bytes);
+            ok = std::fwrite(bytes, 1, PolyglotEntrySize, out) == size_t(PolyglotEntrySize);
+        }
+        return ok;
+    });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -176,34 +177,44 @@ StyleBookBuffer::~StyleBookBuffer() {
     std::free(index);
 }
 
-bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count) {
-    if (count < 1 || count > int64_t(UINT32_MAX)) return false;
-    // Written under a temporary name beside the book and renamed over it in
-    // one step: a failed write leaves the old book, and a book that is open
-    // keeps reading its old file.
+bool ReplaceFile(const char *fileName, const std::function<bool(std::FILE *)> &write) {
     std::string temporary = std::string(fileName) + ".XXXXXX";
     const int fd = mkstemp(temporary.data());
     if (fd < 0) return false;
     fchmod(fd, 0644);
     std::FILE *out = fdopen(fd, "wb");
     if (!out) {
+        const int error = errno;
         close(fd);
         std::remove(temporary.c_str());
+        errno = error;
         return false;
     }
-    const uint32_t n = uint32_t(count);
-    const uint8_t head[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
-    bool ok = std::fwrite(head, 1, 4, out) == 4;
-    uint8_t bytes[BookRecordSize];
-    for (int64_t i = 0; ok && i < count; ++i) {
-        EncodeBookRecord(records[i], bytes);
-        ok = std::fwrite(bytes, 1, BookRecordSize, out) == size_t(BookRecordSize);
-    }
+    bool ok = write(out);
     ok = ok && std::fflush(out) == 0 && fsync(fileno(out)) == 0;
     ok = (std::fclose(out) == 0) && ok;
     ok = ok && std::rename(temporary.c_str(), fileName) == 0;
-    if (!ok) std::remove(temporary.c_str());
+    if (!ok) {
+        const int error = errno;
+        std::remove(temporary.c_str());
+        errno = error;
+    }
     return ok;
+}
+
+bool WriteBookFile(const char *fileName, const BookRecord *records, int64_t count) {
+    if (count < 1 || count > int64_t(UINT32_MAX)) return false;
+    return ReplaceFile(fileName, [&](std::FILE *out) {
+        const uint32_t n = uint32_t(count);
+        const uint8_t head[4] = {uint8_t(n), uint8_t(n >> 8), uint8_t(n >> 16), uint8_t(n >> 24)};
+        bool ok = std::fwrite(head, 1, 4, out) == 4;
+        uint8_t bytes[BookRecordSize];
+        for (int64_t i = 0; ok && i < count; ++i) {
+            EncodeBookRecord(records[i], bytes);
+            ok = std::fwrite(bytes, 1, BookRecordSize, out) == size_t(BookRecordSize);
+        }
+        return ok;
+    });
 }
 
 bool SaveBook(const char *fileName, const BookRecord *records, int64_t count) {
