@@ -36,7 +36,9 @@ int32_t ProbeSyzygy(uint32_t side, int32_t ply, Square epSquare);
 
 // The root result the tables give, for every root move the search keeps
 // (White's point of view, as a ply-1 node scores it), or NoScore when the
-// tables do not decide the root. Set by FilterRootMoves.
+// tables do not decide the root. Set by FilterRootMoves on the main thread
+// before the helper threads start, and only read while they run: one copy
+// serves them all.
 extern int32_t SyzygyRootScore;
 
 // Main thread, at the root: when the tables hold the root position (and no

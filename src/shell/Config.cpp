@@ -31,8 +31,7 @@ constexpr const char DefaultConfig[] = "BookLearn         FALSE\n"
                                        "TbPath            D:\\tablebases\n"
                                        "TbCache           1\n"
                                        "Hash              16\n"
-                                       "Resign            TRUE\n"
-                                       "MoveOverhead      10\n";
+                                       "Resign            TRUE\n";
 
 // Cuts the text into words; Next() gives the next one or false at the end.
 struct WordCursor {

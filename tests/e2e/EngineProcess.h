@@ -38,9 +38,8 @@ class EngineProcess {
 #endif
     static constexpr const char *DefaultConfig = "BookLearn         FALSE\nExtraPlySearch    3\n"
                                                  "TbPath            D:\\tablebases\nTbCache           1\n"
-                                                 "Hash              16\nResign            TRUE\n"
-                                                 "MoveOverhead      10\n";
-    // With a Morvane.ini of the seven default lines unless told not to.
+                                                 "Hash              16\nResign            TRUE\n";
+    // With a Morvane.ini of the six default lines unless told not to.
     explicit EngineProcess(bool writeDefaultConfig = true) : dir_(MakeTempDir("morvane-e2e")) {
         if (writeDefaultConfig) WriteFile("Morvane.ini", DefaultConfig);
     }

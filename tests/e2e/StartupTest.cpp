@@ -77,7 +77,7 @@ TEST(Startup, ConfigurationFile) {
           "WARNING: MoveOverhead x is not a whole number from 0 to 5000, 10 kept", "Hash size 8 Mbytes"},
          'N',
          "kept"},
-        // Missing: the seven default lines are written; book learning is on for this run.
+        // Missing: the six default lines are written; book learning is on for this run.
         {"missing", {missing, hash16}, 'L', "defaults"},
         {"leftover of a failed start", {missing, hash16}, 'L', "defaults"},
         // Unreadable, endless or too large: named, started on the defaults, left alone.
