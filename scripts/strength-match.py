@@ -118,6 +118,8 @@ def play(args, morvane_white):
             e.send("new")
             e.send("level 0 %d:%02d %g" % (args.base // 60, args.base % 60, args.inc))
             e.send("post")
+        for line in args.morvane_command:
+            m.send(line)
         result, reason, moves = None, "draw by the ply limit", []
         for ply in range(args.max_plies):
             side = ply % 2
@@ -169,6 +171,8 @@ def main():
     ap.add_argument("binary")
     ap.add_argument("--elo", type=int, required=True, help="the level of both engines")
     ap.add_argument("--morvane-elo", type=int, help="Morvane's own level, when it differs from --elo")
+    ap.add_argument("--morvane-command", action="append", default=[],
+                    help="an xboard command for Morvane after each new game (e.g. \"sd 4\"); repeatable")
     ap.add_argument("--games", type=int, default=60)
     ap.add_argument("--base", type=int, default=10, help="seconds per game")
     ap.add_argument("--inc", type=float, default=0.1, help="seconds per move")

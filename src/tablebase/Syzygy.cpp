@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <setjmp.h>
 #include <signal.h>
@@ -297,7 +298,8 @@ bool SampleBoard(const std::string &stem, SyzygyBoard &b) {
 // when the table is first read, beyond what any guard can catch. So before
 // the engine takes tables into its own process, a child process loads them
 // and reads every one of them once. Returns "" when it went through, else
-// the table it was reading when it failed (or why it failed).
+// the table it was reading when it failed, or AllTables.
+constexpr const char AllTables[] = "*";
 std::string TrialLoad(const std::string &folders, const std::set<std::string> &tables) {
     constexpr int TrialSeconds = 60;
     int channel[2];
@@ -325,6 +327,12 @@ std::string TrialLoad(const std::string &folders, const std::set<std::string> &t
             tb_probe_root(b.white, b.black, b.kings, b.queens, b.rooks, b.bishops, b.knights, b.pawns, 0, 0, 0, true,
                           nullptr);
         }
+        // A damaged header can make Fathom write past the blocks it took,
+        // silently. Handing every block back makes the allocator walk its
+        // heap and stop the child at the first block that was overwritten.
+        if (::write(channel[1], "\n", 1) < 0) ::_exit(3);
+        tb_free();
+        ::malloc_trim(0);
         ::_exit(0);
     }
     ::close(channel[1]);
@@ -348,9 +356,11 @@ std::string TrialLoad(const std::string &folders, const std::set<std::string> &t
     int status = 0;
     ::waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return "";
-    if (progress.size() < 2) return "the tables";
-    progress.pop_back();
-    return progress.substr(progress.rfind('\n') + 1);
+    // The last table named is the one that failed; none (or the closing
+    // empty name) means the tables as a whole.
+    if (!progress.empty()) progress.pop_back();
+    const std::string last = progress.substr(progress.rfind('\n') + 1);
+    return last.empty() ? AllTables : last;
 }
 
 #endif
@@ -404,7 +414,9 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
     if (const std::string failed = TrialLoad(usable, found); !failed.empty()) {
         r.ok = false;
         r.tables = 0;
-        AddWarning(r, "Syzygy table " + failed + " is damaged; no Syzygy tables used");
+        AddWarning(r, (failed == AllTables ? std::string("the Syzygy tables are damaged")
+                                           : "Syzygy table " + failed + " is damaged") +
+                          "; no Syzygy tables used");
         return r;
     }
     bool initialised = false;

@@ -213,7 +213,7 @@ TEST_F(SyzygyTest, RootProbeGivesTheResultOfEveryMove) {
 }
 
 // Damaged copies of tables: cut short anywhere (also where the length still
-// looks like a table's), or garbage of the right size. The table is refused
+// looks like a table's), a few bits flipped, or garbage of the right size. The table is refused
 // or its probes give no answer; the engine never goes down with it.
 TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
     // MORVANE_FUZZ_ROUNDS=n runs a longer session (with seeds of its own).
@@ -224,13 +224,16 @@ TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
         TempDirectory copy;
         for (const char *stem : {"KQvKR", "KQvK", "KRvK"})
             CopyTable(stem, copy.path);
-        const std::string victim = copy.path + (round % 2 ? "/KQvKR.rtbw" : "/KQvKR.rtbz");
+        const std::string victim = copy.path + (round / 4 % 2 ? "/KQvKR.rtbw" : "/KQvKR.rtbz");
         std::vector<char> bytes(fs::file_size(victim));
         std::ifstream(victim, std::ios::binary).read(bytes.data(), std::streamsize(bytes.size()));
-        if (round % 3 == 0) {
+        if (round % 4 == 0) {
             bytes.resize(random() % bytes.size());
-        } else if (round % 3 == 1) {
+        } else if (round % 4 == 1) {
             bytes.resize(16 + 64 * (random() % (bytes.size() / 64))); // a table's shape of length
+        } else if (round % 4 == 2) {
+            for (int flips = 1 + int(random() % 8); flips > 0; --flips) // a few bits anywhere
+                bytes[random() % bytes.size()] ^= char(1 << random() % 8);
         } else {
             for (char &b : bytes)
                 b = char(random());
