@@ -2,6 +2,7 @@
 // the board's masks put a8 at bit 0 (bit order follows the 10x12 square
 // order), so a mask turns into Fathom's by reversing its bytes (ranks).
 #include "tablebase/Syzygy.h"
+#include "tablebase/SyzygyLayout.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -294,6 +295,29 @@ bool SampleBoard(const std::string &stem, SyzygyBoard &b) {
     return false;
 }
 
+// The first table file Fathom would read whose layout it could not read
+// safely ("FOLDER/NAME PROBLEM"), or "". Fathom takes each file from the
+// first folder of the path that holds it.
+std::string FirstDamagedTable(const std::string &folders, const std::set<std::string> &tables) {
+    for (const std::string &stem : tables) {
+        for (const bool wdl : {true, false}) {
+            const std::string name = stem + (wdl ? ".rtbw" : ".rtbz");
+            size_t start = 0;
+            while (start <= folders.size()) {
+                size_t end = folders.find(':', start);
+                if (end == std::string::npos) end = folders.size();
+                const std::string path = folders.substr(start, end - start) + "/" + name;
+                start = end + 1;
+                if (::access(path.c_str(), F_OK) != 0) continue;
+                if (const std::string problem = SyzygyFileLayoutProblem(path, stem, wdl); !problem.empty())
+                    return path + " " + problem;
+                break;
+            }
+        }
+    }
+    return "";
+}
+
 // Fathom trusts the tables' headers: a damaged one can corrupt its memory
 // when the table is first read, beyond what any guard can catch. So before
 // the engine takes tables into its own process, a child process loads them
@@ -411,6 +435,12 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
     }
 
 #ifdef MORVANE_SYZYGY
+    if (const std::string damaged = FirstDamagedTable(usable, found); !damaged.empty()) {
+        r.ok = false;
+        r.tables = 0;
+        AddWarning(r, "Syzygy table " + damaged + "; no Syzygy tables used");
+        return r;
+    }
     if (const std::string failed = TrialLoad(usable, found); !failed.empty()) {
         r.ok = false;
         r.tables = 0;
