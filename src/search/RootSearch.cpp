@@ -17,6 +17,7 @@
 #include "search/Threads.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
+#include "search/WinChances.h"
 #include "tablebase/TablebaseAccess.h"
 
 void ClearSearchMemory() {
@@ -270,12 +271,14 @@ template <Color Us> Move Think() {
     using T = ColorTraits<Us>;
     constexpr int32_t Sign = T::Sign;
 
-    // Step 1. A new search: move functions, history, counters, the line to follow.
+    // Step 1. A new search: move functions, history, counters, the line to
+    // follow, the material the shown chances go by.
     SelectMoveFunctions();
     ClearHistory();
     SetRootCastlingRights();
     ResetSearchCounters();
     FollowExpectedLine();
+    RootMaterial = MaterialLeft();
 
     // Step 2. The root moves; none: no move.
     MoveEntry list[MoveListSize];

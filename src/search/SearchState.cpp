@@ -18,6 +18,7 @@ uint32_t SkipBook = 0;
 uint32_t BookBarred = 0;
 int32_t RootMoveCount = 0;
 int32_t RootMoveNumber = 0;
+int32_t RootMaterial = 0;
 uint32_t DepthLimit = 0;
 uint64_t NodeLimit = 0;
 Move RootMoveSubset[RootSubsetSize];

@@ -54,6 +54,7 @@ extern uint32_t SkipBook;        // the root does not consult the books (bench)
 extern uint32_t BookBarred;      // the game is one the books do not know (Chess960 from another start)
 extern int32_t RootMoveCount;    // legal root moves of the running search
 extern int32_t RootMoveNumber;   // the root move being searched, 1 = the first
+extern int32_t RootMaterial;     // material on the board at the root (MaterialLeft, search/WinChances.h)
 extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
 extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = no limit
 // Root moves the search may choose from; empty (count 0) = every legal move.

@@ -123,6 +123,7 @@ void PrintOptionLines(bool xboard) {
         std::printf("option name MultiPV type spin default %d min 1 max %d\n", int(MultiPV), MaxPrincipalLines);
         std::printf("option name Move Overhead type spin default %d min 0 max %d\n", int(MoveOverhead),
                     int(MaxMoveOverhead));
+        std::printf("option name UCI_ShowWDL type check default %s\n", ShowWinChances ? "true" : "false");
     }
     PrintSyzygyOptionLines(xboard);
     std::fflush(stdout);
@@ -197,6 +198,11 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
         MoveOverhead = ms;
         return true;
     }
+    if (EqualNoCase(name, "UCI_ShowWDL")) {
+        if (!IsTrue(value) && !IsFalse(value)) return false;
+        ShowWinChances = IsTrue(value) ? 1 : 0;
+        return true;
+    }
     if (EqualNoCase(name, "TbPath")) {
         if (value.size() >= size_t(TbPathSize)) return false;
         std::memcpy(TbPath, value.c_str(), value.size() + 1);
@@ -216,7 +222,7 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
 
 bool IsEngineOption(const std::string &name) {
     for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads",
-                              "UCI_Chess960", "MultiPV", "Move Overhead", "TbPath", "TbCache"})
+                              "UCI_Chess960", "MultiPV", "Move Overhead", "UCI_ShowWDL", "TbPath", "TbCache"})
         if (EqualNoCase(name, known)) return true;
     if (SyzygyCompiledIn)
         for (const char *known : {"SyzygyPath", "SyzygyProbeDepth", "SyzygyProbeLimit", "Syzygy50MoveRule"})

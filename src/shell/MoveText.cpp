@@ -9,6 +9,7 @@
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "search/TranspositionTable.h"
+#include "search/WinChances.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
 #include "tablebase/Syzygy.h"
@@ -73,6 +74,11 @@ void FormatUciInfoLine(char *buffer, size_t size, const ThinkingInfo &info) {
         snprintf(scoreText, sizeof scoreText, "cp %" PRId32, score);
     }
     const char *bound = info.bound > 0 ? " lowerbound" : info.bound < 0 ? " upperbound" : "";
+    char wdl[48] = "";
+    if (info.wdl) {
+        const WinChances c = ChancesFromScore(score, info.material);
+        snprintf(wdl, sizeof wdl, " wdl %" PRId32 " %" PRId32 " %" PRId32, c.win, c.draw, c.loss);
+    }
     char tbhits[32] = "";
     if (info.tbhits >= 0) snprintf(tbhits, sizeof tbhits, " tbhits %" PRId64, info.tbhits);
     // The variation without its last blank.
@@ -80,9 +86,9 @@ void FormatUciInfoLine(char *buffer, size_t size, const ThinkingInfo &info) {
     while (pvLength > 0 && info.pv[pvLength - 1] == ' ')
         --pvLength;
     snprintf(buffer, size,
-             "info depth %" PRIu32 " seldepth %" PRId32 " multipv %" PRId32 " score %s%s nodes %" PRIu64 " nps %" PRIu64
-             " hashfull %" PRId32 "%s time %" PRId64 "%s%.*s",
-             info.depth, info.selectiveDepth, info.line, scoreText, bound, info.nodes, Rate(info), info.hashfull,
+             "info depth %" PRIu32 " seldepth %" PRId32 " multipv %" PRId32 " score %s%s%s nodes %" PRIu64
+             " nps %" PRIu64 " hashfull %" PRId32 "%s time %" PRId64 "%s%.*s",
+             info.depth, info.selectiveDepth, info.line, scoreText, bound, wdl, info.nodes, Rate(info), info.hashfull,
              tbhits, info.milliseconds, pvLength > 0 ? " pv " : "", int(pvLength), info.pv);
 }
 
@@ -119,6 +125,8 @@ void PrintThinking(int32_t score, const char *marker) {
     info.hashfull = HashFullPermill();
     info.tbhits = TbLimit > 0 || SyzygyLargest > 0 || TbHits > 0 ? int64_t(TbHits) : -1;
     info.pv = pv;
+    info.wdl = ShowWinChances != 0;
+    info.material = RootMaterial;
     if (UciMode)
         FormatUciInfoLine(line, sizeof(line), info);
     else

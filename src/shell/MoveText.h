@@ -23,6 +23,8 @@ struct ThinkingInfo {
     int32_t hashfull = 0; // per mille
     int64_t tbhits = -1;  // table hits; negative: no tables, not shown
     const char *pv = "";  // moves, each followed by a blank
+    bool wdl = false;     // UCI: the win/draw/loss chances after the score
+    int32_t material = 0; // at the root, for those chances (MaterialLeft)
 };
 
 // Pieces of the thinking line, apart so that their layout can be checked.
@@ -33,6 +35,6 @@ void FormatThinkingPV(char *buffer, size_t size, bool lowerPromotion);
 // variation, "?" after a fail-low one.
 void FormatThinkingLine(char *buffer, size_t size, const ThinkingInfo &info);
 // UCI: "info depth D seldepth S multipv K score cp|mate X [lowerbound|
-// upperbound] nodes N nps R hashfull H [tbhits T] time MS pv ...", without
-// a blank at the end.
+// upperbound] [wdl W D L] nodes N nps R hashfull H [tbhits T] time MS
+// pv ...", without a blank at the end.
 void FormatUciInfoLine(char *buffer, size_t size, const ThinkingInfo &info);

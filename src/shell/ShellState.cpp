@@ -15,6 +15,7 @@ uint32_t Interruptible = 1;
 uint32_t GameResult = GameInProgress;
 int32_t BookLearn = -1;
 uint32_t TestSuiteRunning = 0;
+uint32_t ShowWinChances = 0;
 uint32_t Chess960Mode = 0;
 uint32_t GameFromStandardStart = 1;
 

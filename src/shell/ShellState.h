@@ -17,6 +17,7 @@ extern uint32_t Interruptible;                  // cleared by "nointer"
 extern uint32_t GameResult;                     // one of the codes below
 extern int32_t BookLearn;                       // -1 undefined, 0 or 1
 extern uint32_t TestSuiteRunning;               // a "test" or "bench" run is in progress
+extern uint32_t ShowWinChances;                 // UCI_ShowWDL: win/draw/loss chances in the info lines
 // GameResult: the interface's "result", or a game that goes on.
 constexpr uint32_t WhiteWon = 0, BlackWon = 1, GameDrawn = 2, GameInProgress = 3;
 // Chess960: UCI_Chess960 on, or xboard's variant fischerandom. Castling is

@@ -52,7 +52,8 @@ TEST(Uci, IdentificationPositionsAndSearches) {
                       "option name UCI_Chess960 type check default false",
                       "option name Threads type spin default 1 min 1 max 64",
                       "option name MultiPV type spin default 1 min 1 max 256",
-                      "option name Move Overhead type spin default 10 min 0 max 5000"};
+                      "option name Move Overhead type spin default 10 min 0 max 5000",
+                      "option name UCI_ShowWDL type check default false"};
     if (SyzygyCompiledIn)
         expected.insert(expected.end(), {"option name SyzygyPath type string default <empty>",
                                          "option name SyzygyProbeDepth type spin default 1 min 1 max 100",

@@ -64,6 +64,21 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
         FormatUciInfoLine(line, sizeof(line), i);
         EXPECT_EQ(line, "info depth 5 seldepth 11 multipv 2 score " + std::string(expected));
     }
+    // The chances, when asked for, come right after the score and its bound.
+    const std::tuple<int32_t, int, const char *> chances[] = {{32766, -1, "mate 1 upperbound wdl 1000 0 0 nodes 1000 "},
+                                                              {-32763, 0, "mate -2 wdl 0 0 1000 nodes 1000 "},
+                                                              {12, 1, "cp 12 lowerbound wdl "},
+                                                              {-3000, 0, "cp -3000 wdl "}};
+    for (auto [score, bound, expected] : chances) {
+        ThinkingInfo i = info(5, score, 10, 1000, "e2e4 ");
+        i.bound = bound;
+        i.wdl = true;
+        i.material = 40;
+        FormatUciInfoLine(line, sizeof(line), i);
+        EXPECT_TRUE(std::string(line).starts_with("info depth 5 seldepth 11 multipv 1 score " + std::string(expected)))
+            << line;
+        EXPECT_TRUE(std::string(line).ends_with(" time 10 pv e2e4")) << line;
+    }
     ThinkingInfo tables = info(1, 0, 1, 1, "");
     tables.tbhits = 12;
     FormatUciInfoLine(line, sizeof(line), tables);

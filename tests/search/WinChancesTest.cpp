@@ -1,0 +1,101 @@
+// Win/draw/loss chances from a score and the material on the board.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <random>
+
+#include "board/BoardTestSupport.h"
+#include "search/SearchState.h"
+#include "search/WinChances.h"
+
+namespace {
+
+// Materials from a bare-king ending to beyond the start (promotions), and out
+// of range on both sides.
+const int32_t Materials[] = {-5, 0, 4, 10, 20, 35, 50, 64, 78, 90, 200};
+
+void ExpectWhole(const WinChances &c, int32_t score, int32_t material) {
+    EXPECT_EQ(c.win + c.draw + c.loss, 1000) << score << " at " << material;
+    EXPECT_TRUE(c.win >= 0 && c.draw >= 0 && c.loss >= 0 && c.win <= 1000 && c.draw <= 1000 && c.loss <= 1000)
+        << score << " at " << material << ": " << c.win << " " << c.draw << " " << c.loss;
+}
+
+} // namespace
+
+TEST(WinChances, ShapeOverScoresAndMaterials) {
+    for (int32_t material : Materials) {
+        SCOPED_TRACE(material);
+        const WinChances even = ChancesFromScore(0, material);
+        EXPECT_EQ(even.win, even.loss) << "an even score favours no side";
+        WinChances previous = ChancesFromScore(-5000, material);
+        for (int32_t score = -5000; score <= 5000; score += 10) {
+            const WinChances c = ChancesFromScore(score, material);
+            ExpectWhole(c, score, material);
+            EXPECT_GE(c.win, previous.win) << score;
+            EXPECT_LE(c.loss, previous.loss) << score;
+            EXPECT_LE(c.draw, even.draw) << score << ": the draw is likeliest at an even score";
+            // The other side's view of the same position.
+            const WinChances mirror = ChancesFromScore(-score, material);
+            EXPECT_EQ(c.win, mirror.loss) << score;
+            EXPECT_EQ(c.draw, mirror.draw) << score;
+            previous = c;
+        }
+        // Far ahead or behind the result is as good as settled.
+        EXPECT_GE(ChancesFromScore(2000, material).win, 950);
+        EXPECT_GE(ChancesFromScore(-2000, material).loss, 950);
+    }
+}
+
+TEST(WinChances, ReadsLikeGames) {
+    for (int32_t material : {12, 30, 60, 78}) {
+        SCOPED_TRACE(material);
+        // A queen up wins, whatever else is on the board.
+        EXPECT_GT(ChancesFromScore(900, material).win, 900);
+        // A pawn up is no won game yet, nor an even score a lost one.
+        EXPECT_LT(ChancesFromScore(100, material).win, 750);
+        EXPECT_LT(ChancesFromScore(0, material).loss, 500);
+    }
+    // An even middlegame ends in a draw a fair share of the time.
+    EXPECT_GT(ChancesFromScore(0, 60).draw, 200);
+}
+
+TEST(WinChances, MateScoresAreSure) {
+    for (int32_t material : Materials) {
+        for (int32_t plies : {1, 2, 9, 100, 500}) {
+            const WinChances win = ChancesFromScore(MateValue - plies, material);
+            const WinChances loss = ChancesFromScore(plies - MateValue, material);
+            EXPECT_EQ(win.win, 1000);
+            EXPECT_EQ(win.draw + win.loss, 0);
+            EXPECT_EQ(loss.loss, 1000);
+            EXPECT_EQ(loss.win + loss.draw, 0);
+        }
+    }
+}
+
+TEST(WinChancesFuzz, AnyScoreAndMaterial) {
+    std::mt19937 random(28);
+    std::uniform_int_distribution<int32_t> any(INT32_MIN, INT32_MAX), near(-40000, 40000);
+    for (int i = 0; i < 20000; ++i) {
+        const int32_t score = i % 2 ? any(random) : near(random);
+        const int32_t material = i % 3 ? near(random) / 300 : any(random);
+        ExpectWhole(ChancesFromScore(score, material), score, material);
+    }
+    for (int32_t score : {INT32_MIN, INT32_MIN + 1, -MateBound, MateBound, INT32_MAX})
+        ExpectWhole(ChancesFromScore(score, INT32_MIN), score, INT32_MIN);
+}
+
+TEST(WinChances, MaterialLeftCountsBothSides) {
+    // Pawns 1, knights and bishops 3, rooks 5, queens 9; kings nothing.
+    const std::pair<const char *, int32_t> cases[] = {
+        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - 0 1", 78},
+        {"8/8/4k3/8/8/3K4/8/8 w - - 0 1", 0},
+        {"3r2k1/5ppp/8/8/8/8/5PPP/6K1 w - - 0 1", 11},
+        {"4k3/8/8/8/8/8/8/QQQQK3 b - - 0 1", 36},
+        {"r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9", 74},
+        {"4k3/8/8/8/8/2n5/1B6/4K3 w - - 0 1", 6},
+    };
+    for (const auto &[fen, material] : cases) {
+        ASSERT_TRUE(SetUpBoard(fen)) << fen;
+        EXPECT_EQ(MaterialLeft(), material) << fen;
+    }
+}
