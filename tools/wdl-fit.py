@@ -3,9 +3,9 @@
 positions of its own games (tools/wdl-games.py) by maximum likelihood, and
 reports how well it predicts the games held out of the fit.
 
-    tools/wdl-fit.py wdl-data.csv [--degree 3] [--floor 10] [--holdout 5]
+    tools/wdl-fit.py data/wdl/selfplay-1300.csv.gz [--degree 2] [--floor 0] [--holdout 5]
 
-The model: with x the material left scaled to [0, 1] (floor..78 over 78),
+The model: with x the material left scaled to [0, 1] (material, at least --floor, over 78),
 
     win  = 1 / (1 + exp(-(score - a(x)) / b(x)))
     loss = 1 / (1 + exp(-(-score - a(x)) / b(x)))
@@ -25,6 +25,7 @@ gradient written out and the Hessian from differences of gradients, with
 step halving while the likelihood does not rise.
 """
 import argparse
+import gzip
 import math
 import sys
 
@@ -38,7 +39,7 @@ def read_rows(path, holdout):
     """(train, test): lists of (score, material, result, count), identical
     rows merged."""
     sets = [{}, {}]
-    with open(path) as f:
+    with (gzip.open(path, "rt") if path.endswith(".gz") else open(path)) as f:
         next(f)
         for line in f:
             parts = line.strip().split(",")
@@ -189,8 +190,8 @@ def mean_log_loss(rows, predict):
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("data")
-    ap.add_argument("--degree", type=int, default=3, help="of the midpoint and spread polynomials")
-    ap.add_argument("--floor", type=int, default=10, help="smallest material the model tells apart")
+    ap.add_argument("--degree", type=int, default=2, help="of the midpoint and spread polynomials")
+    ap.add_argument("--floor", type=int, default=0, help="smallest material the model tells apart")
     ap.add_argument("--holdout", type=int, default=5, help="games numbered a multiple of this are held out")
     args = ap.parse_args()
     train, test = read_rows(args.data, args.holdout)
@@ -216,6 +217,15 @@ def main():
           (mean_log_loss(test, model(theta, args.degree)), mean_log_loss(test, model(blind, 0)),
            mean_log_loss(test, constant), *shares))
     print("training mean log-loss: model %.4f" % (-value / count(train)))
+
+    # Where the material helps: the held-out loss by material left.
+    print("held-out mean log-loss by material left (model / score only / constant):")
+    for low, high in ((0, 19), (20, 39), (40, 59), (60, 999)):
+        band = [row for row in test if low <= row[1] <= high]
+        if band:
+            print("  %2d-%-3d %7d positions: %.4f / %.4f / %.4f" %
+                  (low, min(high, 78), count(band), mean_log_loss(band, model(theta, args.degree)),
+                   mean_log_loss(band, model(blind, 0)), mean_log_loss(band, constant)))
 
     # Calibration on the held-out positions.
     predict = model(theta, args.degree)

@@ -2,14 +2,16 @@
 """Self-play games of the built engine for fitting its win/draw/loss model
 (tools/wdl-fit.py reads what this writes).
 
-    nice tools/wdl-games.py build/morvane --games 1200 --jobs 2 --out wdl-data.csv
+    nice tools/wdl-games.py build/morvane --games 1300 --jobs 2 --out wdl-data.csv
 
 Two engine processes play each other over the xboard protocol, each in a
 fresh folder of its own, so that each creates its own Morvane.ini and finds
 the default book beside the executable: the book's random choices (seeded
 from the clock) vary the openings, and --random-plies adds a few moves of
 the script's own choice on top (from --seed) so that no two games share a
-line. After that every move is searched at a fixed time per move (--st).
+line. After that every move is searched to a fixed depth (--depth, 6 plies
+by default; with --depth 0 at a fixed time per move, --st, instead). The
+engine binary needs its default book (Morvane.book) beside it.
 
 For every searched move the script keeps one row:
 
@@ -260,8 +262,8 @@ def main():
     ap.add_argument("binary")
     ap.add_argument("--games", type=int, default=1200)
     ap.add_argument("--jobs", type=int, default=1, help="games played at the same time")
-    ap.add_argument("--st", type=float, default=0.01, help="seconds per move")
-    ap.add_argument("--depth", type=int, default=0, help="plies per move (0: --st alone)")
+    ap.add_argument("--st", type=float, default=1, help="seconds per move (with --depth: the most)")
+    ap.add_argument("--depth", type=int, default=6, help="plies per move (0: --st alone)")
     ap.add_argument("--random-plies", type=int, default=2, help="random moves before the book")
     ap.add_argument("--max-plies", type=int, default=400)
     ap.add_argument("--seed", type=int, default=1)
