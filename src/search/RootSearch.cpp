@@ -386,6 +386,7 @@ template <Color Us> Move Think() {
             LoadLine(0);
         }
         if (IterationDepth > TimeCheckMinDepth && SoftTimeUp()) break;
+        if (IterationNodeLimit != 0 && NodeCount + QuiesceNodeCount >= IterationNodeLimit) break;
         if (!FixedTimeMode && !AnalyzeMode && !PonderSearch && (s > MateBound || s < -MateBound)) break;
         // The tables have settled every root move: deeper iterations add nothing.
         if (!AnalyzeMode && !PonderSearch && SyzygyRootScore != NoScore) break;

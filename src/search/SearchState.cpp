@@ -21,6 +21,7 @@ int32_t RootMoveNumber = 0;
 int32_t RootMaterial = 0;
 uint32_t DepthLimit = 0;
 uint64_t NodeLimit = 0;
+uint64_t IterationNodeLimit = 0;
 Move RootMoveSubset[RootSubsetSize];
 int32_t RootMoveSubsetCount = 0;
 Move RootMovesExcluded[RootSubsetSize];

@@ -57,6 +57,7 @@ extern int32_t RootMoveNumber;   // the root move being searched, 1 = the first
 extern int32_t RootMaterial;     // material on the board at the root (MaterialLeft, search/WinChances.h)
 extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
 extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = no limit
+extern uint64_t IterationNodeLimit; // no new iteration starts past this many nodes; 0 = no limit
 // Root moves the search may choose from; empty (count 0) = every legal move.
 constexpr int RootSubsetSize = 256;
 extern Move RootMoveSubset[RootSubsetSize];

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -14,12 +15,14 @@
 #include <unistd.h>
 
 #include "book/PolyglotBook.h"
+#include "search/Strength.h"
 #include "search/Threads.h"
 #include "search/TranspositionTable.h"
 #include "shell/EngineOptions.h"
 #include "shell/InputReader.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/StrengthOptions.h"
 #include "tablebase/Syzygy.h"
 
 namespace {
@@ -212,6 +215,10 @@ int64_t ParseConfigText(const char *text, size_t length) {
             int32_t v;
             if (!cursor.Next(word) || !ParseInteger(word.c_str(), v)) break;
             SetSearchThreads(v);
+        } else if (IsStrengthKey(word)) { // optional: full strength when absent
+            const std::string key = word;
+            if (!cursor.Next(word)) break;
+            ReadStrengthSetting(key, word);
         } else if (word == "Resign") {
             if (!cursor.Next(word)) break;
             if (word == "TRUE") {
@@ -252,6 +259,10 @@ int64_t ReadConfig() {
     ResignEnabled = 1;
     SyzygyPath.clear();
     SyzygyProbeDepth = 1;
+    LimitStrength = 0;
+    StrengthElo = DefaultStrengthElo;
+    // Different in every run; a fixed "StrengthSeed" makes the level's choices repeatable.
+    StrengthSeed = uint64_t(std::chrono::system_clock::now().time_since_epoch().count()) ^ (uint64_t(::getpid()) << 40);
     int64_t hash = -1;
 
     std::string text;

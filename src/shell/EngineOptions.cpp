@@ -18,6 +18,7 @@
 #include "shell/InputReader.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
+#include "shell/StrengthOptions.h"
 #include "tablebase/Syzygy.h"
 #include "tablebase/TablebaseAccess.h"
 
@@ -125,6 +126,7 @@ void PrintOptionLines(bool xboard) {
                     int(MaxMoveOverhead));
         std::printf("option name UCI_ShowWDL type check default %s\n", ShowWinChances ? "true" : "false");
     }
+    PrintStrengthOptionLines(xboard);
     PrintSyzygyOptionLines(xboard);
     std::fflush(stdout);
 }
@@ -149,6 +151,9 @@ bool SetEngineOption(const std::string &name, const std::string &value) {
     bool syzygyName = false;
     const bool syzygySet = SetSyzygyOption(name, value, syzygyName);
     if (syzygyName) return syzygySet;
+    bool strengthName = false;
+    const bool strengthSet = SetStrengthOption(name, value, &strengthName);
+    if (strengthName) return strengthSet;
     if (EqualNoCase(name, "Hash")) {
         int32_t mb;
         if (!ParseInteger(value.c_str(), mb)) return false;
@@ -224,6 +229,7 @@ bool IsEngineOption(const std::string &name) {
     for (const char *known : {"Hash", "Clear Hash", "Ponder", "OwnBook", "BookFile", "Resign", "Threads",
                               "UCI_Chess960", "MultiPV", "Move Overhead", "UCI_ShowWDL", "TbPath", "TbCache"})
         if (EqualNoCase(name, known)) return true;
+    if (IsStrengthOption(name)) return true;
     if (SyzygyCompiledIn)
         for (const char *known : {"SyzygyPath", "SyzygyProbeDepth", "SyzygyProbeLimit", "Syzygy50MoveRule"})
             if (EqualNoCase(name, known)) return true;

@@ -12,6 +12,7 @@
 #include "board/MoveMaker.h"
 #include "eval/Evaluate.h"
 #include "search/RootSearch.h"
+#include "search/Strength.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "shell/GameEnd.h"
@@ -143,7 +144,7 @@ void ThinkAndMove() {
     printf("Eval = %" PRId32 "\n", Evaluate(SideToMove, -32767, 32767));
     fflush(stdout);
 
-    Move m = ThinkSide(SideToMove);
+    Move m = ThinkForMove(SideToMove);
     // A command that replaces the game or the engine's role stopped the
     // search: the interface has moved on, so the move is not played.
     if (PendingCommand[0] && IsGameChangingCommand(PendingCommand)) return;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "search/RootSearch.h"
+#include "search/Strength.h"
 #include "search/SearchState.h"
 #include "search/TimeManager.h"
 #include "shell/GameMoves.h"
@@ -237,7 +238,7 @@ uint32_t Ponder() {
 
     PonderSearch = 1;
     AllocateTime();
-    Move m = ThinkSide(SideToMove);
+    Move m = ThinkForMove(SideToMove);
     PonderSearch = 0;
     Pondering = 0;
 

@@ -13,6 +13,7 @@
 
 #include "board/MoveGenerator.h"
 #include "search/RootSearch.h"
+#include "search/Strength.h"
 #include "search/TimeManager.h"
 #include "shell/EngineOptions.h"
 #include "shell/ExtraCommands.h"
@@ -311,7 +312,8 @@ void Go(const char *parameters) {
     if (g.ponder && !g.infinite) PonderSearch = 1;
 
     AllocateTime();
-    Move best = ThinkSide(side);
+    // Analysis (no limit, or until "stop") is never weakened.
+    Move best = g.infinite || !limited ? ThinkSide(side) : ThinkForMove(side);
     if (WaitForStop && !StopArrived && !QuitRequested) AwaitStop();
 
     AnalyzeMode = 0;
