@@ -307,12 +307,14 @@ TEST(Analysis, NoInfoBeforeUciok) {
     EXPECT_EQ(Count(intro, "option name Move Overhead type spin default 10 min 0 max 5000"), 1) << Joined(intro);
 }
 
-// Every new reader gets junk: option values, perft depths, excluded moves. The
+// Every new reader gets junk: option values (the strength ones with searches at
+// whatever level they leave), perft depths, excluded moves. The
 // engine answers each with a line or takes it, and goes on.
 TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
     const std::vector<std::string> junk = {
-        "",  "0", "-1",   "257",  "5001", "abc", "3x",    "+2", "99999999999999999999",
-        "1", "2", "e2e4", "e7e5", "a1a1", "all", "e2e4q", "\t", "x y z"};
+        "",     "0",     "-1",   "257",  "5001", "abc", "3x",    "+2", "99999999999999999999",
+        "1",    "2",     "e2e4", "e7e5", "a1a1", "all", "e2e4q", "\t", "x y z",
+        "true", "false", "1400", "2400"};
     // Depths that count quickly or are refused.
     const std::vector<std::string> depths = {"",   "0", "-1", "abc",   "3x",
                                              "+2", "1", "2",  "x y z", "-99999999999999999999"};
@@ -320,7 +322,7 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
     auto pick = [&] { return junk[rng() % junk.size()]; };
     UciEngine uci;
     for (int i = 0; i < 200; ++i) {
-        switch (rng() % 4) {
+        switch (rng() % 6) {
         case 0:
             uci.Send("setoption name MultiPV value " + pick());
             break;
@@ -329,6 +331,12 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
             break;
         case 2:
             uci.Send("go perft " + depths[rng() % depths.size()]);
+            break;
+        case 3:
+            uci.Send("setoption name UCI_Elo value " + pick());
+            break;
+        case 4:
+            uci.Send("setoption name UCI_LimitStrength value " + pick());
             break;
         default:
             uci.Send("go depth 2 searchmoves " + pick() + " " + pick());
@@ -344,6 +352,7 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
     for (int i = 0; i < 100; ++i) {
         if (i % 25 == 0) xboard.Send(i % 50 ? "analyze" : "exit");
         xboard.Send((rng() % 2 ? "exclude " : "include ") + pick());
+        if (i % 7 == 3) xboard.Send(std::string(rng() % 2 ? "option Elo=" : "option Limit Strength=") + pick());
         if (i % 10 == 9) {
             bool synced = false;
             xboard.Sync(&synced);
