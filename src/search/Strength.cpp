@@ -34,10 +34,6 @@ constexpr StrengthLevel Anchors[] = {
 constexpr int AnchorCount = int(sizeof Anchors / sizeof Anchors[0]);
 static_assert(Anchors[0].elo == MinStrengthElo && Anchors[AnchorCount - 1].elo == MaxStrengthElo);
 
-// The search without its hard node limit may end an iteration far past its
-// budget; past this many budgets it stops in the middle.
-constexpr uint64_t HardNodeFactor = 4;
-
 // A small generator of its own (splitmix64), so the choices do not depend on
 // the C library's.
 struct Random {
@@ -70,14 +66,14 @@ void PrintShownLine(int32_t score, const char *marker) {
 // The search settings the level changes, put back on the way out.
 struct LevelScope {
     int32_t multiPV = MultiPV;
-    uint64_t nodeLimit = NodeLimit;
     uint64_t iterationNodeLimit = IterationNodeLimit;
     void (*printThinking)(int32_t, const char *) = SearchHost.printThinking;
 
+    // The budget ends the search only between iterations, so that the same
+    // position gives the same search; an iteration that runs long is ended
+    // by the clock, as any search is.
     explicit LevelScope(const StrengthLevel &level) {
-        const uint64_t hard = level.nodes * HardNodeFactor;
         MultiPV = MultiPV > StrengthLines ? MultiPV : StrengthLines;
-        NodeLimit = NodeLimit != 0 && NodeLimit < hard ? NodeLimit : hard;
         IterationNodeLimit = level.nodes;
         ShownThinking = printThinking;
         ShownLines = multiPV;
@@ -85,7 +81,6 @@ struct LevelScope {
     }
     ~LevelScope() {
         MultiPV = multiPV;
-        NodeLimit = nodeLimit;
         IterationNodeLimit = iterationNodeLimit;
         SearchHost.printThinking = printThinking;
     }
