@@ -5,6 +5,7 @@
 #include "search/RootSearch.h"
 #include "search/SearchHost.h"
 #include "search/SearchState.h"
+#include "search/Threads.h"
 
 uint32_t LimitStrength = 0;
 int32_t StrengthElo = DefaultStrengthElo;
@@ -66,6 +67,7 @@ void PrintShownLine(int32_t score, const char *marker) {
 // The search settings the level changes, put back on the way out.
 struct LevelScope {
     int32_t multiPV = MultiPV;
+    int32_t threads = SearchThreads();
     uint64_t iterationNodeLimit = IterationNodeLimit;
     void (*printThinking)(int32_t, const char *) = SearchHost.printThinking;
 
@@ -74,6 +76,7 @@ struct LevelScope {
     // by the clock, as any search is.
     explicit LevelScope(const StrengthLevel &level) {
         MultiPV = MultiPV > StrengthLines ? MultiPV : StrengthLines;
+        SetSearchThreads(1); // helpers would make a level stronger, and its moves unrepeatable
         IterationNodeLimit = level.nodes;
         ShownThinking = printThinking;
         ShownLines = multiPV;
@@ -81,6 +84,7 @@ struct LevelScope {
     }
     ~LevelScope() {
         MultiPV = multiPV;
+        SetSearchThreads(threads);
         IterationNodeLimit = iterationNodeLimit;
         SearchHost.printThinking = printThinking;
     }

@@ -9,6 +9,7 @@
 #include "search/SearchHost.h"
 #include "search/SearchTestSupport.h"
 #include "search/Strength.h"
+#include "search/Threads.h"
 
 namespace {
 
@@ -130,6 +131,7 @@ TEST_F(LevelFixture, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     const char middlegame[] = "r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9";
     MultiPV = 1;
     NodeLimit = 0;
+    SetSearchThreads(2);
     const Move m = Play(middlegame);
     ASSERT_NE(m, 0u);
     // Four lines were searched, one shown; the move is the chosen line's.
@@ -143,6 +145,8 @@ TEST_F(LevelFixture, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     EXPECT_TRUE(found);
     // The user's settings are back.
     EXPECT_EQ(MultiPV, 1);
+    EXPECT_EQ(SearchThreads(), 2);
+    SetSearchThreads(1);
     EXPECT_EQ(NodeLimit, 0u);
     EXPECT_EQ(IterationNodeLimit, 0u);
     EXPECT_EQ(SearchHost.printThinking, &CountLine);
