@@ -15,23 +15,25 @@ namespace {
 
 // The anchor levels, weakest first; the levels between them are interpolated
 // (the node budget on a logarithmic scale, the rest linearly). The columns:
-// - nodes: the search's size. Fewer nodes miss more tactics; the budget
-//   roughly doubles per 100 Elo, as a doubled search is worth about that.
+// - nodes: the search's size. Fewer nodes miss more tactics; the budget grows
+//   about two and a half times per 200 Elo.
 // - spread: the error on each line's score. Large at the bottom, where a
 //   player often prefers a worse move; small at the top.
 // - lossCap: the worst loss a chosen move may have. At 1400 a piece can go
 //   now and then; at 2400 only small slips remain.
-// Calibrated by matches against a reference engine at 10 s + 0.1 s
-// (docs/STRENGTH.md).
+// Tuned from matches against a reference engine at 10 s + 0.1 s; the results
+// are in docs/STRENGTH.md.
+// clang-format off
 constexpr StrengthLevel Anchors[] = {
-    // elo  nodes  spread lossCap
-    {1400, 1500, 140, 400}, //
-    {1600, 4000, 100, 300}, //
-    {1800, 10000, 70, 200}, //
-    {2000, 25000, 45, 130}, //
-    {2200, 60000, 25, 70},  //
-    {2400, 150000, 10, 30}, //
+    // elo   nodes  spread  lossCap
+    {1400,    1500,    140,     400},
+    {1600,    4000,    100,     300},
+    {1800,   10000,     70,     200},
+    {2000,   25000,     45,     130},
+    {2200,   60000,     25,      70},
+    {2400,  150000,     10,      30},
 };
+// clang-format on
 constexpr int AnchorCount = int(sizeof Anchors / sizeof Anchors[0]);
 static_assert(Anchors[0].elo == MinStrengthElo && Anchors[AnchorCount - 1].elo == MaxStrengthElo);
 
