@@ -15,23 +15,20 @@ namespace {
 
 // The anchor levels, weakest first; the levels between them are interpolated
 // (the node budget on a logarithmic scale, the rest linearly). The columns:
-// - nodes: the search's size. Fewer nodes miss more tactics; the budget grows
-//   about two and a half times per 200 Elo.
+// - nodes: the search's size. Fewer nodes miss more tactics.
 // - spread: the error on each line's score. Large at the bottom, where a
 //   player often prefers a worse move; small at the top.
 // - lossCap: the worst loss a chosen move may have. At 1400 a piece can go
-//   now and then; at 2400 only small slips remain.
-// Tuned from matches against a reference engine at 10 s + 0.1 s; the results
-// are in docs/STRENGTH.md.
+//   now and then; at 1800 only small slips remain.
+// Each anchor is the setting that scored nearest even against the reference
+// engine's own level at 10 s + 0.1 s (scripts/strength-match.py; the results
+// are in docs/STRENGTH.md). The engine at full strength scores about even at
+// 1900 to 2000 on that scale, so no level above 1800 is offered.
 // clang-format off
 constexpr StrengthLevel Anchors[] = {
     // elo   nodes  spread  lossCap
-    {1400,    1500,    140,     400},
-    {1600,    4000,    100,     300},
-    {1800,   10000,     70,     200},
-    {2000,   25000,     45,     130},
-    {2200,   60000,     25,      70},
-    {2400,  150000,     10,      30},
+    {1400,    5030,     93,     275},
+    {1800,   60000,     25,      70},
 };
 // clang-format on
 constexpr int AnchorCount = int(sizeof Anchors / sizeof Anchors[0]);

@@ -9,7 +9,7 @@
 
 // The levels offered, in Elo.
 constexpr int32_t MinStrengthElo = 1400;
-constexpr int32_t MaxStrengthElo = 2400;
+constexpr int32_t MaxStrengthElo = 1800;
 constexpr int32_t DefaultStrengthElo = 1800;
 
 // Settings the shell writes (options and Morvane.ini).

@@ -42,7 +42,7 @@ EloRead ReadElo(const std::string &text, int32_t &elo) {
     return EloRead::Clamped;
 }
 
-// "Elo 1000 out of range (1400 to 2400), 1400 used", the value cut short.
+// "Elo 1000 out of range (1400 to 1800), 1400 used", the value cut short.
 void PrintClamped(const char *prefix, const char *name, const std::string &text, int32_t used) {
     std::printf("%s%s %.20s%s out of range (%d to %d), %d used\n", prefix, name, text.c_str(),
                 text.size() > 20 ? "..." : "", int(MinStrengthElo), int(MaxStrengthElo), int(used));

@@ -91,7 +91,7 @@ TEST(Strength, ASeededLevelRepeatsItsMovesAndOtherSeedsDiffer) {
 TEST(Strength, BadValuesGetALineAndTheLevelSwitchesBetweenMoves) {
     UciWithSettings engine("StrengthSeed 5\n");
     for (const char *line : {"option name UCI_LimitStrength type check default false",
-                             "option name UCI_Elo type spin default 1800 min 1400 max 2400"})
+                             "option name UCI_Elo type spin default 1800 min 1400 max 1800"})
         EXPECT_EQ(Count(engine.startup, line), 1) << Joined(engine.startup);
     const std::string middlegame = std::string("fen ") + Positions[2];
 
@@ -105,13 +105,13 @@ TEST(Strength, BadValuesGetALineAndTheLevelSwitchesBetweenMoves) {
     // Out of range: the nearest level; no number, no switch: the old value.
     const std::pair<const char *, Lines> bad[] = {
         {"setoption name UCI_Elo value 1000",
-         {"info string UCI_Elo 1000 out of range (1400 to 2400), 1400 used",
+         {"info string UCI_Elo 1000 out of range (1400 to 1800), 1400 used",
           "info string UCI_Elo 1400 applies once UCI_LimitStrength is on"}},
         {"setoption name uci_elo value 99999999999999999999",
-         {"info string UCI_Elo 99999999999999999999 out of range (1400 to 2400), 2400 used",
-          "info string UCI_Elo 2400 applies once UCI_LimitStrength is on"}},
+         {"info string UCI_Elo 99999999999999999999 out of range (1400 to 1800), 1800 used",
+          "info string UCI_Elo 1800 applies once UCI_LimitStrength is on"}},
         {"setoption name UCI_Elo value -3",
-         {"info string UCI_Elo -3 out of range (1400 to 2400), 1400 used",
+         {"info string UCI_Elo -3 out of range (1400 to 1800), 1400 used",
           "info string UCI_Elo 1400 applies once UCI_LimitStrength is on"}},
         {"setoption name UCI_Elo value 15OO",
          {"info string bad value, the option keeps its value: name UCI_Elo value 15OO"}},
@@ -120,7 +120,7 @@ TEST(Strength, BadValuesGetALineAndTheLevelSwitchesBetweenMoves) {
          {"info string bad value, the option keeps its value: name UCI_LimitStrength value maybe"}},
         {"setoption name UCI_LimitStrength value true", {"info string playing at Elo 1400"}},
         {"setoption name UCI_LimitStrength value true", {}},
-        {"setoption name UCI_Elo value 2100", {}},
+        {"setoption name UCI_Elo value 1700", {}},
         {"setoption name UCI_LimitStrength value false", {"info string playing at full strength"}}};
     for (const auto &[command, answer] : bad)
         EXPECT_EQ(engine.Options({command}), answer) << command;
@@ -146,13 +146,13 @@ TEST(Strength, XboardOptionsAnswerAsTheOthersDo) {
     ASSERT_TRUE(engine.Start());
     const Lines features = engine.ReadStartup();
     EXPECT_EQ(Count(features, "feature option=\"Limit Strength -check 0\""), 1) << Joined(features);
-    EXPECT_EQ(Count(features, "feature option=\"Elo -spin 1800 1400 2400\""), 1) << Joined(features);
+    EXPECT_EQ(Count(features, "feature option=\"Elo -spin 1800 1400 1800\""), 1) << Joined(features);
     const std::pair<const char *, Lines> cases[] = {
         {"option Elo=abc", {"Error (bad argument): option Elo=abc"}},
         {"option Elo=3000",
-         {"Elo 3000 out of range (1400 to 2400), 2400 used", "Elo 2400 applies once Limit Strength is on"}},
+         {"Elo 3000 out of range (1400 to 1800), 1800 used", "Elo 1800 applies once Limit Strength is on"}},
         {"option Limit Strength=2", {"Error (bad argument): option Limit Strength=2"}},
-        {"option Limit Strength=1", {"playing at Elo 2400"}},
+        {"option Limit Strength=1", {"playing at Elo 1800"}},
         {"option Elo=1500", {}},
         {"option Limit Strength=0", {"playing at full strength"}}};
     for (const auto &[command, answer] : cases)
@@ -212,7 +212,7 @@ TEST(Strength, AWeakLevelLosesClearlyToAStrongOne) {
     for (const char *opening : {"e2e4", "d2d4", "c2c4", "g1f3"}) {
         XboardEngine weak, good;
         weak.Run({"option Limit Strength=1", "option Elo=1400"});
-        good.Run({"option Limit Strength=1", "option Elo=2200"});
+        good.Run({"option Limit Strength=1", "option Elo=1800"});
         const bool goodIsWhite = games % 2 == 0;
         EngineProcess *players[2] = {goodIsWhite ? &good : &weak, goodIsWhite ? &weak : &good};
         const double white = PlayGame(players, opening, 300);
@@ -220,5 +220,5 @@ TEST(Strength, AWeakLevelLosesClearlyToAStrongOne) {
         strong += goodIsWhite ? white : 1 - white;
         ++games;
     }
-    EXPECT_GE(strong, 3.0) << "the 2200 level scored " << strong << " of " << games;
+    EXPECT_GE(strong, 3.0) << "the 1800 level scored " << strong << " of " << games;
 }

@@ -55,7 +55,7 @@ TEST(Uci, IdentificationPositionsAndSearches) {
                       "option name Move Overhead type spin default 10 min 0 max 5000",
                       "option name UCI_ShowWDL type check default false",
                       "option name UCI_LimitStrength type check default false",
-                      "option name UCI_Elo type spin default 1800 min 1400 max 2400"};
+                      "option name UCI_Elo type spin default 1800 min 1400 max 1800"};
     if (SyzygyCompiledIn)
         expected.insert(expected.end(), {"option name SyzygyPath type string default <empty>",
                                          "option name SyzygyProbeDepth type spin default 1 min 1 max 100",

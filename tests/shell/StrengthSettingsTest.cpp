@@ -31,13 +31,13 @@ TEST(StrengthSettings, ConfigurationKeys) {
     const std::tuple<std::string, Settings, std::string, int64_t> cases[] = {
         {"Hash 8", {0, DefaultStrengthElo, 77}, "", 8},
         {"LimitStrength TRUE Elo 1650 StrengthSeed 12345 Hash 8", {1, 1650, 12345}, "", 8},
-        {"Elo 1400 LimitStrength FALSE Elo 2400", {0, 2400, 77}, "", HashNotGiven},
+        {"Elo 1400 LimitStrength FALSE Elo 1700", {0, 1700, 77}, "", HashNotGiven},
         {"StrengthSeed 18446744073709551615", {0, DefaultStrengthElo, 18446744073709551615ull}, "", HashNotGiven},
         // Out of range: the nearest level, said so.
-        {"Elo 900 Hash 8", {0, 1400, 77}, "WARNING: Elo 900 out of range (1400 to 2400), 1400 used\n", 8},
+        {"Elo 900 Hash 8", {0, 1400, 77}, "WARNING: Elo 900 out of range (1400 to 1800), 1400 used\n", 8},
         {"Elo 123456789012345678901234 Hash 8",
-         {0, 2400, 77},
-         "WARNING: Elo 12345678901234567890... out of range (1400 to 2400), 2400 used\n",
+         {0, 1800, 77},
+         "WARNING: Elo 12345678901234567890... out of range (1400 to 1800), 1800 used\n",
          8},
         // Unusable values keep what was there, and reading goes on.
         {"LimitStrength yes Hash 8", {0, DefaultStrengthElo, 77}, "WARNING: unknown LimitStrength value\n", 8},
