@@ -9,12 +9,9 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "board/Attack.h"
-#include "board/MoveGenerator.h"
-#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/BookFormat.h"
-#include "book/PgnReader.h"
+#include "book/GameReplay.h"
 
 namespace {
 
@@ -127,151 +124,42 @@ struct PositionTable {
 // ---------------------------------------------------------------------------
 // Games
 
-enum class Outcome { Unknown, WhiteWins, BlackWins, Draw };
+// Each position a game reaches is kept until the game's result is known.
+class PositionReplay : public GameReplay {
+  public:
+    PositionReplay(const BookBuildOptions &o, PositionTable &t, BookBuildStats &s, std::FILE *m)
+        : GameReplay(o, s, m), table(t) {}
 
-Outcome OutcomeOf(const char *result) {
-    if (std::strcmp(result, "1-0") == 0) return Outcome::WhiteWins;
-    if (std::strcmp(result, "0-1") == 0) return Outcome::BlackWins;
-    if (std::strcmp(result, "1/2-1/2") == 0) return Outcome::Draw;
-    return Outcome::Unknown;
-}
-
-constexpr int MaxPlies = 400;
-
-struct GameReplay {
-    const BookBuildOptions &options;
+  private:
     PositionTable &table;
-    BookBuildStats &stats;
-    std::FILE *messages;
-    const char *fileName = "";
-
-    bool open = false;     // a game has begun (tags or moves)
-    bool hasMoves = false; // its move text has begun
-    bool failed = false;
-    bool outOfMemory = false;
-    uint64_t number = 0; // game number within the file
-    int ply = 0;
-    Outcome tagResult = Outcome::Unknown;
-    BookRecord reached[MaxPlies];
+    BookRecord reached[MaxReplayPlies];
     int reachedCount = 0;
 
-    GameReplay(const BookBuildOptions &o, PositionTable &t, BookBuildStats &s, std::FILE *m)
-        : options(o), table(t), stats(s), messages(m) {}
+    void Restart() override { reachedCount = 0; }
 
-    void Begin() {
-        ++number;
-        ++stats.games;
-        open = true;
-        hasMoves = failed = false;
-        ply = 0;
-        reachedCount = 0;
-        tagResult = Outcome::Unknown;
-        SetupPosition(StartPosition);
-    }
-
-    void Finish(Outcome result) {
-        if (!open) return;
-        open = false;
-        if (failed) {
-            ++stats.skipped;
-            return;
-        }
-        if (result == Outcome::Unknown) result = tagResult;
-        for (int i = 0; i < reachedCount; ++i) {
-            // The side that moved into the position is the one not to move.
-            const bool whiteMoved = reached[i].side == Black;
-            uint32_t points = DrawPoints;
-            if (options.useResults && (result == Outcome::WhiteWins || result == Outcome::BlackWins))
-                points = (result == Outcome::WhiteWins) == whiteMoved ? WinPoints : LossPoints;
-            if (!table.Add(reached[i], points)) {
-                outOfMemory = true;
-                return;
-            }
-        }
-        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
-            std::fprintf(messages, "morvane-book: %llu games, %llu positions\n",
-                         static_cast<unsigned long long>(stats.games), static_cast<unsigned long long>(table.used));
-    }
-
-    void Tag(const char *name, const char *value) {
-        if (open && hasMoves) Finish(Outcome::Unknown);
-        if (!open) Begin();
-        if (std::strcmp(name, "Result") == 0) tagResult = OutcomeOf(value);
-        if (std::strcmp(name, "FEN") == 0 && !failed && !SetupPosition(value)) {
-            std::fprintf(messages, "morvane-book: %s: game %llu: bad FEN tag, game skipped\n", fileName,
-                         static_cast<unsigned long long>(number));
-            failed = true;
-        }
-    }
-
-    void PlayMove(char *text) {
-        if (!open) Begin();
-        hasMoves = true;
-        if (failed || ply >= options.plies || ply >= MaxPlies) return;
-        char marks[4]; // marks do not count here
-        StripMoveMarks(text, marks, true);
-        const Move move = ParseSanMove(text, 1, SanReading::Loose);
-        if (move == 0) {
-            std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
-                         static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);
-            failed = true;
-            return;
-        }
-        const uint32_t mover = SideToMove;
-        SelectMoveFunctions();
-        MakeMove(mover, RootInCheck, 0, move);
-        SideToMove = mover ^ 1;
-        EpSquare = EpSquareAfter(move);
-        RootInCheck = SideInCheck(SideToMove);
-        ++ply;
+    void AfterMove(Move) override {
         // A position reached twice in one game counts once.
         const BookRecord key = CurrentBookKey();
         for (int i = 0; i < reachedCount; ++i)
             if (reached[i].side == key.side && std::memcmp(reached[i].board, key.board, 32) == 0) return;
         reached[reachedCount++] = key;
     }
-};
 
-bool ReadGames(const std::string &fileName, GameReplay &replay) {
-    std::FILE *messages = replay.messages;
-    PgnReader in;
-    if (!in.Open(fileName.c_str())) {
-        std::fprintf(messages, "morvane-book: cannot read %s\n", fileName.c_str());
-        return false;
-    }
-    replay.fileName = fileName.c_str();
-    replay.number = 0;
-    replay.open = false;
-    for (;;) {
-        const PgnToken token = in.Next();
-        switch (token) {
-        case PgnToken::Tag:
-            replay.Tag(in.tagName, in.tagValue);
-            break;
-        case PgnToken::Move:
-            replay.PlayMove(in.text);
-            break;
-        case PgnToken::Result:
-            if (!replay.open) replay.Begin(); // a game of no moves
-            replay.Finish(OutcomeOf(in.text));
-            break;
-        case PgnToken::End:
-            replay.Finish(Outcome::Unknown); // a game cut short still counts
-            return !replay.outOfMemory;
-        case PgnToken::ReadError:
-            std::fprintf(messages, "morvane-book: cannot read %s: %s\n", fileName.c_str(), std::strerror(in.readErrno));
-            return false;
-        case PgnToken::Binary:
-            std::fprintf(messages, "morvane-book: %s is no game file (binary data)\n", fileName.c_str());
-            return false;
-        case PgnToken::TooLarge:
-            return false; // no limit is set here
+    bool Count(Outcome result) override {
+        for (int i = 0; i < reachedCount; ++i) {
+            // The side that moved into the position is the one not to move.
+            const bool whiteMoved = reached[i].side == Black;
+            uint32_t points = DrawPoints;
+            if (options.useResults && (result == Outcome::WhiteWins || result == Outcome::BlackWins))
+                points = (result == Outcome::WhiteWins) == whiteMoved ? WinPoints : LossPoints;
+            if (!table.Add(reached[i], points)) return false;
         }
-        if (replay.outOfMemory) break;
+        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
+            std::fprintf(messages, "morvane-book: %llu games, %llu positions\n",
+                         static_cast<unsigned long long>(stats.games), static_cast<unsigned long long>(table.used));
+        return true;
     }
-    std::fprintf(messages, "morvane-book: out of memory\n");
-    return false;
-}
+};
 
 } // namespace
 
@@ -283,10 +171,10 @@ bool BuildBook(const std::vector<std::string> &gameFiles, const char *bookFile, 
         std::fprintf(messages, "morvane-book: out of memory\n");
         return false;
     }
-    GameReplay *replay = new GameReplay(options, table, stats, messages);
+    GameReplay *replay = new PositionReplay(options, table, stats, messages);
     bool ok = true;
     for (const std::string &file : gameFiles)
-        if (!(ok = ReadGames(file, *replay))) break;
+        if (!(ok = replay->ReadGames(file))) break;
     delete replay;
     SetupPosition(StartPosition);
     stats.positions = table.used;

@@ -12,12 +12,9 @@
 #include <cerrno>
 #include <cstring>
 
-#include "board/Attack.h"
-#include "board/MoveGenerator.h"
-#include "board/MoveText.h"
 #include "board/Setup.h"
 #include "book/BookFormat.h"
-#include "book/PgnReader.h"
+#include "book/GameReplay.h"
 #include "book/PolyglotBook.h"
 
 namespace {
@@ -90,147 +87,47 @@ struct TallyTable {
     }
 };
 
-enum class Outcome { Unknown, WhiteWins, BlackWins, Draw };
-
-Outcome OutcomeOf(const char *result) {
-    if (std::strcmp(result, "1-0") == 0) return Outcome::WhiteWins;
-    if (std::strcmp(result, "0-1") == 0) return Outcome::BlackWins;
-    if (std::strcmp(result, "1/2-1/2") == 0) return Outcome::Draw;
-    return Outcome::Unknown;
-}
-
-constexpr int MaxPlies = 400;
-
 struct PlayedMove {
     uint64_t key;
     uint16_t move;
     uint8_t mover;
 };
 
-// One game at a time: its moves are kept until its result is known.
-struct GameReplay {
-    const BookBuildOptions &options;
+// Each move of a game is kept with the key of the position it was played
+// from until the game's result is known.
+class PolyglotReplay : public GameReplay {
+  public:
+    PolyglotReplay(const BookBuildOptions &o, TallyTable &t, BookBuildStats &s, std::FILE *m)
+        : GameReplay(o, s, m), table(t) {}
+
+  private:
     TallyTable &table;
-    BookBuildStats &stats;
-    std::FILE *messages;
-    const char *fileName = "";
-
-    bool open = false;     // a game has begun (tags or moves)
-    bool hasMoves = false; // its move text has begun
-    bool failed = false;
-    uint64_t number = 0; // game number within the file
-    int ply = 0;
-    Outcome tagResult = Outcome::Unknown;
-    PlayedMove played[MaxPlies];
+    PlayedMove played[MaxReplayPlies];
     int playedCount = 0;
-
-    GameReplay(const BookBuildOptions &o, TallyTable &t, BookBuildStats &s, std::FILE *m)
-        : options(o), table(t), stats(s), messages(m) {}
-
-    void Begin() {
-        ++number;
-        ++stats.games;
-        open = true;
-        hasMoves = failed = false;
-        ply = playedCount = 0;
-        tagResult = Outcome::Unknown;
-        SetupPosition(StartPosition);
-    }
 
     uint32_t PointsFor(uint8_t mover, Outcome result) const {
         if (!options.useResults || result == Outcome::Unknown || result == Outcome::Draw) return PolyglotDrawPoints;
         return (result == Outcome::WhiteWins) == (mover == White) ? PolyglotWinPoints : 0;
     }
 
-    void Finish(Outcome result) {
-        if (!open) return;
-        open = false;
-        if (failed) {
-            ++stats.skipped;
-            return;
-        }
-        if (result == Outcome::Unknown) result = tagResult;
-        for (int i = 0; i < playedCount; ++i)
-            table.Add(played[i].key, played[i].move, PointsFor(played[i].mover, result));
-        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
-            std::fprintf(messages, "morvane-book: %llu games\n", static_cast<unsigned long long>(stats.games));
-    }
+    void Restart() override { playedCount = 0; }
 
-    void Tag(const char *name, const char *value) {
-        if (open && hasMoves) Finish(Outcome::Unknown);
-        if (!open) Begin();
-        if (std::strcmp(name, "Result") == 0) tagResult = OutcomeOf(value);
-        if (std::strcmp(name, "FEN") == 0 && !failed && !SetupPosition(value)) {
-            std::fprintf(messages, "morvane-book: %s: game %llu: bad FEN tag, game skipped\n", fileName,
-                         static_cast<unsigned long long>(number));
-            failed = true;
-        }
-    }
-
-    void PlayMove(char *text) {
-        if (!open) Begin();
-        hasMoves = true;
-        if (failed || ply >= options.plies || ply >= MaxPlies) return;
-        char marks[4]; // marks do not count here
-        StripMoveMarks(text, marks, true);
-        const Move move = ParseSanMove(text, 1, SanReading::Loose);
-        if (move == 0) {
-            std::fprintf(messages, "morvane-book: %s: game %llu: cannot play move %d%s %s, game skipped\n", fileName,
-                         static_cast<unsigned long long>(number), ply / 2 + 1, SideToMove == White ? "." : "...", text);
-            failed = true;
-            return;
-        }
+    void BeforeMove(Move move) override {
         const PlayedMove entry{PolyglotKey(), PolyglotMoveOf(move), uint8_t(SideToMove)};
-        const uint32_t mover = SideToMove;
-        SelectMoveFunctions();
-        MakeMove(mover, RootInCheck, 0, move);
-        SideToMove = mover ^ 1;
-        EpSquare = EpSquareAfter(move);
-        RootInCheck = SideInCheck(SideToMove);
-        ++ply;
         // A move played twice from one position in one game counts once.
         for (int i = 0; i < playedCount; ++i)
             if (played[i].key == entry.key && played[i].move == entry.move) return;
         played[playedCount++] = entry;
     }
-};
 
-bool ReadGames(const std::string &fileName, GameReplay &replay) {
-    std::FILE *messages = replay.messages;
-    PgnReader in;
-    if (!in.Open(fileName.c_str())) {
-        std::fprintf(messages, "morvane-book: cannot read %s\n", fileName.c_str());
-        return false;
+    bool Count(Outcome result) override {
+        for (int i = 0; i < playedCount; ++i)
+            table.Add(played[i].key, played[i].move, PointsFor(played[i].mover, result));
+        if (options.progressEvery > 0 && stats.games % options.progressEvery == 0)
+            std::fprintf(messages, "morvane-book: %llu games\n", static_cast<unsigned long long>(stats.games));
+        return true;
     }
-    replay.fileName = fileName.c_str();
-    replay.number = 0;
-    replay.open = false;
-    for (;;) {
-        switch (in.Next()) {
-        case PgnToken::Tag:
-            replay.Tag(in.tagName, in.tagValue);
-            break;
-        case PgnToken::Move:
-            replay.PlayMove(in.text);
-            break;
-        case PgnToken::Result:
-            if (!replay.open) replay.Begin(); // a game of no moves
-            replay.Finish(OutcomeOf(in.text));
-            break;
-        case PgnToken::End:
-            replay.Finish(Outcome::Unknown); // a game cut short still counts
-            return true;
-        case PgnToken::ReadError:
-            std::fprintf(messages, "morvane-book: cannot read %s: %s\n", fileName.c_str(), std::strerror(in.readErrno));
-            return false;
-        case PgnToken::Binary:
-            std::fprintf(messages, "morvane-book: %s is no game file (binary data)\n", fileName.c_str());
-            return false;
-        case PgnToken::TooLarge:
-            return false; // no limit is set here
-        }
-    }
-}
+};
 
 // The qualifying moves of the merged table as entries: per key, weights
 // scaled into 16 bits where needed, highest first.
@@ -279,10 +176,10 @@ bool BuildPolyglotBook(const std::vector<std::string> &gameFiles, const char *bo
     table.limit = std::max<size_t>(size_t(options.maxSlots), 1024);
     table.capacity = std::min(table.limit, InitialTallies);
     table.tallies.reserve(table.capacity);
-    GameReplay *replay = new GameReplay(options, table, stats, messages);
+    GameReplay *replay = new PolyglotReplay(options, table, stats, messages);
     bool ok = true;
     for (const std::string &file : gameFiles)
-        if (!(ok = ReadGames(file, *replay))) break;
+        if (!(ok = replay->ReadGames(file))) break;
     delete replay;
     SetupPosition(StartPosition);
     table.Merge();
