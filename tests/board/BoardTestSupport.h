@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -100,6 +101,8 @@ inline std::vector<uint64_t> State() {
         s.push_back(PieceLists[c][0]);
     for (int i = 0; i < 120; i++)
         s.push_back(Board[i].piece);
+    s.push_back(Occupied);
+    s.insert(s.end(), PieceMask, PieceMask + 14);
     return s;
 }
 
@@ -107,11 +110,14 @@ inline std::vector<uint64_t> State() {
 inline std::string PositionInconsistency() {
     int32_t material = 0;
     uint32_t weights[2] = {}, count = 0, perList[14] = {};
-    uint64_t key = 0, pawnKey = 0;
+    uint64_t key = 0, pawnKey = 0, occupied = 0, masks[14] = {};
     for (Square s = 0; s < 120; s++) {
         const PieceCode c = Board[s].piece;
         if ((FileOf[s] == 0) != (c == OffBoard)) return "border wrong at " + std::to_string(s);
         if (c == EmptySquare || c == OffBoard) continue;
+        const uint64_t bit = uint64_t(1) << (8 * (s / 10 - 2) + s % 10 - 1); // a8 is bit 0, h1 bit 63
+        occupied |= bit;
+        masks[c] |= bit;
         key ^= ZobristKeys[c][s];
         pawnKey ^= KindOf(c) == Pawn ? ZobristKeys[c][s] : 0;
         const uint32_t slot = Board[s].listIndex;
@@ -127,5 +133,6 @@ inline std::string PositionInconsistency() {
         if (KindOf(c) <= Queen && PieceLists[c][0] != perList[c]) return "list length of " + std::to_string(c);
     if (material != Material || count != PieceCount || weights[0] != WhitePieceWeight || weights[1] != BlackPieceWeight)
         return "material, count or weights";
+    if (occupied != Occupied || !std::equal(masks, masks + 14, PieceMask)) return "occupancy masks";
     return key == HashKey && pawnKey == PawnHashKey ? "" : "hash keys";
 }

@@ -1,5 +1,5 @@
 // Chess960 through the binary in both protocols: the castling texts each one
-// expects, the FEN styles, and whole games judged move by move.
+// expects and the FEN styles (whole games are refereed in GamesTest).
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -19,34 +19,6 @@ std::string BestMove(UciEngine &engine, const std::string &position, const std::
     engine.Send("position " + position);
     engine.Send(go);
     return BestMoveOf(engine.AwaitBestMove());
-}
-
-// Two engines in UCI_Chess960 play from fen; every best move must be one of the referee's
-// legal moves, castling spelled as the king taking its rook.
-void PlayUciGame(const std::string &fen, int maxPlies) {
-    SCOPED_TRACE(fen);
-    const CastlingSpelling kept = std::exchange(CastlingOutput, KingTakesRook);
-    UciEngine a, b;
-    UciEngine *players[2] = {&a, &b};
-    for (UciEngine *p : players) {
-        p->Send("setoption name UCI_Chess960 value true\nucinewgame");
-        p->Ready();
-    }
-    ASSERT_TRUE(referee::Setup(fen));
-    std::string moves;
-    for (int ply = 0; ply < maxPlies; ++ply) {
-        UciEngine &mover = *players[ply % 2];
-        const std::string move =
-            BestMove(mover, "fen " + fen + (moves.empty() ? "" : " moves" + moves), "go wtime 2000 btime 2000");
-        if (move == "0000") {
-            EXPECT_TRUE(referee::LegalMoves().empty()) << "gave up after" << moves;
-            break;
-        }
-        ASSERT_TRUE(referee::Play(move)) << "illegal " << move << " after" << moves;
-        moves += " " + move;
-        if (referee::LegalMoves().empty()) break;
-    }
-    CastlingOutput = kept;
 }
 
 } // namespace
@@ -82,11 +54,6 @@ TEST(Chess960Uci, CastlingTextsInBothModes) {
     EXPECT_NE(Joined(lines).find(" pv b1a1"), std::string::npos) << Joined(lines);
     engine.Send("setoption name UCI_Chess960 value false");
     EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1c1");
-}
-
-TEST(Chess960Uci, WholeGames) {
-    PlayUciGame("bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1", 120);
-    PlayUciGame("1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8", 120);
 }
 
 TEST(Chess960Xboard, VariantCastlingAndPerft) {

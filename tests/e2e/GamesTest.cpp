@@ -178,25 +178,3 @@ TEST(XboardMatch, XboardAndUciEnginesPlayWithoutTimeLossOrIllegalMove) {
     // Both engines started on a first run and wrote their configuration.
     EXPECT_TRUE(fs::exists(place.PathOf("first/Morvane.ini")) && fs::exists(place.PathOf("second/Morvane.ini")));
 }
-
-// "setup FILE N" and "perft D" through the binary on the first positions of
-// the standard file (the board tests walk the files whole).
-TEST(Perft, CountsThroughTheBinary) {
-    const std::string path = std::string(MORVANE_TEST_DATA) + "/perft-standard.epd";
-    std::ifstream in(path);
-    XboardEngine engine;
-    const std::regex depthCount(";D([0-9]+) ([0-9]+)");
-    int number = 0, positions = 0;
-    for (std::string line; positions < 3 && std::getline(in, line); ++number) {
-        if (line.find(";D1 ") == std::string::npos) continue;
-        engine.Run({"setup " + path + " " + std::to_string(number + 1)});
-        for (std::sregex_iterator it(line.begin(), line.end(), depthCount), end; it != end; ++it) {
-            if (std::stoi((*it)[1]) > 3) break;
-            engine.Send("perft " + (*it)[1].str());
-            const Lines lines = engine.ReadUntilPrefix("Total nodes: ");
-            ASSERT_TRUE(StartsWith(lines.back(), "Total nodes: " + (*it)[2].str() + "\t")) << "line " << number + 1;
-        }
-        ++positions;
-    }
-    EXPECT_EQ(positions, 3);
-}

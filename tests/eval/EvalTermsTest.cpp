@@ -36,6 +36,10 @@ template <Color Us, uint32_t Rights, uint8_t HasCastled = 0> int32_t Dev() {
     Castled[Us] = HasCastled;
     return WithPawns<Development<Us>>();
 }
+template <Color Us> int32_t Knights() {
+    int32_t attack = 0;
+    return KnightTerms<Us>(attack);
+}
 template <uint32_t Side> int32_t Closed() { // the closed-position term against a human
     OpponentIsComputer = 0;
     EngineSide = Side;
@@ -110,6 +114,11 @@ TEST(EvalTerms, HandWorkedValues) {
         {"7r/8/8/8/8/1k6/8/1K6 w - -", MateLoneKing, 30 - 50 - 105},
         {"1K6/8/1k6/8/8/8/8/7r w - -", MateLoneKing, 30 - 0 - 105},
         {"8/8/8/8/8/8/8/K6k w - -", MateLoneKing, 0},
+        // A knight on the sixth rank no enemy pawn can chase: square 10, outpost 15, and 12 more on d6/e6 when an
+        // enemy pawn stands blocked in front of it.
+        {"7k/3p4/3N4/8/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 12},
+        {"7k/p7/3N4/8/8/8/8/4K3 w - -", Knights<White>, 10 + 15},
+        {"4k3/8/8/8/8/4n3/4P3/4K3 b - -", Knights<Black>, -(10 + 15 + 12)},
         {"r3k2r/pppppppp/8/8/8/8/PPPPPP1P/R4RK1 w kq -", Dev<White, 2, 1>, -24},
         {"4k3/8/8/3KP3/8/8/8/8 w - -", Passed, 15},
         {"4k3/8/8/4P3/3K4/8/8/8 w - -", Passed, 0},

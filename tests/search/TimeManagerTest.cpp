@@ -1,4 +1,3 @@
-#include <sstream>
 
 #include "search/SearchTestSupport.h"
 
@@ -22,40 +21,6 @@ struct TimeManager : testing::Test {
 };
 
 } // namespace
-
-// The limits from the clock, the moves to go, the increment, pondering, a
-// guess after a ponder hit and a fixed time per move.
-TEST_F(TimeManager, LimitsFromTheClock) {
-    const std::tuple<int32_t, uint32_t, int32_t, uint8_t, uint32_t, uint32_t, const char *> cases[] = {
-        // clock, moves to go (of 40), increment, pondering, guess, fixed time
-        {30000, 40, 0, 0, 0, 0, "446 2230 4460"},     // forty moves in five minutes
-        {30000, 10, 0, 0, 0, 0, "1475 7375 14750"},   // ten to go, spread over ten
-        {30000, 3, 0, 0, 0, 0, "4916 19668 19668"},   // the cap 30000 - 4916 * 2 - 500 binds
-        {30000, 1, 0, 0, 0, 0, "29500 29500 29500"},  // the last move uses all but the reserve
-        {300, 1, 0, 0, 0, 0, "1 1 1"},                // below the reserve: still positive
-        {30000, 0, 0, 1, 0, 0, "590 2950 5900"},      // pondering spreads over fewer moves
-        {30000, 0, 1200, 1, 0, 0, "1190 5950 11900"}, // half the increment counts
-        {0, 0, 0, 0, 0, 0, "1 1 1"},                  // tiny clocks never give 0
-        {500, 0, 0, 0, 0, 0, "1 1 1"},
-        {-3000, 0, 0, 0, 0, 0, "1 1 1"},
-        {30000, 40, 0, 0, 1, 0, "100 100 100"}, // a guess and a fixed time print nothing
-        {100, 40, 0, 0, 0, 1, "100 100 100"},
-    };
-    for (auto [clock, toGo, increment, ponder, guess, fixed, limits] : cases) {
-        EngineClock = clock;
-        MovesPerControl = toGo ? 40 : 0;
-        MovesToGo = toGo;
-        Increment = increment;
-        PonderEnabled = ponder;
-        PonderGuess = guess;
-        FixedTimeMode = fixed;
-        std::istringstream words(limits);
-        std::string printed, limit;
-        for (int i = 1; !guess && !fixed && words >> limit; i++)
-            printed += "time" + std::to_string(i) + " = " + limit + "\n";
-        EXPECT_EQ(Allocate(), printed + limits) << clock << " " << toGo;
-    }
-}
 
 TEST_F(TimeManager, RecomputeKeepsTheStartTime) {
     Allocate();

@@ -9,7 +9,6 @@
 #include "search/SearchState.h"
 #include "search/Threads.h"
 #include "shell/Config.h"
-#include "shell/InputPoll.h"
 #include "shell/ShellTestSupport.h"
 #include "shell/Xboard.h"
 
@@ -126,45 +125,6 @@ TEST_F(CommandLoop_, BoardCommands) {
         EXPECT_EQ(PositionHistory[GamePly].keyLow, KeyLow(HashKey));
         EXPECT_EQ(PositionHistory[GamePly].keyHigh, KeyHigh(HashKey));
         EXPECT_TRUE(plies > 0 || (BoardHistoryCount == 0 && PositionHistory[0].irreversible == 1)) << "a new record";
-    }
-}
-
-TEST_F(CommandLoop_, AWordThatIsNoCommandTakesTheRestOfItsLineAlong) {
-    const char *fen = "r2q1rk1/pp1bbppp/2n1pn2/3p4/2PP4/2N1PN2/PP1BBPPP/R2QK2R w KQ - 4 9";
-    const char *afterF3e5 = "r2q1rk1/pp1bbppp/2n1pn2/3pN3/2PP4/2N1P3/PP1BBPPP/R2QK2R b KQ - 5 9";
-    const std::string no = "Error (unknown command): ";
-    // Input; whether the search parked its first word (and the poll then looked past its line break); output;
-    // the position after.
-    const std::tuple<std::string, int, std::string, const char *> cases[] = {
-        {"hide f3e5\n", 0, no + "hide\n", fen},
-        {"hide f3e5 quit\nf3e5\n", 0, no + "hide\n", afterF3e5},
-        {"f3e5 zz a7a6\n", 0, no + "zz\n", afterF3e5},
-        {"hide\nf3e5\n", 0, no + "hide\n", afterF3e5},
-        {std::string(150, 'z') + " f3e5\n", 0, no + std::string(99, 'z') + "...\n", fen},
-        // The same for a word the search took and parked for the loop.
-        {"hide f3e5\n", 1, no + "hide\n", fen},
-        {"hide f3e5\nf3e5\n", 2, no + "hide\n", afterF3e5},
-        {"hide\nf3e5\n", 2, no + "hide\n", afterF3e5},
-        {std::string(150, 'z') + " f3e5\nf3e5\n", 1, no + std::string(127, 'z') + "...\n", afterF3e5}};
-    for (const auto &[input, parked, output, after] : cases) {
-        SCOPED_TRACE(input.substr(0, 20) + " parked " + std::to_string(parked));
-        SetUpGame(after);
-        const std::vector<uint64_t> expected = Position();
-        SetUpGame(fen);
-        StdinPipe in;
-        in.Write(input);
-        in.Close();
-        std::string out;
-        if (parked) {
-            const uint32_t stops = input[0] == 'z' ? 0 : 1; // a word too long to park is refused at once
-            out = Output([stops] { EXPECT_EQ(CheckInput(), stops); });
-            if (parked == 2) {
-                EXPECT_TRUE(InputWaiting());
-            }
-        }
-        out += Output([] { EXPECT_EQ(CommandLoop(), 0); });
-        EXPECT_EQ(out, output);
-        EXPECT_TRUE(Position() == expected);
     }
 }
 

@@ -1,4 +1,4 @@
-// The game record, undo, repetitions and game ends; the engine's own move and pondering (input by pipe).
+// The game record, undo, repetitions and game ends; the engine's own move (input by pipe).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -208,72 +208,6 @@ TEST(EngineMove, NoMoveInAFinishedPositionOrGameOrOverAGameChangingCommand) {
                                        out.find("\ntellics whisper ", at) < out.find("\nTime elapsed: ", at)))
             << out;
     }
-}
-
-TEST(EngineMove, PonderingOnTheExpectedReply) {
-    alarm(120); // a search that never looks at its input must not hang the suite
-    // Not over a parked command; no guess searched for with a moves-per-control clock; not after the game ended.
-    SetUpGame(StartPosition);
-    PlayMoves({"e2e4"});
-    EngineSide = White;
-    strcpy(PendingCommand, "post");
-    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "");
-    EXPECT_STREQ(PendingCommand, "post") << "the parked word is kept";
-    PendingCommand[0] = 0;
-    SetPV({});
-    SetClock(300000, 40);
-    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }),
-              "Pondering ... \nNo move to ponder\nBad move to ponder nomove\n");
-    EXPECT_EQ(Pondering + GamePly, 1u) << "nothing made";
-    SetUpGame(StartPosition);
-    PlayMoves({"f2f3", "e7e5", "g2g4", "d8h4"});
-    EngineSide = White;
-    EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "");
-    // After e2e4, expecting e7e5: input, plays?, plies on record, word left for the loop, what it said.
-    PostThinking = 0;
-    const std::tuple<std::string, uint32_t, uint32_t, const char *, const char *> cases[] = {
-        {"otim 5000\nd7d5\n", 0, 1, "d7d5", "Abort pondering\n"},               // a miss
-        {"time 700\notim 5000\ne7e5\n", 1, 3, "", "Continue pondering\n"},      // a hit plays the answer
-        {"time 100000\ne7e5\n?\n", 1, 3, "?", "Continue pondering\n"},          // a word after the hit ends it
-        {"time 100000\ne7e5\nforce\n", 0, 2, "force", "Continue pondering\n"}}; // without a move
-    for (const auto &[input, played, plies, pending, said] : cases) {
-        SetClock(6000);
-        SetUpGame(StartPosition);
-        PlayMoves({"e2e4"});
-        EngineSide = White;
-        SetPV({GameMoves[0], MakeMoveWord(E7, E5, EmptySquare, DoubleStepFlag)});
-        const std::string out = WithInput(input, [played] { EXPECT_EQ(Ponder(), played); });
-        EXPECT_TRUE(out.starts_with("Pondering ... \n") && out.find(said) != std::string::npos) << out;
-        EXPECT_EQ(out.find(plies == 1 ? "Continue" : "Abort"), std::string::npos) << out;
-        EXPECT_EQ(std::make_tuple(GamePly, SideToMove, EngineSide), std::make_tuple(plies, plies % 2, 0u)) << input;
-        EXPECT_TRUE(plies == 1 || Text(GameMoves[1]) == "e7e5") << "the opponent's real move stays";
-        EXPECT_STREQ(PendingCommand, pending);
-        EXPECT_EQ(Pondering + PonderSearch, 0u);
-        EXPECT_EQ(out.find("Time elapsed"), std::string::npos);
-        if (!played) continue;
-        // The answer, with no empty line before it, then a summary naming one expected reply.
-        const size_t at = out.find("Continue pondering\nTime: "),
-                     move = out.find("\nmove " + Text(GameMoves[2]) + "\n");
-        EXPECT_TRUE(at < move && out[move - 1] != '\n') << out;
-        const size_t pv = out.find(" Knps pv = ", move) + 11, end = out.find('\n', pv);
-        EXPECT_TRUE(end - pv == 4 || end - pv == 5) << "one move only: " << out.substr(pv, end - pv);
-        EXPECT_EQ(EngineClock, input[5] == '7' ? 700 : 100000);
-        if (!*pending) continue;
-        EXPECT_EQ(Output([] { EXPECT_EQ(Ponder(), 0u); }), "") << "a parked word is taken first";
-    }
-    // A hit in a lost game applies the resign rule to the move found.
-    SetUpGame("kr6/r7/q7/8/8/8/6PP/7K w - -");
-    PlayMoves({"h2h3"});
-    EngineSide = White;
-    SetPV({GameMoves[0], MakeMoveWord(A8, B7)});
-    ResignEnabled = 1;
-    RecentScores[1] = -850;
-    RecentScores[2] = -900;
-    EXPECT_NE(WithInput("time 700\na8b7\n", [] { EXPECT_EQ(Ponder(), 1u); }).find("\nresign\n"), std::string::npos);
-    EXPECT_LT(RecentScores[2], -900) << "the found move's score is kept";
-    alarm(0);
-    PostThinking = 1;
-    SetClock(300000);
 }
 
 TEST(EngineMove, SummaryLineAndResignRule) {

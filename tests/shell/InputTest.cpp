@@ -1,10 +1,6 @@
-// Standard input (a pipe on fd 0): the reader, and the input check during searches and pondering.
+// Standard input (a pipe on fd 0): the reader, waiting input, and the end of a long run.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <regex>
-
-#include "search/TimeManager.h"
 #include "shell/InputPoll.h"
 #include "shell/ShellTestSupport.h"
 
@@ -122,65 +118,4 @@ TEST(InputReader, WhatIsLeftOfADroppedLineIsNeverRead) {
         in.Close();
         EXPECT_EQ(Words(2), next);
     }
-}
-
-TEST(InputCheck, WordsDuringASearchOrPondering) {
-    const std::string longWord = "e2e4" + std::string(300, 'x');
-    // Analysing, pondering, past the hit, parked word, input; stop (2: either), output, parked word, hit.
-    const std::tuple<uint32_t, uint32_t, uint32_t, const char *, std::string, uint32_t, std::string, const char *,
-                     uint32_t>
-        cases[] = {
-            {1, 0, 0, "", "stop\n", 1, "", "", 0},
-            {1, 0, 0, "", "exit\n", 1, "", "", 0},
-            {0, 0, 0, "", "draw\n", 0, "Offer is declined\n", "", 0},
-            {0, 0, 0, "", "", 0, "", "", 0}, // nothing waiting, no time limit
-            {0, 0, 0, "", "?\n", 1, "", "?", 0},
-            {0, 0, 0, "?", "e2e4\n", 1, "ERROR: Ponder buffer full !!!\n", "e2e4", 0},
-            // A word too long to park must not become the move its start spells.
-            {0, 0, 0, "", longWord + "\n", 0, "Error (unknown command): " + longWord.substr(0, 127) + "...\n", "", 0},
-            // "ping" is answered at once while analysing or pondering, after the move otherwise.
-            {1, 0, 0, "", "ping 4\n", 0, "pong 4\n", "", 0},
-            {0, 1, 0, "", "ping 3\n", 0, "pong 3\n", "", 0},
-            {0, 0, 0, "", "ping 2\n", 0, "", "", 0},
-            {0, 1, 0, "", "force\n", 1, "Abort pondering\n", "force", 0},
-            {0, 1, 0, "", "time abc\ne7e5\n", 2, "Error (bad argument): time\nContinue pondering\n", "", 1},
-            {0, 1, 0, "", "time 4000\notim 4000\ndraw\ne7e5\n", 2, "Offer is declined\nContinue pondering\n", "", 1}};
-    StdinPipe input;
-    const int32_t savedClock = EngineClock;
-    for (const auto &[analyze, pondering, hit, parked, bytes, stop, said, pending, hitAfter] : cases) {
-        SCOPED_TRACE(bytes.substr(0, 30));
-        AnalyzeMode = analyze;
-        Pondering = pondering;
-        PonderHit = hit;
-        PonderSearch = 1; // no time limit
-        strcpy(ExpectedMove, "e7e5");
-        strcpy(PendingCommand, parked);
-        EngineClock = 777;
-        input.Write(bytes);
-        uint32_t r = 0;
-        // Clock updates print the new limits; they are left out here.
-        const std::string out =
-            std::regex_replace(Output([&] { r = CheckInput(); }), std::regex("time[123] = .*\n"), "");
-        EXPECT_EQ(stop == 2 ? 2 : r, stop);
-        EXPECT_EQ(out.substr(0, out.find("Time: ")), said);
-        EXPECT_STREQ(PendingCommand, pending);
-        EXPECT_EQ(PonderHit, hitAfter);
-        EXPECT_EQ(EngineClock, bytes.starts_with("time 4") ? 4000 : 777);
-        EXPECT_EQ(AnalyzeMode, analyze && stop == 0 ? 1u : 0u) << "stop and exit end the analysis";
-        EXPECT_EQ(PonderSearch, hitAfter || *pending ? 1u - pondering : 1u) << "the clock runs from now on";
-        EXPECT_EQ(Output(SendDeferredPong), bytes == "ping 2\n" ? "pong 2\n" : "");
-    }
-    EngineClock = savedClock;
-    // A fixed-time search never reads; a ponder-move guess gives way to waiting input.
-    Pondering = PonderHit = 0;
-    PendingCommand[0] = 0;
-    input.Write("go\n");
-    FixedTimeMode = 1;
-    TimeLimit1 = TimeLimit2 = TimeLimit3 = INT32_MAX;
-    EXPECT_EQ(CheckInput(), 0u);
-    FixedTimeMode = 0;
-    PonderGuess = 1;
-    EXPECT_EQ(CheckInput(), 1u);
-    PonderGuess = PonderSearch = 0;
-    EXPECT_EQ(Words(), "go") << "the word is still there for the loop";
 }

@@ -12,15 +12,6 @@
 #include "shell/ShellTestSupport.h"
 #include "shell/TestSuite.h"
 
-namespace {
-
-void SetPV(std::initializer_list<Move> moves) {
-    memset(PVTable[0], 0, sizeof(PVTable[0]));
-    std::copy(moves.begin(), moves.end(), PVTable[0]);
-}
-
-} // namespace
-
 TEST(MoveTextOut, CoordinateAndThinkingLines) {
     // Castling as the king's move, upper-case promotions for both colours, "####" for a square off the board.
     for (auto [move, text] : {std::pair{MakeMoveWord(E8, C8, EmptySquare, CastlingFlag), "e8c8"},
@@ -84,32 +75,6 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
     FormatUciInfoLine(line, sizeof(line), tables);
     EXPECT_STREQ(line, "info depth 1 seldepth 11 multipv 1 score cp 0 nodes 1 nps 1000 hashfull 7 tbhits 12 time 1")
         << "table hits once there are tables; no pv word without moves";
-    // The variation stops at the first empty entry; UCI wants lower-case promotions.
-    SetPV({MakeMoveWord(E2, E4), MakeMoveWord(E7, E5), 0, MakeMoveWord(G1, F3)});
-    FormatThinkingPV(line, sizeof(line), false);
-    EXPECT_STREQ(line, "e2e4 e7e5 ");
-    SetPV({MakePromotionWord(A7, A8, EmptySquare, WhiteQueen), MakeMoveWord(H8, H7)});
-    FormatThinkingPV(line, sizeof(line), true);
-    EXPECT_STREQ(line, "a7a8q h8h7 ");
-    // Thinking lines only when posting, or in UCI; a fail high marks the line.
-    IterationDepth = 3;
-    NodeCount = 100;
-    QuiesceNodeCount = 23;
-    PostThinking = 0;
-    EXPECT_EQ(Output([] { PrintThinking(10, ":)"); }), "");
-    PostThinking = 1;
-    std::string out = Output([] { PrintThinking(10, ":)"); });
-    EXPECT_TRUE(out.starts_with(" 3  10 ") && out.find("       123 ") != std::string::npos &&
-                out.ends_with("\ta7a8Q h8h7 !\n"))
-        << out;
-    PostThinking = 0;
-    UciMode = 1;
-    out = Output([] { PrintThinking(10, nullptr); });
-    UciMode = 0;
-    PostThinking = 1;
-    EXPECT_EQ(out.rfind("info depth 3 seldepth ", 0), 0u) << out;
-    EXPECT_NE(out.find(" multipv 1 score cp 10 nodes 123 nps "), std::string::npos) << out;
-    EXPECT_TRUE(out.ends_with(" pv a7a8q h8h7\n")) << out;
 }
 
 TEST(MoveTextOut, DisplayShowsRanksFromEightDownAndMarksStrayPieces) {

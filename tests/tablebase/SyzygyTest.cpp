@@ -152,29 +152,6 @@ TEST_F(SyzygyTest, BoardMasksTurnIntoFathomSquares) {
     EXPECT_EQ(SyzygyBoardOfPosition(Black, 0).ep, 0u);
 }
 
-// Over every position of three-piece tables (either colour on either side),
-// the board's probe gives what our own generator's tables say.
-TEST_F(SyzygyTest, ProbeAgreesWithOurGeneratorOnEveryBoardPosition) {
-    EnsureTables({"kqk", "krk", "kpk", "kbk", "knk"});
-    ASSERT_EQ(SyzygyInit(DataTables).tables, DataTableCount);
-    for (const char *name : {"kqk", "krk", "kpk", "kbk", "knk"}) {
-        uint64_t positions = 0, wins = 0;
-        ForBoardPositions(name, false, Sanitized ? 13 : 1, [&](Pos &p, uint32_t stm) {
-            const int32_t ours = ProbeValue(stm);
-            const SyzygyWdl theirs = SyzygyProbeWdl(stm, 0);
-            EXPECT_EQ((ours > 0) - (ours < 0), (theirs > 0) - (theirs < 0)) << Fen(p, stm);
-            positions++;
-            wins += theirs == SyzygyWin;
-            return !::testing::Test::HasFailure();
-        });
-        EXPECT_GT(positions, Sanitized ? 1000u : 40000u) << name;
-        EXPECT_EQ(wins > 0, std::string(name) != "kbk" && std::string(name) != "knk") << name;
-    }
-}
-
-// White Ka1 Bb1 Nc1 against Kd5: Be4 puts the bishop next to the king, every
-// other move keeps the win; after sixty plies without a capture the mate,
-// about thirty moves away, no longer comes within the fifty-move rule.
 TEST_F(SyzygyTest, RootProbeGivesTheResultOfEveryMove) {
     ASSERT_EQ(SyzygyInit(DataTables).tables, DataTableCount);
     ASSERT_TRUE(SetupPosition("8/8/8/3k4/8/8/8/KBN5 w - -"));
