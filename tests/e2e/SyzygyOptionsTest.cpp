@@ -89,10 +89,12 @@ TEST_F(SyzygyOptions, ConfigurationFileKeys) {
     }
     {
         EngineProcess engine(false);
-        engine.WriteFile("Morvane.ini", "BookLearn FALSE\nHash 8\nSyzygyPath /no/such/folder\n");
+        engine.WriteFile("Morvane.ini", "BookLearn FALSE\nHash 8\nSyzygyPath /no/such/folder\nSyzygyProbeDepth 1000\n");
         ASSERT_TRUE(engine.Start());
         const Lines lines = engine.ReadStartup();
         EXPECT_EQ(Count(lines, "WARNING: no Syzygy tables found in /no/such/folder"), 1) << Joined(lines);
+        EXPECT_EQ(Count(lines, "feature option=\"SyzygyProbeDepth -spin 100 1 100\""), 1)
+            << "clamped: " << Joined(lines);
         engine.Send("quit");
         EXPECT_EQ(engine.WaitExit(), 0);
     }

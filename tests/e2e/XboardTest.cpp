@@ -66,15 +66,22 @@ TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLim
 }
 
 TEST(XboardProtocol, AnUnknownWordThatStopsTheSearchTakesItsLineAlong) {
-    XboardEngine engine;
-    engine.Run({"new", "easy", "level 0 5 0", "time 200000", "otim 200000"});
-    engine.Send("e2e4");
-    engine.ReadUntilPrefix(" 4 "); // thinking on its reply
-    engine.Send("hide d2d4");      // stops the search; d2d4 is no move of White's
-    bool found = false;
-    const Lines lines = engine.ReadUntilPrefix("Error (unknown command): hide", &found);
-    EXPECT_TRUE(found && Count(lines, "move ") == 1) << Joined(lines);
-    EXPECT_EQ(engine.Run({"force", "d2d4"}), Lines{}) << "d2d4 was played already";
+    // A word too long to keep is refused as far as it was read; it does not stop the search.
+    for (const std::string &word : {std::string("hide"), std::string(150, 'z')}) {
+        const bool stops = word == "hide";
+        XboardEngine engine;
+        engine.Run({"new", "easy", "level 0 5 0", "time 200000", "otim 200000"});
+        engine.Send("e2e4");
+        engine.ReadUntilPrefix(" 4 "); // thinking on its reply
+        engine.Send(word + " d2d4");   // d2d4 is no move of White's
+        bool found = false;
+        const Lines lines = engine.ReadUntilPrefix("Error (unknown command): " + word.substr(0, 99), &found);
+        EXPECT_TRUE(found && Count(lines, "move ") == (stops ? 1 : 0)) << Joined(lines);
+        if (!stops) engine.Send("?");
+        if (!stops) engine.ReadUntilPrefix("move ");
+        engine.Sync();
+        EXPECT_EQ(engine.Run({"force", "d2d4"}), Lines{}) << "d2d4 was played already";
+    }
 }
 
 TEST(XboardSearch, AnalysisMovesStatusAndExit) {
@@ -88,8 +95,10 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
     long time = 0, nodes = 0, depth = 0, left = -1, total = 0;
     ASSERT_EQ(sscanf(lines.back().c_str(), "stat01: %ld %ld %ld %ld %ld", &time, &nodes, &depth, &left, &total), 5);
     EXPECT_TRUE(nodes > 0 && depth >= 4 && total == 20 && left >= 0 && left < 20) << lines.back();
-    engine.Send("ping 9");
-    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing"), 0);
+    engine.Send("ping 9"); // answered at once: analysis plays no move to wait for
+    bool pong = false;
+    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9", &pong), "Start analyzing"), 0);
+    EXPECT_TRUE(pong);
     engine.Send("e2e4"); // ends this analysis; the loop makes the move and analyses anew
     lines = engine.ReadUntilPrefix("Start analyzing");
     engine.Send("exit");
@@ -104,16 +113,18 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
 
 TEST(XboardSearch, WordsDuringTheEnginesSearch) {
     {
-        // "?" moves at once, and the loop takes it without complaint.
+        // "?" moves at once, and the loop takes it without complaint; a draw offer is declined.
         XboardEngine engine;
         engine.Run({"level 0 50 0", "time 300000", "otim 300000"});
         engine.Send("go");
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        engine.Send("draw"); // declined, and the search goes on
         const auto asked = Clock::now();
         engine.Send("?");
         bool found = false;
-        engine.ReadUntilPrefix("move ", &found, 5000);
+        const Lines lines = engine.ReadUntilPrefix("move ", &found, 5000);
         EXPECT_TRUE(found && Since(asked) < 5000) << "no move within five seconds of \"?\"";
+        EXPECT_EQ(Count(lines, "Offer is declined"), 1) << Joined(lines);
         EXPECT_EQ(Count(engine.Run({}), "Error"), 0);
     }
     {

@@ -19,40 +19,6 @@ std::string Words(int n = 1, long *length = nullptr, size_t size = 100) {
 
 } // namespace
 
-TEST(InputReader, WordsIntegersAndTheRestOfTheLine) {
-    StdinPipe in;
-    static const char head[] = "  new\te2e4\r\n\r\n level\f5 0\n\vgo quit\0xyz "; // with a NUL inside
-    in.Write(std::string(head, sizeof head - 1) + std::string(20000, 'a') +
-             " 42 -7 +3 2147483647 -2147483648 2147483648 4x x4 - 0\nresult 1-0 {White mates}\r\nnext " +
-             std::string(30000, 'c') + "\nafter\nlast\nno line end");
-    in.Close();
-    EXPECT_EQ(Words(8), "new e2e4 level 5 0 go quit xyz");
-    long length = 0;
-    EXPECT_EQ(Words(1, &length), std::string(99, 'a')) << "a long word is cut, its length reported";
-    EXPECT_EQ(length, 20000);
-    int32_t v = 0;
-    for (int32_t expected : {42, -7, 3, 2147483647, int32_t(-2147483647 - 1)}) {
-        ASSERT_EQ(ReadInteger(v), 1);
-        EXPECT_EQ(v, expected);
-    }
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(ReadInteger(v), 0) << "word " << i << " is no number";
-    EXPECT_EQ(ReadInteger(v), 1);
-    const std::tuple<int, long, const char *> lines[] = {
-        {0, 0, ""}, {2, 14, " {White mates}"}, {1, 99, nullptr}, {1, 0, ""},
-        {1, 0, ""}, {0, 11, "no line end"},    {0, -1, ""}}; // the rest of a long line is dropped; a CR before the line
-                                                             // break too
-    char rest[100];
-    for (auto [words, expected, text] : lines) {
-        Words(words);
-        EXPECT_EQ(ReadRestOfLine(rest, sizeof rest), expected);
-        EXPECT_TRUE(!text || std::string(rest) == text) << rest;
-    }
-    EXPECT_EQ(ReadInteger(v), -1);
-    EXPECT_EQ(Words(2), "<end> <end>") << "the end of input stays the end";
-    EXPECT_TRUE(InputEnded());
-}
-
 TEST(InputReader, WaitingInputAndTheEndOfARun) {
     {
         StdinPipe in;
