@@ -63,7 +63,19 @@ template <Color Us> void Thinking(int32_t score, const char *marker) {
 
 } // namespace
 
-template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move move, int32_t moveScore, bool first) {
+namespace {
+
+// How a root move is searched besides its window. The lines after the best
+// one widen their windows faster on a miss, and a quiet move behind the lines
+// may first be searched a little shallower, as late moves are in the tree.
+struct RootMovePlan {
+    int32_t reduction = 0;      // off the first try; a try that beats the bound is searched again in full
+    bool growingWindow = false; // each re-search doubles the window's width
+};
+
+template <Color Us>
+int32_t SearchPlannedRootMove(int32_t alpha, int32_t beta, Move move, int32_t moveScore, bool first,
+                              RootMovePlan plan) {
     using T = ColorTraits<Us>;
     constexpr Color Them = T::Them;
     constexpr int32_t Sign = T::Sign;
@@ -81,10 +93,20 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     int32_t &cut = Us == White ? beta : alpha;
     enum { None, FailLow, FailHigh } state = None;
     int32_t tries = 0;
+    int32_t width = AspirationWindow;
+    // As in the tree: no reduction for a check or a move that often cuts off.
+    int32_t reduction = plan.reduction != 0 && !givesCheck && LowCutoffRate(Board[MoveTo(move)].piece, MoveTo(move))
+                            ? plan.reduction
+                            : 0;
     for (;;) {
-        const int32_t s = Search<Them>(1, int32_t(IterationDepth) * OnePly - OnePly, alpha, beta, ep, givesCheck);
+        const int32_t depth = int32_t(IterationDepth) * OnePly - OnePly - reduction;
+        const int32_t s = Search<Them>(1, depth, alpha, beta, ep, givesCheck);
         if (StopSearch) break;
         if (FixedTimeMode && SoftTimeUp()) break;
+        if (reduction != 0) {
+            reduction = 0;
+            if (T::Better(s, own)) continue; // the shallower search beat the bound: search it in full
+        }
         ++tries;
         if (T::Better(cut, s)) { // inside or below the window
             if (!first || T::Better(s, own) || state == FailHigh) {
@@ -99,7 +121,8 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             Thinking<Us>(s, ":(");
             ScoreDropped = 1;
             cut = s;
-            own = tries > MaxWindowWidenings ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * AspirationWindow);
+            own = tries > MaxWindowWidenings ? -Sign * MateValue : ClipScore(int64_t(s) - Sign * width);
+            if (plan.growingWindow) width *= 2;
             state = FailLow;
         } else {
             if (state == FailLow || cut == Sign * MateValue) {
@@ -110,7 +133,8 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
             RootLine(move);
             Thinking<Us>(s, ":)");
             own = s;
-            cut = tries > MaxWindowWidenings ? Sign * MateValue : ClipScore(int64_t(s) + Sign * AspirationWindow);
+            cut = tries > MaxWindowWidenings ? Sign * MateValue : ClipScore(int64_t(s) + Sign * width);
+            if (plan.growingWindow) width *= 2;
             state = FailHigh;
         }
     }
@@ -121,6 +145,12 @@ template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move mov
     UnmakeMove(Us, move);
     ScoreDropped = 0;
     return own;
+}
+
+} // namespace
+
+template <Color Us> int32_t SearchRootMove(int32_t alpha, int32_t beta, Move move, int32_t moveScore, bool first) {
+    return SearchPlannedRootMove<Us>(alpha, beta, move, moveScore, first, RootMovePlan{});
 }
 
 namespace {
@@ -238,9 +268,9 @@ template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
         MoveAtPly(0) = first->move;
         RootMoveNumber = k + 1;
         SearchHost.rootMoveStarted(RootMoveNumber, first->move);
-        const int32_t s =
-            SearchRootMove<Us>(ClipScore(int64_t(guess) - AspirationWindow),
-                               ClipScore(int64_t(guess) + AspirationWindow), first->move, first->score, true);
+        const int32_t s = SearchPlannedRootMove<Us>(ClipScore(int64_t(guess) - AspirationWindow),
+                                                    ClipScore(int64_t(guess) + AspirationWindow), first->move,
+                                                    first->score, true, RootMovePlan{0, true});
         ScoreDropped = dropped;
         if (StopSearch) return false;
         StoreLine(k, s);
@@ -249,6 +279,18 @@ template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
     }
     SortLines<Us>(list, PrincipalLineCount);
     return true;
+}
+
+// With several lines: how the root move at `e`, behind the lines, is searched.
+// A quiet move may start a ply shallower, as a late move does in the tree; a
+// move that beats the last line widens its window faster than the best line.
+RootMovePlan PlanLateRootMove(const MoveEntry *list, const MoveEntry *e) {
+    RootMovePlan plan;
+    plan.growingWindow = true;
+    if (int32_t(IterationDepth) * OnePly >= ReductionMinDepth && !RootInCheck && e - list >= FullDepthMoves &&
+        IsQuietMove(e->move) && e->score < HistoryLimit)
+        plan.reduction = LateMoveReduction;
+    return plan;
 }
 
 // With several lines: the move at `e` beat the last line with `score` (its
@@ -288,7 +330,8 @@ template <Color Us> Move Think() {
     // Step 3. The books, then a single move is played unsearched. Analysis
     // wants the position searched: a book move would end it at once with
     // nothing to show.
-    if (!SkipBook && !BookBarred && !AnalyzeMode) end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
+    if (!SkipBook && !BookBarred && !AnalyzeMode)
+        end = Us == White ? BookLookupWhite(list, end) : BookLookupBlack(list, end);
     if (end - list == 1) {
         BestScore = 0;
         IterationDepth = 0;
@@ -352,7 +395,8 @@ template <Color Us> Move Think() {
             const int32_t bound = lines == 1 ? s : PrincipalLines[lines - 1].score;
             const int32_t zeroAlpha = Us == White ? bound : ClipScore(int64_t(bound) - 1);
             const int32_t zeroBeta = Us == White ? ClipScore(int64_t(bound) + 1) : bound;
-            const int32_t t = SearchRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false);
+            const RootMovePlan plan = lines == 1 ? RootMovePlan{} : PlanLateRootMove(list, e);
+            const int32_t t = SearchPlannedRootMove<Us>(zeroAlpha, zeroBeta, move, e->score, false, plan);
             if (T::Better(t, bound)) {
                 if (lines > 1) EnterLine<Us>(list, e, t);
                 if (T::Better(t, s)) {

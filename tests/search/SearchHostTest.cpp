@@ -21,6 +21,7 @@ struct Recorded {
     int limits = 0, thinking = 0, messages = 0;
     int settledAsks = 0;
     bool settle = false;
+    int laterMoveBeatLastLine = 0; // fail highs of moves behind the lines, from the third iteration on
 };
 Recorded Record;
 
@@ -29,6 +30,9 @@ void Thinking(int32_t, const char *marker) {
     ++Record.thinking;
     Record.iterations.push_back(IterationDepth);
     if (marker == nullptr) Record.lines.emplace_back(CurrentLine, PVTable[0][0]);
+    if (marker != nullptr && std::strcmp(marker, ":)") == 0 && PrincipalLineCount > 1 && IterationDepth >= 3 &&
+        RootMoveNumber > PrincipalLineCount)
+        ++Record.laterMoveBeatLastLine;
 }
 void RootMove(int32_t number, Move) { Record.rootMoves.emplace_back(IterationDepth, number); }
 void Limits() { ++Record.limits; }
@@ -147,4 +151,53 @@ TEST(SearchHost, SeveralLinesAreReportedBestFirstAfterEachIteration) {
         EXPECT_EQ(line, k);
         EXPECT_EQ(first, PrincipalLines[k].moves[0]) << k;
     }
+}
+
+TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
+    // Quiet and tactical positions of both colours, where moves behind the
+    // lines keep beating the last one as the search deepens.
+    const char *const positions[] = {
+        "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq -",
+        "1k5r/pppbn1pp/4q1r1/1P3p2/2NPp3/1QP5/P4PPP/R1B1R1K1 w - -",
+        "3r2k1/1p1b1pp1/pq5p/8/3NR3/2PQ3P/PP3PP1/6K1 b - -",
+        "r4rk1/ppp2ppp/2n5/2bqp3/8/P2PB3/1PP1NPPP/R2Q1RK1 w - -",
+        "8/7p/5k2/5p2/p1p2P2/Pr1pPK2/1P1R3P/8 b - -",
+    };
+    int laterMoves = 0;
+    for (const char *fen : positions) {
+        for (int32_t lines : {2, 3, 5}) {
+            SetUpSearch(fen);
+            const RecordingHost host;
+            MultiPV = lines;
+            DepthLimit = 6;
+            const Move played = ThinkQuietly();
+            MultiPV = 1;
+            DepthLimit = 0;
+            laterMoves += Record.laterMoveBeatLastLine;
+            const std::string where = std::string(fen) + ", " + std::to_string(lines) + " lines";
+            ASSERT_EQ(PrincipalLineCount, lines) << where;
+            EXPECT_EQ(PrincipalLines[0].moves[0], played) << where;
+            EXPECT_EQ(PVTable[0][0], played) << where;
+            std::set<Move> firsts;
+            for (int32_t k = 0; k < lines; ++k) {
+                const Move first = PrincipalLines[k].moves[0];
+                firsts.insert(first);
+                EXPECT_EQ(FindMove(MoveText(first)), first) << where << ": line " << k << " " << MoveText(first);
+                if (k > 0) {
+                    // Best first for the side to move; scores are white's view.
+                    const int32_t sign = SideToMove == White ? 1 : -1;
+                    EXPECT_GE(sign * PrincipalLines[k - 1].score, sign * PrincipalLines[k].score) << where << ": " << k;
+                }
+            }
+            EXPECT_EQ(firsts.size(), size_t(lines)) << where;
+            // The last report holds every line once, in order, with its own move.
+            ASSERT_GE(Record.lines.size(), size_t(lines)) << where;
+            for (int32_t k = 0; k < lines; ++k) {
+                const auto [line, first] = Record.lines[Record.lines.size() - size_t(lines) + size_t(k)];
+                EXPECT_EQ(line, k) << where;
+                EXPECT_EQ(first, PrincipalLines[k].moves[0]) << where << ": " << k;
+            }
+        }
+    }
+    EXPECT_GT(laterMoves, 0) << "no later move ever beat the last line: the positions test nothing";
 }
