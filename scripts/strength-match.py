@@ -19,77 +19,14 @@ import argparse
 import concurrent.futures
 import math
 import os
-import select
 import shutil
-import subprocess
 import sys
 import tempfile
 import time
 
+from xboard_engine import XboardEngine
+
 RESULTS = {"1-0": (1, 0), "0-1": (0, 1), "1/2-1/2": (0.5, 0.5)}
-
-
-class Engine:
-    def __init__(self, argv, folder, setup):
-        self.p = subprocess.Popen(argv, cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL, text=True, bufsize=1)
-        self.fd = self.p.stdout.fileno()
-        self.pending = b""
-        self.usermove = False
-        self.send("xboard")
-        self.send("protover 2")
-
-        def feature(line):
-            self.usermove |= line.startswith("feature") and "usermove=1" in line
-            return "done=1" in line
-
-        if self.wait_for(feature, 60) is None:
-            raise RuntimeError("%s gave no feature done=1" % argv[0])
-        for line in setup:
-            self.send(line)
-
-    def send_move(self, move):
-        self.send(("usermove " if self.usermove else "") + move)
-
-    def send(self, line):
-        if os.environ.get("MATCH_TRACE"):
-            print("  >%s> %s" % (self.p.args[0], line), file=sys.stderr)
-        self.p.stdin.write(line + "\n")
-        self.p.stdin.flush()
-
-    def wait_for(self, test, timeout, keep=lambda line: False):
-        """The first line that passes `test`, or None after `timeout` seconds.
-        Lines passed over are dropped, except those that pass `keep`: those stay
-        to be read, and end the wait."""
-        end = time.monotonic() + timeout
-        while True:
-            while b"\n" in self.pending:
-                raw, rest = self.pending.split(b"\n", 1)
-                line = raw.decode(errors="replace").strip()
-                if keep(line):
-                    return None
-                self.pending = rest
-                if os.environ.get("MATCH_TRACE"):
-                    print("  <%s> %s" % (self.p.args[0], line), file=sys.stderr)
-                if test(line):
-                    return line
-            left = end - time.monotonic()
-            if left <= 0:
-                return None
-            ready, _, _ = select.select([self.fd], [], [], left)
-            if not ready:
-                return None
-            chunk = os.read(self.fd, 65536)
-            if not chunk:
-                return None
-            self.pending += chunk
-
-    def close(self):
-        try:
-            self.send("quit")
-            self.p.wait(5)
-        except Exception:
-            self.p.kill()
 
 
 def is_end(line):
@@ -98,7 +35,7 @@ def is_end(line):
 
 def morvane(args, folder):
     setup = ["option Limit Strength=1", "option Elo=%d" % args.morvane_elo, "cores 1", "easy"]
-    return Engine([args.binary], folder, setup)
+    return XboardEngine([args.binary], folder, setup)
 
 
 def reference(args, folder):
@@ -106,7 +43,7 @@ def reference(args, folder):
         f.write("[PolyGlot]\nEngineCommand = %s\nEngineDir = %s\nBook = false\nResign = false\nLog = false\n"
                 "[Engine]\nThreads = 1\nHash = 16\nUCI_LimitStrength = true\nUCI_Elo = %d\n" %
                 (args.reference, folder, args.elo))
-    return Engine([args.polyglot, "reference.ini"], folder, ["easy"])
+    return XboardEngine([args.polyglot, "reference.ini"], folder, ["easy"])
 
 
 def play(args, morvane_white):

@@ -13,60 +13,19 @@ score of A, the Elo difference and its 95% margin.
 import argparse
 import math
 import os
-import select
-import subprocess
 import sys
 import tempfile
 import time
 
+from xboard_engine import XboardEngine
+
 RESULTS = {"1-0": (1, 0), "0-1": (0, 1), "1/2-1/2": (0.5, 0.5)}
-
-
-class Engine:
-    def __init__(self, binary, cores, folder):
-        self.p = subprocess.Popen([binary], cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  text=True, bufsize=1)
-        self.fd = self.p.stdout.fileno()
-        self.pending = b""
-        self.send("xboard")
-        self.send("protover 2")
-        self.wait_for(lambda l: l.startswith("feature done=1"), 30)
-        self.send("cores %d" % cores)
-
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-        self.p.stdin.flush()
-
-    def wait_for(self, test, timeout):
-        end = time.monotonic() + timeout
-        while True:
-            while b"\n" in self.pending:
-                raw, self.pending = self.pending.split(b"\n", 1)
-                line = raw.decode(errors="replace").strip()
-                if test(line):
-                    return line
-            left = end - time.monotonic()
-            if left <= 0:
-                return None
-            ready, _, _ = select.select([self.fd], [], [], left)
-            if not ready:
-                return None
-            chunk = os.read(self.fd, 65536)
-            if not chunk:
-                return None
-            self.pending += chunk
-
-    def close(self):
-        try:
-            self.send("quit")
-            self.p.wait(5)
-        except Exception:
-            self.p.kill()
 
 
 def play(binary, white_cores, black_cores, base, inc, max_plies):
     with tempfile.TemporaryDirectory() as fw, tempfile.TemporaryDirectory() as fb:
-        engines = [Engine(binary, white_cores, fw), Engine(binary, black_cores, fb)]
+        engines = [XboardEngine([binary], fw, ["cores %d" % white_cores]),
+                   XboardEngine([binary], fb, ["cores %d" % black_cores])]
         clocks = [base * 100.0, base * 100.0]  # centiseconds
         for e in engines:
             e.send("new")

@@ -30,11 +30,13 @@ import multiprocessing
 import os
 import random
 import re
-import select
-import subprocess
 import sys
 import tempfile
 import time
+
+# The engine driver the match scripts share.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts"))
+from xboard_engine import XboardEngine  # noqa: E402
 
 RESULTS = {"1-0": 1.0, "0-1": 0.0, "1/2-1/2": 0.5}
 WEIGHTS = {"p": 1, "n": 3, "b": 3, "r": 5, "q": 9}
@@ -43,61 +45,18 @@ MATE_BOUND = 16383
 MOVE = re.compile(r"^[a-h][1-8][a-h][1-8][nbrqNBRQ]?$")
 
 
-class Engine:
-    def __init__(self, binary, folder):
-        self.p = subprocess.Popen([binary], cwd=folder, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  stderr=subprocess.DEVNULL, text=True, bufsize=1)
-        self.fd = self.p.stdout.fileno()
-        self.pending = b""
-        self.send("xboard")
-        self.send("protover 2")
-        if self.read_until(lambda l: l.startswith("feature done=1"), 30) is None:
-            raise RuntimeError("the engine did not start")
+def legal(engine, move, tag):
+    """Plays `move` in force mode; false if the engine refused it."""
+    engine.send(move)
+    engine.send("ping %d" % tag)
+    refused = [False]
 
-    def send(self, line):
-        self.p.stdin.write(line + "\n")
-        self.p.stdin.flush()
+    def seen(line):
+        if line.startswith("Illegal move"):
+            refused[0] = True
 
-    def read_until(self, test, timeout, seen=None):
-        """Lines up to the first that passes `test` (returned); every line
-        before it goes to `seen`."""
-        end = time.monotonic() + timeout
-        while True:
-            while b"\n" in self.pending:
-                raw, self.pending = self.pending.split(b"\n", 1)
-                line = raw.decode(errors="replace").strip()
-                if test(line):
-                    return line
-                if seen:
-                    seen(line)
-            left = max(0.0, end - time.monotonic())
-            ready, _, _ = select.select([self.fd], [], [], left)
-            if not ready:
-                return None
-            chunk = os.read(self.fd, 65536)
-            if not chunk:
-                return None
-            self.pending += chunk
-
-    def legal(self, move, tag):
-        """Plays `move` in force mode; false if the engine refused it."""
-        self.send(move)
-        self.send("ping %d" % tag)
-        refused = [False]
-
-        def seen(line):
-            if line.startswith("Illegal move"):
-                refused[0] = True
-
-        self.read_until(lambda l: l == "pong %d" % tag, 10, seen)
-        return not refused[0]
-
-    def close(self):
-        try:
-            self.send("quit")
-            self.p.wait(5)
-        except Exception:
-            self.p.kill()
+    engine.wait_for(lambda l: l == "pong %d" % tag, 10, seen=seen)
+    return not refused[0]
 
 
 class Board:
@@ -173,7 +132,7 @@ class Board:
 def play(binary, st, depth, random_plies, max_plies, rng):
     """One game; returns the rows (without the game number) and the outcome."""
     with tempfile.TemporaryDirectory() as fw, tempfile.TemporaryDirectory() as fb:
-        engines = [Engine(binary, fw), Engine(binary, fb)]
+        engines = [XboardEngine([binary], fw), XboardEngine([binary], fb)]
         try:
             return play_game(engines, st, depth, random_plies, max_plies, rng)
         finally:
@@ -197,7 +156,7 @@ def play_game(engines, st, depth, random_plies, max_plies, rng):
         choices = board.pseudo_moves(ply % 2 == 0)
         rng.shuffle(choices)
         for m in choices:
-            if engines[0].legal(m, ply):
+            if legal(engines[0], m, ply):
                 engines[1].send(m)
                 board.apply(m)
                 played.append(m)
@@ -220,7 +179,7 @@ def play_game(engines, st, depth, random_plies, max_plies, rng):
             if m:
                 score[0] = int(m.group(2))
 
-        line = mover.read_until(lambda l: l.startswith("move ") or l.split(" ")[0] in RESULTS, 60, seen)
+        line = mover.wait_for(lambda l: l.startswith("move ") or l.split(" ")[0] in RESULTS, 60, seen=seen)
         if line is None:
             return None, "no answer"
         word = line.split(" ")
@@ -236,7 +195,7 @@ def play_game(engines, st, depth, random_plies, max_plies, rng):
         other.send(move)
         # The mover may announce the end with its move; if it is not there
         # yet, the other announces it instead of a reply.
-        end = mover.read_until(lambda l: l.split(" ")[0] in RESULTS, 0)
+        end = mover.wait_for(lambda l: l.split(" ")[0] in RESULTS, 0)
         if end:
             result = RESULTS[end.split(" ")[0]]
             break
