@@ -18,8 +18,9 @@ namespace {
 // - nodes: the search's size. Fewer nodes miss more tactics.
 // - spread: the error on each line's score. Large at the bottom, where a
 //   player often prefers a worse move; small at the top.
-// - lossCap: the worst loss a chosen move may have. At 1400 a piece can go
-//   now and then; at 1800 only small slips remain.
+// - lossCap: the worst loss a chosen move may have, as the level's own search
+//   sees it. At 1400 nearly a minor piece; at 1800 only small slips. Pieces
+//   are still lost at the low levels, through what the small search misses.
 // Each anchor is the setting that scored nearest even against the reference
 // engine's own level at 10 s + 0.1 s (scripts/strength-match.py; the results
 // are in docs/STRENGTH.md). The engine at full strength scores about even at
