@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <cstring>
 #include <set>
+#include <vector>
 
 #ifdef MORVANE_SYZYGY
 #include <tbprobe.h>
@@ -298,16 +299,12 @@ bool SampleBoard(const std::string &stem, SyzygyBoard &b) {
 // The first table file Fathom would read whose layout it could not read
 // safely ("FOLDER/NAME PROBLEM"), or "". Fathom takes each file from the
 // first folder of the path that holds it.
-std::string FirstDamagedTable(const std::string &folders, const std::set<std::string> &tables) {
+std::string FirstDamagedTable(const std::vector<std::string> &folders, const std::set<std::string> &tables) {
     for (const std::string &stem : tables) {
         for (const bool wdl : {true, false}) {
             const std::string name = stem + (wdl ? ".rtbw" : ".rtbz");
-            size_t start = 0;
-            while (start <= folders.size()) {
-                size_t end = folders.find(':', start);
-                if (end == std::string::npos) end = folders.size();
-                const std::string path = folders.substr(start, end - start) + "/" + name;
-                start = end + 1;
+            for (const std::string &folder : folders) {
+                const std::string path = folder + "/" + name;
                 if (::access(path.c_str(), F_OK) != 0) continue;
                 if (const std::string problem = SyzygyFileLayoutProblem(path, stem, wdl); !problem.empty())
                     return path + " " + problem;
@@ -406,7 +403,8 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
     // Folders that exist and whose names the system takes; the others are
     // reported and left out of the path Fathom gets.
     std::set<std::string> found;
-    std::string usable;
+    std::string usable; // as Fathom takes them
+    std::vector<std::string> usableFolders;
     size_t start = 0;
     while (start <= path.size()) {
         size_t end = path.find(':', start);
@@ -426,6 +424,7 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
         }
         ScanFolder(folder, found, r);
         usable += (usable.empty() ? "" : ":") + folder;
+        usableFolders.push_back(folder);
     }
     r.tables = int(found.size());
     if (r.tables == 0) {
@@ -435,7 +434,7 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
     }
 
 #ifdef MORVANE_SYZYGY
-    if (const std::string damaged = FirstDamagedTable(usable, found); !damaged.empty()) {
+    if (const std::string damaged = FirstDamagedTable(usableFolders, found); !damaged.empty()) {
         r.ok = false;
         r.tables = 0;
         AddWarning(r, "Syzygy table " + damaged + "; no Syzygy tables used");
