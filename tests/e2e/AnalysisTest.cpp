@@ -336,7 +336,9 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
             uci.Send("setoption name UCI_Elo value " + pick());
             break;
         case 4:
-            uci.Send("setoption name UCI_LimitStrength value " + pick());
+            uci.Send(std::string(rng() % 2 ? "setoption name UCI_LimitStrength value "
+                                           : "setoption name UCI_ShowWDL value ") +
+                     pick());
             break;
         default:
             uci.Send("go depth 2 searchmoves " + pick() + " " + pick());
