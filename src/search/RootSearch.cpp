@@ -282,14 +282,14 @@ template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
 }
 
 // With several lines: how the root move at `e`, behind the lines, is searched.
-// A quiet move may start a ply shallower, as a late move does in the tree; a
+// A quiet move may start shallower, on a late move's conditions in the tree; a
 // move that beats the last line widens its window faster than the best line.
 RootMovePlan PlanLateRootMove(const MoveEntry *list, const MoveEntry *e) {
     RootMovePlan plan;
     plan.growingWindow = true;
     if (int32_t(IterationDepth) * OnePly >= ReductionMinDepth && !RootInCheck && e - list >= FullDepthMoves &&
         IsQuietMove(e->move) && e->score < HistoryLimit)
-        plan.reduction = LateMoveReduction;
+        plan.reduction = LineLateMoveReduction;
     return plan;
 }
 
