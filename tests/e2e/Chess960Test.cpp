@@ -25,27 +25,18 @@ std::string BestMove(UciEngine &engine, const std::string &position, const std::
 
 TEST(Chess960Uci, CastlingTextsInBothModes) {
     UciEngine engine;
-    // Standard mode: e1c1 in the standard layout, king takes rook in any other.
-    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1c1");
-    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastling960), "b1a1");
-    EXPECT_EQ(BestMove(engine, "fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w Q - 0 1"), "b1a1") << "X-FEN";
-    // King takes rook is taken as castling in standard mode too.
+    const std::string beforeCastling = "startpos moves e2e4 e7e5 g1f3 b8c6 f1c4 f8c5 ";
     const std::string castled = "r1bqk1nr/pppp1ppp/2n5/2b1p3/2B1P3/5N2/PPPP1PPP/RNBQ1RK1 b kq -";
-    for (const char *castling : {"e1g1", "e1h1"})
-        EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, std::string("startpos moves e2e4 e7e5 g1f3 b8c6 "
-                                                                             "f1c4 f8c5 ") +
-                                                                     castling)))
-            << castling;
-
-    engine.Send("setoption name UCI_Chess960 value true");
-    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1a1");
-    EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastling960), "b1a1");
-    EXPECT_EQ(BestMove(engine, "fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w Q - 0 1"), "b1a1");
-    for (const char *castling : {"e1h1", "e1g1"})
-        EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, std::string("startpos moves e2e4 e7e5 g1f3 b8c6 "
-                                                                             "f1c4 f8c5 ") +
-                                                                     castling)))
-            << castling;
+    // Standard mode: e1c1 in the standard layout, king takes rook in any other (X-FEN rights too);
+    // Chess960 mode: always king takes rook. Either text is taken as castling in both modes.
+    for (const bool chess960 : {false, true}) {
+        engine.Send(std::string("setoption name UCI_Chess960 value ") + (chess960 ? "true" : "false"));
+        EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), chess960 ? "e1a1" : "e1c1");
+        EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastling960), "b1a1");
+        EXPECT_EQ(BestMove(engine, "fen 2rkr3/2p1p3/8/8/8/8/8/RK6 w Q - 0 1"), "b1a1") << "X-FEN";
+        for (const char *castling : {"e1g1", "e1h1"})
+            EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, beforeCastling + castling))) << castling;
+    }
     // The mate is reported as one, with the castling in the variation.
     engine.Send(std::string("position fen ") + MateByCastling960);
     engine.Send("go depth 2");

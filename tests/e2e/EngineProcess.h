@@ -311,4 +311,90 @@ inline bool Play(const std::string &text) { return !text.empty() && !LegalMoves(
 inline bool IsLegalIn(const std::string &fen, const std::string &move) { return Setup(fen) && Play(move); }
 
 } // namespace referee
+
+// Refereed games between xboard engines.
+inline bool IsResult(const std::string &l) {
+    return StartsWith(l, "1-0 {") || StartsWith(l, "0-1 {") || StartsWith(l, "1/2-1/2 {") || l == "resign";
+}
+
+// morvane-book run in place's directory, its output in "out" and "err"; its exit status.
+inline int RunBookTool(const EngineProcess &place, const std::string &arguments) {
+    const std::string tool = (fs::path(MORVANE_BINARY).parent_path() / "morvane-book").string();
+    const int status = std::system(("cd '" + place.Dir() + "' && '" + tool + "' " + arguments + " >out 2>err").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The move ("move X" gives X) or the result line, "" on silence; a complaint or the null move fails the test.
+inline std::string AwaitMoveOrResult(EngineProcess &engine) {
+    const Lines lines = engine.ReadUntil([](const std::string &l) { return StartsWith(l, "move ") || IsResult(l); });
+    for (const char *complaint : {"Illegal move", "Error", "tellusererror", "move ####"})
+        EXPECT_EQ(Count(lines, complaint), 0) << Joined(lines);
+    return lines.empty() ? "" : StartsWith(lines.back(), "move ") ? lines.back().substr(5) : lines.back();
+}
+
+inline bool Pong(EngineProcess &engine, int n) {
+    bool found = false;
+    engine.Send("ping " + std::to_string(n));
+    engine.ReadUntilPrefix("pong " + std::to_string(n), &found);
+    return found;
+}
+
+struct Game {
+    std::string fen = StartPosition, opening = "", level = "level 0 0:10 0";
+    int32_t base = 1000, increment = 0; // centiseconds
+    bool ponder = false;
+    int maxPlies = 160;
+    std::string prefix = "", variant = ""; // before players[0]'s moves ("usermove "); the variant to set
+};
+
+// players[0] moves first from the game's position after its opening; White's points (a game that runs out
+// of plies counts as a draw) in *whitePoints. The referee judges every move and every claimed mate.
+inline void PlayXboardGame(EngineProcess *players[2], const Game &g, double *whitePoints = nullptr) {
+    SCOPED_TRACE(g.fen + " " + g.opening);
+    ASSERT_TRUE(referee::Setup(g.fen) && (g.opening.empty() || referee::Play(g.opening)));
+    const uint32_t firstMover = SideToMove;
+    for (int i = 0; i < 2; ++i) {
+        players[i]->SendRaw(std::string("new\n") + (g.variant.empty() ? "" : "variant " + g.variant + "\n") +
+                            (g.ponder ? "hard" : "easy") + "\npost\n" + g.level + "\nforce\n");
+        players[i]->Send("setboard " + g.fen + (g.opening.empty() ? "" : "\n" + (i ? "" : g.prefix) + g.opening));
+        ASSERT_TRUE(Pong(*players[i], 1));
+    }
+    players[1]->Send("playother");
+    int32_t clock[2] = {g.base, g.base};
+    std::string history, last, result;
+    int side = 0;
+    for (int ply = 0; ply < g.maxPlies && result.empty(); side = ++ply % 2) {
+        EngineProcess &mover = *players[side];
+        mover.Send("time " + std::to_string(clock[side]) + "\notim " + std::to_string(clock[1 - side]));
+        const auto start = Clock::now();
+        mover.Send(ply == 0 ? "go" : (side ? "" : g.prefix) + last);
+        const std::string reply = AwaitMoveOrResult(mover);
+        clock[side] -= int32_t(Since(start) / 10);
+        ASSERT_FALSE(reply.empty() || testing::Test::HasFailure()) << "after " << history;
+        if (IsResult(reply)) { // something must have ended the game
+            const bool none = referee::LegalMoves().empty();
+            EXPECT_TRUE(reply.find("mates") == std::string::npos || (none && RootInCheck)) << history << reply;
+            EXPECT_TRUE(reply.find("Stalemate") == std::string::npos || (none && !RootInCheck)) << history << reply;
+            result = reply == "resign" ? (side == int(firstMover) ? "0-1" : "1-0") : reply;
+            break;
+        }
+        ASSERT_TRUE(referee::Play(reply)) << "illegal move " << reply << " after " << history;
+        ASSERT_GT(clock[side], 0) << "flag fell at ply " << ply << ": " << history;
+        clock[side] += g.increment;
+        history += reply + " ";
+        last = reply;
+        ASSERT_TRUE(Pong(mover, ply + 2)) << "no pong after " << history; // at once while pondering
+        if (referee::LegalMoves().empty()) {                              // the opponent must announce the end
+            players[1 - side]->Send((side ? g.prefix : "") + last);
+            result = AwaitMoveOrResult(*players[1 - side]);
+            EXPECT_TRUE(IsResult(result) && result != "resign") << "no result after " << history;
+        }
+    }
+    if (whitePoints) *whitePoints = StartsWith(result, "1-0") ? 1 : StartsWith(result, "0-1") ? 0 : 0.5;
+    for (int i = 0; i < 2; ++i) {
+        players[i]->Send("result * {test over}\nquit");
+        EXPECT_EQ(players[i]->WaitExit(), 0);
+    }
+}
+
 } // namespace e2e

@@ -11,72 +11,6 @@ using namespace e2e;
 
 namespace {
 
-bool IsResult(const std::string &l) {
-    return StartsWith(l, "1-0 {") || StartsWith(l, "0-1 {") || StartsWith(l, "1/2-1/2 {") || l == "resign";
-}
-
-// The move ("move X" gives X) or the result line, "" on silence; a complaint or the null move fails the test.
-std::string AwaitMoveOrResult(EngineProcess &engine) {
-    const Lines lines = engine.ReadUntil([](const std::string &l) { return StartsWith(l, "move ") || IsResult(l); });
-    for (const char *complaint : {"Illegal move", "Error", "tellusererror", "move ####"})
-        EXPECT_EQ(Count(lines, complaint), 0) << Joined(lines);
-    return lines.empty() ? "" : StartsWith(lines.back(), "move ") ? lines.back().substr(5) : lines.back();
-}
-
-bool Pong(EngineProcess &engine, int n) {
-    bool found = false;
-    engine.Send("ping " + std::to_string(n));
-    engine.ReadUntilPrefix("pong " + std::to_string(n), &found);
-    return found;
-}
-
-// players[0] moves first from fen after the opening move, taking moves after prefix; clocks in centiseconds.
-void PlayXboardGame(EngineProcess *players[2], const std::string &fen, const std::string &opening, const char *level,
-                    int32_t base, int32_t increment, bool ponder, int maxPlies, const std::string &prefix = "",
-                    const std::string &variant = "") {
-    SCOPED_TRACE(fen + " " + opening);
-    ASSERT_TRUE(referee::Setup(fen) && (opening.empty() || referee::Play(opening)));
-    for (int i = 0; i < 2; ++i) {
-        players[i]->SendRaw(std::string("new\n") + (variant.empty() ? "" : "variant " + variant + "\n") +
-                            (ponder ? "hard" : "easy") + "\npost\n" + level + "\nforce\n");
-        players[i]->Send("setboard " + fen + (opening.empty() ? "" : "\n" + (i ? "" : prefix) + opening));
-        ASSERT_TRUE(Pong(*players[i], 1));
-    }
-    players[1]->Send("playother");
-    int32_t clock[2] = {base, base};
-    std::string history, last;
-    for (int ply = 0, side = 0; ply < maxPlies; side = ++ply % 2) {
-        EngineProcess &mover = *players[side];
-        mover.Send("time " + std::to_string(clock[side]) + "\notim " + std::to_string(clock[1 - side]));
-        const auto start = Clock::now();
-        mover.Send(ply == 0 ? "go" : (side ? "" : prefix) + last);
-        const std::string reply = AwaitMoveOrResult(mover);
-        clock[side] -= int32_t(Since(start) / 10);
-        ASSERT_FALSE(reply.empty() || testing::Test::HasFailure()) << "after " << history;
-        if (IsResult(reply)) { // something must have ended the game
-            const bool none = referee::LegalMoves().empty();
-            EXPECT_TRUE(reply.find("mates") == std::string::npos || (none && RootInCheck)) << history << reply;
-            EXPECT_TRUE(reply.find("Stalemate") == std::string::npos || (none && !RootInCheck)) << history << reply;
-            break;
-        }
-        ASSERT_TRUE(referee::Play(reply)) << "illegal move " << reply << " after " << history;
-        ASSERT_GT(clock[side], 0) << "flag fell at ply " << ply << ": " << history;
-        clock[side] += increment;
-        history += reply + " ";
-        last = reply;
-        ASSERT_TRUE(Pong(mover, ply + 2)) << "no pong after " << history; // at once while pondering
-        if (referee::LegalMoves().empty()) {                              // the opponent must announce the end
-            players[1 - side]->Send((side ? prefix : "") + last);
-            EXPECT_TRUE(IsResult(AwaitMoveOrResult(*players[1 - side]))) << "no result after " << history;
-            break;
-        }
-    }
-    for (int i = 0; i < 2; ++i) {
-        players[i]->Send("result * {test over}\nquit");
-        EXPECT_EQ(players[i]->WaitExit(), 0);
-    }
-}
-
 // White may take en passant at once; in the second White has given up long castling, Black short.
 const char *const SetboardFens[] = {"rnbqkbnr/ppp1p1pp/8/3pPp2/8/8/PPPP1PPP/RNBQKBNR w KQkq f6 0 3",
                                     "r3k2r/pppq1ppp/2n1bn2/2bpP3/8/2NP1N2/PPP1BPPP/R1BQK2R w Kq d6 0 8"};
@@ -106,7 +40,7 @@ TEST(XboardGames, FromTheStartWithoutIncrement) {
     for (const char *opening : {"e2e4", "d2d4", "c2c4", "g1f3"}) {
         XboardEngine a, b;
         EngineProcess *players[2] = {&a, &b};
-        PlayXboardGame(players, StartPosition, opening, "level 0 0:10 0", 1000, 0, false, 160);
+        PlayXboardGame(players, {.opening = opening});
     }
 }
 
@@ -118,7 +52,8 @@ TEST(XboardGames, Chess960FromShuffledStarts) {
                             "1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8"}) {
         XboardEngine a, b;
         EngineProcess *players[2] = {&a, &b};
-        PlayXboardGame(players, fen, "", "level 0 0:05 0", 500, 0, false, 100, "", "fischerandom");
+        PlayXboardGame(
+            players, {.fen = fen, .level = "level 0 0:05 0", .base = 500, .maxPlies = 100, .variant = "fischerandom"});
     }
     CastlingOutput = kept;
 }
@@ -155,7 +90,13 @@ TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
         Polyglot adapter(binary);
         XboardEngine direct;
         EngineProcess *players[2] = {&adapter, &direct};
-        PlayXboardGame(players, fen, "", "level 0 0:05 0.2", 500, 20, true, 80, "usermove "); // usermove=1
+        PlayXboardGame(players, {.fen = fen,
+                                 .level = "level 0 0:05 0.2",
+                                 .base = 500,
+                                 .increment = 20,
+                                 .ponder = true,
+                                 .maxPlies = 80,
+                                 .prefix = "usermove "}); // usermove=1
         EXPECT_TRUE(std::regex_search(adapter.Log(), std::regex("Adapter->Engine: go .* ponder\n"))) << adapter.Log();
     }
 }

@@ -42,12 +42,6 @@ Lines Started(const Lines &middle, bool learning, const Lines &books = NoBooks) 
     return all;
 }
 
-int RunBookTool(const EngineProcess &place, const std::string &arguments) {
-    const std::string tool = (fs::path(MORVANE_BINARY).parent_path() / "morvane-book").string();
-    const int status = std::system(("cd '" + place.Dir() + "' && '" + tool + "' " + arguments + " >out 2>err").c_str());
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 const char KnownGames[] = "[Event \"a\"]\n[Result \"1-0\"]\n\n1. e4 e5 2. Nf3 Nc6 3. Bb5 1-0\n\n"
                           "[Event \"b\"]\n[Result \"1/2-1/2\"]\n\n1. e4 c5 2. Nf3 {Sicilian} d6 1/2-1/2\n\n"
                           "[Event \"c\"]\n[Result \"1-0\"]\n\n1. d4 d5 (1... Nf6) 2. c4 1-0\n\n"
@@ -67,7 +61,6 @@ TEST(Startup, ConfigurationFile) {
         {EngineProcess::DefaultConfig, {hash16}, 'N', "kept"},
         {"BookLearn TRUE Hash 8", {"Hash size 8 Mbytes"}, 'L', "kept"},
         {"Hash 32\n", {notDefined}, 'F', "kept"},
-        {"Resign FALSE\n", {notDefined}, 'F', "kept"}, // both missing: only the first
         {"BookLearn TRUE\nResign TRUE\n", {"ERROR: option Hash not defined in Morvane.ini"}, 'F', "kept"},
         {"BookLearn FALSE\nHash 0\n", {range + "0" + used, one}, 'N', "kept"},
         {"BookLearn FALSE\nHash -99999999999999999999\n", {range + "-99999999999999999999" + used, one}, 'N', "kept"},

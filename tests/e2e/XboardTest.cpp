@@ -38,9 +38,6 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
         // setboard takes the en-passant square and castling rights; a bad FEN leaves the position.
         {{"setboard " + ep + " w KQkq f6 0 3", "e5f6"}, {}},
         {{"setboard " + ep + " w KQkq - 0 3", "e5f6"}, {"Illegal move: e5f6"}},
-        {{"setboard " + ep + " w KQkq f6 0 3", "e5d6"}, {"Illegal move: e5d6"}},
-        {{"setboard r3k2r/8/8/8/8/8/8/R3K2R b Qk - 0 1", "e8c8", "e8g8"}, {"Illegal move: e8c8"}},
-        {{"setboard r3k2r/8/8/8/8/8/8/R3K2R w - - 0 1", "e1c1"}, {"Illegal move: e1c1"}},
         {{"setboard r3k2r/8/8/8/8/8/8/R3K2R w Qk - 0 1", "e1g1", "setboard nonsense",
           "setboard 8/8/8/8/8/8/8/8 w - - 0 1", "setboard", "e1c1"},
          {"Illegal move: e1g1", "ERROR: 'o' is not a piece letter or square count", illegal, "ERROR: white has no king",
@@ -201,14 +198,10 @@ TEST(XboardSearch, ClockLimits) {
     // The limits as a search starts: exact (here less the 10 ms move overhead), or at most half a clock below
     // 10 s and 5 s less above (st: a little below its time), the move taking less than the clock.
     const std::tuple<std::string, std::string, long, long> cases[] = {
-        {"level 40 5 0\ntime 6000", "82 414 829 ", 0, 0}, // 33 moves, 5 s kept back
-        {"level 5 1 0\ntime 1100", "59 299 359 ", 0, 0},
+        {"level 40 5 0\ntime 6000", "82 414 829 ", 0, 0},    // 33 moves, 5 s kept back
         {"level 0 2 12\ntime 6000", "682 3414 5499 ", 0, 0}, // the increment in seconds
         {"level 5 1 0\ntime 1100\nlevel x 1 0\nlevel 7 1 y\ntime abc", "59 299 359 ", 0, 0},
         {"level 0 5 10\ntime 400\notim 400", "", 400, 0},
-        {"level 0 5 2\ntime 50\notim 50", "", 50, 0},
-        {"level 0 0:30 0.5\ntime 120\notim 300", "", 120, 0},
-        {"level 0 1 5\ntime 1000", "", 1000, 0},
         {"level 40 5 30\ntime 2000", "", 2000, 0},
         {"level 1 1 0\ntime 300", "", 300, 0}, // the last move before the control
         {"level 0 5 0\ntime 0", "", 0, 0},

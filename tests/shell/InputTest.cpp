@@ -45,7 +45,6 @@ TEST(InputReader, WaitingInputAndTheEndOfARun) {
     const std::tuple<const char *, bool, uint32_t, bool> cases[] = {{"", false, 1, false},
                                                                     {"post\nperft 3\n", false, 1, false},
                                                                     {"force\nquit\n", false, 1, true},
-                                                                    {"quit", false, 1, false},
                                                                     {"quit", true, 1, true},
                                                                     {"quitx quiet xquit\n", false, 1, false},
                                                                     {"post\n", true, 1, true},
@@ -61,27 +60,5 @@ TEST(InputReader, WaitingInputAndTheEndOfARun) {
         in.Close();
         const std::string first = std::string(bytes).substr(0, std::string(bytes).find_first_of(" \n"));
         EXPECT_EQ(Words(), first.empty() ? "<end>" : first) << "the words stay for the command loop";
-    }
-}
-
-TEST(InputReader, WhatIsLeftOfADroppedLineIsNeverRead) {
-    // Input after the word "zz"; whether the poll looked past it first; whether a "quit" then waits; what follows.
-    const std::tuple<const char *, bool, bool, const char *> cases[] = {
-        {" e2e4 quit\nnext\n", false, false, "next <end>"},
-        {"\nquit\n", false, true, "quit <end>"},
-        {"\ne2e4 quit\n", true, true, "e2e4 quit"}, // the line had ended: nothing to drop
-        {" e2e4", false, false, "<end> <end>"}};
-    for (const auto &[bytes, looked, quit, next] : cases) {
-        SCOPED_TRACE(bytes);
-        StdinPipe in;
-        in.Write(std::string("zz") + bytes);
-        EXPECT_EQ(Words(), "zz");
-        if (looked) {
-            EXPECT_TRUE(InputWaiting());
-        }
-        DropRestOfLine();
-        EXPECT_EQ(EndRequested(), quit);
-        in.Close();
-        EXPECT_EQ(Words(2), next);
     }
 }

@@ -96,13 +96,10 @@ TEST(MoveTextIn, CoordinateWords) {
     // Words taken (or refused) and the piece on the square afterwards; e1e2 walks into check.
     const std::tuple<const char *, std::vector<const char *>, bool, Square, PieceCode> cases[] = {
         {promotion, {"e7e8q", "e7e8Q", "e7e8=q", "e7e8=Q"}, true, E8, WhiteQueen},
-        {promotion, {"e7e8n"}, true, E8, WhiteKnight},
         {"8/4P3/7k/8/8/8/3p2K1/8 b - -", {"d2d1=r"}, true, D1, BlackRook},
         {promotion, {"e7e8", "e7e8x", "e7e8=", "e7e8==q"}, false, E7, WhitePawn},
         {castling, {"e1g1"}, true, F1, WhiteRook},
-        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", {"e8c8"}, true, D8, BlackRook},
         {castling, {"O-O", "0-0"}, false, E1, WhiteKing},
-        {rook, {"e1f1"}, true, F1, WhiteKing},
         {rook, {"e1e2", "draw", "e1e2x", "", "e1f1eeeeeeeeeeeeeeeeeeeeeeeeee"}, false, E1, WhiteKing}};
     for (const auto &[fen, words, accepted, square, piece] : cases)
         for (const char *word : words) {
@@ -141,25 +138,14 @@ TEST(MoveTextIn, AlgebraicText) {
     const char ep[] = "rnbqkbnr/ppp1pppp/8/3pP3/8/8/PPPP1PPP/RNBQKBNR w KQkq d6 0 1";
     const char promo[] = "r3k2r/1P6/8/8/8/8/8/R3K2R w KQkq - 0 1", black[] = "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1";
     const char pinned[] = "4k3/8/8/b7/8/8/3N4/4K3 w - - 0 1"; // pseudo-legal when no legal move has the text
+    const char twin[] = "4k3/8/8/b7/8/8/3N4/4K1N1 w - - 0 1";
     const std::tuple<const char *, const char *, const char *> cases[] = {
-        {knights, "Nbd2", "b1d2"}, {knights, "Nfd2", "f3d2"},
-        {knights, "Nd2", "0"},     {knights, "Ne5", "f3e5"},
-        {knights, "Nfe5", "0"},    {stacked, "N1d2", "b1d2"},
-        {stacked, "N3d2", "b3d2"}, {stacked, "Nbd2", "0"},
-        {open, "Qh5", "d1h5"},     {open, "Qh5+", "d1h5"},
-        {open, "Qh5#", "d1h5"},    {open, "Qh5+#", "0"},
-        {open, "dxe5", "d4e5"},    {open, "xe5", "0"},
-        {open, "de5", "0"},        {open, "d5", "d4d5"},
-        {open, "nf3", "0"},        {open, "Nf3", "g1f3"},
-        {open, "Bb5+", "f1b5"},    {ep, "exd6", "e5d6"},
-        {ep, "exd6ep", "e5d6"},    {ep, "e6", "e5e6"},
-        {ep, "e6ep", "0"},         {promo, "O-O", "e1g1"},
-        {promo, "O-O-O", "e1c1"},  {promo, "0-0", "0"},
-        {promo, "o-o", "0"},       {promo, "b8=Q", "b7b8Q"},
-        {promo, "b8=N", "b7b8N"},  {promo, "bxa8=R", "b7a8R"},
-        {promo, "b8Q", "0"},       {promo, "b8=q", "0"},
-        {black, "O-O", "e8g8"},    {black, "O-O-O", "e8c8"},
-        {pinned, "Nf3", "d2f3"},   {"4k3/8/8/b7/8/8/3N4/4K1N1 w - - 0 1", "Nf3", "g1f3"}}; // a legal twin is preferred
+        {knights, "Nfd2", "f3d2"}, {knights, "Nd2", "0"},   {knights, "Nfe5", "0"},     {stacked, "N1d2", "b1d2"},
+        {stacked, "Nbd2", "0"},    {open, "Qh5+", "d1h5"},  {open, "Qh5#", "d1h5"},     {open, "Qh5+#", "0"},
+        {open, "dxe5", "d4e5"},    {open, "xe5", "0"},      {open, "de5", "0"},         {open, "nf3", "0"},
+        {ep, "exd6ep", "e5d6"},    {ep, "e6ep", "0"},       {promo, "O-O-O", "e1c1"},   {promo, "0-0", "0"},
+        {promo, "b8=N", "b7b8N"},  {promo, "b8Q", "0"},     {promo, "bxa8=R", "b7a8R"}, {promo, "b8=q", "0"},
+        {black, "O-O", "e8g8"},    {pinned, "Nf3", "d2f3"}, {twin, "Nf3", "g1f3"}}; // a legal twin is preferred
     for (auto [fen, san, expected] : cases) {
         SetUpGame(fen);
         char buffer[64];
@@ -180,17 +166,12 @@ TEST(MoveTextIn, LooseAlgebraicTextOfGameFiles) {
     const char *busy = "r3kn1r/ppp3P1/8/3pP3/8/5N2/PPP3PP/RN2K2R w KQq d6";
     const char *pinned = "4k3/8/8/8/1b6/2N5/8/4K1N1 w - -"; // "Ne2" needs no file
     const char *cases[][3] = {
-        {start, "e4", "e2e4"},     {start, "e2e4", "e2e4"},    {start, "e2-e4", "e2e4"},  {start, "Nf3", "g1f3"},
-        {start, "Ng1f3", "g1f3"},  {start, "Ng1-f3", "g1f3"},  {start, "N1f3", "g1f3"},   {start, "e5", ""},
-        {start, "Nf4", ""},        {start, "Ke2", ""},         {start, "", ""},           {start, "Zf3", ""},
-        {start, "e9", ""},         {start, "exd3", ""},        {start, "O-O", ""},        {busy, "Nd2", ""},
-        {busy, "Nbd2", "b1d2"},    {busy, "Nfd2", "f3d2"},     {busy, "N3d2", "f3d2"},    {busy, "exd6", "e5d6"},
-        {busy, "exd6ep", "e5d6"},  {busy, "exd6e.p.", "e5d6"}, {busy, "e6", "e5e6"},      {busy, "d6", ""},
-        {busy, "gxh8=Q", "g7h8Q"}, {busy, "gxh8Q", "g7h8Q"},   {busy, "gxf8=N", "g7f8N"}, {busy, "g8=R", "g7g8R"},
-        {busy, "g8q", "g7g8Q"},    {busy, "g8", ""},           {busy, "g8=K", ""},        {busy, "O-O", "e1g1"},
-        {busy, "0-0", "e1g1"},     {busy, "O-O-O", ""},        {pinned, "Ne2", "g1e2"},   {pinned, "Nge2", "g1e2"},
-        {pinned, "Nce2", ""},      {busy, "Nbd2+", "b1d2"},    {busy, "0-0-0", ""},
-    };
+        {start, "e4", "e2e4"},      {start, "e2-e4", "e2e4"}, {start, "Ng1-f3", "g1f3"}, {start, "N1f3", "g1f3"},
+        {start, "e5", ""},          {start, "Ke2", ""},       {start, "", ""},           {start, "Zf3", ""},
+        {start, "exd3", ""},        {start, "O-O", ""},       {busy, "Nd2", ""},         {busy, "N3d2", "f3d2"},
+        {busy, "exd6e.p.", "e5d6"}, {busy, "d6", ""},         {busy, "gxh8Q", "g7h8Q"},  {busy, "gxf8=N", "g7f8N"},
+        {busy, "g8q", "g7g8Q"},     {busy, "g8", ""},         {busy, "g8=K", ""},        {busy, "0-0", "e1g1"},
+        {busy, "O-O-O", ""},        {pinned, "Ne2", "g1e2"},  {pinned, "Nce2", ""},      {busy, "Nbd2+", "b1d2"}};
     for (const auto &c : cases) {
         SetUpGame(c[0]);
         char input[80], text[MoveTextSize + 8] = "";
