@@ -48,15 +48,9 @@ TEST(Chess960Uci, CastlingTextsInBothModes) {
 }
 
 TEST(Chess960Xboard, VariantCastlingAndPerft) {
-    {
-        EngineProcess starting;
-        ASSERT_TRUE(starting.Start());
-        const std::string features = Joined(starting.ReadStartup());
-        EXPECT_NE(features.find(" variants=\"normal,fischerandom\""), std::string::npos) << features;
-        starting.Send("quit");
-        EXPECT_EQ(starting.WaitExit(), 0);
-    }
-    XboardEngine engine;
+    Lines features;
+    XboardEngine engine(false, &features);
+    EXPECT_NE(Joined(features).find(" variants=\"normal,fischerandom\""), std::string::npos) << Joined(features);
     engine.Send("xboard\nprotover 2");
     EXPECT_EQ(engine.Run({"variant crazyhouse"}), Lines{"Error (unsupported variant): crazyhouse"});
     // The engine finds the mate and sends it as O-O-O.

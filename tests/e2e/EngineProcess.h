@@ -242,14 +242,15 @@ inline int64_t Since(Clock::time_point start) { // milliseconds
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// At its xboard loop, or past "uciok" (lines in *intro); told to quit, and must end well, at the end.
+// At its xboard loop (start-up lines in *intro), or past "uciok" (the lines after "uci"); told to quit,
+// and must end well, at the end.
 struct XboardEngine : EngineProcess {
     explicit XboardEngine(bool uci = false, Lines *intro = nullptr) {
         bool found = false;
         EXPECT_TRUE(Start());
-        ReadStartup(&found);
+        Lines lines = ReadStartup(&found);
         if (uci) Send("uci");
-        Lines lines = uci ? ReadUntilPrefix("uciok", &found) : Lines();
+        if (uci) lines = ReadUntilPrefix("uciok", &found);
         EXPECT_TRUE(found);
         if (intro) *intro = lines;
     }

@@ -43,7 +43,7 @@ TEST(PolyglotBook, NamedSetPlayedFromListedSwitchedOffAndRefused) {
     EXPECT_EQ(Count(out, "info string found 14 entries in polyglot book small.bin"), 1) << Joined(out);
     EXPECT_EQ(BestMoveOf(out), "e4e5");
     EXPECT_EQ(Count(out, "info depth"), 0);
-    engine.Send("setoption name OwnBook value false\ngo depth 3");
+    engine.Send("setoption name OwnBook value false\ngo wtime 6000 btime 6000");
     out = engine.ReadUntilPrefix("bestmove ");
     EXPECT_GT(Count(out, "info depth"), 0) << Joined(out);
     engine.Send("setoption name BookFile value games.pgn\nisready"); // not whole entries, or out of order

@@ -57,9 +57,8 @@ TEST(Strength, UciOptionsAnswerAndTheLevelSwitchedOffPlaysAtFullStrength) {
 }
 
 TEST(Strength, XboardOptionsAnswerAsTheOthersDo) {
-    EngineProcess engine;
-    ASSERT_TRUE(engine.Start());
-    const Lines features = engine.ReadStartup();
+    Lines features;
+    XboardEngine engine(false, &features);
     EXPECT_EQ(Count(features, "feature option=\"Limit Strength -check 0\""), 1) << Joined(features);
     EXPECT_EQ(Count(features, "feature option=\"Elo -spin 1800 1400 1800\""), 1) << Joined(features);
     const std::pair<const char *, Lines> cases[] = {
@@ -72,8 +71,6 @@ TEST(Strength, XboardOptionsAnswerAsTheOthersDo) {
         {"option Limit Strength=0", {"playing at full strength"}}};
     for (const auto &[command, answer] : cases)
         EXPECT_EQ(engine.Run({command}), answer) << command;
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
 }
 
 // "Levels apart": the weakest level against a strong one, both colours.

@@ -24,15 +24,12 @@ class SyzygyOptions : public ::testing::Test {
 TEST_F(SyzygyOptions, UciLoadsReportsAndGoesOnAfterBadPaths) {
     UciEngine engine;
     const std::string tooLong = "/" + std::string(5000, 'x');
-    engine.Send("setoption name SyzygyPath value " + Tables);
-    engine.Send("setoption name SyzygyPath value /no/such/folder");
-    engine.Send("setoption name SyzygyPath value " + tooLong + ":" + Tables);
-    engine.Send("setoption name SyzygyPath value <empty>");
-    engine.Send("setoption name SyzygyProbeLimit value 8");
-    engine.Send("setoption name SyzygyProbeDepth value 0");
-    engine.Send("setoption name Syzygy50MoveRule value perhaps");
-    engine.Send("setoption name SyzygyProbeLimit value 5");
-    engine.Send("setoption name syzygy50moverule value false");
+    for (const std::string &value :
+         {Tables, std::string("/no/such/folder"), tooLong + ":" + Tables, std::string("<empty>")})
+        engine.Send("setoption name SyzygyPath value " + value);
+    for (const char *c : {"SyzygyProbeLimit value 8", "SyzygyProbeDepth value 0", "Syzygy50MoveRule value perhaps",
+                          "SyzygyProbeLimit value 5", "syzygy50moverule value false"})
+        engine.Send(std::string("setoption name ") + c);
     bool ready = false;
     const Lines lines = engine.Ready(&ready);
     ASSERT_TRUE(ready) << Joined(lines);
@@ -50,28 +47,17 @@ TEST_F(SyzygyOptions, UciLoadsReportsAndGoesOnAfterBadPaths) {
 
 TEST_F(SyzygyOptions, XboardTakesEgtpathAndOptions) {
     Lines intro;
-    {
-        EngineProcess engine;
-        ASSERT_TRUE(engine.Start());
-        intro = engine.ReadStartup();
-        engine.Send("egtpath syzygy " + Tables);
-        engine.Send("egtpath syzygy /no/such/folder");
-        engine.Send("option SyzygyPath=" + Tables);
-        engine.Send("option SyzygyProbeLimit=9");
-        engine.Send("option Syzygy50MoveRule=0");
-        engine.Send("ping 7");
-        const Lines lines = engine.ReadUntilPrefix("pong 7");
-        EXPECT_EQ(lines, (Lines{"found 9 Syzygy tables", "WARNING: Syzygy folder /no/such/folder does not exist",
-                                "WARNING: no Syzygy tables found in /no/such/folder", "found 9 Syzygy tables",
-                                "Error (bad argument): option SyzygyProbeLimit=9", "pong 7"}));
-        engine.Send("quit");
-        EXPECT_EQ(engine.WaitExit(), 0);
-    }
+    XboardEngine engine(false, &intro);
     EXPECT_EQ(Count(intro, "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\""), 1);
     for (const char *option :
          {"feature option=\"SyzygyPath -path \"", "feature option=\"SyzygyProbeDepth -spin 1 1 100\"",
           "feature option=\"SyzygyProbeLimit -spin 7 0 7\"", "feature option=\"Syzygy50MoveRule -check 1\""})
         EXPECT_EQ(Count(intro, option), 1) << option;
+    EXPECT_EQ(engine.Run({"egtpath syzygy " + Tables, "egtpath syzygy /no/such/folder", "option SyzygyPath=" + Tables,
+                          "option SyzygyProbeLimit=9", "option Syzygy50MoveRule=0"}),
+              (Lines{"found 9 Syzygy tables", "WARNING: Syzygy folder /no/such/folder does not exist",
+                     "WARNING: no Syzygy tables found in /no/such/folder", "found 9 Syzygy tables",
+                     "Error (bad argument): option SyzygyProbeLimit=9"}));
 }
 
 // The optional keys: read when there (a depth out of range clamped), tables loaded at start-up; the file

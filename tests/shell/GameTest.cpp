@@ -87,6 +87,21 @@ TEST(GameRecord, UndoTakesEveryMoveBackExactlyWithTheBoardsBeforeIt) {
     EXPECT_TRUE(std::equal(full.begin(), full.end(), &BoardHistory[0][0]));
 }
 
+TEST(GameRecord, PawnMovesAndPromotionsStartTheHistoryAndRepetitionsAreOfTheSameSideToMove) {
+    SetUpGame("k7/4P3/8/8/8/8/8/4K1N1 w - -");
+    PlayMoves({"g1f3", "a8b7"});
+    EXPECT_EQ(BoardHistoryCount, 2u);
+    PlayMoves({"e7e8Q"});
+    EXPECT_EQ(BoardHistoryCount, 1u) << "a promotion starts the record again";
+    // After Nf3 Nf6 Ng1 Ng8, Nf3 made on the board alone (as the search makes it) repeats the board after
+    // the first Nf3.
+    SetUpGame("4k1n1/8/8/8/8/8/8/4K1N1 w - -");
+    PlayMoves({"g1f3", "g8f6", "f3g1", "f6g8"});
+    Board[F3] = Board[G1];
+    Board[G1] = {0, EmptySquare};
+    EXPECT_EQ(BoardRepeats(), 1u);
+}
+
 TEST(GameEnd, Announcements) {
     const std::tuple<const char *, std::vector<const char *>, const char *> cases[] = {
         {StartPosition, {"f2f3", "e7e5", "g2g4", "d8h4"}, "0-1 {Black mates}\n"},

@@ -62,3 +62,21 @@ TEST(InputReader, WaitingInputAndTheEndOfARun) {
         EXPECT_EQ(Words(), first.empty() ? "<end>" : first) << "the words stay for the command loop";
     }
 }
+
+TEST(InputReader, WhatIsLeftOfADroppedLineIsNeverRead) {
+    // Input after the word "zz"; whether the poll looked past it first; whether a "quit" then waits; what follows.
+    const std::tuple<const char *, bool, bool, const char *> cases[] = {
+        {" e2e4 quit\nnext\n", false, false, "next <end>"},
+        {"\ne2e4 quit\n", true, true, "e2e4 quit"}}; // the line had ended: nothing to drop
+    for (const auto &[bytes, looked, quit, next] : cases) {
+        SCOPED_TRACE(bytes);
+        StdinPipe in;
+        in.Write(std::string("zz") + bytes);
+        EXPECT_EQ(Words(), "zz");
+        EXPECT_TRUE(!looked || InputWaiting());
+        DropRestOfLine();
+        EXPECT_EQ(EndRequested(), quit);
+        in.Close();
+        EXPECT_EQ(Words(2), next);
+    }
+}
