@@ -1,7 +1,7 @@
 // Games from four-piece endings: the engine with Syzygy tables against
 // itself without. It converts the long wins (bishop and knight, queen
-// against rook) within the fifty-move rule and holds the draws; after every
-// move the tables, read here on their own, judge the position.
+// against rook) within the fifty-move rule; after every move the tables,
+// read here on their own, judge the position.
 #include <gtest/gtest.h>
 
 #include "RequiredPackage.h"
