@@ -1,5 +1,6 @@
-// The book file format: keys, records, key order, loading, probing and
-// damaged files; and the book's random numbers.
+// The book file format: keys, records, key order, loading and probing (what
+// start-up says of missing and damaged books: the end-to-end tests); and the
+// book's random numbers.
 #include "book/BookTestSupport.h"
 
 using namespace booktest;
@@ -30,19 +31,15 @@ TEST_F(BookFile, KeysRecordsAndTheirOrder) {
     for (int i = 0; i < BookRecordSize; ++i)
         std::snprintf(hex + 2 * i, 3, "%02x", bytes[i]);
     EXPECT_EQ(std::string(hex), "134225310000000066666666666666666666666666666666888888889bcaadb901ffaa00feffffff");
-    r.weight = 0x01020304;
-    EncodeBookRecord(r, bytes);
     const BookRecord back = DecodeBookRecord(bytes);
-    EXPECT_EQ(std::vector<int>(bytes + 36, bytes + 40), (std::vector<int>{4, 3, 2, 1}));
     EXPECT_EQ(CompareBookKeys(back, r), 0);
     EXPECT_EQ(back.bookClass, -1);
-    EXPECT_EQ(back.weight, 0x01020304);
+    EXPECT_EQ(back.weight, -2);
     // Keys compare as signed bytes (a black piece in a high nibble is negative), the side last.
     SetupPosition("8/8/8/8/8/8/8/K6k w - -");
     const BookRecord white = CurrentBookKey();
     SetupPosition("8/8/8/8/8/8/8/Kn5k w - -");
     EXPECT_LT(CompareBookKeys(CurrentBookKey(), white), 0);
-    EXPECT_GT(CompareBookKeys(white, CurrentBookKey()), 0);
     SetupPosition("8/8/8/8/8/8/8/K6k b - -");
     r = KeyWith(4, 99);
     EXPECT_LT(CompareBookKeys(white, r), 0);
@@ -51,12 +48,6 @@ TEST_F(BookFile, KeysRecordsAndTheirOrder) {
 }
 
 TEST_F(BookFile, ProbeFindsEveryRecordAndNothingElse) {
-    std::set<std::string> distinct;
-    for (uint32_t n = 0; n < 400; ++n) {
-        RandomBoard(n);
-        distinct.insert(std::string((const char *)CurrentBookKey().board, 33));
-    }
-    ASSERT_EQ(distinct.size(), 400u);
     for (uint32_t size : {0u, 1u, 2u, 3u, 255u}) { // small books reach the edges of the search
         // Record 0 is the header, never compared: here it holds the key of board `size`.
         std::vector<BookRecord> records(size + 1);
@@ -66,13 +57,10 @@ TEST_F(BookFile, ProbeFindsEveryRecordAndNothingElse) {
         }
         std::sort(records.begin() + 1, records.end(), BookKeyLess);
         Output([&] { SaveBook("m.book", records.data(), size + 1); });
-        const std::string bytes = ReadFileBytes("m.book");
-        EXPECT_EQ(bytes.substr(0, 4), std::string({char(size + 1), char((size + 1) >> 8), 0, 0}));
-        WriteFileBytes("m.book", "\xff\xff\xff\xff" + bytes.substr(4)); // only the length counts
+        WriteFileBytes("m.book", "\xff\xff\xff\xff" + ReadFileBytes("m.book").substr(4)); // only the length counts
         int file = -1;
         int64_t length = 0;
         EXPECT_EQ(Load("m.book", file, length), "found " + std::to_string(size + 1) + " positions in opening book\n");
-        EXPECT_EQ(length, 40 * (size + 1));
         for (uint32_t n = 0; n < size + 100; ++n) {
             RandomBoard(n);
             const BookRecord r = ProbeBook(file, length);
@@ -81,44 +69,11 @@ TEST_F(BookFile, ProbeFindsEveryRecordAndNothingElse) {
             SideToMove ^= 1; // the other side to move is another position
             EXPECT_EQ(ProbeBook(file, length).weight, -1);
         }
-        // A size of one record silences a book, as the bench does; no file answers nothing.
-        RandomBoard(0);
-        EXPECT_EQ(ProbeBook(file, 40).weight, -1);
-        EXPECT_EQ(ProbeBook(-1, length).weight, -1);
-        // A file cut behind the engine's back gives absent records, no garbage.
-        ASSERT_EQ(truncate("m.book", 4 + 40 * 2), 0);
-        for (uint32_t n = 0; n < size; ++n) {
-            RandomBoard(n);
-            const int32_t w = ProbeBook(file, length).weight;
-            EXPECT_TRUE(w == int32_t(1000 + n) || w == -1);
-        }
+        ASSERT_EQ(truncate("m.book", 4 + 40 * 2), 0); // cut behind the engine's back: no garbage
+        RandomBoard(size - 1);
+        const int32_t w = ProbeBook(file, length).weight;
+        EXPECT_TRUE(w == int32_t(999 + size) || w == -1) << w;
         close(file);
-    }
-}
-
-TEST_F(BookFile, MissingAndDamagedFilesLoadAsEmpty) {
-    WriteBook("good.book", {KeyWith(2, 5)});
-    const std::string good = ReadFileBytes("good.book"), damaged = "ERROR: opening book was damaged\n";
-    const std::tuple<const char *, std::string, std::string> cases[] = {
-        {"x.book", "", damaged},
-        {"x.book", std::string("\x02\x00", 2), damaged},
-        {"x.book", good + "xyz", damaged},
-        {"x.book", good.substr(0, good.size() - 1), damaged},
-        {"x.book", std::string("\x05\x00\x00\x00", 4), "found 0 positions in opening book\n"},
-        // Only a file that is there and damaged is called damaged.
-        {"absent.book", "-", "WARNING: absent.book missing, no opening book\n"},
-        {"no-dir/absent.book", "-", "WARNING: no-dir/absent.book missing, no opening book\n"},
-        {".", "-", "ERROR: cannot read .\n"},
-    };
-    for (const auto &[name, bytes, message] : cases) {
-        if (bytes != "-") WriteFileBytes(name, bytes);
-        int file = -1;
-        int64_t size = 123;
-        EXPECT_EQ(Load(name, file, size), message) << bytes.size();
-        EXPECT_EQ(file == -1, message.find("found") == std::string::npos);
-        EXPECT_EQ(size, 0);
-        EXPECT_EQ(ProbeBook(file, size).weight, -1);
-        if (file >= 0) close(file);
     }
 }
 
@@ -126,8 +81,4 @@ TEST(BookRandom, LinearCongruentialFifteenBitNumbers) {
     SeedRandomNumbers(1);
     EXPECT_EQ(RandomNumber(), 41u);
     EXPECT_EQ(RandomNumber(), 18467u);
-    uint32_t largest = 0;
-    for (int i = 0; i < 10000; ++i)
-        largest = std::max(largest, RandomNumber());
-    EXPECT_TRUE(largest <= 32767 && largest >= 16384) << largest;
 }

@@ -11,7 +11,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <set>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -96,8 +95,8 @@ inline void PlayGameMove(Move m) {
     RootInCheck = SideInCheck(SideToMove);
 }
 
-// The record of the position after algebraic moves ("e4 e5") from fen in an open book.
-inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, const char *fen = StartPosition) {
+// Sets up fen and plays algebraic moves ("e4 e5") from it.
+inline void PlaySan(const std::string &moves, const char *fen = StartPosition) {
     EXPECT_TRUE(SetupPosition(fen));
     std::istringstream in(moves);
     for (std::string san; in >> san;) {
@@ -107,26 +106,58 @@ inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, 
         EXPECT_NE(m, 0u) << san;
         PlayGameMove(m);
     }
+}
+
+// The record of the position after algebraic moves from fen in an open book.
+inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, const char *fen = StartPosition) {
+    PlaySan(moves, fen);
     return ProbeBook(file, size);
 }
 
+inline std::string Text(Move m) {
+    char buffer[16];
+    MoveToText(buffer, m);
+    return buffer;
+}
+
+// Legal moves with distinct scores in generation order, as the root hands
+// them over; `repeat` (coordinate text) repeats a game position.
+inline std::vector<MoveEntry> LegalList(const std::string &repeat = "") {
+    MoveEntry list[MoveListSize];
+    std::vector<MoveEntry> out;
+    SelectMoveFunctions();
+    for (MoveEntry *e = list, *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare); e < end; ++e)
+        if (MakeMove(SideToMove, RootInCheck, 0, e->move)) {
+            UnmakeMove(SideToMove, e->move);
+            out.push_back({e->move, Text(e->move) == repeat ? RepeatingMoveScore : int32_t(1000 - out.size())});
+        }
+    return out;
+}
+
+// What a builder wrote to its message stream while f(stream) ran.
+template <class F> std::string Messages(F f) {
+    std::FILE *stream = std::tmpfile();
+    Output([&] { f(stream); });
+    std::string text(size_t(std::ftell(stream)), 0);
+    std::rewind(stream);
+    EXPECT_EQ(std::fread(text.data(), 1, text.size(), stream), text.size());
+    std::fclose(stream);
+    return text;
+}
+
 // Games of pawn moves after `opening`: each side pushes its eight pawns one
-// or two squares in random order. `positions` collects what they reach.
-inline std::string PawnGames(int games, uint32_t seed, const std::string &opening = "",
-                             std::set<std::string> *positions = nullptr) {
+// or two squares in random order.
+inline std::string PawnGames(int games, uint32_t seed, const std::string &opening) {
     std::mt19937 rng(seed);
     std::string text;
     for (int game = 0; game < games; ++game) {
-        std::string order[2] = {"abcdefgh", "abcdefgh"}, ranks = "2222222277777777w";
+        std::string order[2] = {"abcdefgh", "abcdefgh"};
         text += opening;
         for (int ply = 0; ply < 16; ++ply) {
             std::string &files = order[ply % 2];
             if (ply < 2) std::shuffle(files.begin(), files.end(), rng);
             const char file = files[size_t(ply / 2)], rank = ply % 2 ? char('6' - rng() % 2) : char('3' + rng() % 2);
             text += std::string(ply % 2 ? "" : "1. ") + file + rank + " ";
-            ranks[size_t(8 * (ply % 2) + file - 'a')] = rank;
-            ranks[16] = "wb"[ply % 2 == 0];
-            if (positions) positions->insert(ranks);
         }
         text += "*\n";
     }

@@ -62,7 +62,6 @@ TEST_F(PgnReaderTest, HandsOutTagsMovesAndResults) {
         {"[Event \"never closed", {"T:Event=never closed", "end"}},
         {"1. e4 {never closed e5", {"M:e4", "end"}},
         {"1. e4 ( 1. d4 ( 1... Nf6", {"M:e4", "end"}},
-        {"", {"end"}},
         {") } ] \" 1. e4", {"M:e4", "end"}},
         // Overlong words come out in pieces; an overlong tag value is cut, the rest skipped.
         {std::string(150, 'N') + " e4", {"M:" + n63, "M:" + n63, "M:" + std::string(24, 'N'), "M:e4", "end"}},
@@ -72,8 +71,10 @@ TEST_F(PgnReaderTest, HandsOutTagsMovesAndResults) {
         EXPECT_EQ(Tokens(text), tokens) << text.substr(0, 80);
 }
 
-TEST_F(PgnReaderTest, TokensAcrossChunkBordersAreWhole) {
-    // Games of varying length put tags, comments and moves on the chunk borders at every offset.
+// Games of varying length put tags, comments and moves on the chunk borders
+// at every offset. A failed read and the byte limit end the input, and are no
+// end of file (binary and missing files: the converters' tests).
+TEST_F(PgnReaderTest, ChunkBordersFailedReadsAndTheLimit) {
     std::string text;
     V expected;
     for (int game = 0; game < 3000; ++game) {
@@ -85,32 +86,20 @@ TEST_F(PgnReaderTest, TokensAcrossChunkBordersAreWhole) {
     expected.push_back("end");
     ASSERT_GT(text.size(), 3 * PgnReader::ChunkSize);
     EXPECT_EQ(Tokens(text), expected);
-}
 
-TEST_F(PgnReaderTest, FailuresBinaryAndEndlessInputsAreNoEndOfFile) {
     PgnReader in;
     EXPECT_FALSE(in.Open(".")); // a directory opens but cannot be read
-    EXPECT_FALSE(in.Open("missing.pgn"));
-    std::string text;
-    while (text.size() < 5 * PgnReader::ChunkSize)
-        text += "1. e4 e5 2. Nf3 Nc6 *\n";
-    WriteFileBytes("big.pgn", text);
     in.readFunction = FailingRead;
     failAfter = 0; // the first read fails the open
-    EXPECT_FALSE(in.Open("big.pgn"));
+    EXPECT_FALSE(in.Open("games.pgn"));
     failAfter = 1;
-    ASSERT_TRUE(in.Open("big.pgn"));
+    ASSERT_TRUE(in.Open("games.pgn"));
     EXPECT_EQ(ReadAll(in).back(), "read error");
     EXPECT_EQ(in.readErrno, EIO);
-
-    EXPECT_EQ(Tokens(std::string("1. e4 \0 e5", 10)).back(), "binary");
-    PgnReader zero;
-    ASSERT_TRUE(zero.Open("/dev/zero"));
-    EXPECT_EQ(ReadAll(zero), V{"binary"});
     // Past the byte limit the reader stops, in the chunk that passes it.
     PgnReader limited;
     limited.maxBytes = 2 * PgnReader::ChunkSize;
-    ASSERT_TRUE(limited.Open("big.pgn"));
+    ASSERT_TRUE(limited.Open("games.pgn"));
     EXPECT_EQ(ReadAll(limited).back(), "too large");
     EXPECT_EQ(limited.bytesRead, 3 * PgnReader::ChunkSize);
 }
@@ -118,9 +107,7 @@ TEST_F(PgnReaderTest, FailuresBinaryAndEndlessInputsAreNoEndOfFile) {
 TEST(PgnMoveText, StripsMarksAndOnRequestSigns) {
     // Text, with signs: text left, marks; without signs: text left, marks.
     const char *cases[][5] = {
-        {"Nf3+!", "Nf3", "!", "Nf3+", "!"},      {"Nf3!+", "Nf3", "!", "Nf3!+", ""},
-        {"e8=Q#", "e8=Q", "", "e8=Q#", ""},      {"Bb5!?", "Bb5", "!?", "Bb5", "!?"},
-        {"exd5??", "exd5", "??", "exd5", "??"},  {"0-0?!", "0-0", "?!", "0-0", "?!"},
+        {"Nf3+!", "Nf3", "!", "Nf3+", "!"},      {"Nf3!+", "Nf3", "!", "Nf3!+", ""}, {"e8=Q#", "e8=Q", "", "e8=Q#", ""},
         {"Qh5!!!!", "Qh5", "!!!", "Qh5", "!!!"}, {"+!?", "", "!?", "+", "!?"},
     };
     for (const auto &c : cases)

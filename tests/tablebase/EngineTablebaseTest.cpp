@@ -1,32 +1,9 @@
-// The engine with table files under "TbPath": a search that takes the tables' word.
+// The search with table files, and the engine with a folder of compressed ones.
 #include "e2e/EngineProcess.h"
+#include "search/SearchTestSupport.h"
 #include "tablebase/TablebaseTestSupport.h"
 
 using namespace tbtest;
-
-namespace {
-
-// The scores ("cp 0", "mate 3") of a UCI search of fen up to `depth`, then its best move.
-std::vector<std::string> Analyse(const std::string &tables, const std::string &fen, int depth) {
-    EngineProcess engine(false);
-    engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tables + "\nTbCache 1\nHash 8\n");
-    EXPECT_TRUE(engine.Start());
-    engine.Send("uci");
-    engine.Send("position fen " + fen);
-    engine.Send("go infinite");
-    std::vector<std::string> scores;
-    for (std::string line : engine.ReadUntilPrefix("info depth " + std::to_string(depth) + " seldepth"))
-        if (line.find(" score ") != std::string::npos) {
-            line.erase(0, line.find(" score ") + 7);
-            scores.push_back(line.substr(0, line.find(' ', line.find(' ') + 1)));
-        }
-    engine.Send("stop");
-    scores.push_back(engine.ReadUntilPrefix("bestmove ").back().substr(9, 4));
-    engine.Send("quit");
-    return scores;
-}
-
-} // namespace
 
 // Tables that call every position a draw turn a won ending into a draw, and
 // one lost position for Black makes the move into it the choice, a mate.
@@ -35,25 +12,31 @@ TEST(EngineTablebase, SearchTakesTheTablesWord) {
     TempDirectory tables;
     WriteTable(tables.path, "kqk", 0, 0, -1, true);
     const std::string black = WriteTable(tables.path, "kqk", 1, 0, -1, true);
-    std::vector<std::string> scores = Analyse(tables.path, "8/8/8/3k4/8/8/8/Q3K3 w - - 0 1", 4);
-    ASSERT_GT(scores.size(), 1u);
-    for (size_t i = 0; i + 1 < scores.size(); ++i)
-        EXPECT_EQ(scores[i], "cp 0");
     Pos p = PosOf("kqk");
     p.sq[0] = 4, p.sq[1] = 35, p.sq[2] = 32; // the queen on a5
-    PokeTable(black, IndexOf(p, 1), -100);
-    scores = Analyse(tables.path, "8/8/8/3k4/8/8/8/Q3K3 w - - 0 1", 3);
-    ASSERT_GT(scores.size(), 1u);
-    EXPECT_EQ(scores[scores.size() - 2].substr(0, 5), "mate ");
-    EXPECT_EQ(scores.back(), "a1a5");
+    for (const int8_t byte : {0, -100}) {    // a draw, or Black mated in 26 moves
+        PokeTable(black, IndexOf(p, 1), byte);
+        StartTablebases(tables.path.c_str(), 1.0);
+        SetUpSearch("8/8/8/3k4/8/8/8/Q3K3 w - -");
+        DepthLimit = 3;
+        const Move m = ThinkQuietly();
+        EXPECT_EQ(BestScore, byte ? MateValue - 53 : 0);
+        if (byte) {
+            EXPECT_EQ(m, MakeMoveWord(A1, A5));
+        }
+    }
+    StartTablebases("", 1.0);
 }
 
 // Compressed files are not read: a folder holding only those is named at
-// start-up, table by table, and the engine plays without tables.
+// start-up, table by table (not a table whose plain file is there too), and
+// the engine plays without tables.
 TEST(EngineTablebase, AFolderOfCompressedFilesOnlyIsNamedAndPlayedWithout) {
+    InitIndexTables();
     TempDirectory tables;
-    for (const char *name : {"kqk.nbw.emd", "kqknbb.emd"})
+    for (const char *name : {"kqk.nbw.emd", "kqknbb.emd", "knk.nbw.emd"})
         std::ofstream(tables.path + "/" + name) << "compressed";
+    WriteTable(tables.path, "knk", 0);
     EngineProcess engine(false);
     engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tables.path + "\nTbCache 1\nHash 8\n");
     ASSERT_TRUE(engine.Start());
