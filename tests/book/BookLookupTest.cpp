@@ -82,7 +82,7 @@ TEST_F(BookLookupTest, ChoosesAndListsByBothBooks) {
         {Start, {{"d2d4", 1}}, {}, "", "", 0},
         {Start, {{"d2d4", 30000}, {"b2b3", 2}}, {{"d2d4", 0}, {"b2b3", 4}}, "b2b3\t  100 %\n", "b2b3", 20},
         // Totals above 32000 are halved; the pick is the first with r < running sum (r = 41 % 9 = 5 below).
-        {Start, {{"e2e4", 20000}, {"d2d4", 30000}}, {}, "d2d4\t   60 %\ne2e4\t   40 %\n", "d2d4", 15000},
+        {Start, {{"e2e4", 16100}, {"d2d4", 16200}}, {}, "d2d4\t 50.1 %\ne2e4\t 49.8 %\n", "d2d4", 8100},
         {Start, {{"e2e4", 4}, {"d2d4", 5}}, {}, "d2d4\t 55.5 %\ne2e4\t 44.4 %\n", "e2e4", 4},
         {Start, {{"e2e4", 50}, {"d2d4", 3}}, {}, "d2d4\t  100 %\n", "d2d4", 3, "e2e4"},
         {"4k3/4r3/8/8/8/8/4N3/4K3 w - -", {{"pin", 40}, {"e1d1", 4}}, {}, "e1d1\t  100 %\n", "e1d1", 4},

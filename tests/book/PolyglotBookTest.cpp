@@ -4,8 +4,6 @@
 // written by the engine's builder: weights of known games, scaling into 16
 // bits, and the same games through the classic builder of Debian's polyglot
 // package (limits, weights and the order of the file).
-#include <sys/stat.h>
-
 #include <map>
 
 #include "RequiredPackage.h"
@@ -69,9 +67,8 @@ const std::string Sample = std::string(MORVANE_TEST_DATA) + "/opening-lines-samp
 
 // Where Debian's polyglot is, "" when it is not installed.
 std::string PolyglotProgram() {
-    std::stringstream path(std::string(getenv("PATH") ? getenv("PATH") : "") + ":/usr/games");
-    for (std::string dir; std::getline(path, dir, ':');)
-        if (!dir.empty() && access((dir + "/polyglot").c_str(), X_OK) == 0) return dir + "/polyglot";
+    for (const char *path : {"/usr/games/polyglot", "/usr/bin/polyglot", "/usr/local/bin/polyglot"})
+        if (access(path, X_OK) == 0) return path;
     return "";
 }
 
@@ -211,17 +208,13 @@ TEST_F(PolyglotBookTest, BadFilesAreNamedAndLeftOut) {
     WriteFileBytes("cut.bin", good.substr(0, 17));
     WriteFileBytes("order.bin", EntryBytes(2, "e2e4", 1) + EntryBytes(1, "e2e4", 1));
     WriteFileBytes("empty.bin", "");
-    WriteFileBytes("locked.bin", good);
-    chmod("locked.bin", 0);
     const std::pair<const char *, const char *> cases[] = {
         {"cut.bin", "size 17 is not a multiple of 16"},
         {"order.bin", "entries out of key order (entry 2)"},
         {"empty.bin", "empty"},
         {"missing.bin", "missing"},
-        {"locked.bin", "access refused"},
     };
     for (const auto &[name, reason] : cases) {
-        if (geteuid() == 0 && std::string(name) == "locked.bin") continue; // root reads whatever the mode says
         ASSERT_EQ(Load("good.bin"), "found 2 entries in polyglot book good.bin\n");
         EXPECT_EQ(Load(name), std::string("WARNING: polyglot book ") + name + " not used: " + reason + "\n");
         EXPECT_FALSE(PolyglotBookOpen()) << name;

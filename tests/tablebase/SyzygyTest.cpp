@@ -158,17 +158,15 @@ TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
         SyzygyInit(copy.path);
         Pos p = PosOf("kqkr");
         uint64_t answers = 0, probes = 0;
-        ForPlacements(
-            p, 0,
-            [&](Pos &q) {
-                for (uint32_t stm = 0; stm < 2; ++stm) {
-                    if (!Legal(q, stm)) continue;
-                    answers += SyzygyProbeWdl(SyzygyBoardOf(q, stm)) != SyzygyNoAnswer;
-                    probes++;
-                }
-                return true;
-            },
-            Sanitized ? 9973 : 997, uint64_t(round));
+        auto probe = [&](Pos &q) {
+            for (uint32_t stm = 0; stm < 2; ++stm) {
+                if (!Legal(q, stm)) continue;
+                answers += SyzygyProbeWdl(SyzygyBoardOf(q, stm)) != SyzygyNoAnswer;
+                probes++;
+            }
+            return true;
+        };
+        ForPlacements(p, 0, probe, Sanitized ? 9973 : 997, uint64_t(round));
         testing::internal::GetCapturedStdout();
         EXPECT_GT(probes, 100u);
         EXPECT_LE(answers, probes);
