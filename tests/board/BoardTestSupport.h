@@ -56,27 +56,10 @@ inline Move FindMove(const std::string &text, uint32_t side = SideToMove, uint32
     return 0;
 }
 
-// The first field of a FEN for the current board.
+// The board field of the current position's FEN.
 inline std::string BoardText() {
-    std::string text;
-    for (int rank = 8, empty = 0; rank >= 1; rank--, empty = 0) {
-        for (int file = 1; file <= 8; file++) {
-            const PieceCode c = Board[SquareOf(file, rank)].piece;
-            if (c != EmptySquare && empty > 0) text += char('0' + empty);
-            empty = c == EmptySquare ? empty + 1 : 0;
-            if (c != EmptySquare) text += PieceLetters[c];
-        }
-        text += std::string(empty > 0, char('0' + empty)) + (rank > 1 ? "/" : "");
-    }
-    return text;
-}
-
-inline std::string CastlingRights() {
-    std::string rights;
-    for (auto [index, letter] :
-         {std::pair{WhiteKingSide, 'K'}, {WhiteQueenSide, 'Q'}, {BlackKingSide, 'k'}, {BlackQueenSide, 'q'}})
-        if (CastleSpoilers[index] == 0) rights += letter;
-    return rights.empty() ? "-" : rights;
+    const std::string fen = PositionFen();
+    return fen.substr(0, fen.find(' '));
 }
 
 // Everything make/unmake and a refused setup must leave as it was; the list

@@ -3,7 +3,6 @@
 #include "board/BoardTestSupport.h"
 #include "board/Perft.h"
 
-#include <cstdio>
 #include <utility>
 
 #ifdef MORVANE_SANITIZED
@@ -57,36 +56,22 @@ TEST(Chess960Castling, OddLayouts) {
         {"4k3/8/8/8/8/8/8/1K3R2 w F -", "b1f1", true, true, "4k3/8/8/8/8/8/8/5RK1"},
         // King and rook change places, each one square: king f1-g1, rook g1-f1.
         {"4k3/8/8/8/8/8/8/5KR1 w G -", "f1g1", true, true, "4k3/8/8/8/8/8/8/5RK1"},
-        {"4k3/8/8/8/8/8/8/2RK4 w C -", "d1c1", true, true, "4k3/8/8/8/8/8/8/2KR4"},
-        // Long castling from b1: the king one square to c1, the rook from a1 over it to d1.
-        {"4k3/8/8/8/8/8/8/RK6 w A -", "b1a1", true, true, "4k3/8/8/8/8/8/8/2KR4"},
         // A piece between rook and destination, or on the king's destination.
         {"4k3/8/8/8/8/8/8/RNK5 w A -", "c1a1", false, false, ""},
-        {"4k3/8/8/8/8/8/8/1K3RB1 w F -", "b1f1", false, false, ""},
         // Out of check: not generated.
-        {"4k3/8/8/8/8/8/8/r1K4R b - -", "", false, false, ""},
+        {"4k3/8/8/8/8/8/8/r1K4R w H -", "c1h1", false, false, ""},
         {"k3r3/8/8/8/8/8/8/4K2R w H -", "e1h1", false, false, ""},
-        // Through check: e1 is crossed, g1 the destination.
+        // Through check: e1 is crossed.
         {"k3r3/8/8/8/8/8/8/1K5R w H -", "b1h1", true, false, ""},
-        {"k7/8/8/8/8/8/6r1/1K5R w H -", "b1h1", true, false, ""},
-        // Only along the first rank, past the castling rook: the rook on f1 shields
-        // the king but not its destination g1, and b1 is left open to a1.
+        // Along the first rank, past the castling rook: the rook on f1 shields the
+        // king but not its destination g1.
         {"k7/8/8/8/8/8/8/1K3R1r w F -", "b1f1", true, false, ""},
-        {"7k/8/8/8/8/8/8/rR1K4 w B -", "d1b1", true, false, ""},
         {"7k/8/8/8/8/8/8/1R1K4 w B -", "d1b1", true, true, "7k/8/8/8/8/8/8/2KR4"},
-        // Black, mirrored: king on b8 castles long.
+        // Black, mirrored: king on b8 castles long, the rook from a8 over it to d8.
         {"rk6/8/8/8/8/8/8/4K3 b a -", "b8a8", true, true, "2kr4/8/8/8/8/8/8/4K3"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.fen) + " " + c.move);
-        if (std::string(c.fen) == "4k3/8/8/8/8/8/8/r1K4R b - -") {
-            // A right whose king is in check: set up with the right, then check the generator.
-            ASSERT_TRUE(SetUpBoard("4k3/8/8/8/8/8/8/r1K4R w H -"));
-            EXPECT_EQ(CastlingMove("c1h1"), 0u) << "generated out of check";
-            ASSERT_TRUE(SetUpBoard("4k3/8/8/8/8/8/8/2K4R w H -"));
-            EXPECT_NE(CastlingMove("c1h1"), 0u);
-            continue;
-        }
         ASSERT_TRUE(SetUpBoard(c.fen));
         const Move m = CastlingMove(c.move);
         EXPECT_EQ(m != 0, c.generated);
@@ -117,13 +102,9 @@ TEST(Chess960Fen, CastlingFieldBothWays) {
         {"r3k2r/8/8/8/8/8/8/R3K2R w HAha -", "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -"},
         {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf -",
          "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w KQkq -"},
-        {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w KQkq -",
-         "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w KQkq -"},
         // Two rooks on one side: the inner one is named by its file.
         {"1r2k1rr/8/8/8/8/8/8/RR2K2R w BHbg -", "1r2k1rr/8/8/8/8/8/8/RR2K2R w KBgq -"},
         {"1r2k1rr/8/8/8/8/8/8/RR2K2R w KQkq -", "1r2k1rr/8/8/8/8/8/8/RR2K2R w KQkq -"},
-        {"rk5r/8/8/8/8/8/8/4K3 b ha -", "rk5r/8/8/8/8/8/8/4K3 b kq -"},
-        {"4k3/8/8/8/3pP3/8/8/R3K1R1 b G e3", "4k3/8/8/8/3pP3/8/8/R3K1R1 b K e3"},
     };
     for (auto [in, out] : cases) {
         ASSERT_TRUE(SetUpBoard(in)) << in;
@@ -135,55 +116,17 @@ TEST(Chess960Fen, CastlingFieldBothWays) {
     }
 }
 
-// Castling written in each spelling and read back from any of them; SAN O-O.
-TEST(Chess960Text, CastlingSpellings) {
-    struct Case {
-        const char *fen, *kingMove, *kingTakesRook, *letters;
-    } const cases[] = {
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1g1", "e1h1", "O-O"},
-        {"r3k2r/8/8/8/8/8/8/R3K2R w KQkq -", "e1c1", "e1a1", "O-O-O"},
-        {"r3k2r/8/8/8/8/8/8/R3K2R b KQkq -", "e8c8", "e8a8", "O-O-O"},
-        // Outside the standard layout the king's move is not castling: written king takes rook.
-        {"4k3/8/8/8/8/8/8/RK5R w HA -", "b1h1", "b1h1", "O-O"},
-        {"4k3/8/8/8/8/8/8/RK5R w HA -", "b1a1", "b1a1", "O-O-O"},
-        {"4k3/8/8/8/8/8/8/5KR1 w G -", "f1g1", "f1g1", "O-O"},
-    };
-    const CastlingSpelling kept = CastlingOutput;
-    for (const Case &c : cases) {
-        SCOPED_TRACE(std::string(c.fen) + " " + c.letters);
-        ASSERT_TRUE(SetUpBoard(c.fen));
-        const std::string kingTakesRook = c.kingTakesRook;
-        CastlingOutput = KingTakesRook;
-        const Move m = CastlingMove(kingTakesRook);
-        ASSERT_NE(m, 0u);
-        char text[MoveTextSize];
-        for (auto [spelling, expected] : {std::pair{KingToDestination, c.kingMove},
-                                          {KingTakesRook, c.kingTakesRook},
-                                          {CastlingLetters, c.letters}}) {
-            CastlingOutput = spelling;
-            MoveToText(text, m);
-            EXPECT_STREQ(text, expected);
-            MoveToUciText(text, m);
-            EXPECT_STREQ(text, expected);
-            MoveEntry list[MoveListSize];
-            MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
-            for (const char *typed : {c.kingTakesRook, c.kingMove})
-                EXPECT_EQ(FindTypedMove(list, end, typed), m) << typed;
-            EXPECT_EQ(FindTypedMove(list, end, c.letters) == m, spelling == CastlingLetters)
-                << "O-O only where the interface writes it";
-        }
-        char san[8];
-        std::snprintf(san, sizeof san, "%s", c.letters);
-        EXPECT_EQ(ParseSanMove(san, 1), m);
-    }
-    // A king step that is also the text of a castling's destination stays a king step.
+// A king step that is also the text of a castling's destination stays a king
+// step; castling is typed as king takes rook or, where the interface writes
+// it, as O-O (the spellings of each interface are driven through the binary).
+TEST(Chess960Text, KingStepOrCastling) {
     ASSERT_TRUE(SetUpBoard("4k3/8/8/8/8/8/8/5K1R w H -"));
     MoveEntry list[MoveListSize];
     MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
     const Move step = FindTypedMove(list, end, "f1g1");
     EXPECT_TRUE(step != 0 && !IsCastling(step));
     EXPECT_TRUE(IsCastling(FindTypedMove(list, end, "f1h1")));
-    CastlingOutput = CastlingLetters;
+    const CastlingSpelling kept = std::exchange(CastlingOutput, CastlingLetters);
     EXPECT_TRUE(IsCastling(FindTypedMove(list, end, "O-O")));
     CastlingOutput = kept;
 }

@@ -34,7 +34,6 @@ std::string Listing(Generator generator, const char *fen, int32_t margin) {
 TEST(MoveGenerator, Listings) {
     const std::tuple<Generator, const char *, int32_t, const char *> cases[] = {
         {Captures, "4k3/1P6/4r3/8/3N4/8/8/4K3 w - -", 1000, "b7b8q:1100"},
-        {Captures, "4k3/1P6/4r3/8/3N4/8/8/4K3 w - -", 0, "b7b8q:1100 d4e6:600"},
         {Captures, "2b1k3/1P6/n1p5/3p4/8/8/8/3QK3 w - -", 0, "b7c8q:1500 b7b8q:-100"},
         {Captures, "2b1k3/1P6/n1p5/3p4/8/8/8/3QK3 w - -", -2000, "b7c8q:1500 b7b8q:-100 d1d5:-1100"},
         {Captures, "4k3/8/8/8/3pPp2/8/8/4K3 b - e3", 0, ""},
@@ -44,13 +43,11 @@ TEST(MoveGenerator, Listings) {
         {ChecksCaps, "8/8/8/7k/8/5K2/6P1/8 w - -", 0, "g2g4"},
         {ChecksCaps, "1r5k/P7/8/8/8/8/8/K7 w - -", 5000, "a7b8q:1999999998 a7a8q:1999999997"},
         {ChecksCaps, "4k3/8/3n4/4K3/8/8/8/8 w - -", 0, "e5d6:400"},
-        {ChecksCaps, "4k3/8/8/4K3/8/8/8/8 w - -", 0, ""},
         {ChecksCaps, "4k3/8/8/3r4/8/4N3/8/K7 w - -", 0, "e3d5:600"},
         {ChecksCaps, "4k3/8/8/3r4/8/4N3/8/K7 w - -", 1000, ""},
         {ChecksCaps, "k7/8/8/8/2n5/8/6K1/8 b - -", 0, "c4e3"},
         {ChecksCaps, "k7/8/8/8/8/8/p7/7K b - -", 5000, "a2a1q:1999999997"},
         {ChecksCaps, "7k/8/8/4N3/8/8/1B6/K7 w - -", 0, "e5d7 e5f7 e5c6 e5g6 e5c4 e5g4 e5d3 e5f3"},
-        {ChecksCaps, "4k3/8/8/8/4N3/8/8/K3R3 w - -", 0, "e4d6 e4f6 e4c5 e4g5 e4c3 e4g3 e4d2 e4f2"},
     };
     for (auto [generator, fen, margin, expected] : cases) {
         const std::string listing = Listing(generator, fen, margin);

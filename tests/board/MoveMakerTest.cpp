@@ -14,19 +14,22 @@ std::string Play(const char *fen, const std::string &line) {
     EXPECT_TRUE(SetUpBoard(fen)) << fen;
     const auto before = State();
     std::vector<Move> made;
-    uint32_t side = SideToMove, ep = EpSquare;
+    uint32_t us = SideToMove, ep = EpSquare;
     std::string flags;
     std::istringstream words(line);
-    for (std::string word; words >> word; side ^= 1) {
-        const Move m = FindMove(word, side, ep);
-        if (m == 0 || !MakeMove(side, SideInCheck(side), uint32_t(made.size()), m)) return word + " refused";
+    for (std::string word; words >> word; us ^= 1) {
+        const Move m = FindMove(word, us, ep);
+        if (m == 0 || !MakeMove(us, SideInCheck(us), uint32_t(made.size()), m)) return word + " refused";
         made.push_back(m);
         ep = EpSquareAfter(m);
         flags += char('0' + PositionHistory[made.size()].irreversible);
     }
-    const std::string result = BoardText() + " " + CastlingRights() + " " + flags;
+    std::istringstream fen(PositionFen());
+    std::string board, side, rights;
+    fen >> board >> side >> rights;
+    const std::string result = board + " " + rights + " " + flags;
     for (; !made.empty(); made.pop_back())
-        UnmakeMove(side ^= 1, made.back());
+        UnmakeMove(us ^= 1, made.back());
     EXPECT_EQ(State(), before) << line;
     return result;
 }

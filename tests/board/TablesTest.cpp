@@ -1,21 +1,6 @@
-#include <set>
-
 #include "board/BoardTestSupport.h"
 #include "board/Perft.h"
 #include "shell/TestSuite.h"
-
-TEST(Tables, KeysAreFixedAndDistinct) {
-    ASSERT_TRUE(SetUpBoard(StartPosition));
-    const uint64_t first = ZobristKeys[WhitePawn][E2], side = SideToMoveKey;
-    NextRandom(); // a stray draw must not shift the keys of a later fill
-    FillZobristKeys();
-    EXPECT_EQ(ZobristKeys[WhitePawn][E2], first);
-    EXPECT_EQ(SideToMoveKey, side);
-    std::set<uint64_t> seen = {SideToMoveKey};
-    for (int c = 0; c < 14; c++)
-        seen.insert(ZobristKeys[c], ZobristKeys[c] + 120);
-    EXPECT_EQ(seen.size(), 14u * 120 + 1);
-}
 
 namespace {
 

@@ -4,11 +4,6 @@ namespace {
 
 using Term = int32_t (*)();
 
-template <uint32_t Rights, uint8_t Computer = 1> int32_t Full() {
-    RootCastlingRights[White] = RootCastlingRights[Black] = Rights;
-    OpponentIsComputer = Computer;
-    return FullEvaluate();
-}
 template <int32_t Alpha, int32_t Beta> int32_t Lazy() { return Evaluate(SideToMove, Alpha, Beta); }
 template <int32_t S> int32_t Scaled() { return ScaleOppositeBishops(S); }
 int32_t Verdict() { return RecognizeEnding(SideToMove == White); }
@@ -56,82 +51,52 @@ TEST(EvalTerms, HandWorkedValues) {
         int32_t value;
     } cases[] = {
         {StartPosition, FullEvaluate, 0},
-        {"rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR b KQkq -", FullEvaluate, 0},
-        {StartPosition, Full<2>, 0},
-        {StartPosition, Full<0, 0>, 0},
         {StartPosition, Lazy<1000, 32767>, 225},
-        {StartPosition, Lazy<-32767, -1000>, -225},
         {"4k3/4p3/8/8/8/8/4P3/R3K3 w - -", Lazy<-32767, 0>, 600 - 225},
         {"4k3/4p3/8/8/8/8/4P3/R3K3 w - -", [] { return Evaluate(White, 5000, 32767) - EvaluatePawns(); }, 600 + 150},
         {"3nk3/8/8/8/8/8/8/3RK3 w - -", Lazy<1000, 32767>, 0}, // a verdict disables the lazy exits
         {"3nk3/8/8/8/8/8/8/3RK3 w - -", FullEvaluate, 0},
         {"8/8/4k3/8/4K3/8/8/R7 w - -", FullEvaluate, 600 + 85},
         {"4k3/8/8/8/4P3/8/8/4K3 w - -", FullEvaluate, 100 + (7 + 15 - 10 - 6) + 100}, // pawn endings count twice
-        {"4k3/8/8/8/8/8/8/3NK3 w - -", FullEvaluate, 0},
-        {"3nk3/8/8/8/8/8/8/4K3 w - -", FullEvaluate, 0},
-        {"3q1rk1/5ppp/8/7Q/8/8/5PPP/3R2K1 w - -", FullEvaluate, 36 - 7 + 20}, // king attack 5 x 64 >> 4
+        {"3q1rk1/5ppp/8/7Q/8/8/5PPP/3R2K1 w - -", FullEvaluate, 36 - 7 + 20},         // king attack 5 x 64 >> 4
         {"3q1rk1/5p1p/8/6pQ/8/8/5PPP/3R2K1 w - -", FullEvaluate, (6 - 7) + 36 - 7 - 12 + 24 + 21},
         {"3q1rk1/5p1p/8/6pQ/8/8/5PPP/3R2K1 w - -", Danger<Black, FullEvaluate>, 3},
         {"8/8/8/3k4/8/3K4/8/R7 w - -", FullEvaluate, 600 + 0 - 30 + 105},
-        {"8/8/8/8/8/8/1k6/R2K4 w - -", FullEvaluate, 705}, // more at the edge
         {"4k3/B7/1p6/8/8/8/8/4K3 w - -", TrappedBishops<White>, -175},
-        {"4k3/8/8/8/8/6P1/7b/4K3 w - -", TrappedBishops<Black>, 175},
         {"1kr5/r7/8/8/8/8/8/4K3 w - -", RookShutIn<Black>, 30}, // one 30 however many rooks
-        {"4k3/p7/8/8/4K3/8/7P/8 w - -", Danger<White, KingTerm<White>>, 0},
         {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<5>, 1},
         {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<-5>, -2},
-        {"4k3/p7/8/8/8/8/P7/2B1Kb2 w - -", Scaled<-8>, -2},
         {"4k3/8/8/8/8/8/PPP5/2B1Kb2 w - -", Scaled<7>, 3},
-        {"4k3/8/8/8/8/8/PPP5/2B1Kb2 w - -", Scaled<-7>, -4},
         {"r3k3/8/8/8/8/8/PPP5/R1B1Kb2 w - -", Scaled<305>, 302},
-        {"r3k3/8/8/8/8/8/PPP5/R1B1Kb2 w - -", Scaled<295>, 297},
         {"4k3/p7/8/8/8/8/P7/2B1K1b1 w - -", Scaled<-5>, -5},
         {"4kb2/p1b5/8/8/8/8/P7/2B1KB2 w - -", Scaled<-5>, -5},
         {"1k6/8/8/8/8/8/P3K3/8 w - -", Verdict, -1},
-        {"4k3/8/1K6/P7/8/8/8/8 w - -", Verdict, 0},
         {"8/p3k3/8/8/8/8/8/1K6 b - -", Verdict, -2},
-        {"8/8/8/8/p7/1k6/8/4K3 b - -", Verdict, 0},
         {"7k/8/8/8/8/8/7P/4KB2 w - -", Verdict, -1}, // the wrong bishop
         {"7k/8/8/8/8/8/7P/3KB3 w - -", Verdict, 0},
-        {"3bk3/p7/8/8/8/8/8/K7 b - -", Verdict, 0},
         {"k3b3/p7/8/8/8/8/8/K7 b - -", Verdict, -2},
         {"1k6/8/8/8/8/8/P6P/4K3 w - -", Verdict, 0},
         {"8/8/1k1K4/8/8/P7/8/8 w - -", Verdict, 0}, // the rook-pawn rules are one tempo apart
         {"8/8/1k1K4/8/8/P7/8/8 b - -", Verdict, -1},
         {"8/8/p7/8/8/1K1k4/8/8 b - -", Verdict, -2},
-        {"8/8/p7/8/8/1K1k4/8/8 w - -", Verdict, -2},
         {"3rk3/8/8/8/8/8/8/2BRK3 w - -", Verdict, -1},
         {"3rk3/8/8/8/8/8/PP6/3BK3 w - -", Verdict, -2},
         {"3bk3/pp6/8/8/8/8/8/3RK3 w - -", Verdict, -1},
-        {"4k3/pp6/8/8/8/8/PP6/3RK3 w - -", Verdict, 0},
         {"4k3/8/8/8/8/8/8/2NNK3 w - -", Verdict, -2},
-        {"4k3/8/8/8/8/8/8/2BNK3 w - -", Verdict, -2},
         {"8/8/8/8/8/2K5/8/k1B1N3 w - -", MateLoneKing, 100 - 15 * 2 + 105}, // the bishop's corner
-        {"k7/8/2K5/8/8/8/8/2B1N3 w - -", MateLoneKing, 30 - 15 * 2 + 105},
-        {"7k/8/5K2/8/8/8/8/2B1N3 w - -", MateLoneKing, 100 - 15 * 2 + 105},
         {"2b1n3/8/8/8/8/5k2/8/7K w - -", MateLoneKing, -100 + 15 * 2 - 105},
         {"1k6/8/1K6/8/8/8/8/7R w - -", MateLoneKing, 0 - 30 + 105},
         {"7r/8/8/8/8/1k6/8/1K6 w - -", MateLoneKing, 30 - 50 - 105},
-        {"1K6/8/1k6/8/8/8/8/7r w - -", MateLoneKing, 30 - 0 - 105},
-        {"8/8/8/8/8/8/8/K6k w - -", MateLoneKing, 0},
         // A knight on the sixth rank no enemy pawn can chase: square 10, outpost 15, and 12 more on d6/e6 when an
         // enemy pawn stands blocked in front of it.
         {"7k/3p4/3N4/8/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 12},
-        {"7k/p7/3N4/8/8/8/8/4K3 w - -", Knights<White>, 10 + 15},
         {"4k3/8/8/8/8/4n3/4P3/4K3 b - -", Knights<Black>, -(10 + 15 + 12)},
         {"r3k2r/pppppppp/8/8/8/8/PPPPPP1P/R4RK1 w kq -", Dev<White, 2, 1>, -24},
         {"4k3/8/8/3KP3/8/8/8/8 w - -", Passed, 15},
-        {"4k3/8/8/4P3/3K4/8/8/8 w - -", Passed, 0},
-        {"8/8/8/8/3kp3/8/8/4K3 w - -", Passed, -15},
         {"7k/8/8/8/8/8/P7/4K3 w - -", Race, 600},
-        {"7k/8/8/K7/8/8/P7/8 w - -", Race, 0},
-        {"4k3/8/8/8/8/8/P7/4K3 w - -", Race, 0},
         {"8/8/8/1P6/7k/6p1/8/K7 b - -", Race, -640},
         {"8/1P6/8/8/7k/6p1/8/K7 w - -", Race, 640},
-        {"8/1P6/8/8/8/8/6pk/K7 w - -", Race, 640},
         {"8/1P6/8/8/8/7k/6p1/K7 w - -", Race, 0},
-        {"k7/6PK/8/8/8/8/1p6/8 b - -", Race, -650},
-        {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", PawnScore, 0},
         {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<0>, 0 - 40},
         {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<1>, 0 + 40},
         {"4k3/5pp1/8/2ppp3/2PPP3/8/PP6/4K3 w - -", Closed<2>, 0 + 40}, // no engine side counts as Black

@@ -12,18 +12,6 @@ struct MoveOrdering : testing::Test {
 
 } // namespace
 
-TEST_F(MoveOrdering, KillersHashMovesAndTheLine) {
-    MoveEntry list[3] = {{Quiet1, 10}, {Capture, 1000000100}, {Quiet2, 5}};
-    KillerMoves[3][0] = Capture; // a capture keeps its own, higher score
-    KillerMoves[3][1] = Quiet1;  // a killer that is also the hash move scores as the hash move
-    ScoreMoves(list, list + 3, 3, Quiet1, 0);
-    EXPECT_EQ(std::tuple(list[0].score, list[1].score, list[2].score), std::tuple(HashMove1Score, 1000000100, 5));
-    FollowPV = 1;
-    PVTable[0][3] = Quiet2;
-    ScoreMoves(list, list, 3, 0, 0);
-    EXPECT_EQ(FollowPV, 0u) << "an empty list ends the line";
-}
-
 TEST_F(MoveOrdering, CountsAndHistoryScaleDownAtTheirLimit) {
     const Move searched[3] = {Quiet2, Capture, Quiet1};
     CutoffUpdate(searched, 3, Quiet1, 5, 13);

@@ -100,10 +100,7 @@ TEST(SearchHost, ASettledRightAnswerEndsAFixedTimeSearch) {
     FixedTimeMode = 1;
     EngineClock = 100000; // far more than a mate in one needs
     Record.settle = true;
-    testing::internal::CaptureStdout();
-    AllocateTime();
-    ThinkSide(SideToMove);
-    testing::internal::GetCapturedStdout();
+    ThinkQuietly();
     FixedTimeMode = 0;
     EXPECT_EQ(Record.settledAsks, 1);
     EXPECT_EQ(IterationDepth, 1u) << "the first iteration's answer ends the search";
@@ -118,39 +115,6 @@ TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
     EXPECT_FALSE(RightMoveSettled(wrong, 10));
     ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - -"));
     EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
-}
-
-TEST(SearchHost, SeveralLinesAreReportedBestFirstAfterEachIteration) {
-    // White wins the queen with Nxh4; 27 legal moves.
-    SetUpSearch("rnb1kbnr/pppp1ppp/8/4p3/4P2q/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
-    const RecordingHost host;
-    MultiPV = 3;
-    DepthLimit = 4;
-    testing::internal::CaptureStdout();
-    AllocateTime();
-    const Move played = ThinkSide(SideToMove);
-    testing::internal::GetCapturedStdout();
-    MultiPV = 1;
-    DepthLimit = 0;
-    EXPECT_EQ(played, MakeMoveWord(F3, H4, BlackQueen));
-    EXPECT_EQ(PVTable[0][0], played) << "the line of the move played stays in row 0, for the ponder move";
-    ASSERT_EQ(PrincipalLineCount, 3);
-    EXPECT_EQ(PrincipalLines[0].moves[0], played);
-    std::set<Move> firsts;
-    for (int k = 0; k < 3; ++k) {
-        firsts.insert(PrincipalLines[k].moves[0]);
-        if (k > 0) {
-            EXPECT_GE(PrincipalLines[k - 1].score, PrincipalLines[k].score) << k;
-        }
-    }
-    EXPECT_EQ(firsts.size(), 3u);
-    // The last three exact lines are the final report: lines 0, 1, 2 with their own first moves.
-    ASSERT_GE(Record.lines.size(), 3u);
-    for (int k = 0; k < 3; ++k) {
-        const auto [line, first] = Record.lines[Record.lines.size() - 3 + size_t(k)];
-        EXPECT_EQ(line, k);
-        EXPECT_EQ(first, PrincipalLines[k].moves[0]) << k;
-    }
 }
 
 TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
@@ -178,25 +142,18 @@ TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
             ASSERT_EQ(PrincipalLineCount, lines) << where;
             EXPECT_EQ(PrincipalLines[0].moves[0], played) << where;
             EXPECT_EQ(PVTable[0][0], played) << where;
+            const int32_t sign = SideToMove == White ? 1 : -1; // scores are White's view
             std::set<Move> firsts;
             for (int32_t k = 0; k < lines; ++k) {
-                const Move first = PrincipalLines[k].moves[0];
-                firsts.insert(first);
-                EXPECT_EQ(FindMove(MoveText(first)), first) << where << ": line " << k << " " << MoveText(first);
-                if (k > 0) {
-                    // Best first for the side to move; scores are white's view.
-                    const int32_t sign = SideToMove == White ? 1 : -1;
-                    EXPECT_GE(sign * PrincipalLines[k - 1].score, sign * PrincipalLines[k].score) << where << ": " << k;
-                }
+                firsts.insert(PrincipalLines[k].moves[0]);
+                EXPECT_TRUE(k == 0 || sign * PrincipalLines[k - 1].score >= sign * PrincipalLines[k].score)
+                    << where << ": " << k;
+                // The last report holds every line once, in order, with its own move.
+                EXPECT_EQ(Record.lines.at(Record.lines.size() - size_t(lines - k)),
+                          std::make_pair(k, PrincipalLines[k].moves[0]))
+                    << where;
             }
             EXPECT_EQ(firsts.size(), size_t(lines)) << where;
-            // The last report holds every line once, in order, with its own move.
-            ASSERT_GE(Record.lines.size(), size_t(lines)) << where;
-            for (int32_t k = 0; k < lines; ++k) {
-                const auto [line, first] = Record.lines[Record.lines.size() - size_t(lines) + size_t(k)];
-                EXPECT_EQ(line, k) << where;
-                EXPECT_EQ(first, PrincipalLines[k].moves[0]) << where << ": " << k;
-            }
         }
     }
     EXPECT_GT(laterMoves, 0) << "no later move ever beat the last line: the positions test nothing";

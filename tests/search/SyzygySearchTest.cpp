@@ -1,8 +1,7 @@
-// The search with Syzygy tables: the score band of table results, where the
-// search probes, the root's choice of moves and the fifty-move rule.
+// The search with Syzygy tables: where the search probes and the fifty-move
+// rule.
 #include "search/SyzygySearch.h"
 #include "RequiredPackage.h"
-#include "eval/Evaluate.h"
 #include "search/SearchTestSupport.h"
 #include "tablebase/Syzygy.h"
 
@@ -37,28 +36,6 @@ class SyzygySearch : public ::testing::Test {
 
 } // namespace
 
-// Table results sit between the evaluations and the mates, for either colour
-// and any ply; the fifty-move rule decides what a spoiled win is worth.
-TEST_F(SyzygySearch, TableScoresHaveABandOfTheirOwn) {
-    // Eight queens against a bare king: more than a real game reaches.
-    SetUpSearch("k7/8/8/8/8/8/2QQQ2K/2QQQQQ1 w - -");
-    EXPECT_LT(Evaluate(White, -MateValue, MateValue), SyzygyWinBandLow);
-    for (int32_t ply = 0; ply <= MaxSearchPly; ply += 7) {
-        const int32_t win = SyzygyScore(SyzygyWin, White, ply);
-        EXPECT_TRUE(InWinBand(win)) << ply;
-        EXPECT_LE(win, MateBound); // a mate, even the longest, counts for more
-        EXPECT_EQ(SyzygyScore(SyzygyWin, Black, ply), -win);
-        EXPECT_EQ(SyzygyScore(SyzygyLoss, White, ply), -win);
-        EXPECT_EQ(SyzygyScore(SyzygyDraw, Black, ply), 0);
-        EXPECT_GT(SyzygyScore(SyzygyWin, White, ply), SyzygyScore(SyzygyWin, White, ply + 1)); // sooner is better
-    }
-    for (const bool rule : {true, false}) {
-        Syzygy50MoveRule = rule;
-        EXPECT_EQ(SyzygyScore(SyzygyCursedWin, White, 3), rule ? 0 : SyzygyScore(SyzygyWin, White, 3));
-        EXPECT_EQ(SyzygyScore(SyzygyBlessedLoss, Black, 3), rule ? 0 : SyzygyScore(SyzygyLoss, Black, 3));
-    }
-}
-
 // Five pieces, out of the tables; taking the pawn leads into a won queen
 // against rook ending, which only the tables know for certain: the root
 // score is a table win exactly when that ending is probed. Each row changes
@@ -90,25 +67,9 @@ TEST_F(SyzygySearch, NodesProbeAfterCapturesWithinTheLimits) {
     EXPECT_FALSE(InWinBand(SearchScore(fen, 3))) << "no tables";
 }
 
-// Bishop and knight against Kd5: Be4 would give the bishop away; the root
-// keeps the twelve winning moves, the fastest win first, and plays one.
-TEST_F(SyzygySearch, RootKeepsOnlyTheMovesThatKeepTheResult) {
-    const int32_t s = SearchScore("8/8/8/3k4/8/8/8/KBN5 w - -", 4);
-    EXPECT_EQ(RootMoveCount, 12);
-    EXPECT_TRUE(InWinBand(s)) << s;
-    const Move m = PVTable[0][0];
-    ASSERT_TRUE(MakeMove(White, 0, 0, m));
-    EXPECT_EQ(SyzygyProbeWdl(Black, 0), SyzygyLoss) << MoveText(m);
-    UnmakeMove(White, m);
-
-    // Lost: all moves lose, the longest defence is played.
-    SearchScore("8/8/8/3k4/8/8/8/KBN5 b - -", 4);
-    EXPECT_LT(BestScore, -SyzygyWinBandLow);
-    EXPECT_GT(RootMoveCount, 1);
-}
-
-// The same ending after sixty plies without a capture: the mate, some thirty
-// moves away, comes too late for the fifty-move rule.
+// Bishop and knight against Kd5 after sixty plies without a capture: the
+// mate, some thirty moves away, comes too late for the fifty-move rule. (The
+// root's choice among the table moves is played out through the binary.)
 TEST_F(SyzygySearch, FiftyMoveRuleTurnsASpoiledWinIntoADraw) {
     for (const bool rule : {true, false}) {
         Syzygy50MoveRule = rule;

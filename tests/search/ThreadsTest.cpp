@@ -31,7 +31,6 @@ bool IsLegalMove(Move m) { return m != 0 && FindMove(MoveText(m)) == m && MakeMo
 const char *const Positions[] = {
     "r1bqkb1r/pppp1ppp/2n2n2/4p3/2B1P3/5N2/PPPP1PPP/RNBQK2R w KQkq - 4 4",
     "r3k2r/p1ppqpb1/bn2pnp1/3PN3/1p2P3/2N2Q1p/PPPBBPPP/R3K2R w KQkq - 0 1",
-    "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - - 0 1",
     "6k1/5ppp/8/8/8/8/5PPP/3R2K1 b - - 0 1",
 };
 

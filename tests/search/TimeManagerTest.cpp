@@ -18,20 +18,16 @@ struct TimeManager : testing::Test {
         return testing::internal::GetCapturedStdout() + std::to_string(TimeLimit1) + " " + std::to_string(TimeLimit2) +
                " " + std::to_string(TimeLimit3);
     }
+    // The three limits with that move overhead.
+    static std::string WithOverhead(int32_t overhead) {
+        MoveOverhead = overhead;
+        const std::string limits = Allocate();
+        MoveOverhead = 0;
+        return limits.substr(limits.rfind('\n') + 1);
+    }
 };
 
 } // namespace
-
-TEST_F(TimeManager, RecomputeKeepsTheStartTime) {
-    Allocate();
-    const int64_t start = SearchStartTime -= 5000; // five seconds into the search
-    EngineClock = 60000;
-    testing::internal::CaptureStdout();
-    RecomputeTime();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "time1 = 901\ntime2 = 4505\ntime3 = 9010\n");
-    EXPECT_EQ(SearchStartTime, start);
-    EXPECT_GE(ElapsedTime(), 500);
-}
 
 TEST_F(TimeManager, TimeUp) {
     Allocate();                                        // 446 / 2230 / 4460
@@ -63,4 +59,25 @@ TEST_F(TimeManager, MovesToGoFollowsTheGame) {
     MovesPerControl = MovesToGo = 0;
     CountMoveForClock();
     EXPECT_EQ(MovesToGo, 0u);
+}
+
+// The move overhead comes off every limit of a clocked or set-time search,
+// never below one centisecond, and never off the guess or test runs.
+TEST_F(TimeManager, MoveOverheadComesOffEveryClockedAndSetTimeLimit) {
+    // A set time of 1.5 s ends 30 ms early: 147 cs; 800 ms less is 67 cs.
+    FixedMoveTime = 1500;
+    EXPECT_EQ(WithOverhead(0), "147 147 147");
+    EXPECT_EQ(WithOverhead(800), "67 67 67");
+    EXPECT_EQ(WithOverhead(5), "146 146 146") << "part of a centisecond takes a whole one";
+    EXPECT_EQ(WithOverhead(5000), "1 1 1") << "never below a centisecond";
+    FixedMoveTime = 0;
+    // The last move before the control: all but the five-second reserve.
+    MovesToGo = 1;
+    EXPECT_EQ(WithOverhead(10), "29499 29499 29499");
+    // The guess before pondering and test runs keep their own times.
+    PonderGuess = 1;
+    EXPECT_EQ(WithOverhead(500), "100 100 100");
+    PonderGuess = 0;
+    FixedTimeMode = 1;
+    EXPECT_EQ(WithOverhead(500), "30000 30000 30000");
 }
