@@ -18,8 +18,7 @@ struct Recorded {
     std::vector<uint32_t> iterations;                    // of each thinking line
     std::vector<std::pair<int32_t, Move>> lines;         // line number and first move of each exact thinking line
     std::vector<std::pair<uint32_t, int32_t>> rootMoves; // iteration, move number
-    int limits = 0, thinking = 0, messages = 0;
-    int settledAsks = 0;
+    int limits = 0, settledAsks = 0;
     bool settle = false;
     int laterMoveBeatLastLine = 0; // fail highs of moves behind the lines, from the third iteration on
 };
@@ -27,7 +26,6 @@ Recorded Record;
 
 uint32_t NoInput() { return 0; }
 void Thinking(int32_t, const char *marker) {
-    ++Record.thinking;
     Record.iterations.push_back(IterationDepth);
     if (marker == nullptr) Record.lines.emplace_back(CurrentLine, PVTable[0][0]);
     if (marker != nullptr && std::strcmp(marker, ":)") == 0 && PrincipalLineCount > 1 && IterationDepth >= 3 &&
@@ -36,7 +34,7 @@ void Thinking(int32_t, const char *marker) {
 }
 void RootMove(int32_t number, Move) { Record.rootMoves.emplace_back(IterationDepth, number); }
 void Limits() { ++Record.limits; }
-void Message(const char *) { ++Record.messages; }
+void Message(const char *) {}
 uint32_t NoRepetition() { return 0; }
 bool Settled(Move, int32_t) { return ++Record.settledAsks, Record.settle; }
 
@@ -76,16 +74,12 @@ TEST(SearchHost, EveryLineGoesThroughTheHooks) {
     UciMode = 0;
     DepthLimit = 0;
     EXPECT_EQ(out, "");
-    ASSERT_FALSE(Record.iterations.empty());
-    EXPECT_EQ(Record.iterations.front(), 1u);
-    EXPECT_EQ(Record.iterations.back(), 4u);
     EXPECT_TRUE(std::is_sorted(Record.iterations.begin(), Record.iterations.end()));
-    EXPECT_EQ(std::set<uint32_t>(Record.iterations.begin(), Record.iterations.end()).size(), 4u)
+    EXPECT_EQ(std::set<uint32_t>(Record.iterations.begin(), Record.iterations.end()), (std::set<uint32_t>{1, 2, 3, 4}))
         << "lines from every iteration";
     EXPECT_EQ(Record.limits, 1);
     // Each iteration numbers its root moves 1, 2, 3, ... without a gap; the
     // position has 27 legal moves, and a full-width iteration tries them all.
-    ASSERT_FALSE(Record.rootMoves.empty());
     for (size_t i = 0; i < Record.rootMoves.size(); ++i) {
         const bool first = i == 0 || Record.rootMoves[i].first != Record.rootMoves[i - 1].first;
         EXPECT_EQ(Record.rootMoves[i].second, first ? 1 : Record.rootMoves[i - 1].second + 1) << i;
