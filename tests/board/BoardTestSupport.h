@@ -56,12 +56,6 @@ inline Move FindMove(const std::string &text, uint32_t side = SideToMove, uint32
     return 0;
 }
 
-// The board field of the current position's FEN.
-inline std::string BoardText() {
-    const std::string fen = PositionFen();
-    return fen.substr(0, fen.find(' '));
-}
-
 // Everything make/unmake and a refused setup must leave as it was; the list
 // contents are tied to the board by PositionInconsistency.
 inline std::vector<uint64_t> State() {

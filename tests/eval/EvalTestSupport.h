@@ -17,13 +17,13 @@
 #include "eval/Evaluate.h"
 
 // Sets up fen with a computer opponent (no closed-position term), no root
-// castling rights, no king danger and (unless kept) an empty pawn table.
-inline void SetUpPosition(const std::string &fen, bool keepPawnTable = false) {
+// castling rights, no king danger and an empty pawn table.
+inline void SetUpPosition(const std::string &fen) {
     ASSERT_TRUE(SetUpBoard(fen)) << fen;
     OpponentIsComputer = 1;
     RootCastlingRights[White] = RootCastlingRights[Black] = 0;
     WhiteKingDanger = BlackKingDanger = 0;
-    if (!keepPawnTable) ClearPawnHashTable();
+    ClearPawnHashTable();
 }
 
 inline int32_t FullEvaluate() { return Evaluate(SideToMove, -32767, 32767); }
