@@ -83,8 +83,9 @@ void CountLine(int32_t, const char *) { ShownLines.push_back(CurrentLine); }
 } // namespace
 
 // The weakest level searches more lines than it shows and plays one of them,
-// the same again for the same seed, and puts the user's settings back. (Its
-// moves against a stronger level are played out through the binary.)
+// the same again for the same seed and not always for others, and puts the
+// user's settings back. (Its games against a stronger level are played out
+// through the binary.)
 TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     const SearchHooks saved = SearchHost;
     SearchHost.printThinking = CountLine;
@@ -117,6 +118,10 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     EXPECT_EQ(IterationNodeLimit, 0u);
     EXPECT_EQ(SearchHost.printThinking, &CountLine);
     EXPECT_EQ(play(), m) << "the same seed, the same move";
+    std::set<Move> chosen;
+    for (StrengthSeed = 2; StrengthSeed <= 7; ++StrengthSeed)
+        chosen.insert(play());
+    EXPECT_GT(chosen.size(), 1u) << "no other seed ever changed the move";
     SetSearchThreads(1);
     SearchHost = saved;
     SkipBook = LimitStrength = 0;
