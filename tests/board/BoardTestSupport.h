@@ -1,5 +1,5 @@
-// Shared helpers of the board tests: start-up, perft files, move lookup, the
-// position as text and the invariants that tie board, lists and counters.
+// Shared helpers of the board tests (and those above them): start-up, perft files, move lookup, captured
+// output, the position as text and the invariants that tie board, lists and counters.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,9 +42,22 @@ inline std::vector<std::pair<std::string, std::vector<uint64_t>>> ReadPerftFile(
     return cases;
 }
 
+// What f writes to standard output.
+template <class F> std::string Output(F f) {
+    testing::internal::CaptureStdout();
+    f();
+    return testing::internal::GetCapturedStdout();
+}
+
+// A move in UCI's spelling (MoveText) or as the xboard dialogue writes it (Text).
 inline std::string MoveText(Move m) {
     char text[MoveTextSize];
     MoveToUciText(text, m);
+    return text;
+}
+inline std::string Text(Move m) {
+    char text[MoveTextSize];
+    MoveToText(text, m);
     return text;
 }
 

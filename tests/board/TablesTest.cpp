@@ -20,9 +20,7 @@ TEST(Perft, CountIsAskedAboutAndAbandoned) {
     EXPECT_LT(PerftRoot(5, Always), 4865609u);
     EXPECT_TRUE(PerftAbandoned());
     EXPECT_EQ(Asked, 2);
-    testing::internal::CaptureStdout();
-    PerftCommand(-3);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "nothing for a depth below 0";
+    EXPECT_EQ(Output([] { PerftCommand(-3); }), "") << "nothing for a depth below 0";
     EXPECT_EQ(PerftRoot(3), 8902u) << "the position is whole again";
     EXPECT_FALSE(PerftAbandoned());
     // The root's check and en-passant state reach the first ply.

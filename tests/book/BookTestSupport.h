@@ -16,22 +16,13 @@
 #include <utility>
 #include <vector>
 
-#include "board/Attack.h"
 #include "board/Board.h"
-#include "board/MoveGenerator.h"
-#include "board/MoveText.h"
-#include "board/Setup.h"
+#include "board/BoardTestSupport.h"
 #include "book/Book.h"
 #include "book/BookBuilder.h"
 #include "book/BookFormat.h"
 
 namespace booktest {
-
-template <class F> std::string Output(F f) {
-    ::testing::internal::CaptureStdout();
-    f();
-    return ::testing::internal::GetCapturedStdout();
-}
 
 // Each test runs in a fresh scratch directory with no book open and the initial position set up.
 class ScratchDir : public ::testing::Test {
@@ -112,12 +103,6 @@ inline void PlaySan(const std::string &moves, const char *fen = StartPosition) {
 inline BookRecord RecordAfter(int file, int64_t size, const std::string &moves, const char *fen = StartPosition) {
     PlaySan(moves, fen);
     return ProbeBook(file, size);
-}
-
-inline std::string Text(Move m) {
-    char buffer[16];
-    MoveToText(buffer, m);
-    return buffer;
 }
 
 // Legal moves with distinct scores in generation order, as the root hands

@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <poll.h>
 #include <sstream>
 #include <string>
@@ -119,32 +118,23 @@ class EngineProcess {
         eof_ = true;
     }
 
-    // The next line without its line break; nothing at the end of the output or on time-out.
-    std::optional<std::string> ReadLine(int timeoutMs = DefaultTimeoutMs) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        for (;;) {
-            const size_t nl = pending_.find('\n');
-            if (nl != std::string::npos || (eof_ && !pending_.empty())) {
-                std::string line = pending_.substr(0, nl);
-                pending_.erase(0, nl == std::string::npos ? nl : nl + 1);
-                if (line.ends_with("\r")) line.pop_back();
-                return line;
-            }
-            if (eof_ || !Fill(deadline)) return std::nullopt;
-        }
-    }
-    // Lines through the first that satisfies done (or starts with a prefix); *found: it came in time.
+    // Lines (without their line breaks) through the first that satisfies done (or starts with a prefix);
+    // *found: it came in time.
     Lines ReadUntil(const std::function<bool(const std::string &)> &done, bool *found = nullptr,
                     int timeoutMs = DefaultTimeoutMs) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         Lines lines;
         bool ok = false;
         while (!ok) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-            std::optional<std::string> line = ReadLine(int(std::max<int64_t>(0, left.count())));
-            if (!line) break;
-            lines.push_back(*line);
-            ok = done(*line);
+            const size_t nl = pending_.find('\n');
+            if (nl == std::string::npos && (!eof_ || pending_.empty())) {
+                if (eof_ || !Fill(deadline)) break;
+                continue;
+            }
+            lines.push_back(pending_.substr(0, nl));
+            pending_.erase(0, nl == std::string::npos ? nl : nl + 1);
+            if (lines.back().ends_with("\r")) lines.back().pop_back();
+            ok = done(lines.back());
         }
         if (found) *found = ok;
         return lines;
@@ -162,12 +152,6 @@ class EngineProcess {
         if (ok) lines.pop_back();
         if (found) *found = ok;
         return lines;
-    }
-    std::string ReadToEnd(int timeoutMs = DefaultTimeoutMs) {
-        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-        while (!eof_ && Fill(deadline)) {
-        }
-        return std::exchange(pending_, "");
     }
     // The exit status, 128 + the signal that ended it, or -1 on time-out.
     int WaitExit(int timeoutMs = DefaultTimeoutMs) {
@@ -190,8 +174,10 @@ class EngineProcess {
         SendRaw(input);
         std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
         CloseInput();
-        const std::string rest = ReadToEnd();
-        if (output) *output = rest;
+        for (const auto deadline = Clock::now() + std::chrono::milliseconds(DefaultTimeoutMs);
+             !eof_ && Fill(deadline);) {
+        }
+        if (output) *output = std::exchange(pending_, "");
         return found ? WaitExit() : -1;
     }
     // xboard: what the commands printed, board diagrams left out.

@@ -67,10 +67,7 @@ TEST(SearchHost, EveryLineGoesThroughTheHooks) {
     const RecordingHost host;
     UciMode = 1; // the mode in which the search used to print on its own
     DepthLimit = 4;
-    testing::internal::CaptureStdout();
-    AllocateTime();
-    ThinkSide(SideToMove);
-    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string out = Output([] { AllocateTime(), ThinkSide(SideToMove); });
     UciMode = 0;
     DepthLimit = 0;
     EXPECT_EQ(out, "");

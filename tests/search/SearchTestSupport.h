@@ -17,12 +17,8 @@
 
 inline void EnsureSearchReady() {
     EnsureBoardReady(); // first: the hash adjusts the side key the board fills
-    static const bool hash = [] {
-        testing::internal::CaptureStdout();
-        const bool ok = AllocateHash(1);
-        testing::internal::GetCapturedStdout();
-        return ok;
-    }();
+    static bool hash = false;
+    if (!hash) Output([] { hash = AllocateHash(1); });
     ASSERT_TRUE(hash);
 }
 
@@ -46,9 +42,7 @@ inline void SetUpSearch(const char *fen) {
 
 // The root search, its thinking and time lines captured.
 inline Move ThinkQuietly() {
-    testing::internal::CaptureStdout();
-    AllocateTime();
-    const Move m = ThinkSide(SideToMove);
-    testing::internal::GetCapturedStdout();
+    Move m = 0;
+    Output([&] { AllocateTime(), m = ThinkSide(SideToMove); });
     return m;
 }

@@ -95,10 +95,8 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     SetSearchThreads(2);
     auto play = [] {
         SetUpSearch("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9");
-        testing::internal::CaptureStdout();
-        AllocateTime();
-        const Move m = ThinkForMove(SideToMove);
-        testing::internal::GetCapturedStdout();
+        Move m = 0;
+        Output([&] { AllocateTime(), m = ThinkForMove(SideToMove); });
         return m;
     };
     const Move m = play();

@@ -55,16 +55,12 @@ TEST(TestSuite, SolvesLogsAndStopsAtAnEmptyLine) {
 TEST(TestSuite, BenchAndTheChecksListing) {
     SetUpSearch(StartPosition);
     AnalyzeMode = 1;
-    testing::internal::CaptureStdout();
-    RunBench(5, EndRequested); // stops between positions when asked
-    const std::string bench = testing::internal::GetCapturedStdout();
+    const std::string bench = Output([] { RunBench(5, EndRequested); }); // stops between positions when asked
     EXPECT_EQ(bench.rfind("Positional - time: ", 0), 0u) << bench;
     EXPECT_EQ(bench.find("Tactical"), std::string::npos) << bench;
     EXPECT_EQ(std::pair(AnalyzeMode, PostThinking), std::pair(1u, 1u)) << "the loop's settings come back";
     AnalyzeMode = 0;
     SetUpSearch("k7/8/8/8/2n5/8/6K1/8 w - -");
-    testing::internal::CaptureStdout();
-    ListChecksAndCaptures();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "\nwhite checks-caps:\nblack checks-caps:c4e3 \n");
+    EXPECT_EQ(Output(ListChecksAndCaptures), "\nwhite checks-caps:\nblack checks-caps:c4e3 \n");
     EXPECT_EQ(CaptureMargin, 1000);
 }

@@ -13,10 +13,9 @@ struct TimeManager : testing::Test {
     void TearDown() override { SetUp(); }
     // What AllocateTime printed, then the three limits.
     static std::string Allocate() {
-        testing::internal::CaptureStdout();
-        AllocateTime();
-        return testing::internal::GetCapturedStdout() + std::to_string(TimeLimit1) + " " + std::to_string(TimeLimit2) +
-               " " + std::to_string(TimeLimit3);
+        const std::string printed = Output(AllocateTime);
+        return printed + std::to_string(TimeLimit1) + " " + std::to_string(TimeLimit2) + " " +
+               std::to_string(TimeLimit3);
     }
     // The three limits with that move overhead.
     static std::string WithOverhead(int32_t overhead) {

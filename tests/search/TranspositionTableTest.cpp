@@ -78,9 +78,7 @@ TEST_F(TranspositionTable, SizesKeysAndTheSideKey) {
     // Sizes round down to a power of two (the messages are checked through the binary).
     const std::pair<int64_t, uint64_t> cases[] = {{48, 2097152}, {-7, 65536}, {1, 65536}};
     for (auto [asked, entries] : cases) {
-        testing::internal::CaptureStdout();
-        ASSERT_TRUE(AllocateHash(asked));
-        testing::internal::GetCapturedStdout();
+        Output([asked] { ASSERT_TRUE(AllocateHash(asked)); });
         EXPECT_EQ(std::pair(HashEntries, HashMask), std::pair(entries, uint32_t(entries - 2)));
     }
     EXPECT_EQ(SideToMoveKey, side) << "the keys are filled once";
@@ -96,9 +94,8 @@ TEST(TranspositionTableAllocation, RefusesWhatTheMachineCannotGive) {
     auto allocate = [] {
         rlimit limit{256u << 20, 256u << 20};
         setrlimit(RLIMIT_AS, &limit);
-        testing::internal::CaptureStdout();
-        const bool ok = AllocateHash(4096);
-        const std::string out = testing::internal::GetCapturedStdout();
+        bool ok = true;
+        const std::string out = Output([&] { ok = AllocateHash(4096); });
         ClearHash(); // the old table stays usable
         std::exit(!ok && out.rfind("ERROR: ", 0) == 0 && HashEntries == 65536u ? 3 : 4);
     };

@@ -7,26 +7,13 @@
 #include <string>
 #include <unistd.h>
 
-#include "board/MoveText.h"
+#include "board/BoardTestSupport.h"
 #include "search/Strength.h"
 #include "search/TranspositionTable.h"
 #include "shell/GameMoves.h"
 #include "shell/GameSetup.h"
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
-
-// What f writes to standard output.
-inline std::string Output(const std::function<void()> &f) {
-    testing::internal::CaptureStdout();
-    f();
-    return testing::internal::GetCapturedStdout();
-}
-
-inline std::string Text(Move m) {
-    char buffer[MoveTextSize];
-    MoveToText(buffer, m);
-    return buffer;
-}
 
 // A fresh game from a FEN, nobody's move pending.
 inline void SetUpGame(const char *fen) {
