@@ -91,9 +91,6 @@ class PolyglotBookTest : public ScratchDir {
         });
         return got == list.data() + 1 ? Text(list[0].move) : "";
     }
-    std::string Listing() {
-        return Output([] { ListBookMoves(); });
-    }
     // Builds out.bin from game text (or, with isFile, a file); the messages.
     std::string Build(const std::string &games, bool isFile = false) {
         if (!isFile) WriteFileBytes("games.pgn", games);
@@ -190,16 +187,16 @@ TEST_F(PolyglotBookTest, RootTakesWeightedLegalBookMoves) {
     ASSERT_EQ(Load("test.bin"), "found 6 entries in polyglot book test.bin\n");
     ASSERT_TRUE(SetupPosition(StartPosition));
     const char *shares = "List of book moves\ne2e4\t   75 %\nd2d4\t   25 %\nend of list\n";
-    EXPECT_EQ(Listing(), shares); // the choice by shares is the main book's (BookLookupTest)
+    EXPECT_EQ(Output(ListBookMoves), shares); // the choice by shares is the main book's (BookLookupTest)
     EXPECT_NE(Choice(), "");
     // The main book is not asked while a polyglot book is open.
     PlayGameMove(Legal("a2a3"));
     WriteBook("Morvane.book", {KeyWith(NeutralClass, 1000)});
     booktest::Load("Morvane.book", MainBookFile, MainBookSize);
     ASSERT_TRUE(SetupPosition(StartPosition));
-    EXPECT_EQ(Listing(), shares);
+    EXPECT_EQ(Output(ListBookMoves), shares);
     ClosePolyglotBook(PolyglotBook);
-    EXPECT_EQ(Listing(), "List of book moves\na2a3\t  100 %\nend of list\n");
+    EXPECT_EQ(Output(ListBookMoves), "List of book moves\na2a3\t  100 %\nend of list\n");
 }
 
 TEST_F(PolyglotBookTest, BadFilesAreNamedAndLeftOut) {

@@ -8,28 +8,22 @@ using namespace booktest;
 
 namespace {
 
-class StyleBookTest : public ScratchDir {
-  protected:
-    std::string Convert(const std::string &games) {
-        WriteFileBytes("games.pgn", games);
-        return Output([] { ConvertStyleBook("games.pgn"); });
-    }
-    BookRecord After(const std::string &moves) { return RecordAfter(StyleBookFile, StyleBookSize, moves); }
-    void LoadStyle() { Load("MVstyle.book", StyleBookFile, StyleBookSize); }
-};
+class StyleBookTest : public ScratchDir {};
 
 } // namespace
 
 TEST_F(StyleBookTest, AnnotatedGamesConvert) {
     // Tags and results start a game afresh; "0-0" is castling.
     EngineSide = 0;
-    EXPECT_EQ(Convert("[Event \"1\"]\n1. e4! e5 2. Nf3 Nc6?! 3. Bb5!! a6 4. Ba4 Nf6!? 5. 0-0 Be7?? 1-0\n"
-                      "[Event \"2\"]\n1. e4 e5 2. Nf3 Nc6 3. Bc4?\n[Event \"3\"]\n1. d4 d5! 2. c4 e6? 1/2-1/2\n"
-                      "1. e4? *\n1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 *\n"),
+    WriteFileBytes("games.pgn",
+                   "[Event \"1\"]\n1. e4! e5 2. Nf3 Nc6?! 3. Bb5!! a6 4. Ba4 Nf6!? 5. 0-0 Be7?? 1-0\n"
+                   "[Event \"2\"]\n1. e4 e5 2. Nf3 Nc6 3. Bc4?\n[Event \"3\"]\n1. d4 d5! 2. c4 e6? 1/2-1/2\n"
+                   "1. e4? *\n1. Nf3 Nf6 2. Ng1 Ng8 3. Nf3 *\n");
+    EXPECT_EQ(Output([] { ConvertStyleBook("games.pgn"); }),
               "Converting style book...\n1\r2\r3\rStyle book succesfull converted (20 pos)\nSaved 20 positions\n");
     EXPECT_EQ(ReadFileBytes("MVstyle.book").size(), 4u + 20u * 40u);
     EXPECT_EQ(EngineSide, 1u); // left in a new game
-    LoadStyle();
+    Load("MVstyle.book", StyleBookFile, StyleBookSize);
     // "!" good for the mover (7), "?", "??" and "?!" good for the other side (0), "!!" and "!?"
     // compulsory (4); unmarked moves add 2 and keep the class.
     const std::tuple<const char *, int, int> expected[] = {
@@ -47,7 +41,7 @@ TEST_F(StyleBookTest, AnnotatedGamesConvert) {
         {"", 2, 2}, // the initial position again
     };
     for (auto [moves, bookClass, weight] : expected) {
-        const BookRecord r = After(moves);
+        const BookRecord r = RecordAfter(StyleBookFile, StyleBookSize, moves);
         EXPECT_EQ(r.bookClass, bookClass) << moves;
         EXPECT_EQ(r.weight, weight) << moves;
     }

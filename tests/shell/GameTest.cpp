@@ -12,23 +12,10 @@
 
 namespace {
 
-// What a game move changes and undo must bring back (the placement through the keys).
+// What a game move changes and undo must bring back: the position and the game record.
 std::vector<uint64_t> GameState() {
-    std::vector<uint64_t> g = {HashKey,
-                               PawnHashKey,
-                               uint64_t(uint32_t(Material)),
-                               SideToMove,
-                               EpSquare,
-                               RootInCheck,
-                               GamePly,
-                               uint64_t(Castled[0]),
-                               uint64_t(Castled[1]),
-                               MoveStack[0],
-                               MoveStack[1],
-                               BoardHistoryCount,
-                               uint64_t(WhitePieceWeight),
-                               uint64_t(BlackPieceWeight)};
-    g.insert(g.end(), CastleSpoilers, CastleSpoilers + 4);
+    std::vector<uint64_t> g = State();
+    g.insert(g.end(), {MoveStack[0], MoveStack[1], BoardHistoryCount});
     g.insert(g.end(), &BoardHistory[0][0], &BoardHistory[BoardHistoryCount][0]);
     for (uint32_t i = 0; i <= GamePly; ++i)
         g.insert(g.end(), {PositionHistory[i].keyLow, PositionHistory[i].keyHigh});
