@@ -72,6 +72,11 @@ TEST(EvalTerms, HandWorkedValues) {
         // A knight on the sixth rank no enemy pawn can chase: square 10, outpost 15, and 12 more on d6/e6 when an
         // enemy pawn stands blocked in front of it.
         {"7k/3p4/3N4/8/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 12},
+        // Supporting pawns add the outpost value again, only half of it for a single pawn while an enemy
+        // piece can trade the knight off (a knight, or a bishop of the knight's square colour; d6 is dark).
+        {"n6k/8/3N4/2P1P3/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 15},
+        {"n6k/8/3N4/2P5/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 7},
+        {"7k/1b6/3N4/2P5/8/8/8/4K3 w - -", Knights<White>, 10 + 15 + 15},
         {"4k3/8/8/3KP3/8/8/8/8 w - -", Passed, 15},
         {"7k/8/8/8/8/8/P7/4K3 w - -", Race, 600},
         {"8/8/8/1P6/7k/6p1/8/K7 b - -", Race, -640},
