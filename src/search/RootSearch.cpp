@@ -29,6 +29,14 @@ void ClearSearchMemory() {
     BookMisses = 0;
 }
 
+void LoadPrincipalLine(int32_t k) {
+    const PrincipalLine &line = PrincipalLines[k];
+    int32_t i = 0;
+    for (; i <= MaxSearchPly && line.moves[i] != 0; ++i)
+        PVTable[0][i] = line.moves[i];
+    PVTable[0][i] = 0;
+}
+
 namespace {
 
 int32_t ClipScore(int64_t s) {
@@ -217,15 +225,6 @@ void StoreLine(int32_t k, int32_t score) {
     line.moves[i] = 0;
 }
 
-// Row 0 of PVTable becomes principal line k.
-void LoadLine(int32_t k) {
-    const PrincipalLine &line = PrincipalLines[k];
-    int32_t i = 0;
-    for (; i <= MaxSearchPly && line.moves[i] != 0; ++i)
-        PVTable[0][i] = line.moves[i];
-    PVTable[0][i] = 0;
-}
-
 // Sorts lines [0, count) best first for Us (equal scores keep their order)
 // and the first `count` root moves with them.
 template <Color Us> void SortLines(MoveEntry *list, int32_t count) {
@@ -242,7 +241,7 @@ template <Color Us> void SortLines(MoveEntry *list, int32_t count) {
 // for the move played and the ponder move. Returns line 0's move.
 Move LeaveWithLine0(const MoveEntry *list) {
     CurrentLine = 0;
-    LoadLine(0);
+    LoadPrincipalLine(0);
     return list[0].move;
 }
 
@@ -258,7 +257,7 @@ template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
         const int32_t guess = known ? PrincipalLines[k].score : PrincipalLines[k - 1].score;
         // The line's previous moves lead the order, as the best line's do.
         if (known && PrincipalLines[k].moves[0] == first->move) {
-            LoadLine(k);
+            LoadPrincipalLine(k);
         } else {
             PVTable[0][0] = first->move;
             PVTable[0][1] = 0;
@@ -423,11 +422,11 @@ template <Color Us> Move Think() {
             Thinking<Us>(s, nullptr);
         } else {
             for (CurrentLine = 0; CurrentLine < PrincipalLineCount; ++CurrentLine) {
-                LoadLine(CurrentLine);
+                LoadPrincipalLine(CurrentLine);
                 Thinking<Us>(PrincipalLines[CurrentLine].score, nullptr);
             }
             CurrentLine = 0;
-            LoadLine(0);
+            LoadPrincipalLine(0);
         }
         if (IterationDepth > TimeCheckMinDepth && SoftTimeUp()) break;
         if (IterationNodeLimit != 0 && NodeCount + QuiesceNodeCount >= IterationNodeLimit) break;

@@ -156,11 +156,7 @@ Move ThinkForMove(uint32_t side) {
 
     // The same seed and position give the same choice.
     const int32_t k = lines[ChooseLine(scores, count, level, StrengthSeed ^ HashKey)];
-    const PrincipalLine &line = PrincipalLines[k];
-    int32_t i = 0;
-    for (; i <= MaxSearchPly && line.moves[i] != 0; ++i)
-        PVTable[0][i] = line.moves[i];
-    PVTable[0][i] = 0;
-    BestScore = sign * line.score;
-    return line.moves[0];
+    LoadPrincipalLine(k);
+    BestScore = sign * PrincipalLines[k].score;
+    return PrincipalLines[k].moves[0];
 }

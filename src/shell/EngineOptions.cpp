@@ -22,8 +22,6 @@
 #include "tablebase/Syzygy.h"
 #include "tablebase/TablebaseAccess.h"
 
-namespace {
-
 bool EqualNoCase(const std::string &a, const char *b) {
     size_t n = std::strlen(b);
     if (a.size() != n) return false;
@@ -35,6 +33,8 @@ bool EqualNoCase(const std::string &a, const char *b) {
 
 bool IsTrue(const std::string &value) { return EqualNoCase(value, "true") || value == "1"; }
 bool IsFalse(const std::string &value) { return EqualNoCase(value, "false") || value == "0"; }
+
+namespace {
 
 // An integer within [low, high], nothing else.
 bool ParseSpin(const std::string &value, int32_t low, int32_t high, int32_t &result) {

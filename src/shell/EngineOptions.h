@@ -9,6 +9,12 @@ constexpr int32_t MaxMoveOverhead = 5000;
 // "Move Overhead" when neither the configuration nor the interface sets it.
 constexpr int32_t DefaultMoveOverhead = 10;
 
+// Option names and check values are read without regard to case.
+bool EqualNoCase(const std::string &a, const char *b);
+// A check option's value: "true" or "1", "false" or "0".
+bool IsTrue(const std::string &value);
+bool IsFalse(const std::string &value);
+
 // The option announcements: UCI "option name ..." lines, or xboard
 // "feature option=..." lines (the hash size goes through "memory" there).
 void PrintOptionLines(bool xboard);

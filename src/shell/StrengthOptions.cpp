@@ -3,16 +3,16 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "search/Strength.h"
+#include "shell/EngineOptions.h"
 #include "shell/Output.h"
 #include "shell/ShellState.h"
 
 namespace {
 
 bool Named(const std::string &name, const char *a, const char *b) {
-    return strcasecmp(name.c_str(), a) == 0 || strcasecmp(name.c_str(), b) == 0;
+    return EqualNoCase(name, a) || EqualNoCase(name, b);
 }
 
 // The names the interface knows them by.
@@ -80,11 +80,9 @@ bool SetStrengthOption(const std::string &name, const std::string &value, bool *
     *known = IsStrengthOption(name);
     if (!*known) return false;
     if (Named(name, "UCI_LimitStrength", "Limit Strength")) {
-        const bool on = strcasecmp(value.c_str(), "true") == 0 || value == "1";
-        const bool off = strcasecmp(value.c_str(), "false") == 0 || value == "0";
-        if (!on && !off) return false;
+        if (!IsTrue(value) && !IsFalse(value)) return false;
         const uint32_t was = LimitStrength;
-        LimitStrength = on ? 1 : 0;
+        LimitStrength = IsTrue(value) ? 1 : 0;
         if (LimitStrength != was) PrintLevel();
         return true;
     }
