@@ -403,7 +403,6 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
     // Folders that exist and whose names the system takes; the others are
     // reported and left out of the path Fathom gets.
     std::set<std::string> found;
-    std::string usable; // as Fathom takes them
     std::vector<std::string> usableFolders;
     size_t start = 0;
     while (start <= path.size()) {
@@ -423,7 +422,6 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
             continue;
         }
         ScanFolder(folder, found, r);
-        usable += (usable.empty() ? "" : ":") + folder;
         usableFolders.push_back(folder);
     }
     r.tables = int(found.size());
@@ -440,6 +438,9 @@ SyzygyLoadResult SyzygyInit(const std::string &path) {
         AddWarning(r, "Syzygy table " + damaged + "; no Syzygy tables used");
         return r;
     }
+    std::string usable; // as Fathom takes them
+    for (const std::string &folder : usableFolders)
+        usable += (usable.empty() ? "" : ":") + folder;
     if (const std::string failed = TrialLoad(usable, found); !failed.empty()) {
         r.ok = false;
         r.tables = 0;
