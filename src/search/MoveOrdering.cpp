@@ -6,6 +6,7 @@ constinit thread_local int32_t CutoffCount[14][128];
 constinit thread_local int32_t TriedCount[14][128];
 constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
 constinit thread_local uint32_t FollowPV = 0;
+constinit thread_local int32_t ExtraLateMoveReduction = 0;
 
 void ScoreMoves(MoveEntry *begin, MoveEntry *end, int32_t ply, Move hashMove1, Move hashMove2) {
     const Move killer0 = KillerMoves[ply][0];

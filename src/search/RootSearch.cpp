@@ -247,14 +247,22 @@ Move LeaveWithLine0(const MoveEntry *list) {
 
 // With several lines: the first moves of lines 1.. of an iteration whose line
 // 0 is done, each in a window around its line's last score (a new line
-// starts from the one above), then all lines sorted best first. The best
+// starts from the one above), then all lines sorted best first. A line far
+// below the best is searched with deeper late-move reductions. The best
 // line's bookkeeping stays as it was. False when the search must end.
 template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
+    using T = ColorTraits<Us>;
+    // Whatever way this ends, the next tree is searched with the usual reductions.
+    struct ReductionReset {
+        ~ReductionReset() { ExtraLateMoveReduction = 0; }
+    } reset;
     const uint32_t dropped = ScoreDropped;
     for (int32_t k = 1; k < PrincipalLineCount; ++k) {
         MoveEntry *first = list + k;
         const bool known = IterationDepth > 1 && PrincipalLines[k].moves[0] != 0;
         const int32_t guess = known ? PrincipalLines[k].score : PrincipalLines[k - 1].score;
+        const bool distant = T::Better(PrincipalLines[0].score - T::Sign * DistantLineMargin, guess);
+        ExtraLateMoveReduction = distant ? DistantLineReduction : 0;
         // The line's previous moves lead the order, as the best line's do.
         if (known && PrincipalLines[k].moves[0] == first->move) {
             LoadPrincipalLine(k);

@@ -276,7 +276,7 @@ int32_t Search(int32_t ply, int32_t depth, int32_t alpha, int32_t beta, uint32_t
         int32_t r = 0;
         if (depth >= ReductionMinDepth && !inCheck && !givesCheck && e->score < HistoryLimit && !IsCapture(m) &&
             searchedCount >= FullDepthMoves) {
-            if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = LateMoveReduction;
+            if (LowCutoffRate(Board[MoveTo(m)].piece, MoveTo(m))) r = LateMoveReduction + ExtraLateMoveReduction;
         }
         int32_t s = Search<Them>(ply + 1, depth - r - OnePly, alpha, beta, ep, givesCheck);
         if (r != 0 && better(s, own) && !StopSearch)

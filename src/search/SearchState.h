@@ -31,6 +31,9 @@ extern constinit thread_local int32_t CutoffCount[14][128];
 extern constinit thread_local int32_t TriedCount[14][128];
 extern constinit thread_local Move KillerMoves[MaxSearchPly + 2][2];
 extern constinit thread_local uint32_t FollowPV; // the node being ordered lies on the previous line
+// Added to every late-move reduction of the tree being searched: nonzero
+// only while a line far below the best is searched.
+extern constinit thread_local int32_t ExtraLateMoveReduction;
 
 // ---------------------------------------------------------------------------
 // Scores
@@ -46,17 +49,17 @@ constexpr int32_t EvasionPlyCap = MaxSearchPly - 4;
 // ---------------------------------------------------------------------------
 // Root state
 
-extern int32_t PreviousScore;    // white's view; centre of the next aspiration window
-extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
-extern int32_t StableIterations; // iterations since the best move last changed
-extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
-extern uint32_t SkipBook;        // the root does not consult the books (bench)
-extern uint32_t BookBarred;      // the game is one the books do not know (Chess960 from another start)
-extern int32_t RootMoveCount;    // legal root moves of the running search
-extern int32_t RootMoveNumber;   // the root move being searched, 1 = the first
-extern int32_t RootMaterial;     // material on the board at the root (MaterialLeft, search/WinChances.h)
-extern uint32_t DepthLimit;      // deepest iteration to search; 0 = no limit
-extern uint64_t NodeLimit;       // stop once this many nodes are searched; 0 = no limit
+extern int32_t PreviousScore;       // white's view; centre of the next aspiration window
+extern uint32_t ScoreDropped;       // the root score fell: the longer time limit applies
+extern int32_t StableIterations;    // iterations since the best move last changed
+extern int32_t FailHighTime;        // centiseconds when a later root move first failed high
+extern uint32_t SkipBook;           // the root does not consult the books (bench)
+extern uint32_t BookBarred;         // the game is one the books do not know (Chess960 from another start)
+extern int32_t RootMoveCount;       // legal root moves of the running search
+extern int32_t RootMoveNumber;      // the root move being searched, 1 = the first
+extern int32_t RootMaterial;        // material on the board at the root (MaterialLeft, search/WinChances.h)
+extern uint32_t DepthLimit;         // deepest iteration to search; 0 = no limit
+extern uint64_t NodeLimit;          // stop once this many nodes are searched; 0 = no limit
 extern uint64_t IterationNodeLimit; // no new iteration starts past this many nodes; 0 = no limit
 // Root moves the search may choose from; empty (count 0) = every legal move.
 constexpr int RootSubsetSize = 256;

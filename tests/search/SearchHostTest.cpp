@@ -126,6 +126,7 @@ TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
             MultiPV = lines;
             DepthLimit = 6;
             const Move played = ThinkQuietly();
+            EXPECT_EQ(ExtraLateMoveReduction, 0) << "a distant line's reductions stay in its own tree";
             MultiPV = 1;
             DepthLimit = 0;
             laterMoves += Record.laterMoveBeatLastLine;
