@@ -261,7 +261,8 @@ template <Color Us> bool SearchLineLeaders(MoveEntry *list) {
         MoveEntry *first = list + k;
         const bool known = IterationDepth > 1 && PrincipalLines[k].moves[0] != 0;
         const int32_t guess = known ? PrincipalLines[k].score : PrincipalLines[k - 1].score;
-        const bool distant = T::Better(PrincipalLines[0].score - T::Sign * DistantLineMargin, guess);
+        const bool distant =
+            ReduceDistantLines != 0 && T::Better(PrincipalLines[0].score - T::Sign * DistantLineMargin, guess);
         ExtraLateMoveReduction = distant ? DistantLineReduction : 0;
         // The line's previous moves lead the order, as the best line's do.
         if (known && PrincipalLines[k].moves[0] == first->move) {

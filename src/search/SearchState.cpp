@@ -14,6 +14,7 @@ int32_t PreviousScore = 0;
 uint32_t ScoreDropped = 0;
 int32_t StableIterations = 0;
 int32_t FailHighTime = 0;
+uint32_t ReduceDistantLines = 1;
 uint32_t SkipBook = 0;
 uint32_t BookBarred = 0;
 int32_t RootMoveCount = 0;

@@ -49,10 +49,14 @@ constexpr int32_t EvasionPlyCap = MaxSearchPly - 4;
 // ---------------------------------------------------------------------------
 // Root state
 
-extern int32_t PreviousScore;       // white's view; centre of the next aspiration window
-extern uint32_t ScoreDropped;       // the root score fell: the longer time limit applies
-extern int32_t StableIterations;    // iterations since the best move last changed
-extern int32_t FailHighTime;        // centiseconds when a later root move first failed high
+extern int32_t PreviousScore;    // white's view; centre of the next aspiration window
+extern uint32_t ScoreDropped;    // the root score fell: the longer time limit applies
+extern int32_t StableIterations; // iterations since the best move last changed
+extern int32_t FailHighTime;     // centiseconds when a later root move first failed high
+// Further lines far below the best are searched with deeper reductions
+// (SearchParams.h); the strength levels, calibrated on full searches of every
+// line, switch it off.
+extern uint32_t ReduceDistantLines;
 extern uint32_t SkipBook;           // the root does not consult the books (bench)
 extern uint32_t BookBarred;         // the game is one the books do not know (Chess960 from another start)
 extern int32_t RootMoveCount;       // legal root moves of the running search

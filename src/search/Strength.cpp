@@ -69,6 +69,7 @@ struct LevelScope {
     int32_t multiPV = MultiPV;
     int32_t threads = SearchThreads();
     uint64_t iterationNodeLimit = IterationNodeLimit;
+    uint32_t reduceDistantLines = ReduceDistantLines;
     void (*printThinking)(int32_t, const char *) = SearchHost.printThinking;
 
     // The budget ends the search only between iterations, so that the same
@@ -78,6 +79,7 @@ struct LevelScope {
         MultiPV = MultiPV > StrengthLines ? MultiPV : StrengthLines;
         SetSearchThreads(1); // helpers would make a level stronger, and its moves unrepeatable
         IterationNodeLimit = level.nodes;
+        ReduceDistantLines = 0; // the levels were measured with every line searched alike
         ShownThinking = printThinking;
         ShownLines = multiPV;
         SearchHost.printThinking = PrintShownLine;
@@ -86,6 +88,7 @@ struct LevelScope {
         MultiPV = multiPV;
         SetSearchThreads(threads);
         IterationNodeLimit = iterationNodeLimit;
+        ReduceDistantLines = reduceDistantLines;
         SearchHost.printThinking = printThinking;
     }
     LevelScope(const LevelScope &) = delete;

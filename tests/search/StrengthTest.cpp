@@ -78,7 +78,11 @@ namespace {
 
 // Thinking lines seen through the search's hook, by principal line.
 std::vector<int32_t> ShownLines;
-void CountLine(int32_t, const char *) { ShownLines.push_back(CurrentLine); }
+uint32_t DistantLinesReducedWhileShown = 0;
+void CountLine(int32_t, const char *) {
+    ShownLines.push_back(CurrentLine);
+    DistantLinesReducedWhileShown |= ReduceDistantLines;
+}
 
 } // namespace
 
@@ -106,6 +110,7 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     EXPECT_FALSE(ShownLines.empty());
     EXPECT_EQ(*std::max_element(ShownLines.begin(), ShownLines.end()), 0);
     EXPECT_EQ(PVTable[0][0], m);
+    EXPECT_EQ(DistantLinesReducedWhileShown, 0u) << "the level was calibrated with every line searched alike";
     bool found = false;
     for (int32_t k = 0; k < PrincipalLineCount; ++k)
         if (PrincipalLines[k].moves[0] == m) found = BestScore == PrincipalLines[k].score; // White to move
@@ -114,6 +119,7 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     EXPECT_EQ(MultiPV, 1);
     EXPECT_EQ(SearchThreads(), 2);
     EXPECT_EQ(IterationNodeLimit, 0u);
+    EXPECT_EQ(ReduceDistantLines, 1u);
     EXPECT_EQ(SearchHost.printThinking, &CountLine);
     EXPECT_EQ(play(), m) << "the same seed, the same move";
     std::set<Move> chosen;
