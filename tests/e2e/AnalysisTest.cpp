@@ -57,9 +57,7 @@ TEST(Analysis, SeveralLinesAreDistinctLegalAndOrderedButNeverMoreThanTheLegalMov
     for (const auto &[asked, fen, shown] :
          {std::tuple{3, std::string(QueenHangs), 3u}, {256, std::string("7k/8/8/8/8/8/6PP/7K w - - 0 1"), 5u}}) {
         engine.Send("setoption name MultiPV value " + std::to_string(asked));
-        engine.Send("position fen " + fen);
-        engine.Send("go depth 5");
-        const Lines lines = engine.AwaitBestMove();
+        const Lines lines = engine.Go("fen " + fen, "go depth 5");
         const std::map<int, std::string> last = LinesAtDepth(lines, 5);
         ASSERT_EQ(last.size(), shown) << Joined(lines);
         std::set<std::string> firstMoves;
@@ -200,36 +198,21 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
     // Depths that count quickly or are refused.
     const std::vector<std::string> depths = {"",   "0", "-1", "abc",   "3x",
                                              "+2", "1", "2",  "x y z", "-99999999999999999999"};
+    // The UCI commands that take a junk word; a perft depth or searchmoves now and then.
+    const std::vector<std::string> takers = {"setoption name MultiPV value ", "setoption name Move Overhead value ",
+                                             "setoption name UCI_Elo value ", "setoption name UCI_LimitStrength value ",
+                                             "setoption name UCI_ShowWDL value "};
     std::mt19937 rng(2026);
     auto pick = [&] { return junk[rng() % junk.size()]; };
     UciEngine uci;
     for (int i = 0; i < 200; ++i) {
-        switch (rng() % 6) {
-        case 0:
-            uci.Send("setoption name MultiPV value " + pick());
-            break;
-        case 1:
-            uci.Send("setoption name Move Overhead value " + pick());
-            break;
-        case 2:
-            uci.Send("go perft " + depths[rng() % depths.size()]);
-            break;
-        case 3:
-            uci.Send("setoption name UCI_Elo value " + pick());
-            break;
-        case 4:
-            uci.Send(std::string(rng() % 2 ? "setoption name UCI_LimitStrength value "
-                                           : "setoption name UCI_ShowWDL value ") +
-                     pick());
-            break;
-        default:
-            uci.Send("go depth 2 searchmoves " + pick() + " " + pick());
-            break;
-        }
+        const size_t kind = rng() % (takers.size() + 2);
+        if (kind < takers.size()) uci.Send(takers[kind] + pick());
+        if (kind == takers.size()) uci.Send("go perft " + depths[rng() % depths.size()]);
+        if (kind > takers.size()) uci.Send("go depth 2 searchmoves " + pick() + " " + pick());
         if (i % 20 == 19) {
-            bool ready = false;
-            uci.Ready(&ready);
-            ASSERT_TRUE(ready) << "after round " << i;
+            uci.Ready();
+            ASSERT_TRUE(uci.Found()) << "after round " << i;
         }
     }
     XboardEngine xboard;
@@ -238,9 +221,8 @@ TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
         xboard.Send((rng() % 2 ? "exclude " : "include ") + pick());
         if (i % 7 == 3) xboard.Send(std::string(rng() % 2 ? "option Elo=" : "option Limit Strength=") + pick());
         if (i % 10 == 9) {
-            bool synced = false;
-            xboard.Sync(&synced);
-            ASSERT_TRUE(synced) << "after round " << i;
+            xboard.Sync();
+            ASSERT_TRUE(xboard.Found()) << "after round " << i;
         }
     }
     xboard.Send("exit");

@@ -15,10 +15,8 @@ namespace {
 const char MateByCastling960[] = "2rkr3/2p1p3/8/8/8/8/8/RK6 w A - 0 1";
 const char MateByCastlingStandard[] = "2rkr3/2p1p3/8/8/8/8/8/R3K3 w Q - 0 1";
 
-std::string BestMove(UciEngine &engine, const std::string &position, const std::string &go = "go depth 3") {
-    engine.Send("position " + position);
-    engine.Send(go);
-    return BestMoveOf(engine.AwaitBestMove());
+std::string BestMove(UciEngine &engine, const std::string &position) {
+    return BestMoveOf(engine.Go(position, "go depth 3"));
 }
 
 } // namespace
@@ -38,19 +36,17 @@ TEST(Chess960Uci, CastlingTextsInBothModes) {
             EXPECT_TRUE(referee::IsLegalIn(castled, BestMove(engine, beforeCastling + castling))) << castling;
     }
     // The mate is reported as one, with the castling in the variation.
-    engine.Send(std::string("position fen ") + MateByCastling960);
-    engine.Send("go depth 2");
-    const Lines lines = engine.AwaitBestMove();
-    EXPECT_NE(Joined(lines).find("score mate 1 "), std::string::npos) << Joined(lines);
-    EXPECT_NE(Joined(lines).find(" pv b1a1"), std::string::npos) << Joined(lines);
+    const std::string lines = Joined(engine.Go(std::string("fen ") + MateByCastling960, "go depth 2"));
+    EXPECT_NE(lines.find("score mate 1 "), std::string::npos) << lines;
+    EXPECT_NE(lines.find(" pv b1a1"), std::string::npos) << lines;
     engine.Send("setoption name UCI_Chess960 value false");
     EXPECT_EQ(BestMove(engine, std::string("fen ") + MateByCastlingStandard), "e1c1");
 }
 
 TEST(Chess960Xboard, VariantCastlingAndPerft) {
-    Lines features;
-    XboardEngine engine(false, &features);
-    EXPECT_NE(Joined(features).find(" variants=\"normal,fischerandom\""), std::string::npos) << Joined(features);
+    XboardEngine engine;
+    EXPECT_NE(Joined(engine.intro).find(" variants=\"normal,fischerandom\""), std::string::npos)
+        << Joined(engine.intro);
     engine.Send("xboard\nprotover 2");
     EXPECT_EQ(engine.Run({"variant crazyhouse"}), Lines{"Error (unsupported variant): crazyhouse"});
     // The engine finds the mate and sends it as O-O-O.
@@ -69,13 +65,11 @@ TEST(Chess960Xboard, VariantCastlingAndPerft) {
     // Edit mode grants the outermost rooks' rights of a king on its first rank, in Chess960 only.
     const Lines edited = engine.Run({"edit", "#", "Ra1", "Kb1", "Rh1", "c", "Ke8", ".", "list"});
     EXPECT_TRUE(Count(edited, "   O-O O-O-O ") == 1) << Joined(edited);
-    engine.Send("variant normal");
-    const Lines standard = engine.Run({"edit", "#", "Ra1", "Kb1", "Rh1", "c", "Ke8", ".", "list"});
+    const Lines standard = engine.Run({"variant normal", "edit", "#", "Ra1", "Kb1", "Rh1", "c", "Ke8", ".", "list"});
     EXPECT_TRUE(Count(standard, "   O-O") == 0 && Count(standard, "  b1h1") == 0) << Joined(standard);
     // Back to standard chess: the king's two-square move again.
     EXPECT_TRUE(
         engine.Run({"variant normal", "setboard r3k2r/8/8/8/8/8/8/R3K2R w KQkq - 0 1", "e1h1", "e8c8"}).empty());
-    engine.Send("list");
-    const Lines after = engine.Sync();
+    const Lines after = engine.Run({"list"});
     EXPECT_EQ(Count(after, "  e1g1"), 0) << "white has castled" << Joined(after);
 }

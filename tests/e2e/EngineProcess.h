@@ -119,13 +119,11 @@ class EngineProcess {
     }
 
     // Lines (without their line breaks) through the first that satisfies done (or starts with a prefix);
-    // *found: it came in time.
-    Lines ReadUntil(const std::function<bool(const std::string &)> &done, bool *found = nullptr,
-                    int timeoutMs = DefaultTimeoutMs) {
+    // Found() (and *found): it came in time.
+    Lines ReadUntil(const std::function<bool(const std::string &)> &done, int timeoutMs = DefaultTimeoutMs) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         Lines lines;
-        bool ok = false;
-        while (!ok) {
+        for (found_ = false; !found_;) {
             const size_t nl = pending_.find('\n');
             if (nl == std::string::npos && (!eof_ || pending_.empty())) {
                 if (eof_ || !Fill(deadline)) break;
@@ -134,43 +132,48 @@ class EngineProcess {
             lines.push_back(pending_.substr(0, nl));
             pending_.erase(0, nl == std::string::npos ? nl : nl + 1);
             if (lines.back().ends_with("\r")) lines.back().pop_back();
-            ok = done(lines.back());
+            found_ = done(lines.back());
         }
-        if (found) *found = ok;
         return lines;
     }
     Lines ReadUntilPrefix(const std::string &prefix, bool *found = nullptr, int timeoutMs = DefaultTimeoutMs) {
-        return ReadUntil([&](const std::string &l) { return l.rfind(prefix, 0) == 0; }, found, timeoutMs);
+        Lines lines = ReadUntil([&](const std::string &l) { return l.starts_with(prefix); }, timeoutMs);
+        if (found) *found = found_;
+        return lines;
+    }
+    bool Found() const { return found_; }
+    bool Sees(const std::string &prefix, int timeoutMs = DefaultTimeoutMs) {
+        ReadUntilPrefix(prefix, nullptr, timeoutMs);
+        return found_;
     }
     Lines ReadStartup(bool *found = nullptr) { return ReadUntilPrefix("feature done=1", found); }
     // The output before the error line for a word that is no command, once earlier commands are done.
-    Lines Sync(bool *found = nullptr) {
+    Lines Sync() {
         const std::string marker = "Error (unknown command): zzsync" + std::to_string(++syncs_);
         Send(marker.substr(25));
-        bool ok = false;
-        Lines lines = ReadUntil([&](const std::string &l) { return l == marker; }, &ok);
-        if (ok) lines.pop_back();
-        if (found) *found = ok;
+        Lines lines = ReadUntil([&](const std::string &l) { return l == marker; });
+        if (found_) lines.pop_back();
         return lines;
     }
     // The exit status, 128 + the signal that ended it, or -1 on time-out.
     int WaitExit(int timeoutMs = DefaultTimeoutMs) {
-        for (const auto start = Clock::now(); Running() && Clock::now() - start < std::chrono::milliseconds(timeoutMs);)
-            usleep(5000);
+        for (const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+             pid_ > 0 && Clock::now() < deadline; usleep(5000)) {
+            int status;
+            if (waitpid(pid_, &status, WNOHANG) != pid_) continue;
+            status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            pid_ = -1;
+        }
         return pid_ > 0 ? -1 : status_;
     }
-    bool Running() {
-        int status;
-        if (pid_ <= 0 || waitpid(pid_, &status, WNOHANG) != pid_) return pid_ > 0;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        pid_ = -1;
-        return false;
+    int Quit() {
+        Send("quit");
+        return WaitExit();
     }
     bool Signal(int sig) { return pid_ > 0 && kill(pid_, sig) == 0; }
     // Starts, sends input, pauses, closes the input: the exit status, the output after start-up.
     int RunToTheEnd(const std::string &input, int pauseMs = 0, std::string *output = nullptr) {
-        bool found = false;
-        if (Start()) ReadStartup(&found);
+        const bool started = Start() && (ReadStartup(), found_);
         SendRaw(input);
         std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
         CloseInput();
@@ -178,7 +181,7 @@ class EngineProcess {
              !eof_ && Fill(deadline);) {
         }
         if (output) *output = std::exchange(pending_, "");
-        return found ? WaitExit() : -1;
+        return started ? WaitExit() : -1;
     }
     // xboard: what the commands printed, board diagrams left out.
     Lines Run(const Lines &commands) {
@@ -204,7 +207,7 @@ class EngineProcess {
     std::string dir_, pending_;
     pid_t pid_ = -1;
     int in_ = -1, out_ = -1, status_ = -1, syncs_ = 0;
-    bool eof_ = false;
+    bool eof_ = false, found_ = false;
 };
 
 namespace e2e {
@@ -228,29 +231,30 @@ inline int64_t Since(Clock::time_point start) { // milliseconds
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
 }
 
-// At its xboard loop (start-up lines in *intro), or past "uciok" (the lines after "uci"); told to quit,
-// and must end well, at the end.
+// At its xboard loop, or past "uciok"; the start-up lines (or those after "uci") in intro. Told to quit, and
+// must end well, at the end.
 struct XboardEngine : EngineProcess {
-    explicit XboardEngine(bool uci = false, Lines *intro = nullptr) {
-        bool found = false;
+    explicit XboardEngine(bool uci = false) {
         EXPECT_TRUE(Start());
-        Lines lines = ReadStartup(&found);
+        intro = ReadStartup();
         if (uci) Send("uci");
-        if (uci) lines = ReadUntilPrefix("uciok", &found);
-        EXPECT_TRUE(found);
-        if (intro) *intro = lines;
+        if (uci) intro = ReadUntilPrefix("uciok");
+        EXPECT_TRUE(Found());
     }
-    ~XboardEngine() override {
-        Send("quit");
-        EXPECT_EQ(WaitExit(), 0);
-    }
+    ~XboardEngine() override { EXPECT_EQ(Quit(), 0); }
+    Lines intro;
 };
 struct UciEngine : XboardEngine {
-    explicit UciEngine(Lines *intro = nullptr) : XboardEngine(true, intro) {}
-    Lines AwaitBestMove(bool *found = nullptr, int ms = Patience) { return ReadUntilPrefix("bestmove ", found, ms); }
-    Lines Ready(bool *found = nullptr) {
+    UciEngine() : XboardEngine(true) {}
+    Lines AwaitBestMove(int ms = Patience) { return ReadUntilPrefix("bestmove ", nullptr, ms); }
+    Lines Go(const std::string &position, const std::string &go) {
+        Send("position " + position);
+        Send(go);
+        return AwaitBestMove();
+    }
+    Lines Ready() {
         Send("isready");
-        return ReadUntilPrefix("readyok", found);
+        return ReadUntilPrefix("readyok");
     }
 };
 
@@ -320,10 +324,8 @@ inline std::string AwaitMoveOrResult(EngineProcess &engine) {
 }
 
 inline bool Pong(EngineProcess &engine, int n) {
-    bool found = false;
     engine.Send("ping " + std::to_string(n));
-    engine.ReadUntilPrefix("pong " + std::to_string(n), &found);
-    return found;
+    return engine.Sees("pong " + std::to_string(n));
 }
 
 struct Game {
@@ -379,8 +381,8 @@ inline void PlayXboardGame(EngineProcess *players[2], const Game &g, double *whi
     }
     if (whitePoints) *whitePoints = StartsWith(result, "1-0") ? 1 : StartsWith(result, "0-1") ? 0 : 0.5;
     for (int i = 0; i < 2; ++i) {
-        players[i]->Send("result * {test over}\nquit");
-        EXPECT_EQ(players[i]->WaitExit(), 0);
+        players[i]->Send("result * {test over}");
+        EXPECT_EQ(players[i]->Quit(), 0);
     }
 }
 

@@ -26,8 +26,7 @@ struct Polyglot : EngineProcess {
         features = Joined(ReadUntil([](const std::string &l) { return l.find("done=1") != std::string::npos; }));
     }
     ~Polyglot() override {
-        Send("quit");
-        EXPECT_EQ(WaitExit(), 0);
+        EXPECT_EQ(Quit(), 0);
         EXPECT_TRUE(Log().find("Error (") == std::string::npos && Log().find("Illegal") == std::string::npos) << Log();
     }
     std::string Log() const { return ReadFile("polyglot.log"); }

@@ -30,8 +30,7 @@ TEST(PolyglotBook, NamedSetPlayedFromListedSwitchedOffAndRefused) {
     engine.Send("go");
     const Lines first = engine.ReadUntilPrefix("move ");
     EXPECT_TRUE(Count(first, "e2e4\t  100 %") == 1 && first.back() == "move e2e4") << Joined(first);
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
+    EXPECT_EQ(engine.Quit(), 0);
 
     // UCI: set, played from, switched off by OwnBook; a file that is no book is named.
     engine.WriteFile("Morvane.ini", EngineProcess::DefaultConfig);
@@ -49,8 +48,7 @@ TEST(PolyglotBook, NamedSetPlayedFromListedSwitchedOffAndRefused) {
     engine.Send("setoption name BookFile value games.pgn\nisready"); // not whole entries, or out of order
     out = engine.ReadUntilPrefix("readyok");
     EXPECT_EQ(Count(out, "info string WARNING: polyglot book games.pgn not used: "), 1) << Joined(out);
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
+    EXPECT_EQ(engine.Quit(), 0);
 
     // Named in Morvane.ini but no good: one warning at start-up, and the engine plays without it.
     fs::create_directory(engine.PathOf("folder.bin"));
@@ -61,9 +59,6 @@ TEST(PolyglotBook, NamedSetPlayedFromListedSwitchedOffAndRefused) {
     EXPECT_EQ(Count(startup, "WARNING: polyglot book folder.bin not used: a directory"), 1) << Joined(startup);
     EXPECT_EQ(engine.Run({"book"}), (Lines{"List of book moves", "end of list"}));
     engine.Send("sd 2\ngo");
-    bool found = false;
-    engine.ReadUntilPrefix("move ", &found);
-    EXPECT_TRUE(found);
-    engine.Send("quit");
-    EXPECT_EQ(engine.WaitExit(), 0);
+    EXPECT_TRUE(engine.Sees("move "));
+    EXPECT_EQ(engine.Quit(), 0);
 }

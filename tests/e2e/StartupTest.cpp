@@ -15,19 +15,17 @@ const std::string Learning = "WARINING: book learning does not implemented in th
 // Start-up lines (of the features only name and done), then "result 1-0" (learning on?), then quit.
 Lines StartUp(EngineProcess &engine, const std::string &binary = EngineProcess::BooklessBinary()) {
     EXPECT_TRUE(engine.Start(binary));
-    bool found = false;
-    Lines lines = engine.ReadStartup(&found);
+    Lines lines = engine.ReadStartup();
     std::erase_if(lines, [](const std::string &l) {
         return StartsWith(l, "feature ") && l != "feature done=0" && l != "feature done=1" &&
                !StartsWith(l, "feature myname=");
     });
-    if (found) {
+    if (engine.Found()) {
         engine.Send("result 1-0");
-        for (const std::string &l : engine.Sync())
-            lines.push_back(l);
-        engine.Send("quit");
+        const Lines after = engine.Sync();
+        lines.insert(lines.end(), after.begin(), after.end());
     }
-    engine.WaitExit();
+    engine.Quit();
     return lines;
 }
 
@@ -160,11 +158,9 @@ TEST(Books, BuiltBookIsLoadedListedAndPlayed) {
     EXPECT_NE(seen.find("c7c5\t  100 %\n"), std::string::npos) << seen;
     EXPECT_TRUE(seen.ends_with("\nmove c7c5\n")) << seen;
     engine.SendRaw("new\nforce\npost\nanalyze\n"); // analysis searches where the book knows a move
-    bool found = false;
-    engine.ReadUntilPrefix(" 4 ", &found);
-    EXPECT_TRUE(found);
-    engine.SendRaw("exit\nquit\n");
-    EXPECT_EQ(engine.WaitExit(), 0);
+    EXPECT_TRUE(engine.Sees(" 4 "));
+    engine.Send("exit");
+    EXPECT_EQ(engine.Quit(), 0);
     // Bad input never replaces a book.
     engine.WriteFile("Morvane.book", "old book");
     engine.WriteFile("cut.pgn", std::string(KnownGames).substr(0, 30));

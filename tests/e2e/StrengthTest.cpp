@@ -11,9 +11,7 @@ namespace {
 
 // The thinking of a fixed-depth search, times and speeds left out.
 std::string ThinkingOf(UciEngine &engine, const std::string &position) {
-    engine.Send("position " + position);
-    engine.Send("go depth 6");
-    const Lines lines = engine.AwaitBestMove();
+    const Lines lines = engine.Go(position, "go depth 6");
     std::string text;
     for (const std::string &l : lines) {
         if (!StartsWith(l, "info depth") || l.find(" pv ") == std::string::npos) continue;
@@ -57,10 +55,9 @@ TEST(Strength, UciOptionsAnswerAndTheLevelSwitchedOffPlaysAtFullStrength) {
 }
 
 TEST(Strength, XboardOptionsAnswerAsTheOthersDo) {
-    Lines features;
-    XboardEngine engine(false, &features);
-    EXPECT_EQ(Count(features, "feature option=\"Limit Strength -check 0\""), 1) << Joined(features);
-    EXPECT_EQ(Count(features, "feature option=\"Elo -spin 1800 1400 1800\""), 1) << Joined(features);
+    XboardEngine engine;
+    EXPECT_EQ(Count(engine.intro, "feature option=\"Limit Strength -check 0\""), 1) << Joined(engine.intro);
+    EXPECT_EQ(Count(engine.intro, "feature option=\"Elo -spin 1800 1400 1800\""), 1) << Joined(engine.intro);
     const std::pair<const char *, Lines> cases[] = {
         {"option Elo=abc", {"Error (bad argument): option Elo=abc"}},
         {"option Elo=3000",

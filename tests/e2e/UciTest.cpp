@@ -39,8 +39,7 @@ const char QueenHangs[] = "rnb1kbnr/pppp1ppp/8/4p3/4P2q/5N2/PPPP1PPP/RNBQKB1R w 
 } // namespace
 
 TEST(Uci, IdentificationPositionsAndSearches) {
-    Lines intro;
-    UciEngine engine(&intro);
+    UciEngine engine;
     Lines expected = {"id name Morvane 7 UCI",
                       "id author Halvard Quent",
                       "option name Hash type spin default 16 min 1 max 32768",
@@ -63,7 +62,7 @@ TEST(Uci, IdentificationPositionsAndSearches) {
                                          "option name SyzygyProbeLimit type spin default 7 min 0 max 7",
                                          "option name Syzygy50MoveRule type check default true"});
     expected.push_back("uciok");
-    EXPECT_EQ(intro, expected);
+    EXPECT_EQ(engine.intro, expected);
     // Position, go, the position searched, the best move(s), depth, text of the last pv line, a reply (2: any).
     // A bare go, stopped after a while, waits for the stop; so do infinite and ponder.
     const std::tuple<std::string, const char *, std::string, const char *, int, const char *, int> cases[] = {
@@ -101,9 +100,9 @@ TEST(Uci, IdentificationPositionsAndSearches) {
         SCOPED_TRACE(position + " / " + go);
         engine.Send("position " + position);
         engine.Send(go);
-        bool found = false, waits = go == std::string("go") || strstr(go, "infinite") || strstr(go, " ponder");
-        Lines lines = engine.AwaitBestMove(&found, waits ? 300 : Patience);
-        EXPECT_EQ(found, !waits);
+        const bool waits = go == std::string("go") || strstr(go, "infinite") || strstr(go, " ponder");
+        Lines lines = engine.AwaitBestMove(waits ? 300 : Patience);
+        EXPECT_EQ(engine.Found(), !waits);
         if (waits) {
             EXPECT_EQ(Count(engine.Ready(), "bestmove"), 0) << "isready answered, the search goes on";
             engine.Send("stop");
@@ -143,12 +142,9 @@ TEST(Uci, PonderhitStopAndQuitDuringASearch) {
     for (const char *go : {"go ponder wtime 3000 btime 3000 depth 2", "go ponder wtime 2000 btime 2000"}) {
         engine.Send("position startpos moves e2e4");
         engine.Send(go);
-        bool found = false;
-        engine.AwaitBestMove(&found, 400);
-        EXPECT_FALSE(found) << go;
+        EXPECT_FALSE(engine.Sees("bestmove ", 400)) << go;
         engine.Send("ponderhit");
-        const std::string move = BestMoveOf(engine.AwaitBestMove(&found));
-        EXPECT_TRUE(referee::IsLegalIn(AfterE4, move)) << go;
+        EXPECT_TRUE(referee::IsLegalIn(AfterE4, BestMoveOf(engine.AwaitBestMove()))) << go;
     }
     // The side to move's clock and increment, in milliseconds, set the limits.
     engine.Send("position startpos moves e2e4\ngo wtime 3000 btime 60000 winc 100 binc 1000");
@@ -157,9 +153,7 @@ TEST(Uci, PonderhitStopAndQuitDuringASearch) {
     // A whole minute for one move: "stop" ends it. "movetime" is a hard limit, kept to just below it.
     engine.Send(std::string("position fen ") + Middlegame);
     engine.Send("go wtime 60000 btime 60000 movestogo 1");
-    bool found = false;
-    engine.AwaitBestMove(&found, 1000);
-    EXPECT_FALSE(found);
+    EXPECT_FALSE(engine.Sees("bestmove ", 1000));
     engine.Send("stop");
     EXPECT_TRUE(referee::IsLegalIn(Middlegame, BestMoveOf(engine.AwaitBestMove())));
     engine.Send("go movetime 1000");
@@ -186,8 +180,8 @@ TEST(Uci, OptionsAndOnlyUciLines) {
     for (const char *c : {"setoption name Hash value 2", "position fen 8/8/8/8 w - - 0 1",
                           "setoption name TbCache value 0", "setoption name NoSuchThing value 3"})
         engine.Send(c);
-    for (const std::string &l : engine.Ready())
-        lines.push_back(l);
+    const Lines ready = engine.Ready();
+    lines.insert(lines.end(), ready.begin(), ready.end());
     EXPECT_EQ((std::vector<int>{Count(lines, "info string Hash size 2 Mbytes"), Count(lines, "info string ERROR: "),
                                 Count(lines, "info string time1 = "), Count(lines, "info string unknown option")}),
               (std::vector<int>{1, 1, 1, 1}))
@@ -209,13 +203,11 @@ TEST(Uci, OptionsAndOnlyUciLines) {
     // switched off; a value the option cannot take leaves it as it was.
     for (const std::string show : {"", "true", "perhaps", "false"}) {
         if (!show.empty()) engine.Send("setoption name uci_showwdl value " + show);
-        engine.Send("position fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1\ngo depth 3");
-        lines = engine.AwaitBestMove();
-        int scored = 0, chances = 0;
-        for (const std::string &l : lines) {
-            scored += l.find(" score ") != std::string::npos;
-            chances += l.find(" wdl ") != std::string::npos;
-        }
+        lines = engine.Go("fen 6k1/5ppp/8/8/8/8/5PPP/3R2K1 w - - 0 1", "go depth 3");
+        auto count = [&](const char *word) {
+            return std::ranges::count_if(lines, [&](const std::string &l) { return l.find(word) != l.npos; });
+        };
+        const auto scored = count(" score "), chances = count(" wdl ");
         const bool shown = show == "true" || show == "perhaps";
         EXPECT_TRUE(scored > 0 && chances == (shown ? scored : 0)) << show << "\n" << Joined(lines);
         EXPECT_EQ(Count(lines, "info string bad value"), show == "perhaps" ? 1 : 0) << show;

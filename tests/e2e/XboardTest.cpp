@@ -49,7 +49,6 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
 
 TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLimit) {
     XboardEngine engine;
-    bool found = false;
     engine.Run({"new", "level 0 5 0", "time 200000", "otim 200000", "easy"});
     EXPECT_EQ(engine.Run({"ping 1"}), Lines{"pong 1"});
     engine.Send("e2e4");
@@ -58,8 +57,9 @@ TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLim
     EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 2"), "move "), 1) << "the pong came before the move";
     engine.Run({"force", "new", "sd 3", "level 0 5 0", "time 30000", "otim 30000"});
     engine.Send("e2e4");
-    const Lines lines = engine.ReadUntilPrefix("move ", &found);
-    EXPECT_TRUE(found && Count(lines, " 3 ") > 0 && Count(lines, " 4 ") == 0) << "deeper than sd:\n" << Joined(lines);
+    const Lines lines = engine.ReadUntilPrefix("move ");
+    EXPECT_TRUE(engine.Found() && Count(lines, " 3 ") > 0 && Count(lines, " 4 ") == 0) << "deeper than sd:\n"
+                                                                                       << Joined(lines);
 }
 
 TEST(XboardProtocol, AnUnknownWordThatStopsTheSearchTakesItsLineAlong) {
@@ -71,9 +71,8 @@ TEST(XboardProtocol, AnUnknownWordThatStopsTheSearchTakesItsLineAlong) {
         engine.Send("e2e4");
         engine.ReadUntilPrefix(" 4 "); // thinking on its reply
         engine.Send(word + " d2d4");   // d2d4 is no move of White's
-        bool found = false;
-        const Lines lines = engine.ReadUntilPrefix("Error (unknown command): " + word.substr(0, 99), &found);
-        EXPECT_TRUE(found && Count(lines, "move ") == (stops ? 1 : 0)) << Joined(lines);
+        const Lines lines = engine.ReadUntilPrefix("Error (unknown command): " + word.substr(0, 99));
+        EXPECT_TRUE(engine.Found() && Count(lines, "move ") == (stops ? 1 : 0)) << Joined(lines);
         if (!stops) engine.Send("?");
         if (!stops) engine.ReadUntilPrefix("move ");
         engine.Sync();
@@ -93,9 +92,8 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
     ASSERT_EQ(sscanf(lines.back().c_str(), "stat01: %ld %ld %ld %ld %ld", &time, &nodes, &depth, &left, &total), 5);
     EXPECT_TRUE(nodes > 0 && depth >= 4 && total == 20 && left >= 0 && left < 20) << lines.back();
     engine.Send("ping 9"); // answered at once: analysis plays no move to wait for
-    bool pong = false;
-    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9", &pong), "Start analyzing"), 0);
-    EXPECT_TRUE(pong);
+    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing"), 0);
+    EXPECT_TRUE(engine.Found());
     engine.Send("e2e4"); // ends this analysis; the loop makes the move and analyses anew
     lines = engine.ReadUntilPrefix("Start analyzing");
     engine.Send("exit");
@@ -103,9 +101,7 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
     EXPECT_EQ(Count(lines, "move ") + Count(after, "move "), 0) << "analysis plays no move";
     EXPECT_NE(Joined(after).find("e7e5"), std::string::npos) << "Black is to move after e2e4";
     engine.SendRaw("time 500\ngo\n"); // afterwards the engine moves only when told to
-    bool found = false;
-    engine.ReadUntilPrefix("move ", &found);
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(engine.Sees("move "));
 }
 
 TEST(XboardSearch, WordsDuringTheEnginesSearch) {
@@ -118,9 +114,8 @@ TEST(XboardSearch, WordsDuringTheEnginesSearch) {
         engine.Send("draw"); // declined, and the search goes on
         const auto asked = Clock::now();
         engine.Send("?");
-        bool found = false;
-        const Lines lines = engine.ReadUntilPrefix("move ", &found, 5000);
-        EXPECT_TRUE(found && Since(asked) < 5000) << "no move within five seconds of \"?\"";
+        const Lines lines = engine.ReadUntilPrefix("move ", nullptr, 5000);
+        EXPECT_TRUE(engine.Found() && Since(asked) < 5000) << "no move within five seconds of \"?\"";
         EXPECT_EQ(Count(lines, "Offer is declined"), 1) << Joined(lines);
         EXPECT_EQ(Count(engine.Run({}), "Error"), 0);
     }
@@ -142,11 +137,9 @@ TEST(XboardSearch, WordsDuringTheEnginesSearch) {
 
 TEST(XboardSearch, PonderingFollowsEasyHardAndTheOpponentsMove) {
     XboardEngine engine;
-    bool found = false;
     engine.Run({"new", "hard", "easy", "time 3000"}); // "easy": no pondering after the move
     engine.Send("e2e4");
-    engine.ReadUntilPrefix("move ", &found);
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(engine.Sees("move "));
     std::this_thread::sleep_for(std::chrono::milliseconds(300)); // time to start pondering, were it on
     EXPECT_EQ(Count(engine.Run({}), "Pondering"), 0);
     // "hard": after its move the engine ponders; on a hit it goes on, then ponders again.
@@ -157,10 +150,9 @@ TEST(XboardSearch, PonderingFollowsEasyHardAndTheOpponentsMove) {
         reply = StartsWith(l, "tellics ") ? l.substr(l.find(" Knps pv = ") + 11, 4) : reply;
     if (reply.size() < 4 || reply == "####") GTEST_SKIP() << "the search left no reply to ponder on";
     engine.SendRaw("time 5900\notim 5800\n" + reply + "\n");
-    const Lines lines = engine.ReadUntilPrefix("move ", &found);
+    const Lines lines = engine.ReadUntilPrefix("move ");
     EXPECT_EQ(Count(lines, "Continue pondering") - Count(lines, "Abort pondering"), 1) << reply;
-    engine.ReadUntilPrefix("Pondering ... ", &found);
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(engine.Sees("Pondering ... "));
     // A command takes the guess back: four moves on the record.
     EXPECT_EQ(Count(engine.Run({"force", "undo", "undo", "undo", "undo", "undo"}), "Error undo: no moves"), 1);
 }
@@ -186,11 +178,8 @@ TEST(XboardSearch, LongRunsEndWithTheInput) {
     XboardEngine engine;
     engine.WriteFile("two.epd", "6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8#;\n6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Kf2;\n");
     engine.SendRaw("time 20\nanalyze\ntest two.epd\n");
-    bool found = false;
-    engine.ReadUntilPrefix("Current result 1 of 2 (0.5)", &found);
-    EXPECT_TRUE(found) << "the second position was never reached";
-    engine.ReadUntilPrefix("Start analyzing", &found);
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(engine.Sees("Current result 1 of 2 (0.5)")) << "the second position was never reached";
+    EXPECT_TRUE(engine.Sees("Start analyzing"));
     engine.Run({"exit"});
 }
 
@@ -216,9 +205,8 @@ TEST(XboardSearch, ClockLimits) {
         for (const std::string &l : engine.ReadUntilPrefix("time3 = "))
             limits += StartsWith(l, "time") ? l.substr(8) + " " : "";
         if (!exact.empty()) engine.Send("?");
-        bool found = false;
-        const Lines lines = engine.ReadUntilPrefix("Time elapsed: ", &found);
-        ASSERT_TRUE(found);
+        const Lines lines = engine.ReadUntilPrefix("Time elapsed: ");
+        ASSERT_TRUE(engine.Found());
         const long elapsed = std::stol(lines.back().substr(14));
         const long cap = low ? clock : std::max(1L, clock >= 1000 ? clock - 500 : clock / 2);
         std::istringstream values(limits);
@@ -238,10 +226,8 @@ TEST(XboardInput, EndOfInputSignalsAndVanishedReader) {
     }
     {
         XboardEngine engine;
-        ASSERT_TRUE(engine.Signal(SIGINT)) << "an interrupt does not end the engine";
-        bool found = false;
-        engine.Sync(&found);
-        EXPECT_TRUE(found);
+        ASSERT_TRUE(engine.Signal(SIGINT));
+        engine.Sync(); // an interrupt does not end the engine: it quits well at the end
     }
     EngineProcess engine; // output into a closed pipe must not kill it either
     ASSERT_TRUE(engine.Start());

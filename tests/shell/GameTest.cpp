@@ -22,17 +22,10 @@ std::vector<uint64_t> GameState() {
     return g;
 }
 
-void SetClock(int32_t centiseconds, uint32_t movesPerControl = 0) {
-    EngineClock = centiseconds;
-    MovesPerControl = MovesToGo = movesPerControl;
-    Increment = 0;
-}
-
-// Runs f with an open standard input holding input.
-std::string WithInput(const std::string &input, const std::function<void()> &f) {
+// The engine's move over an open standard input that holds nothing.
+std::string Think() {
     StdinPipe pipe;
-    pipe.Write(input);
-    return Output(f);
+    return Output(ThinkAndMove);
 }
 
 const char Threefold[] = "1/2-1/2 {Draw by threefold repetition}\n";
@@ -140,16 +133,17 @@ TEST(EngineMove, NoMoveInAFinishedPositionOrGameOrOverAGameChangingCommand) {
         SetUpGame(fen);
         EngineSide = SideToMove;
         GameResult = result;
-        EXPECT_EQ(WithInput("", ThinkAndMove), "") << fen;
+        EXPECT_EQ(Think(), "") << fen;
         EXPECT_EQ(GamePly, 0u);
         EXPECT_EQ(EngineSide, result == 3 ? 2u : SideToMove) << "without a move the loop must not ask again";
     }
-    SetClock(600);
+    EngineClock = 600;
+    MovesPerControl = MovesToGo = Increment = 0;
     for (const char *word : {"force", "setboard", "?"}) {
         SetUpGame(StartPosition);
         EngineSide = White;
         strcpy(PendingCommand, word); // as the input check parks it
-        const std::string out = WithInput("", ThinkAndMove);
+        const std::string out = Think();
         EXPECT_EQ(GamePly, word[0] == '?' ? 1u : 0u) << word;
         EXPECT_STREQ(PendingCommand, word) << "left for the loop";
         // Other words still let it play, announced after an empty line, with the summary line.

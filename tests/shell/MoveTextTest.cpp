@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <iterator>
 #include <random>
@@ -21,24 +22,27 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
         EXPECT_EQ(Text(move), text);
     for (Move move : {Move(0), MakeMoveWord(0, E4), MakeMoveWord(E2, 0), MakeMoveWord(10, E4), MakeMoveWord(E2, 250)})
         EXPECT_EQ(Text(move), "####");
-    char line[256];
-    auto info = [](uint32_t depth, int32_t score, int64_t ms, uint64_t nodes, const char *pv) {
+    // A thinking line's numbers; the selective depth and the table use are the same throughout.
+    auto info = [](uint32_t depth, int32_t score, int64_t ms, uint64_t nodes, const char *pv, int bound = 0) {
         ThinkingInfo i;
-        i.depth = depth, i.score = score, i.milliseconds = ms, i.nodes = nodes, i.pv = pv;
+        i.depth = depth, i.score = score, i.milliseconds = ms, i.nodes = nodes, i.pv = pv, i.bound = bound;
         i.selectiveDepth = 11, i.hashfull = 7;
         return i;
     };
+    auto text = [](auto format, const ThinkingInfo &i) {
+        char line[256];
+        format(line, sizeof line, i);
+        return std::string(line);
+    };
     // xboard: the four numbers in their columns, then selective depth, speed and table hits, a tab, the line.
-    FormatThinkingLine(line, sizeof(line), info(7, 35, 1205, 45678, "e2e4 e7e5 "));
-    EXPECT_STREQ(line, " 7  35    120     45678 11 37907 0\te2e4 e7e5 ");
-    FormatThinkingLine(line, sizeof(line), info(123, -32000, 123456789, 12345678901234ull, "a2a3 "));
-    EXPECT_STREQ(line, "123 -32000 12345678 12345678901234 11 100000000 0\ta2a3 ") << "wider numbers in full";
-    ThinkingInfo failHigh = info(3, 40, 0, 10, "d2d4 "), failLow = failHigh;
-    failHigh.bound = 1, failLow.bound = -1;
-    FormatThinkingLine(line, sizeof(line), failHigh);
-    EXPECT_STREQ(line, " 3  40      0        10 11 10000 0\td2d4 !") << "a node in the first millisecond counts as one";
-    FormatThinkingLine(line, sizeof(line), failLow);
-    EXPECT_STREQ(line, " 3  40      0        10 11 10000 0\td2d4 ?");
+    EXPECT_EQ(text(FormatThinkingLine, info(7, 35, 1205, 45678, "e2e4 e7e5 ")),
+              " 7  35    120     45678 11 37907 0\te2e4 e7e5 ");
+    EXPECT_EQ(text(FormatThinkingLine, info(123, -32000, 123456789, 12345678901234ull, "a2a3 ")),
+              "123 -32000 12345678 12345678901234 11 100000000 0\ta2a3 ")
+        << "wider numbers in full";
+    // A fail high or low marks the line; a node in the first millisecond counts as one.
+    EXPECT_EQ(text(FormatThinkingLine, info(3, 40, 0, 10, "d2d4 ", 1)), " 3  40      0        10 11 10000 0\td2d4 !");
+    EXPECT_EQ(text(FormatThinkingLine, info(3, 40, 0, 10, "d2d4 ", -1)), " 3  40      0        10 11 10000 0\td2d4 ?");
     // UCI: mate scores in whole moves (mating at ply 1 and 3, mated at ply 2 and 4), bounds, no blank at the end.
     const std::tuple<int32_t, int64_t, int, const char *> infos[] = {
         {20, 0, 0, "cp 20 nodes 1000 nps 1000000 hashfull 7 time 0 pv e2e4"},
@@ -49,11 +53,9 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
         {-32763, 1, 0, "mate -2 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"},
         {16383, 1, 0, "cp 16383 nodes 1000 nps 1000000 hashfull 7 time 1 pv e2e4"}};
     for (auto [score, ms, bound, expected] : infos) {
-        ThinkingInfo i = info(5, score, ms, 1000, "e2e4 ");
-        i.bound = bound;
+        ThinkingInfo i = info(5, score, ms, 1000, "e2e4 ", bound);
         i.line = 2;
-        FormatUciInfoLine(line, sizeof(line), i);
-        EXPECT_EQ(line, "info depth 5 seldepth 11 multipv 2 score " + std::string(expected));
+        EXPECT_EQ(text(FormatUciInfoLine, i), "info depth 5 seldepth 11 multipv 2 score " + std::string(expected));
     }
     // The chances, when asked for, come right after the score and its bound.
     const std::tuple<int32_t, int, const char *> chances[] = {{32766, -1, "mate 1 upperbound wdl 1000 0 0 nodes 1000 "},
@@ -61,19 +63,16 @@ TEST(MoveTextOut, CoordinateAndThinkingLines) {
                                                               {12, 1, "cp 12 lowerbound wdl "},
                                                               {-3000, 0, "cp -3000 wdl "}};
     for (auto [score, bound, expected] : chances) {
-        ThinkingInfo i = info(5, score, 10, 1000, "e2e4 ");
-        i.bound = bound;
-        i.wdl = true;
-        i.material = 40;
-        FormatUciInfoLine(line, sizeof(line), i);
-        EXPECT_TRUE(std::string(line).starts_with("info depth 5 seldepth 11 multipv 1 score " + std::string(expected)))
-            << line;
-        EXPECT_TRUE(std::string(line).ends_with(" time 10 pv e2e4")) << line;
+        ThinkingInfo i = info(5, score, 10, 1000, "e2e4 ", bound);
+        i.wdl = true, i.material = 40;
+        const std::string line = text(FormatUciInfoLine, i);
+        EXPECT_TRUE(line.starts_with("info depth 5 seldepth 11 multipv 1 score " + std::string(expected))) << line;
+        EXPECT_TRUE(line.ends_with(" time 10 pv e2e4")) << line;
     }
     ThinkingInfo tables = info(1, 0, 1, 1, "");
     tables.tbhits = 12;
-    FormatUciInfoLine(line, sizeof(line), tables);
-    EXPECT_STREQ(line, "info depth 1 seldepth 11 multipv 1 score cp 0 nodes 1 nps 1000 hashfull 7 tbhits 12 time 1")
+    EXPECT_EQ(text(FormatUciInfoLine, tables),
+              "info depth 1 seldepth 11 multipv 1 score cp 0 nodes 1 nps 1000 hashfull 7 tbhits 12 time 1")
         << "table hits once there are tables; no pv word without moves";
 }
 
@@ -132,6 +131,7 @@ TEST(MoveTextIn, CoordinateWords) {
     EXPECT_EQ(TryMove("e2e4", out), 1u) << "undo makes room again";
 }
 
+// SAN as typed (exact) and as game files write it (loose): the move read, "" for none.
 TEST(MoveTextIn, AlgebraicText) {
     const char knights[] = "4k3/8/8/8/8/5N2/8/1N2K3 w - - 0 1", stacked[] = "4k3/8/8/8/8/1N6/8/1N2K3 w - - 0 1";
     const char open[] = "rnbqkbnr/pppp1ppp/8/4p3/3PP3/8/PPP2PPP/RNBQKBNR w KQkq - 0 1";
@@ -139,48 +139,40 @@ TEST(MoveTextIn, AlgebraicText) {
     const char promo[] = "r3k2r/1P6/8/8/8/8/8/R3K2R w KQkq - 0 1", black[] = "r3k2r/8/8/8/8/8/8/R3K2R b KQkq - 0 1";
     const char pinned[] = "4k3/8/8/b7/8/8/3N4/4K3 w - - 0 1"; // pseudo-legal when no legal move has the text
     const char twin[] = "4k3/8/8/b7/8/8/3N4/4K1N1 w - - 0 1";
-    const std::tuple<const char *, const char *, const char *> cases[] = {
-        {knights, "Nfd2", "f3d2"}, {knights, "Nd2", "0"},   {knights, "Nfe5", "0"},     {stacked, "N1d2", "b1d2"},
-        {stacked, "Nbd2", "0"},    {open, "Qh5+", "d1h5"},  {open, "Qh5#", "d1h5"},     {open, "Qh5+#", "0"},
-        {open, "dxe5", "d4e5"},    {open, "xe5", "0"},      {open, "de5", "0"},         {open, "nf3", "0"},
-        {ep, "exd6ep", "e5d6"},    {ep, "e6ep", "0"},       {promo, "O-O-O", "e1c1"},   {promo, "0-0", "0"},
-        {promo, "b8=N", "b7b8N"},  {promo, "b8Q", "0"},     {promo, "bxa8=R", "b7a8R"}, {promo, "b8=q", "0"},
-        {black, "O-O", "e8g8"},    {pinned, "Nf3", "d2f3"}, {twin, "Nf3", "g1f3"}}; // a legal twin is preferred
-    for (auto [fen, san, expected] : cases) {
-        SetUpGame(fen);
-        char buffer[64];
-        strcpy(buffer, san);
-        Move m = 0;
-        const std::string out = Output([&] { m = ParseSanMove(buffer, 1); });
-        EXPECT_EQ(m ? Text(m) : "0", expected) << fen << " " << san;
-        EXPECT_EQ(out.empty(), m != 0) << san << ": " << out;
-        EXPECT_TRUE(m || (out.starts_with("Error recognizing move - ") && out.find("\n\t\t") != std::string::npos))
-            << "the board follows: " << out;
-    }
-}
-
-TEST(MoveTextIn, LooseAlgebraicTextOfGameFiles) {
     const char *start = StartPosition;
     // Knights b1 and f3 both reach d2, e5 may take d6 en passant, g7 promotes
     // on g8 or by taking on h8 or f8, castling both ways but b1 is taken.
     const char *busy = "r3kn1r/ppp3P1/8/3pP3/8/5N2/PPP3PP/RN2K2R w KQq d6";
-    const char *pinned = "4k3/8/8/8/1b6/2N5/8/4K1N1 w - -"; // "Ne2" needs no file
-    const char *cases[][3] = {
+    const char *bishop = "4k3/8/8/8/1b6/2N5/8/4K1N1 w - -"; // "Ne2" needs no file
+    using Rows = std::vector<std::array<const char *, 3>>;
+    const Rows exact = {
+        {knights, "Nfd2", "f3d2"}, {knights, "Nd2", ""},    {knights, "Nfe5", ""},      {stacked, "N1d2", "b1d2"},
+        {stacked, "Nbd2", ""},     {open, "Qh5+", "d1h5"},  {open, "Qh5#", "d1h5"},     {open, "Qh5+#", ""},
+        {open, "dxe5", "d4e5"},    {open, "xe5", ""},       {open, "de5", ""},          {open, "nf3", ""},
+        {ep, "exd6ep", "e5d6"},    {ep, "e6ep", ""},        {promo, "O-O-O", "e1c1"},   {promo, "0-0", ""},
+        {promo, "b8=N", "b7b8N"},  {promo, "b8Q", ""},      {promo, "bxa8=R", "b7a8R"}, {promo, "b8=q", ""},
+        {black, "O-O", "e8g8"},    {pinned, "Nf3", "d2f3"}, {twin, "Nf3", "g1f3"}}; // a legal twin is preferred
+    const Rows loose = {
         {start, "e4", "e2e4"},      {start, "e2-e4", "e2e4"}, {start, "Ng1-f3", "g1f3"}, {start, "N1f3", "g1f3"},
         {start, "e5", ""},          {start, "Ke2", ""},       {start, "", ""},           {start, "Zf3", ""},
         {start, "exd3", ""},        {start, "O-O", ""},       {busy, "Nd2", ""},         {busy, "N3d2", "f3d2"},
         {busy, "exd6e.p.", "e5d6"}, {busy, "d6", ""},         {busy, "gxh8Q", "g7h8Q"},  {busy, "gxf8=N", "g7f8N"},
         {busy, "g8q", "g7g8Q"},     {busy, "g8", ""},         {busy, "g8=K", ""},        {busy, "0-0", "e1g1"},
-        {busy, "O-O-O", ""},        {pinned, "Ne2", "g1e2"},  {pinned, "Nce2", ""},      {busy, "Nbd2+", "b1d2"}};
-    for (const auto &c : cases) {
-        SetUpGame(c[0]);
-        char input[80], text[MoveTextSize + 8] = "";
-        strcpy(input, c[1]);
-        Move m = 0;
-        EXPECT_EQ(Output([&] { m = ParseSanMove(input, 1, SanReading::Loose); }), "") << "nothing is printed";
-        if (m) MoveToText(text, m);
-        EXPECT_STREQ(text, c[2]) << c[0] << " " << c[1];
-    }
+        {busy, "O-O-O", ""},        {bishop, "Ne2", "g1e2"},  {bishop, "Nce2", ""},      {busy, "Nbd2+", "b1d2"}};
+    for (const SanReading reading : {SanReading::Exact, SanReading::Loose})
+        for (const auto &[fen, san, expected] : reading == SanReading::Exact ? exact : loose) {
+            SetUpGame(fen);
+            char buffer[80];
+            strcpy(buffer, san);
+            Move m = 0;
+            const std::string out = Output([&] { m = ParseSanMove(buffer, 1, reading); });
+            EXPECT_EQ(m ? Text(m) : "", expected) << fen << " " << san;
+            // Only typed text that is no move is answered, with the board after it.
+            EXPECT_TRUE(m || reading == SanReading::Loose
+                            ? out.empty()
+                            : out.starts_with("Error recognizing move - ") && out.find("\n\t\t") != std::string::npos)
+                << san << ": " << out;
+        }
 }
 
 // Any text, in either reading: no crash, the position as it was, and the
@@ -203,16 +195,10 @@ TEST(MoveTextFuzz, AlgebraicReadersTakeAnyText) {
             for (int edits = int(rng() % 4); edits >= 0; --edits) {
                 const size_t at = text.empty() ? 0 : rng() % (text.size() + 1);
                 const char c = alphabet[rng() % alphabet.size()];
-                switch (rng() % 3) {
-                case 0:
-                    text.insert(at, 1, c);
-                    break;
-                case 1:
-                    if (at < text.size()) text[at] = c;
-                    break;
-                default:
-                    text.resize(at);
-                }
+                const uint32_t edit = rng() % 3; // insert, replace or cut
+                if (edit == 0) text.insert(at, 1, c);
+                if (edit == 1 && at < text.size()) text[at] = c;
+                if (edit == 2) text.resize(at);
             }
             for (const SanReading reading : {SanReading::Exact, SanReading::Loose}) {
                 char buffer[80];
