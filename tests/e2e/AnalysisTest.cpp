@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <set>
@@ -36,7 +37,7 @@ int ScoreOf(const std::string &line) { // centipawns; mates far beyond any
 std::map<int, std::string> LinesAtDepth(const Lines &lines, int depth) {
     std::map<int, std::string> last;
     for (const std::string &l : lines)
-        if (StartsWith(l, "info depth " + std::to_string(depth) + " ") && !Field(l, "multipv").empty())
+        if (l.starts_with("info depth " + std::to_string(depth) + " ") && !Field(l, "multipv").empty())
             last[std::stoi(Field(l, "multipv"))] = l;
     return last;
 }
@@ -123,10 +124,7 @@ TEST(Analysis, XboardThinkingLinesShowTheExtraFieldsAndBounds) {
         if (!IsXboardThinking(l)) continue;
         // depth score time nodes, then selective depth, speed and table hits, then the tab.
         std::istringstream fields(l.substr(0, l.find('\t')));
-        int numbers = 0;
-        for (long long n; fields >> n;)
-            ++numbers;
-        EXPECT_EQ(numbers, 7) << l;
+        EXPECT_EQ(std::distance(std::istream_iterator<long long>(fields), {}), 7) << l;
         EXPECT_FALSE(XboardPv(l).empty()) << l;
         failHigh |= XboardDepth(l) == 1 && XboardPv(l).starts_with("f3h4") && l.ends_with("!");
     }
@@ -176,7 +174,6 @@ TEST(Analysis, DisplayAndEvalInUci) {
     UciEngine engine;
     engine.Send("position fen " + fen + " moves e1g1 a6e2");
     engine.Send("d");
-    engine.Send("eval");
     Lines lines = engine.Ready();
     EXPECT_EQ(Count(lines, "Fen: r3k2r/p1ppqpb1/1n2pnp1/3PN3/1p2P3/2N2Q1p/PPPBbPPP/R4RK1 w kq - 0 2"), 1)
         << Joined(lines);

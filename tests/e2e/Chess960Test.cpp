@@ -58,7 +58,7 @@ TEST(Chess960Xboard, VariantCastlingAndPerft) {
     // "list" shows castling as the interface writes it; perft counts it.
     const Lines list = engine.Run({"setboard 1r3kr1/8/8/8/8/8/8/1R3KR1 w GBgb - 0 1", "list", "perft 1"});
     ASSERT_GE(list.size(), 4u);
-    EXPECT_TRUE(StartsWith(list[1], "   O-O O-O-O ")) << Joined(list);
+    EXPECT_TRUE(list[1].starts_with("   O-O O-O-O ")) << Joined(list);
     // Counted by hand: 11 + 8 rook moves, 3 king steps and O-O-O (O-O would leave the king on g1
     // facing the rook on g8).
     EXPECT_TRUE(Count(list, "Total nodes: 23\t") == 1) << Joined(list);

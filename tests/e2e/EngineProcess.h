@@ -217,9 +217,8 @@ using Clock = EngineProcess::Clock;
 namespace fs = std::filesystem;
 constexpr int Patience = EngineProcess::DefaultTimeoutMs;
 
-inline bool StartsWith(const std::string &s, const std::string &prefix) { return s.rfind(prefix, 0) == 0; }
 inline int Count(const Lines &lines, const std::string &prefix) {
-    return int(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) { return StartsWith(l, prefix); }));
+    return int(std::count_if(lines.begin(), lines.end(), [&](const std::string &l) { return l.starts_with(prefix); }));
 }
 inline std::string Joined(const Lines &lines) {
     std::string all;
@@ -260,7 +259,7 @@ struct UciEngine : XboardEngine {
 
 // The moves after "bestmove " and " ponder " on the last line ("" when none).
 inline std::string BestMoveOf(const Lines &lines) {
-    if (lines.empty() || !StartsWith(lines.back(), "bestmove ")) return "";
+    if (lines.empty() || !lines.back().starts_with("bestmove ")) return "";
     return lines.back().substr(9, lines.back().find(' ', 9) - 9);
 }
 inline std::string PonderMoveOf(const Lines &lines) {
@@ -305,7 +304,7 @@ inline bool IsLegalIn(const std::string &fen, const std::string &move) { return 
 
 // Refereed games between xboard engines.
 inline bool IsResult(const std::string &l) {
-    return StartsWith(l, "1-0 {") || StartsWith(l, "0-1 {") || StartsWith(l, "1/2-1/2 {") || l == "resign";
+    return l.starts_with("1-0 {") || l.starts_with("0-1 {") || l.starts_with("1/2-1/2 {") || l == "resign";
 }
 
 // morvane-book run in place's directory, its output in "out" and "err"; its exit status.
@@ -317,10 +316,10 @@ inline int RunBookTool(const EngineProcess &place, const std::string &arguments)
 
 // The move ("move X" gives X) or the result line, "" on silence; a complaint or the null move fails the test.
 inline std::string AwaitMoveOrResult(EngineProcess &engine) {
-    const Lines lines = engine.ReadUntil([](const std::string &l) { return StartsWith(l, "move ") || IsResult(l); });
+    const Lines lines = engine.ReadUntil([](const std::string &l) { return l.starts_with("move ") || IsResult(l); });
     for (const char *complaint : {"Illegal move", "Error", "tellusererror", "move ####"})
         EXPECT_EQ(Count(lines, complaint), 0) << Joined(lines);
-    return lines.empty() ? "" : StartsWith(lines.back(), "move ") ? lines.back().substr(5) : lines.back();
+    return lines.empty() ? "" : lines.back().starts_with("move ") ? lines.back().substr(5) : lines.back();
 }
 
 inline bool Pong(EngineProcess &engine, int n) {
@@ -379,7 +378,7 @@ inline void PlayXboardGame(EngineProcess *players[2], const Game &g, double *whi
             EXPECT_TRUE(IsResult(result) && result != "resign") << "no result after " << history;
         }
     }
-    if (whitePoints) *whitePoints = StartsWith(result, "1-0") ? 1 : StartsWith(result, "0-1") ? 0 : 0.5;
+    if (whitePoints) *whitePoints = result.starts_with("1-0") ? 1 : result.starts_with("0-1") ? 0 : 0.5;
     for (int i = 0; i < 2; ++i) {
         players[i]->Send("result * {test over}");
         EXPECT_EQ(players[i]->Quit(), 0);

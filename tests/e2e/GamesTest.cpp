@@ -35,26 +35,24 @@ struct Polyglot : EngineProcess {
 
 } // namespace
 
-TEST(XboardGames, FromTheStartWithoutIncrement) {
-    for (const char *opening : {"e2e4", "d2d4", "c2c4", "g1f3"}) {
-        XboardEngine a, b;
-        EngineProcess *players[2] = {&a, &b};
-        PlayXboardGame(players, {.opening = opening});
-    }
-}
-
-// Chess960 from shuffled starts: the referee takes castling only as O-O / O-O-O.
-TEST(XboardGames, Chess960FromShuffledStarts) {
-    const CastlingSpelling kept = std::exchange(CastlingOutput, CastlingLetters);
+// From the start without increment, and Chess960 from shuffled starts (where the referee takes castling only
+// as O-O / O-O-O).
+TEST(XboardGames, FromTheStartAndFromShuffledStarts) {
+    std::vector<Game> games;
+    for (const char *opening : {"e2e4", "d2d4", "c2c4", "g1f3"})
+        games.push_back({.opening = opening});
     for (const char *fen : {"bbqnnrkr/pppppppp/8/8/8/8/PPPPPPPP/BBQNNRKR w HFhf - 0 1",
                             "nrkbbnrq/pppppppp/8/8/8/8/PPPPPPPP/NRKBBNRQ w KQkq - 0 1",
-                            "1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8"}) {
+                            "1r1kr3/pppbqppp/2np1n2/4p3/4P3/2NP1N2/PPPBQPPP/1R1KR3 w EBeb - 0 8"})
+        games.push_back(
+            {.fen = fen, .level = "level 0 0:05 0", .base = 500, .maxPlies = 100, .variant = "fischerandom"});
+    for (const Game &g : games) {
+        CastlingOutput = g.variant.empty() ? KingToDestination : CastlingLetters;
         XboardEngine a, b;
         EngineProcess *players[2] = {&a, &b};
-        PlayXboardGame(
-            players, {.fen = fen, .level = "level 0 0:05 0", .base = 500, .maxPlies = 100, .variant = "fischerandom"});
+        PlayXboardGame(players, g);
     }
-    CastlingOutput = kept;
+    CastlingOutput = KingToDestination;
 }
 
 TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {

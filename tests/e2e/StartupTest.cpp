@@ -17,8 +17,8 @@ Lines StartUp(EngineProcess &engine, const std::string &binary = EngineProcess::
     EXPECT_TRUE(engine.Start(binary));
     Lines lines = engine.ReadStartup();
     std::erase_if(lines, [](const std::string &l) {
-        return StartsWith(l, "feature ") && l != "feature done=0" && l != "feature done=1" &&
-               !StartsWith(l, "feature myname=");
+        return l.starts_with("feature ") && l != "feature done=0" && l != "feature done=1" &&
+               !l.starts_with("feature myname=");
     });
     if (engine.Found()) {
         engine.Send("result 1-0");

@@ -13,14 +13,14 @@ namespace {
 int DeepestIteration(const Lines &lines) {
     int deepest = 0;
     for (const std::string &l : lines)
-        deepest = StartsWith(l, "info depth ") ? std::max(deepest, std::stoi(l.substr(11))) : deepest;
+        deepest = l.starts_with("info depth ") ? std::max(deepest, std::stoi(l.substr(11))) : deepest;
     return deepest;
 }
 
 std::vector<long> PrintedLimits(const Lines &lines) { // of "info string timeN = V"
     std::vector<long> limits;
     for (const std::string &l : lines)
-        if (StartsWith(l, "info string time")) limits.push_back(std::stol(l.substr(l.find("= ") + 2)));
+        if (l.starts_with("info string time")) limits.push_back(std::stol(l.substr(l.find("= ") + 2)));
     return limits;
 }
 
@@ -117,7 +117,7 @@ TEST(Uci, IdentificationPositionsAndSearches) {
         for (const std::string &l : lines) {
             const size_t at = l.find(" pv "), nodes = l.find(" nodes ");
             last = at == std::string::npos ? last : l;
-            EXPECT_TRUE(StartsWith(l, "info ") || l == lines.back()) << "not a UCI line: " << l;
+            EXPECT_TRUE(l.starts_with("info ") || l == lines.back()) << "not a UCI line: " << l;
             EXPECT_TRUE(strcmp(go, "go nodes 5000") || nodes == std::string::npos ||
                         std::stoull(l.substr(nodes + 7)) <= 6000)
                 << l;

@@ -119,9 +119,7 @@ TEST_F(CommandLoop_, BoardCommands) {
         SetUpGame(fen);
         EXPECT_EQ(RunLoop(input), output);
         EXPECT_TRUE(Position() == expected);
-        EXPECT_EQ(GamePly, plies);
-        EXPECT_EQ(EngineSide, engine);
-        EXPECT_EQ(GameResult, result);
+        EXPECT_EQ(std::tuple(GamePly, EngineSide, GameResult), std::tuple(plies, engine, result));
         EXPECT_EQ(PositionHistory[GamePly].keyLow, KeyLow(HashKey));
         EXPECT_EQ(PositionHistory[GamePly].keyHigh, KeyHigh(HashKey));
         EXPECT_TRUE(plies > 0 || (BoardHistoryCount == 0 && PositionHistory[0].irreversible == 1)) << "a new record";
@@ -144,7 +142,18 @@ TEST_F(CommandLoop_, ScoreAndEvalLineUseTheCastlingRightsOfTheBoard) {
     AnalyzeMode = 0;
 }
 
-// The settings of Morvane.ini that differ from their defaults (set before each text is read).
+// The settings of Morvane.ini before a text is read (a seed of 77 to tell it from one read), and those that
+// differ from them.
+void ResetSettings() {
+    BookLearn = -1;
+    ExtraPlySearch = 3;
+    std::strcpy(TbPath, "D:\\tablebases");
+    TbCache = 1.0;
+    ResignEnabled = 1;
+    LimitStrength = 0;
+    StrengthElo = DefaultStrengthElo;
+    StrengthSeed = 77;
+}
 std::string ChangedSettings() {
     std::ostringstream changed;
     if (BookLearn != -1) changed << "BookLearn " << BookLearn << " ";
@@ -200,18 +209,13 @@ TEST(ConfigText, SettingsWarningsAndWhereReadingStops) {
         {"TbPath " + path.substr(1), HashNotGiven, "TbPath " + path.substr(1) + " ", ""}};
     for (const auto &[text, hash, changed, warnings] : cases) {
         SCOPED_TRACE(text.substr(0, 60));
-        BookLearn = -1;
-        ExtraPlySearch = 3;
-        std::strcpy(TbPath, "D:\\tablebases");
-        TbCache = 1.0;
-        ResignEnabled = 1;
-        ResetStrengthSettings();
+        ResetSettings();
         int64_t read = 0;
         EXPECT_EQ(Output([&] { read = ParseConfigText(text.data(), text.size()); }), warnings);
         EXPECT_EQ(read, hash);
         EXPECT_EQ(ChangedSettings(), changed);
     }
-    ResetStrengthSettings();
+    ResetSettings();
     EXPECT_EQ(ParseConfigText("Threads 2 Hash 8", 16), 8);
     EXPECT_EQ(SearchThreads(), 2);
     SetSearchThreads(1);
@@ -231,11 +235,11 @@ TEST(ConfigTextFuzz, AnyStrengthValueLeavesALevelInRange) {
         if (round % 4 == 0)
             for (int n = int(rng() % 12); n > 0; --n)
                 text += char(rng() % 256);
-        ResetStrengthSettings();
+        ResetSettings();
         Output([&] { ParseConfigText(text.data(), rng() % (text.size() + 1)); });
         EXPECT_TRUE(LimitStrength == 0 || LimitStrength == 1) << text;
         EXPECT_GE(StrengthElo, MinStrengthElo) << text;
         EXPECT_LE(StrengthElo, MaxStrengthElo) << text;
     }
-    ResetStrengthSettings();
+    ResetSettings();
 }

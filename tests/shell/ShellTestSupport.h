@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include "board/BoardTestSupport.h"
-#include "search/Strength.h"
 #include "search/TranspositionTable.h"
 #include "shell/GameMoves.h"
 #include "shell/GameSetup.h"
@@ -22,13 +21,6 @@ inline void SetUpGame(const char *fen) {
     Pondering = 0;
     PendingCommand[0] = 0;
     ASSERT_TRUE(SetupGame(fen)) << fen;
-}
-
-// The strength settings as a start without Morvane.ini leaves them (a seed of 77 to tell it from one read).
-inline void ResetStrengthSettings() {
-    LimitStrength = 0;
-    StrengthElo = DefaultStrengthElo;
-    StrengthSeed = 77;
 }
 
 // Tries one word; UserMove's answer, its output in out.
