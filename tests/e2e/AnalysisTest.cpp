@@ -1,5 +1,5 @@
-// Analysis as interfaces drive it: several principal variations, bounds,
-// excluded root moves, the move overhead, and the developer commands of UCI.
+// Analysis as interfaces drive it: several principal variations, bounds, excluded root moves, and the
+// developer commands of UCI.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -184,9 +184,8 @@ TEST(Analysis, DisplayAndEvalInUci) {
         << "the same as xboard's score: " << Joined(lines);
 }
 
-// Every new reader gets junk: option values (the strength ones with searches at
-// whatever level they leave), perft depths, excluded moves. The
-// engine answers each with a line or takes it, and goes on.
+// Every new reader gets junk: option values (the strength ones with searches at whatever level they leave),
+// perft depths, excluded moves. The engine answers each with a line or takes it, and goes on.
 TEST(AnalysisFuzz, JunkArgumentsNeverStopTheEngine) {
     const std::vector<std::string> junk = {
         "",     "0",     "-1",   "257",  "5001", "abc", "3x",    "+2", "99999999999999999999",

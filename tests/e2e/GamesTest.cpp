@@ -82,7 +82,7 @@ TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
         EXPECT_NE(log.substr(go, log.find('\n', go) - go).find(goWords), std::string::npos) << log;
     }
     // Games against the engine in xboard mode from setboard positions, both pondering ("hard" reaches the
-    // engine), with a fractional increment.
+    // engine), with a fractional increment; the adapter asks for "usermove".
     for (const char *fen : SetboardFens) {
         Polyglot adapter(binary);
         XboardEngine direct;
@@ -93,7 +93,7 @@ TEST(Polyglot, OptionsLimitsAndTimedGamesAgainstAnXboardEngine) {
                                  .increment = 20,
                                  .ponder = true,
                                  .maxPlies = 80,
-                                 .prefix = "usermove "}); // usermove=1
+                                 .prefix = "usermove "});
         EXPECT_TRUE(std::regex_search(adapter.Log(), std::regex("Adapter->Engine: go .* ponder\n"))) << adapter.Log();
     }
 }

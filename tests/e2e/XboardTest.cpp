@@ -92,8 +92,7 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
     ASSERT_EQ(sscanf(lines.back().c_str(), "stat01: %ld %ld %ld %ld %ld", &time, &nodes, &depth, &left, &total), 5);
     EXPECT_TRUE(nodes > 0 && depth >= 4 && total == 20 && left >= 0 && left < 20) << lines.back();
     engine.Send("ping 9"); // answered at once: analysis plays no move to wait for
-    EXPECT_EQ(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing"), 0);
-    EXPECT_TRUE(engine.Found());
+    EXPECT_TRUE(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing") == 0 && engine.Found());
     engine.Send("e2e4"); // ends this analysis; the loop makes the move and analyses anew
     lines = engine.ReadUntilPrefix("Start analyzing");
     engine.Send("exit");

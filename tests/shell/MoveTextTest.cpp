@@ -119,8 +119,7 @@ TEST(MoveTextIn, CoordinateWords) {
     EXPECT_EQ(TryMove("e2e4", out), 1u) << "the last ply the record holds";
     EXPECT_EQ(TryMove("e7e5", out), 0u);
     EXPECT_EQ(out.rfind("ERROR: ", 0), 0u) << out;
-    EXPECT_EQ(GamePly, uint32_t(MaxGamePly));
-    EXPECT_EQ(SideToMove, uint32_t(Black)) << "nothing was made";
+    EXPECT_EQ(std::tuple(GamePly, SideToMove), std::tuple(uint32_t(MaxGamePly), uint32_t(Black))) << "nothing was made";
     EXPECT_EQ(TryMove("draw", out), 0u);
     EXPECT_EQ(out, "") << "only real moves are reported";
     EngineSide = Black; // the engine's own move is refused the same way and it stops asking

@@ -14,10 +14,9 @@
 #include "shell/InputReader.h"
 #include "shell/ShellState.h"
 
-// A fresh game from a FEN, nobody's move pending.
+// A fresh game from a FEN, nobody's move pending (the first allocation of the hash table fills the keys).
 inline void SetUpGame(const char *fen) {
-    static const bool ready = (Output([] { AllocateHash(1); }), InitBoard(), true); // AllocateHash fills the keys
-    (void)ready;
+    [[maybe_unused]] static const bool ready = (Output([] { AllocateHash(1); }), InitBoard(), true);
     Pondering = 0;
     PendingCommand[0] = 0;
     ASSERT_TRUE(SetupGame(fen)) << fen;
