@@ -87,8 +87,7 @@ TEST(Analysis, XboardExcludesAndIncludesRootMoves) {
             depth
                 ? engine.ReadUntil([&](const std::string &l) { return IsXboardThinking(l) && XboardDepth(l) >= depth; })
                 : engine.Sync();
-        engine.Send("exit");
-        engine.Sync();
+        engine.Run({"exit"});
         std::vector<std::string> moves;
         for (const std::string &l : lines)
             if (IsXboardThinking(l)) moves.insert(moves.begin(), XboardPv(l).substr(0, 4));

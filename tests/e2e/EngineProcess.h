@@ -350,8 +350,7 @@ inline void PlayXboardGame(EngineProcess *players[2], const Game &g, double *whi
     players[1]->Send("playother");
     int32_t clock[2] = {g.base, g.base};
     std::string history, last, result;
-    int side = 0;
-    for (int ply = 0; ply < g.maxPlies && result.empty(); side = ++ply % 2) {
+    for (int ply = 0, side = 0; ply < g.maxPlies && result.empty(); side = ++ply % 2) {
         EngineProcess &mover = *players[side];
         mover.Send("time " + std::to_string(clock[side]) + "\notim " + std::to_string(clock[1 - side]));
         const auto start = Clock::now();

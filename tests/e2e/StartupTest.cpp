@@ -21,22 +21,21 @@ Lines StartUp(EngineProcess &engine, const std::string &binary = EngineProcess::
                !l.starts_with("feature myname=");
     });
     if (engine.Found()) {
-        engine.Send("result 1-0");
-        const Lines after = engine.Sync();
+        const Lines after = engine.Run({"result 1-0"});
         lines.insert(lines.end(), after.begin(), after.end());
     }
     engine.Quit();
     return lines;
 }
 
-// The lines of a start that reaches its loop (or, without books, ends early).
-Lines Started(const Lines &middle, bool learning, const Lines &books = NoBooks) {
+// The lines of a start with book learning on ('L') or off ('N'), or of one that a fatal error ends ('F').
+Lines Started(const Lines &middle, char start) {
     Lines all = Banner;
     all.insert(all.end(), middle.begin(), middle.end());
-    if (books.empty()) return all;
-    all.insert(all.end(), books.begin(), books.end());
+    if (start == 'F') return all;
+    all.insert(all.end(), NoBooks.begin(), NoBooks.end());
     all.insert(all.end(), {"feature myname=\"Morvane 7\"", "feature done=1"});
-    if (learning) all.push_back(Learning);
+    if (start == 'L') all.push_back(Learning);
     return all;
 }
 
@@ -53,7 +52,8 @@ TEST(Startup, ConfigurationFile) {
                       defaults = ", starting on the defaults";
     const std::string range = "WARNING: Hash ", used = " out of range (1 to 32768), 1 used", one = "Hash size 1 Mbytes";
     const std::string largest = "BookLearn FALSE Hash 4 " + std::string((1 << 20) - 23, ' ');
-    const std::string notDefined = "ERROR: option BookLearn not defined in Morvane.ini";
+    const std::string notDefined = "ERROR: option BookLearn not defined in Morvane.ini",
+                      notWhole = " is not a whole number from 0 to 5000, 10 kept";
     // Text or kind of file; lines after the banner; learning on, off, or fatal; what is left of the file.
     const std::tuple<std::string, Lines, char, std::string> rows[] = {
         {EngineProcess::DefaultConfig, {hash16}, 'N', "kept"},
@@ -64,8 +64,7 @@ TEST(Startup, ConfigurationFile) {
         {"BookLearn FALSE\nHash -99999999999999999999\n", {range + "-99999999999999999999" + used, one}, 'N', "kept"},
         {largest, {"Hash size 4 Mbytes"}, 'N', "kept"}, // the size limit itself
         {"BookLearn FALSE\nHash 8\nMoveOverhead 5001\nMoveOverhead x\n",
-         {"WARNING: MoveOverhead 5001 is not a whole number from 0 to 5000, 10 kept",
-          "WARNING: MoveOverhead x is not a whole number from 0 to 5000, 10 kept", "Hash size 8 Mbytes"},
+         {"WARNING: MoveOverhead 5001" + notWhole, "WARNING: MoveOverhead x" + notWhole, "Hash size 8 Mbytes"},
          'N',
          "kept"},
         // Missing: the six default lines are written; book learning is on for this run.
@@ -80,7 +79,6 @@ TEST(Startup, ConfigurationFile) {
         {"full disk", {missing, "WARNING: cannot write Morvane.ini (File too large)" + defaults, hash16}, 'L', "none"},
         {"unreadable", {"ERROR: cannot read Morvane.ini (access refused)" + defaults, hash16}, 'L', "kept"}};
     for (const auto &[kind, middle, start, left] : rows) {
-        const Lines expected = start == 'F' ? Started(middle, false, {}) : Started(middle, start == 'L');
         SCOPED_TRACE(kind.substr(0, 40));
         EngineProcess engine(false);
         const fs::path file = engine.PathOf("Morvane.ini");
@@ -94,7 +92,8 @@ TEST(Startup, ConfigurationFile) {
         if (left == "kept") engine.WriteFile("Morvane.ini", kind);
         if (kind == "unreadable" && geteuid() == 0) continue; // permissions do not bind the superuser
         if (kind == "unreadable") fs::permissions(file, fs::perms::owner_write);
-        EXPECT_EQ(StartUp(engine, kind == "full disk" ? engine.PathOf("full") : engine.BooklessBinary()), expected);
+        EXPECT_EQ(StartUp(engine, kind == "full disk" ? engine.PathOf("full") : engine.BooklessBinary()),
+                  Started(middle, start));
         EXPECT_EQ(engine.WaitExit(), start == 'F' ? 1 : 0);
         if (kind == "unreadable") fs::permissions(file, fs::perms::owner_all);
         const std::string now = fs::is_symlink(file)                                             ? "link"
@@ -112,7 +111,7 @@ TEST(Startup, ConfigurationFile) {
     const Lines lines = StartUp(engine);
     const Lines refused = Started({"WARNING: Hash 99999999999999999999 out of range (1 to 32768), 32768 used",
                                    "ERROR: cannot allocate 32768 Mbytes for the hash table"},
-                                  false, {});
+                                  'F');
     EXPECT_TRUE(lines == refused ||
                 (sysconf(_SC_PHYS_PAGES) * sysconf(_SC_PAGE_SIZE) >> 30 >= 32 && lines[4] == refused[4]))
         << Joined(lines);
@@ -123,11 +122,10 @@ TEST(Books, ReportedAndFoundWhereTheEngineLooks) {
     // Installed as bin/morvane and share/morvane/Morvane.book: the working directory first, then bin/.
     EngineProcess tree;
     tree.WriteFile("games.pgn", KnownGames);
-    ASSERT_EQ(RunBookTool(tree, "-m 1 -o book.bin games.pgn"), 0);
     fs::create_directories(tree.PathOf("share/morvane"));
     fs::create_directories(tree.PathOf("bin"));
+    ASSERT_EQ(RunBookTool(tree, "-m 1 -o share/morvane/Morvane.book games.pgn"), 0);
     fs::copy_file(MORVANE_BINARY, tree.PathOf("bin/morvane"));
-    fs::copy_file(tree.PathOf("book.bin"), tree.PathOf("share/morvane/Morvane.book"));
     for (const char *line : {"found 10 positions in opening book", "found 2 positions in opening book",
                              "ERROR: opening book was damaged", "WARNING: Morvane.book missing, no opening book"}) {
         EngineProcess installed;

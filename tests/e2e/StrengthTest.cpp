@@ -13,11 +13,9 @@ namespace {
 std::string ThinkingOf(UciEngine &engine, const std::string &position) {
     const Lines lines = engine.Go(position, "go depth 6");
     std::string text;
-    for (const std::string &l : lines) {
-        if (!l.starts_with("info depth") || l.find(" pv ") == std::string::npos) continue;
-        const size_t nodes = l.find(" nodes "), pv = l.find(" pv ");
-        text += l.substr(0, nodes) + l.substr(pv) + "\n";
-    }
+    for (const std::string &l : lines)
+        if (l.starts_with("info depth") && l.find(" pv ") != std::string::npos)
+            text += l.substr(0, l.find(" nodes ")) + l.substr(l.find(" pv ")) + "\n";
     return text + lines.back() + "\n";
 }
 

@@ -45,12 +45,11 @@ TEST_F(SyzygyOptions, UciLoadsReportsAndGoesOnAfterBadPaths) {
 
 TEST_F(SyzygyOptions, XboardTakesEgtpathAndOptions) {
     XboardEngine engine;
-    const Lines &intro = engine.intro;
-    EXPECT_EQ(Count(intro, "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\""), 1);
+    EXPECT_EQ(Count(engine.intro, "feature sigint=0 sigterm=0 reuse=1 colors=0 egt=\"nalimov,syzygy\""), 1);
     for (const char *option :
          {"feature option=\"SyzygyPath -path \"", "feature option=\"SyzygyProbeDepth -spin 1 1 100\"",
           "feature option=\"SyzygyProbeLimit -spin 7 0 7\"", "feature option=\"Syzygy50MoveRule -check 1\""})
-        EXPECT_EQ(Count(intro, option), 1) << option;
+        EXPECT_EQ(Count(engine.intro, option), 1) << option;
     EXPECT_EQ(engine.Run({"egtpath syzygy " + Tables, "egtpath syzygy /no/such/folder", "option SyzygyPath=" + Tables,
                           "option SyzygyProbeLimit=9", "option Syzygy50MoveRule=0"}),
               (Lines{"found 9 Syzygy tables", "WARNING: Syzygy folder /no/such/folder does not exist",

@@ -49,8 +49,7 @@ TEST(XboardProtocol, AnswersToCommandsMovesAndBadWords) {
 
 TEST(XboardProtocol, PingDuringTheEnginesSearchIsAnsweredAfterItsMoveAndDepthLimit) {
     XboardEngine engine;
-    engine.Run({"new", "level 0 5 0", "time 200000", "otim 200000", "easy"});
-    EXPECT_EQ(engine.Run({"ping 1"}), Lines{"pong 1"});
+    EXPECT_EQ(engine.Run({"new", "level 0 5 0", "time 200000", "otim 200000", "easy", "ping 1"}), Lines{"pong 1"});
     engine.Send("e2e4");
     engine.ReadUntilPrefix(" 4 "); // thinking on its move
     engine.SendRaw("ping 2\n?\n");
@@ -95,8 +94,7 @@ TEST(XboardSearch, AnalysisMovesStatusAndExit) {
     EXPECT_TRUE(Count(engine.ReadUntilPrefix("pong 9"), "Start analyzing") == 0 && engine.Found());
     engine.Send("e2e4"); // ends this analysis; the loop makes the move and analyses anew
     lines = engine.ReadUntilPrefix("Start analyzing");
-    engine.Send("exit");
-    const Lines after = engine.Run({"list"});
+    const Lines after = engine.Run({"exit", "list"});
     EXPECT_EQ(Count(lines, "move ") + Count(after, "move "), 0) << "analysis plays no move";
     EXPECT_NE(Joined(after).find("e7e5"), std::string::npos) << "Black is to move after e2e4";
     engine.SendRaw("time 500\ngo\n"); // afterwards the engine moves only when told to

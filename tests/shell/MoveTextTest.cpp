@@ -187,7 +187,7 @@ TEST(MoveTextFuzz, AlgebraicReadersTakeAnyText) {
         const uint64_t key = HashKey;
         SelectMoveFunctions();
         MoveEntry list[MoveListSize];
-        const MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
+        MoveEntry *end = GenerateSideMoves(SideToMove, list, RootInCheck, EpSquare);
         for (int i = 0; i < 1000; ++i) {
             std::string text = seeds[rng() % std::size(seeds)];
             if (i % 3 == 0) text.clear();
@@ -199,17 +199,16 @@ TEST(MoveTextFuzz, AlgebraicReadersTakeAnyText) {
                 if (edit == 1 && at < text.size()) text[at] = c;
                 if (edit == 2) text.resize(at);
             }
+            SCOPED_TRACE(std::string(fen) + " '" + text + "'");
             for (const SanReading reading : {SanReading::Exact, SanReading::Loose}) {
                 char buffer[80];
                 snprintf(buffer, sizeof buffer, "%s", text.c_str());
                 Move m = 0;
                 Output([&] { m = ParseSanMove(buffer, 1, reading); });
-                ASSERT_EQ(HashKey, key) << fen << " '" << text << "'";
-                ASSERT_TRUE(m == 0 || std::any_of(static_cast<const MoveEntry *>(list), end,
-                                                  [m](const MoveEntry &e) { return e.move == m; }))
-                    << fen << " '" << text << "'";
+                ASSERT_EQ(HashKey, key);
+                ASSERT_TRUE(m == 0 || std::any_of(list, end, [m](const MoveEntry &e) { return e.move == m; }));
                 if (reading == SanReading::Loose && m != 0) {
-                    ASSERT_TRUE(MakeMove(SideToMove, RootInCheck, 0, m)) << fen << " '" << text << "'";
+                    ASSERT_TRUE(MakeMove(SideToMove, RootInCheck, 0, m));
                     UnmakeMove(SideToMove, m);
                 }
             }
