@@ -8,11 +8,11 @@ namespace {
 
 class BookBuilderTest : public ScratchDir {
   protected:
-    // Builds "out.book" from game texts (or, with names, from files) and
-    // loads it when written; returns the messages.
+    // Builds "out.book" from game texts (files games1.pgn, ...) and loads it
+    // when written; returns the messages.
     // expect: 1 written, 0 not, -1 either way (`built` tells).
-    std::string Build(std::vector<std::string> files, bool names = false, int expect = 1) {
-        for (size_t i = 0; !names && i < files.size(); ++i) {
+    std::string Build(std::vector<std::string> files, int expect = 1) {
+        for (size_t i = 0; i < files.size(); ++i) {
             WriteFileBytes("games" + std::to_string(i + 1) + ".pgn", files[i]);
             files[i] = "games" + std::to_string(i + 1) + ".pgn";
         }
@@ -87,20 +87,16 @@ TEST_F(BookBuilderTest, UnplayableGamesAreNamedAndSkipped) {
 TEST_F(BookBuilderTest, FailedRunsLeaveTheOldBook) {
     WriteFileBytes("out.book", "old book");
     const std::string good = "1. e4 e5 *\n1. e4 e5 *\n";
-    WriteFileBytes("good.pgn", good);
-    WriteFileBytes("empty.pgn", "");
-    WriteFileBytes("binary.pgn", std::string("1. e4 \0\0\0", 9));
-    WriteFileBytes("single.pgn", "1. e4 e5 *\n"); // every position seen once
     const std::pair<std::vector<std::string>, std::string> cases[] = {
-        {{"good.pgn", "binary.pgn"}, "binary.pgn is no game file"},
-        {{"empty.pgn"}, "no position qualifies"},
-        {{"single.pgn"}, "no position qualifies"},
+        {{good, std::string("1. e4 \0\0\0", 9)}, "games2.pgn is no game file"},
+        {{""}, "no position qualifies"},
+        {{"1. e4 e5 *\n"}, "no position qualifies"}, // every position seen once
     };
     for (const auto &[files, message] : cases) {
-        const std::string messages = Build(files, true, 0);
+        const std::string messages = Build(files, 0);
         EXPECT_NE(messages.find(message), std::string::npos) << messages;
         EXPECT_NE(messages.find("out.book not written"), std::string::npos) << messages;
-        EXPECT_EQ(ReadFileBytes("out.book"), "old book") << files.back();
+        EXPECT_EQ(ReadFileBytes("out.book"), "old book") << message;
     }
     // A file cut off in the middle of a game keeps what it holds; a cut move loses its game only.
     Build({good + "[Event \"cut\"]\n1. e4 e5 2."});
@@ -142,7 +138,7 @@ TEST_F(BookBuilderTest, DamagedGameTextNeverCrashesEitherConverter) {
         WriteFileBytes("out.book", "old book");
         WriteFileBytes("MVstyle.book", "old book");
         SCOPED_TRACE(text);
-        Build({text}, false, -1);
+        Build({text}, -1);
         EXPECT_EQ(ReadFileBytes("out.book") == "old book", !built);
         const bool saved = Output([] { ConvertStyleBookTo("games1.pgn", "MVstyle.book", 1000, 1000); }).find("Saved") !=
                            std::string::npos;

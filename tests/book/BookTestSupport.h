@@ -77,25 +77,18 @@ inline std::string Load(const std::string &name, int &file, int64_t &size) {
     return Output([&] { LoadBook(name.c_str(), file, size); });
 }
 
-inline void PlayGameMove(Move m) {
-    SelectMoveFunctions();
-    const uint32_t side = SideToMove;
-    MakeMove(side, RootInCheck, 0, m);
-    SideToMove = side ^ 1;
-    EpSquare = IsDoubleStep(m) ? (side == White ? MoveFrom(m) - 10 : MoveFrom(m) + 10) : 0;
-    RootInCheck = SideInCheck(SideToMove);
-}
-
 // Sets up fen and plays algebraic moves ("e4 e5") from it.
 inline void PlaySan(const std::string &moves, const char *fen = StartPosition) {
     EXPECT_TRUE(SetupPosition(fen));
     std::istringstream in(moves);
     for (std::string san; in >> san;) {
-        char text[64];
-        std::snprintf(text, sizeof text, "%s", san.c_str());
-        const Move m = ParseSanMove(text, 1, SanReading::Loose);
-        EXPECT_NE(m, 0u) << san;
-        PlayGameMove(m);
+        const Move m = ParseSanMove(san.data(), 1, SanReading::Loose);
+        ASSERT_NE(m, 0u) << san;
+        SelectMoveFunctions();
+        MakeMove(SideToMove, RootInCheck, 0, m);
+        SideToMove ^= 1;
+        EpSquare = EpSquareAfter(m);
+        RootInCheck = SideInCheck(SideToMove);
     }
 }
 
@@ -119,6 +112,16 @@ inline std::vector<MoveEntry> LegalList(const std::string &repeat = "") {
     return out;
 }
 
+// The root's book lookup for the side to move: what it printed; `found`
+// tells whether it chose a move (then put first in the list).
+inline std::string Lookup(std::vector<MoveEntry> &list, bool &found) {
+    MoveEntry *b = list.data(), *e = b + list.size(), *r = nullptr;
+    const std::string out = Output([&] { r = SideToMove == White ? BookLookupWhite(b, e) : BookLookupBlack(b, e); });
+    EXPECT_TRUE(r == e || r == b + 1);
+    found = r == b + 1;
+    return out;
+}
+
 // What a builder wrote to its message stream while f(stream) ran.
 template <class F> std::string Messages(F f) {
     std::FILE *stream = std::tmpfile();
@@ -136,14 +139,13 @@ inline std::string PawnGames(int games, uint32_t seed, const std::string &openin
     std::mt19937 rng(seed);
     std::string text;
     for (int game = 0; game < games; ++game) {
-        std::string order[2] = {"abcdefgh", "abcdefgh"};
+        std::string files[2] = {"abcdefgh", "abcdefgh"};
+        for (std::string &order : files)
+            std::shuffle(order.begin(), order.end(), rng);
         text += opening;
-        for (int ply = 0; ply < 16; ++ply) {
-            std::string &files = order[ply % 2];
-            if (ply < 2) std::shuffle(files.begin(), files.end(), rng);
-            const char file = files[size_t(ply / 2)], rank = ply % 2 ? char('6' - rng() % 2) : char('3' + rng() % 2);
-            text += std::string(ply % 2 ? "" : "1. ") + file + rank + " ";
-        }
+        for (int ply = 0; ply < 16; ++ply)
+            text += (ply % 2 ? "" : "1. ") + std::string{files[ply % 2][size_t(ply / 2)]} +
+                    char(ply % 2 ? '6' - rng() % 2 : '3' + rng() % 2) + " ";
         text += "*\n";
     }
     return text;

@@ -1,7 +1,5 @@
-// The table list and its index functions (the slow cross-check reads the
-// generated tables at the index of every legal three- and four-piece
-// position), registration of table files, the block cache, and the probe
-// from the position on the board to a score.
+// The table list and its index functions (every legal index: the slow cross-check), registration of
+// table files, the block cache, and the probe from the board's position to a score.
 #include "tablebase/TablebaseTestSupport.h"
 
 using namespace tbtest;
@@ -10,24 +8,16 @@ namespace {
 
 class AccessTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        FillZobristKeys();
-        InitBoard();
-        InitIndexTables();
-    }
+    static void SetUpTestSuite() { InitTables(); }
     void TearDown() override { StartTablebases("", 1.0); } // leave nothing registered
     void Restart(double megabytes = 1.0) { StartTablebases(temp.path.c_str(), megabytes); }
-    static int32_t Probe(int id, int side, uint32_t index) { return ProbeTableValue(id, side, index); }
     // The score of a position of the board, probed at `ply`.
     static int32_t ProbeFen(const char *fen, uint32_t ply = 0) {
         EXPECT_TRUE(SetupPosition(fen)) << fen;
         return ProbeTablebase(ply, 0, SideToMove);
     }
-    // Index of a position given as table name, side to move and squares in slot order.
-    static uint32_t At(const char *name, uint32_t stm, std::vector<uint32_t> squares) {
-        Pos p = PosOf(name);
-        std::copy(squares.begin(), squares.end(), p.sq);
-        return IndexOf(p, stm);
+    static uint32_t At(const char *name, uint32_t stm, std::vector<uint32_t> sq) {
+        return IndexOf(PosOf(name, sq), stm);
     }
     static constexpr double TwoBlocks = 2 * 8300 / 1048576.0; // a block takes 8192 bytes and a header under 64
     TempDirectory temp;
@@ -73,7 +63,7 @@ TEST_F(AccessTest, TableListAndHandComputedIndices) {
 TEST_F(AccessTest, DirectoryListIsSearchedInOrder) {
     Restart();
     EXPECT_EQ(TbLimit, -2); // an empty directory
-    EXPECT_EQ(Probe(kqk, 0, 0), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kqk, 0, 0), TbNotAvailable);
     const std::string a = temp.path + "/a", b = temp.path + "/b", c = temp.path + "/c";
     WriteTable(a, "kqk", 0, 1);
     WriteTable(b, "kqk", 0, 2);
@@ -84,56 +74,55 @@ TEST_F(AccessTest, DirectoryListIsSearchedInOrder) {
     EXPECT_EQ(InitTablebases(list.c_str()), 4); // the largest table decides the limit
     StartTablebases(list.c_str(), 1.0);
     EXPECT_EQ(TbLimit, 2);
-    EXPECT_EQ(Probe(kqk, 0, 12345), Pattern(12345, 1)); // the first folder that has a file wins
-    EXPECT_EQ(Probe(kqk, 1, 12345), Pattern(12345, 2));
-    EXPECT_EQ(Probe(TbGenTableId("knk"), 0, 5), Pattern(5, 3));
-    EXPECT_EQ(Probe(TbGenTableId("knk"), 1, 5), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kqk, 0, 12345), Pattern(12345, 1)); // the first folder that has a file wins
+    EXPECT_EQ(ProbeTableValue(kqk, 1, 12345), Pattern(12345, 2));
+    EXPECT_EQ(ProbeTableValue(TbGenTableId("knk"), 0, 5), Pattern(5, 3));
+    EXPECT_EQ(ProbeTableValue(TbGenTableId("knk"), 1, 5), TbNotAvailable);
     EXPECT_EQ(InitTablebases(a.c_str()), 3);
     WriteTable(a, "kqqkq", 1, 0, -1, true);
     EXPECT_EQ(InitTablebases(a.c_str()), 5);
     StartTablebases(c.c_str(), 1.0); // registration starts from scratch each time
-    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kqk, 0, 100), TbNotAvailable);
 }
 
 TEST_F(AccessTest, WrongSizeIsFatal) {
     WriteTable(temp.path, "kqk", 0, 0, 1000);
-    const std::string dir = temp.path;
     EXPECT_EXIT(
         {
             dup2(2, 1);
-            InitTablebases(dir.c_str());
+            InitTablebases(temp.path.c_str());
         },
-        testing::ExitedWithCode(1), "\\*\\*\\* " + dir + "/kqk.nbw corrupted\n");
+        testing::ExitedWithCode(1), "\\*\\*\\* " + temp.path + "/kqk.nbw corrupted\n");
 }
 
 TEST_F(AccessTest, BlockCacheReadsEveryBlockRight) {
     const std::string path = WriteTable(temp.path, "kpk", 0); // 9 blocks and 7936 bytes
     Restart(-5.0);                                            // no cache
-    EXPECT_EQ(Probe(kpk, 0, 0), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 0), TbNotAvailable);
     // Many blocks of several files through two entries, the short last block and the ends included.
     WriteTable(temp.path, "kpk", 1, 5);
     WriteTable(temp.path, "kqk", 1, 6);
     Restart(TwoBlocks);
     for (uint32_t index : {81663u, 9u * 8192u, 0u, 81662u})
-        EXPECT_EQ(Probe(kpk, 0, index), Pattern(index));
-    EXPECT_EQ(Probe(kpk, 0, 81664), TbNotAvailable);
-    EXPECT_EQ(Probe(kpk, 0, 0xffffffffu), TbNotAvailable);
+        EXPECT_EQ(ProbeTableValue(kpk, 0, index), Pattern(index));
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 81664), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 0xffffffffu), TbNotAvailable);
     for (uint32_t i = 0, n = 0; n < 300; n++, i = i * 1103515245u + 12345u) {
-        ASSERT_EQ(Probe(kpk, 1, i % 84012), Pattern(i % 84012, 5));
-        ASSERT_EQ(Probe(kqk, 1, i % 28644), Pattern(i % 28644, 6));
-        ASSERT_EQ(Probe(kpk, 0, i % 81664), Pattern(i % 81664));
+        ASSERT_EQ(ProbeTableValue(kpk, 1, i % 84012), Pattern(i % 84012, 5));
+        ASSERT_EQ(ProbeTableValue(kqk, 1, i % 28644), Pattern(i % 28644, 6));
+        ASSERT_EQ(ProbeTableValue(kpk, 0, i % 81664), Pattern(i % 81664));
     }
     // Files cut or removed behind the engine's back answer "not available".
     const std::string other = WriteTable(temp.path, "kqk", 0);
     Restart();
     ASSERT_EQ(truncate(path.c_str(), 9000), 0);
     ASSERT_EQ(unlink(other.c_str()), 0);
-    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable);
-    EXPECT_EQ(Probe(kqk, 0, 100), TbNotAvailable); // the entry went back to the free list
-    EXPECT_EQ(Probe(kpk, 0, 8999), Pattern(8999));
-    EXPECT_EQ(Probe(kpk, 0, 9000), TbNotAvailable);
-    EXPECT_EQ(Probe(kpk, 0, 20000), TbNotAvailable);
-    EXPECT_EQ(Probe(kpk, 0, 100), Pattern(100));
+    EXPECT_EQ(ProbeTableValue(kqk, 0, 100), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kqk, 0, 100), TbNotAvailable); // the entry went back to the free list
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 8999), Pattern(8999));
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 9000), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 20000), TbNotAvailable);
+    EXPECT_EQ(ProbeTableValue(kpk, 0, 100), Pattern(100));
 }
 
 TEST_F(AccessTest, ProbeTurnsBytesIntoScores) {
@@ -148,8 +137,7 @@ TEST_F(AccessTest, ProbeTurnsBytesIntoScores) {
     }
     Restart();
     for (auto [byte, queen, score] : rows) {
-        Pos p = PosOf("kqk");
-        p.sq[0] = 4, p.sq[1] = 35, p.sq[2] = queen;
+        const Pos p = PosOf("kqk", {4, 35, queen});
         const int32_t later = score == NoScore || !score ? score : score > 0 ? score - 3 : score + 3;
         EXPECT_EQ(ProbeFen(Fen(p, 0).c_str()), score) << byte;
         EXPECT_EQ(ProbeFen(Fen(p, 0).c_str(), 3), later) << byte; // mates counted from the root

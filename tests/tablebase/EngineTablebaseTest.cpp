@@ -12,8 +12,7 @@ TEST(EngineTablebase, SearchTakesTheTablesWord) {
     TempDirectory tables;
     WriteTable(tables.path, "kqk", 0, 0, -1, true);
     const std::string black = WriteTable(tables.path, "kqk", 1, 0, -1, true);
-    Pos p = PosOf("kqk");
-    p.sq[0] = 4, p.sq[1] = 35, p.sq[2] = 32; // the queen on a5
+    const Pos p = PosOf("kqk", {4, 35, 32}); // the queen on a5
     for (const int8_t byte : {0, -100}) {    // a draw, or Black mated in 26 moves
         PokeTable(black, IndexOf(p, 1), byte);
         StartTablebases(tables.path.c_str(), 1.0);
@@ -41,15 +40,13 @@ TEST(EngineTablebase, AFolderOfCompressedFilesOnlyIsNamedAndPlayedWithout) {
     engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tables.path + "\nTbCache 1\nHash 8\n");
     ASSERT_TRUE(engine.Start());
     bool found = false;
-    std::vector<std::string> warnings;
-    for (const std::string &line : engine.ReadStartup(&found))
-        if (line.find("tablebase") != std::string::npos) warnings.push_back(line);
+    EngineProcess::Lines warnings = engine.ReadStartup(&found);
+    std::erase_if(warnings, [](const std::string &line) { return line.find("tablebase") == std::string::npos; });
     ASSERT_TRUE(found);
     const std::string said = "WARNING: compressed tablebase not supported: " + tables.path;
-    EXPECT_EQ(warnings, (std::vector<std::string>{said + "/kqk.nbw.emd", said + "/kqknbb.emd"}));
-    engine.Send("setboard 8/8/8/3k4/8/8/8/Q3K3 w - - 0 1");
-    engine.Send("sd 3");
-    engine.Send("go");
+    EXPECT_EQ(warnings, (EngineProcess::Lines{said + "/kqk.nbw.emd", said + "/kqknbb.emd"}));
+    for (const char *command : {"setboard 8/8/8/3k4/8/8/8/Q3K3 w - - 0 1", "sd 3", "go"})
+        engine.Send(command);
     engine.ReadUntilPrefix("move ", &found);
     EXPECT_TRUE(found) << "no move";
     engine.Send("quit");

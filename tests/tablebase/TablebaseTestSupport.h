@@ -27,6 +27,12 @@ constexpr bool Sanitized = true;
 constexpr bool Sanitized = false;
 #endif
 
+// The board's and the index functions' tables, built once per test program.
+inline void InitTables() {
+    static const bool built = (FillZobristKeys(), InitBoard(), InitIndexTables(), true);
+    (void)built;
+}
+
 // A table's pieces on a 0..63 board (a1 = 0): slot 0 the white king, 1 the
 // black king, then white's pieces and black's, each side in kind order.
 struct Pos {
@@ -34,26 +40,29 @@ struct Pos {
     uint32_t kind[5] = {TbKing, TbKing}, color[5] = {0, 1}, sq[5] = {}, ep = TbNoEpSquare;
 };
 
-// Table names list each side's pieces from the highest kind down.
-inline Pos PosOf(const std::string &name) {
+// Table names list each side's pieces from the highest kind down; squares
+// may be given in slot order.
+inline Pos PosOf(const std::string &name, const std::vector<uint32_t> &squares = {}) {
     Pos p;
     p.id = TbGenTableId(name);
     const size_t second = name.find('k', 1);
     for (uint32_t side = 0; side < 2; ++side)
         for (size_t i = side ? name.size() : second; i-- > (side ? second + 1 : 1);)
             p.kind[p.n] = KindOfLetter(name[i]), p.color[p.n++] = side;
+    std::copy(squares.begin(), squares.end(), p.sq);
     return p;
 }
 
-// Every stride-th placement (from `from`) of the pieces in slots first..,
-// the first slot fastest, with distinct squares and no pawn on the first or
-// last rank; visit(p) returns false to stop.
-template <class F> void ForPlacements(Pos &p, int first, F visit, uint64_t stride = 1, uint64_t from = 0) {
-    for (uint64_t code = from; code < 1ull << 6 * (p.n - first); code += stride) {
+// Every stride-th placement (from `from`) of a table's pieces, slot 0
+// fastest, with distinct squares and no pawn on the first or last rank;
+// visit(p) returns false to stop.
+template <class F> void ForPlacements(const std::string &name, F visit, uint64_t stride = 1, uint64_t from = 0) {
+    Pos p = PosOf(name);
+    for (uint64_t code = from; code < 1ull << 6 * p.n; code += stride) {
         uint64_t occupied = 0;
         bool placed = true;
         for (int k = 0; k < p.n; ++k) {
-            if (k >= first) p.sq[k] = code >> 6 * (k - first) & 63;
+            p.sq[k] = code >> 6 * k & 63;
             placed &= !(occupied >> p.sq[k] & 1) && (p.kind[k] != TbPawn || (p.sq[k] > 7 && p.sq[k] < 56));
             occupied |= 1ull << p.sq[k];
         }
@@ -100,18 +109,16 @@ inline std::vector<uint32_t> EpSquares(Pos p, uint32_t stm) {
     return squares;
 }
 
-// Index of the position; `reversed` asks as the engine does with colours
-// swapped on the real board (ranks mirrored). Entries past the pieces hold
-// junk that must never be read.
-inline uint32_t IndexOf(const Pos &p, uint32_t stm, bool reversed = false) {
+// Index of the position. Entries past the pieces hold junk that must never be read.
+inline uint32_t IndexOf(const Pos &p, uint32_t stm) {
     uint32_t a[2][8] = {{TbKing, 0, 0, 0, ~0u, ~0u, ~0u, ~0u}, {TbKing, 0, 0, 0, ~0u, ~0u, ~0u, ~0u}};
     int count[2] = {0, 0};
     for (int k = 0; k < p.n; ++k) {
         const int i = k < 2 ? 0 : ++count[p.color[k]];
         a[p.color[k]][i] = p.kind[k];
-        a[p.color[k]][4 + i] = p.sq[k] ^ (reversed ? 56 : 0);
+        a[p.color[k]][4 + i] = p.sq[k];
     }
-    return TbDescriptors[p.id].indexFunction[stm](a[0], a[1], p.ep ^ (reversed && p.ep < 64 ? 56 : 0), reversed);
+    return TbDescriptors[p.id].indexFunction[stm](a[0], a[1], p.ep, false);
 }
 
 // The position as Fathom takes it.
@@ -169,20 +176,17 @@ inline std::vector<int8_t> ReadTableFile(const std::string &path) {
     return std::vector<int8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Generates the named tables (and what they need) into one directory per
-// test program unless there, and registers them with the probe.
+// Generates the named table (and what it needs) into one directory per
+// test program unless there, and registers the tables with the probe.
 inline const std::string &TableDirectory() {
     static TempDirectory directory;
     return directory.path;
 }
 
-inline void EnsureTables(const std::vector<std::string> &names) {
-    static const bool ready = (FillZobristKeys(), InitBoard(), true);
-    std::vector<int> ids;
-    for (const std::string &name : names)
-        ids.push_back(TbGenTableId(name));
+inline void EnsureTable(const std::string &name) {
+    InitTables();
     std::string error;
-    ASSERT_TRUE(ready && TbGenerateTables(ids, TableDirectory(), true, TbGenSilent, error)) << error;
+    ASSERT_TRUE(TbGenerateTables({TbGenTableId(name)}, TableDirectory(), true, TbGenSilent, error)) << error;
     StartTablebases(TableDirectory().c_str(), 16.0);
 }
 
@@ -201,19 +205,6 @@ inline int32_t ProbeValue(uint32_t stm) {
 inline int32_t ValueOfByte(int8_t byte) {
     const int32_t s = TbGenScoreOfByte(byte);
     return s == TbGenUnknown ? NoValue : s > 0 ? Win((TbGenWin - s + 1) / 2) : s < 0 ? Loss((s + TbGenWin) / 2) : 0;
-}
-
-// Sets up every stride-th position of a table on the engine's board with
-// either side to move; visit(p, stm) returns false to stop the walk.
-template <class F> void ForBoardPositions(const std::string &name, uint64_t stride, F visit) {
-    Pos p = PosOf(name);
-    auto setUp = [&](Pos &q) {
-        for (uint32_t stm = 0; stm < 2; ++stm)
-            if (Legal(q, stm) && SetupPosition(Fen(q, stm).c_str()) && (SelectMoveFunctions(), !visit(q, stm)))
-                return false;
-        return true;
-    };
-    ForPlacements(p, 0, setUp, stride);
 }
 
 } // namespace tbtest

@@ -1,10 +1,7 @@
-// Our generator against the Syzygy tables: every legal position of every
-// three- and four-piece ending, either side to move, gets the same result
-// (win, draw or loss, the fifty-move rule left aside) from a table that
-// morvane-tbgen writes and from the Syzygy table read through Fathom. Two
-// independent constructions of the same game-theoretic values.
+// Every legal position of every three- and four-piece ending, either side to move, gets the same result
+// (win, draw or loss, the fifty-move rule aside) from morvane-tbgen's tables and from the Syzygy tables
+// through Fathom: two independent constructions of the same values.
 #include <atomic>
-#include <mutex>
 #include <thread>
 
 #include "tablebase/TablebaseTestSupport.h"
@@ -29,7 +26,7 @@ std::string CompareTable(const std::string &name) {
             return name + ": table file of side " + std::to_string(side) + " missing or short\n";
     std::string differences;
     uint64_t positions = 0, count = 0;
-    ForPlacements(p, 0, [&](Pos &q) {
+    ForPlacements(name, [&](Pos &q) {
         for (uint32_t stm = 0; stm < 2; ++stm) {
             for (uint32_t ep : Legal(q, stm) ? EpSquares(q, stm) : std::vector<uint32_t>{}) {
                 q.ep = ep;
@@ -64,18 +61,15 @@ TEST(SyzygyCrossCheck, GeneratorAgreesWithSyzygyOnEveryPosition) {
     ASSERT_EQ(SyzygyLargest, 4u);
 
     std::atomic<int> next{1};
-    std::mutex lock;
-    auto worker = [&] {
-        for (int id; (id = next++) <= 35;) {
-            const std::string differences = CompareTable(TbDescriptors[id].name);
-            std::lock_guard guard(lock);
-            EXPECT_EQ(differences, "");
-        }
-    };
-    std::vector<std::thread> threads;
+    std::string differences[36];
+    std::vector<std::jthread> threads;
     for (unsigned i = 0; i < std::clamp(std::thread::hardware_concurrency(), 1u, 4u); ++i)
-        threads.emplace_back(worker);
-    for (std::thread &thread : threads)
-        thread.join();
+        threads.emplace_back([&] {
+            for (int id; (id = next++) <= 35;)
+                differences[id] = CompareTable(TbDescriptors[id].name);
+        });
+    threads.clear(); // joins them
+    for (const std::string &d : differences)
+        EXPECT_EQ(d, "");
     SyzygyInit("");
 }
