@@ -8,9 +8,8 @@ namespace {
 
 class BookBuilderTest : public ScratchDir {
   protected:
-    // Builds "out.book" from game texts (files games1.pgn, ...) and loads it
-    // when written; returns the messages.
-    // expect: 1 written, 0 not, -1 either way (`built` tells).
+    // Builds "out.book" from game texts (files games1.pgn, ...), loads it when written, returns the
+    // messages; expect: 1 written, 0 not, -1 either way (`built` tells).
     std::string Build(std::vector<std::string> files, int expect = 1) {
         for (size_t i = 0; i < files.size(); ++i) {
             WriteFileBytes("games" + std::to_string(i + 1) + ".pgn", files[i]);

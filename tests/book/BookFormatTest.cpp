@@ -1,6 +1,5 @@
-// The book file format: keys, records, key order, loading and probing (what
-// start-up says of missing and damaged books: the end-to-end tests); and the
-// book's random numbers.
+// The book file format: keys, records, key order, loading and probing (missing and damaged books: the
+// end-to-end tests); the book's random numbers.
 #include "book/BookTestSupport.h"
 
 using namespace booktest;
@@ -58,22 +57,20 @@ TEST_F(BookFile, ProbeFindsEveryRecordAndNothingElse) {
         std::sort(records.begin() + 1, records.end(), BookKeyLess);
         Output([&] { SaveBook("m.book", records.data(), size + 1); });
         WriteFileBytes("m.book", "\xff\xff\xff\xff" + ReadFileBytes("m.book").substr(4)); // only the length counts
-        int file = -1;
-        int64_t length = 0;
-        EXPECT_EQ(Load("m.book", file, length), "found " + std::to_string(size + 1) + " positions in opening book\n");
+        EXPECT_EQ(Load("m.book", MainBookFile, MainBookSize),
+                  "found " + std::to_string(size + 1) + " positions in opening book\n");
         for (uint32_t n = 0; n < size + 100; ++n) {
             RandomBoard(n);
-            const BookRecord r = ProbeBook(file, length);
+            const BookRecord r = ProbeBook(MainBookFile, MainBookSize);
             EXPECT_EQ(r.weight, n < size ? int32_t(1000 + n) : -1) << size << " " << n;
             EXPECT_EQ(r.bookClass, n < size ? int(n % 5) : -1);
             SideToMove ^= 1; // the other side to move is another position
-            EXPECT_EQ(ProbeBook(file, length).weight, -1);
+            EXPECT_EQ(ProbeBook(MainBookFile, MainBookSize).weight, -1);
         }
         ASSERT_EQ(truncate("m.book", 4 + 40 * 2), 0); // cut behind the engine's back: no garbage
         RandomBoard(size - 1);
-        const int32_t w = ProbeBook(file, length).weight;
+        const int32_t w = ProbeBook(MainBookFile, MainBookSize).weight;
         EXPECT_TRUE(w == int32_t(999 + size) || w == -1) << w;
-        close(file);
     }
 }
 

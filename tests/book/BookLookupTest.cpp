@@ -10,8 +10,9 @@ namespace {
 // style: classes) for the position after the move (coordinate text); "pin" names the position after the
 // pinned knight's move of the last row, as if legal.
 void Books(const char *fen, const std::string &main, const std::string &style) {
-    std::vector<BookRecord> records[2];
-    for (int book = 0; book < 2; ++book) {
+    for (uint32_t book = 0; book < 2; ++book) {
+        const char *name = book ? "MVstyle.book" : "Morvane.book";
+        std::vector<BookRecord> records;
         std::istringstream in(book ? style : main);
         std::string move;
         for (int value; in >> move >> value;) {
@@ -23,16 +24,12 @@ void Books(const char *fen, const std::string &main, const std::string &style) {
                 SyncOccupied();
             }
             SideToMove ^= 1;
-            records[book].push_back(book ? KeyWith(int8_t(value), 2) : KeyWith(2, value));
+            records.push_back(book ? KeyWith(int8_t(value), 2) : KeyWith(2, value));
         }
+        WriteBook(name, records);
+        Output([&] { LoadBookFile(name, book); });
     }
     SetupPosition(fen);
-    WriteBook("Morvane.book", records[0]);
-    WriteBook("MVstyle.book", records[1]);
-    Output([] {
-        LoadBookFile("Morvane.book", 0);
-        LoadBookFile("MVstyle.book", 1);
-    });
 }
 
 const char *Start = StartPosition;

@@ -21,17 +21,14 @@
 #include "book/Book.h"
 #include "book/BookBuilder.h"
 #include "book/BookFormat.h"
+#include "book/PolyglotBook.h"
 
 namespace booktest {
 
 // Each test runs in a fresh scratch directory with no book open and the initial position set up.
 class ScratchDir : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        FillZobristKeys();
-        InitBoard();
-        BuildTables();
-    }
+    static void SetUpTestSuite() { EnsureBoardReady(); }
     void SetUp() override {
         char pattern[] = "/tmp/morvane-book-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
@@ -42,6 +39,7 @@ class ScratchDir : public ::testing::Test {
     void TearDown() override {
         for (int *file : {&MainBookFile, &StyleBookFile})
             if (*file >= 0) close(std::exchange(*file, -1));
+        ClosePolyglotBook(PolyglotBook);
         MainBookSize = StyleBookSize = 0;
         std::filesystem::current_path(old_);
         std::filesystem::remove_all(dir_);
@@ -112,8 +110,7 @@ inline std::vector<MoveEntry> LegalList(const std::string &repeat = "") {
     return out;
 }
 
-// The root's book lookup for the side to move: what it printed; `found`
-// tells whether it chose a move (then put first in the list).
+// The root's book lookup: what it printed; `found` tells whether it chose a move (put first in the list).
 inline std::string Lookup(std::vector<MoveEntry> &list, bool &found) {
     MoveEntry *b = list.data(), *e = b + list.size(), *r = nullptr;
     const std::string out = Output([&] { r = SideToMove == White ? BookLookupWhite(b, e) : BookLookupBlack(b, e); });
@@ -124,17 +121,12 @@ inline std::string Lookup(std::vector<MoveEntry> &list, bool &found) {
 
 // What a builder wrote to its message stream while f(stream) ran.
 template <class F> std::string Messages(F f) {
-    std::FILE *stream = std::tmpfile();
-    Output([&] { f(stream); });
-    std::string text(size_t(std::ftell(stream)), 0);
-    std::rewind(stream);
-    EXPECT_EQ(std::fread(text.data(), 1, text.size(), stream), text.size());
-    std::fclose(stream);
-    return text;
+    testing::internal::CaptureStderr();
+    f(stderr);
+    return testing::internal::GetCapturedStderr();
 }
 
-// Games of pawn moves after `opening`: each side pushes its eight pawns one
-// or two squares in random order.
+// Games after `opening` in which each side pushes its eight pawns one or two squares in random order.
 inline std::string PawnGames(int games, uint32_t seed, const std::string &opening) {
     std::mt19937 rng(seed);
     std::string text;

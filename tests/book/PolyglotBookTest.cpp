@@ -5,7 +5,6 @@
 
 #include "RequiredPackage.h"
 #include "book/BookTestSupport.h"
-#include "book/PolyglotBook.h"
 #include "book/PolyglotWriter.h"
 
 using namespace booktest;
@@ -30,10 +29,10 @@ uint16_t Word(const std::string &move) {
 // An entry in the file's byte order, written out by hand (big-endian).
 std::string EntryBytes(uint64_t key, const std::string &move, int weight) {
     std::string b;
-    for (int i = 56; i >= 0; i -= 8)
-        b += char(key >> i);
-    const uint16_t m = Word(move);
-    return b + std::string{char(m >> 8), char(m), char(weight >> 8), char(weight), 0, 0, 0, 0};
+    for (const uint64_t word : {key, uint64_t(Word(move)) << 48 | uint64_t(weight) << 32}) // learn 0
+        for (int i = 56; i >= 0; i -= 8)
+            b += char(word >> i);
+    return b;
 }
 
 uint64_t KeyOf(const std::string &fen) {
@@ -73,10 +72,6 @@ const std::string Sample = std::string(MORVANE_TEST_DATA) + "/opening-lines-samp
 
 class PolyglotBookTest : public ScratchDir {
   protected:
-    void TearDown() override {
-        ClosePolyglotBook(PolyglotBook);
-        ScratchDir::TearDown();
-    }
     // Loads the named file as the polyglot book; the lines it printed.
     std::string Load(const std::string &name) {
         return Output([&] { LoadPolyglotBook(name); });

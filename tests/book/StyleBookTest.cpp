@@ -37,8 +37,7 @@ TEST_F(StyleBookTest, AnnotatedGamesConvert) {
     };
     for (auto [moves, bookClass, weight] : expected) {
         const BookRecord r = RecordAfter(StyleBookFile, StyleBookSize, moves);
-        EXPECT_EQ(r.bookClass, bookClass) << moves;
-        EXPECT_EQ(r.weight, weight) << moves;
+        EXPECT_EQ(std::make_pair(int(r.bookClass), r.weight), std::make_pair(bookClass, weight)) << moves;
     }
 }
 

@@ -130,11 +130,10 @@ TEST_F(AccessTest, ProbeTurnsBytesIntoScores) {
     const std::tuple<int, uint32_t, int32_t> rows[] = {{0, 0, 0},          {126, 1, 32765},   {1, 2, 32515},
                                                        {-128, 5, 32513},   {-1, 6, -32517},   {-126, 9, -32767},
                                                        {-127, 10, -32515}, {127, 12, NoScore}}; // byte, queen square
-    const std::string white = WriteTable(temp.path, "kqk", 0), black = WriteTable(temp.path, "kqk", 1);
-    for (auto [byte, queen, score] : rows) {
-        PokeTable(white, At("kqk", 0, {4, 35, queen}), int8_t(byte));
-        PokeTable(black, At("kqk", 1, {4, 35, queen}), int8_t(byte));
-    }
+    const std::string files[] = {WriteTable(temp.path, "kqk", 0), WriteTable(temp.path, "kqk", 1)};
+    for (auto [byte, queen, score] : rows)
+        for (uint32_t side : {0u, 1u})
+            PokeTable(files[side], At("kqk", side, {4, 35, queen}), int8_t(byte));
     Restart();
     for (auto [byte, queen, score] : rows) {
         const Pos p = PosOf("kqk", {4, 35, queen});

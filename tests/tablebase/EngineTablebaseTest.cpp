@@ -27,9 +27,8 @@ TEST(EngineTablebase, SearchTakesTheTablesWord) {
     StartTablebases("", 1.0);
 }
 
-// Compressed files are not read: a folder holding only those is named at
-// start-up, table by table (not a table whose plain file is there too), and
-// the engine plays without tables.
+// Compressed files are not read: each table that has only those is named at start-up, and the engine
+// plays without tables.
 TEST(EngineTablebase, AFolderOfCompressedFilesOnlyIsNamedAndPlayedWithout) {
     InitIndexTables();
     TempDirectory tables;

@@ -80,8 +80,7 @@ TEST(Generator, SubtablesFilesAndTheTool) {
 
 namespace {
 
-// The Gaviota tables and their probing library, loaded at run time (a
-// test-only package); the comparison skips when they are not installed.
+// The Gaviota tables and their probing library (a test-only package), loaded at run time if installed.
 using TbProbeHard = int (*)(unsigned, unsigned, unsigned, const unsigned *, const unsigned *, const unsigned char *,
                             const unsigned char *, unsigned *, unsigned *);
 

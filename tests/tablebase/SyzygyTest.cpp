@@ -56,9 +56,8 @@ class SyzygyTest : public ::testing::Test {
 
 } // namespace
 
-// The tables of every folder of the path, each counted once; files that are
-// no table are passed over, damaged ones named and left out, the rest loads
-// (folders missing or too long: the options' end-to-end tests).
+// The tables of every folder of the path, each counted once; files that are no table are passed over,
+// damaged ones named and left out (folders missing or too long: the options' end-to-end tests).
 TEST_F(SyzygyTest, LoadsEveryFolderAndLeavesOutBadFiles) {
     TempDirectory bad;
     for (const char *stem : {"KRvK", "KQvK", "KPvK"})
@@ -117,9 +116,8 @@ TEST_F(SyzygyTest, BoardMasksTurnIntoFathomSquares) {
     EXPECT_EQ(SyzygyBoardOfPosition(Black, 0).ep, 0u);
 }
 
-// Damaged copies of tables: cut short anywhere (also where the length still
-// looks like a table's), a few bits flipped, or garbage of the right size. The table is refused
-// or its probes give no answer; the engine never goes down with it.
+// Damaged copies of tables (cut short anywhere, a few bits flipped, or garbage of the right size) are
+// refused or give no answer; the engine never goes down with them.
 TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
     std::mt19937 random(2026);
     for (int round = 0; round < (Sanitized ? 12 : 40); ++round) {
@@ -156,9 +154,8 @@ TEST_F(SyzygyTest, DamagedTablesNeverCrashTheProbe) {
     }
 }
 
-// The layout check that runs before Fathom reads a table (the sound tables
-// of the test set pass it whenever they load): each kind of damage that would
-// make Fathom write outside its memory (or recurse without end) is named.
+// The layout check before Fathom reads a table (sound tables pass it whenever they load) names each kind
+// of damage that would make Fathom write outside its memory or recurse without end.
 TEST(SyzygyLayout, DamageFathomWouldTrustIsNamed) {
     std::ifstream in(DataTables + "/KQvKR.rtbw", std::ios::binary);
     const std::vector<uint8_t> good{std::istreambuf_iterator<char>(in), {}};

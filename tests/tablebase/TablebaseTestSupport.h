@@ -29,19 +29,16 @@ constexpr bool Sanitized = false;
 
 // The board's and the index functions' tables, built once per test program.
 inline void InitTables() {
-    static const bool built = (FillZobristKeys(), InitBoard(), InitIndexTables(), true);
-    (void)built;
+    [[maybe_unused]] static const bool built = (FillZobristKeys(), InitBoard(), InitIndexTables(), true);
 }
 
-// A table's pieces on a 0..63 board (a1 = 0): slot 0 the white king, 1 the
-// black king, then white's pieces and black's, each side in kind order.
+// A table's pieces on a 0..63 board (a1 = 0): the white king, the black king, white's pieces, black's.
 struct Pos {
     int id = 0, n = 2;
     uint32_t kind[5] = {TbKing, TbKing}, color[5] = {0, 1}, sq[5] = {}, ep = TbNoEpSquare;
 };
 
-// Table names list each side's pieces from the highest kind down; squares
-// may be given in slot order.
+// Each side's pieces as the table's name lists them, highest kind first; squares in slot order may be given.
 inline Pos PosOf(const std::string &name, const std::vector<uint32_t> &squares = {}) {
     Pos p;
     p.id = TbGenTableId(name);
@@ -53,9 +50,8 @@ inline Pos PosOf(const std::string &name, const std::vector<uint32_t> &squares =
     return p;
 }
 
-// Every stride-th placement (from `from`) of a table's pieces, slot 0
-// fastest, with distinct squares and no pawn on the first or last rank;
-// visit(p) returns false to stop.
+// Every stride-th placement (from `from`) of a table's pieces, slot 0 fastest, on distinct squares, no
+// pawn on the first or last rank; visit(p) returns false to stop.
 template <class F> void ForPlacements(const std::string &name, F visit, uint64_t stride = 1, uint64_t from = 0) {
     Pos p = PosOf(name);
     for (uint64_t code = from; code < 1ull << 6 * p.n; code += stride) {
@@ -152,8 +148,7 @@ struct TempDirectory {
 // Files written by hand: the default byte at an index differs from block to block.
 inline int8_t Pattern(uint32_t index, int salt = 0) { return int8_t((index * 7 + index / 8192 * 31 + salt) % 251); }
 
-// Writes dir/<name>.nbw or .nbb of the expected length (or `length`), the
-// pattern in it or, sparse, zeros; returns the path.
+// Writes dir/<name>.nbw or .nbb of the expected length (or `length`) holding the pattern (sparse: zeros).
 inline std::string WriteTable(const std::string &dir, const std::string &name, int side, int salt = 0,
                               int64_t length = -1, bool sparse = false) {
     const std::string path = TbGenFilePath(dir, TbGenTableId(name), side);
@@ -176,8 +171,7 @@ inline std::vector<int8_t> ReadTableFile(const std::string &path) {
     return std::vector<int8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// Generates the named table (and what it needs) into one directory per
-// test program unless there, and registers the tables with the probe.
+// Generates the table (and what it needs) into the program's directory unless there; registers them.
 inline const std::string &TableDirectory() {
     static TempDirectory directory;
     return directory.path;

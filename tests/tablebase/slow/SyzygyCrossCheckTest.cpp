@@ -15,8 +15,7 @@ const std::string CacheFolder = std::filesystem::path(MORVANE_BINARY).parent_pat
 
 int Sign(int32_t v) { return (v > 0) - (v < 0); }
 
-// Compares one table, both sides to move: the first differences found, or
-// "" when every position agrees.
+// The first differences of one table, both sides to move; "" when every position agrees.
 std::string CompareTable(const std::string &name) {
     Pos p = PosOf(name);
     const std::vector<int8_t> bytes[2] = {ReadTableFile(TbGenFilePath(CacheFolder, p.id, 0)),
