@@ -16,12 +16,11 @@
 #include "board/Setup.h"
 
 inline void EnsureBoardReady() {
-    static const bool ready = [] {
+    [[maybe_unused]] static const bool ready = [] {
         FillZobristKeys();
         InitBoard();
         return true;
     }();
-    EXPECT_TRUE(ready);
 }
 
 inline bool SetUpBoard(const std::string &fen) {
@@ -72,26 +71,15 @@ inline Move FindMove(const std::string &text, uint32_t side = SideToMove, uint32
 // Everything make/unmake and a refused setup must leave as it was; the list
 // contents are tied to the board by PositionInconsistency.
 inline std::vector<uint64_t> State() {
-    std::vector<uint64_t> s = {HashKey,
-                               PawnHashKey,
-                               uint64_t(Material),
-                               WhitePieceWeight,
-                               BlackPieceWeight,
-                               PieceCount,
-                               Castled[0],
-                               Castled[1],
-                               SideToMove,
-                               EpSquare,
-                               RootInCheck,
-                               GamePly,
-                               uintptr_t(MoveFunctions.make[0]),
-                               uintptr_t(MoveFunctions.make[1])};
+    std::vector<uint64_t> s = {HashKey,    PawnHashKey, uint64_t(Material), WhitePieceWeight, BlackPieceWeight,
+                               PieceCount, Occupied};
+    s.insert(s.end(), {Castled[0], Castled[1], SideToMove, EpSquare, RootInCheck, GamePly,
+                       uintptr_t(MoveFunctions.make[0]), uintptr_t(MoveFunctions.make[1])});
     s.insert(s.end(), CastleSpoilers, CastleSpoilers + 4);
     for (int c = 0; c < 14; c++)
         s.push_back(PieceLists[c][0]);
     for (int i = 0; i < 120; i++)
         s.push_back(Board[i].piece);
-    s.push_back(Occupied);
     s.insert(s.end(), PieceMask, PieceMask + 14);
     return s;
 }

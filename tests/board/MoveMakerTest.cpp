@@ -20,9 +20,8 @@ std::string Play(const char *fen, const std::string &line) {
         ep = EpSquareAfter(m);
         flags += char('0' + PositionHistory[made.size()].irreversible);
     }
-    std::istringstream fen(PositionFen());
     std::string board, side, rights;
-    fen >> board >> side >> rights;
+    std::istringstream(PositionFen()) >> board >> side >> rights;
     const std::string result = board + " " + rights + " " + flags;
     for (; !made.empty(); made.pop_back())
         UnmakeMove(us ^= 1, made.back());

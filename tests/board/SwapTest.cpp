@@ -48,7 +48,6 @@ TEST(Swap, QuickRejectionAgreesWithTheFullExchange) {
     for (const std::string &fen : fens) {
         ASSERT_TRUE(SetUpBoard(fen)) << fen;
         compare(fen, RootInCheck, EpSquare);
-        // And in every position one move on.
         const uint32_t us = SideToMove;
         MoveEntry first[MoveListSize];
         for (MoveEntry *f = first, *end = GenerateSideMoves(us, first, RootInCheck, EpSquare); f < end; ++f) {

@@ -6,16 +6,12 @@ using Term = int32_t (*)();
 
 template <int32_t Alpha, int32_t Beta> int32_t Lazy() { return Evaluate(SideToMove, Alpha, Beta); }
 template <int32_t S> int32_t Scaled() { return ScaleOppositeBishops(S); }
-int32_t Verdict() { return RecognizeEnding(SideToMove == White); }
-int32_t PawnScore() { return FreshPawnEntry().score; }
-int32_t Passed() {
+template <int32_t (*F)(uint32_t whiteToMove)> int32_t ForTheMover() { // after the pawn table's entry
     EvaluatePawns();
-    return EvaluatePassedPawns(SideToMove == White);
+    return F(SideToMove == White);
 }
-int32_t Race() {
-    EvaluatePawns();
-    return EvaluatePawnRace(SideToMove == White);
-}
+constexpr Term Verdict = ForTheMover<RecognizeEnding>, Passed = ForTheMover<EvaluatePassedPawns>,
+               Race = ForTheMover<EvaluatePawnRace>;
 template <Color Us> int32_t Knights() {
     int32_t attack = 0;
     return KnightTerms<Us>(attack);
@@ -23,7 +19,7 @@ template <Color Us> int32_t Knights() {
 template <uint32_t Side> int32_t Closed() { // the closed-position term against a human
     OpponentIsComputer = 0;
     EngineSide = Side;
-    return PawnScore();
+    return FreshPawnEntry().score;
 }
 } // namespace
 

@@ -38,61 +38,50 @@ void Message(const char *) {}
 uint32_t NoRepetition() { return 0; }
 bool Settled(Move, int32_t) { return ++Record.settledAsks, Record.settle; }
 
-// Installs the recording hooks for one test and the shell's again after it.
-class RecordingHost {
-  public:
-    RecordingHost() : saved_(SearchHost) {
+// Installs the recording hooks for each test and the shell's again after it.
+struct SearchOutput : testing::Test {
+    void SetUp() override {
         Record = Recorded{};
         SkipBook = 1; // a book move would end the search unsearched
         SearchHost = {NoInput, Thinking, RootMove, Limits, Message, NoRepetition, Settled};
     }
-    ~RecordingHost() {
-        SearchHost = saved_;
-        SkipBook = 0;
+    void TearDown() override {
+        SearchHost = saved;
+        SkipBook = UciMode = FixedTimeMode = DepthLimit = 0;
+        MultiPV = 1;
         // The searches leave null-move marks in the history beyond the game;
         // tests that build a history by hand expect it clean.
         std::memset(PositionHistory, 0, sizeof PositionHistory);
     }
-    RecordingHost(const RecordingHost &) = delete;
-    RecordingHost &operator=(const RecordingHost &) = delete;
-
-  private:
-    SearchHooks saved_;
+    const SearchHooks saved = SearchHost;
 };
 
 } // namespace
 
-TEST(SearchHost, EveryLineGoesThroughTheHooks) {
+TEST_F(SearchOutput, EveryLineGoesThroughTheHooks) {
     SetUpSearch("r1bqkbnr/pppp1ppp/2n5/4p3/4P3/5N2/PPPP1PPP/RNBQKB1R w KQkq -");
-    const RecordingHost host;
     UciMode = 1; // the mode in which the search used to print on its own
     DepthLimit = 4;
-    const std::string out = Output([] { AllocateTime(), ThinkSide(SideToMove); });
-    UciMode = 0;
-    DepthLimit = 0;
-    EXPECT_EQ(out, "");
+    EXPECT_EQ(Output([] { AllocateTime(), ThinkSide(SideToMove); }), "");
     EXPECT_TRUE(std::is_sorted(Record.iterations.begin(), Record.iterations.end()));
     EXPECT_EQ(std::set<uint32_t>(Record.iterations.begin(), Record.iterations.end()), (std::set<uint32_t>{1, 2, 3, 4}))
         << "lines from every iteration";
     EXPECT_EQ(Record.limits, 1);
-    // Each iteration numbers its root moves 1, 2, 3, ... without a gap; the
-    // position has 27 legal moves, and a full-width iteration tries them all.
-    for (size_t i = 0; i < Record.rootMoves.size(); ++i) {
-        const bool first = i == 0 || Record.rootMoves[i].first != Record.rootMoves[i - 1].first;
-        EXPECT_EQ(Record.rootMoves[i].second, first ? 1 : Record.rootMoves[i - 1].second + 1) << i;
-    }
-    EXPECT_EQ(Record.rootMoves.size(), 4u * 27u);
+    // Each iteration tries all 27 legal moves of the position, numbered 1, 2, 3, ... without a gap.
+    std::vector<std::pair<uint32_t, int32_t>> numbered;
+    for (uint32_t iteration = 1; iteration <= 4; ++iteration)
+        for (int32_t number = 1; number <= 27; ++number)
+            numbered.emplace_back(iteration, number);
+    EXPECT_EQ(Record.rootMoves, numbered);
     EXPECT_EQ(Record.settledAsks, 0) << "only test runs (fixed time) ask for a settled answer";
 }
 
-TEST(SearchHost, ASettledRightAnswerEndsAFixedTimeSearch) {
+TEST_F(SearchOutput, ASettledRightAnswerEndsAFixedTimeSearch) {
     SetUpSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - -");
-    const RecordingHost host;
     FixedTimeMode = 1;
     EngineClock = 100000; // far more than a mate in one needs
     Record.settle = true;
     ThinkQuietly();
-    FixedTimeMode = 0;
     EXPECT_EQ(Record.settledAsks, 1);
     EXPECT_EQ(IterationDepth, 1u) << "the first iteration's answer ends the search";
 }
@@ -108,7 +97,7 @@ TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
     EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
 }
 
-TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
+TEST_F(SearchOutput, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
     // Quiet and tactical positions of both colours, where moves behind the
     // lines keep beating the last one as the search deepens.
     const char *const positions[] = {
@@ -118,35 +107,27 @@ TEST(SearchHost, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {
         "r4rk1/ppp2ppp/2n5/2bqp3/8/P2PB3/1PP1NPPP/R2Q1RK1 w - -",
         "8/7p/5k2/5p2/p1p2P2/Pr1pPK2/1P1R3P/8 b - -",
     };
-    int laterMoves = 0;
-    for (const char *fen : positions) {
+    for (const char *fen : positions)
         for (int32_t lines : {2, 3, 5}) {
+            SCOPED_TRACE(std::string(fen) + ", " + std::to_string(lines) + " lines");
             SetUpSearch(fen);
-            const RecordingHost host;
             MultiPV = lines;
             DepthLimit = 6;
             const Move played = ThinkQuietly();
             EXPECT_EQ(ExtraLateMoveReduction, 0) << "a distant line's reductions stay in its own tree";
-            MultiPV = 1;
-            DepthLimit = 0;
-            laterMoves += Record.laterMoveBeatLastLine;
-            const std::string where = std::string(fen) + ", " + std::to_string(lines) + " lines";
-            ASSERT_EQ(PrincipalLineCount, lines) << where;
-            EXPECT_EQ(PrincipalLines[0].moves[0], played) << where;
-            EXPECT_EQ(PVTable[0][0], played) << where;
+            ASSERT_EQ(PrincipalLineCount, lines);
+            EXPECT_EQ(PrincipalLines[0].moves[0], played);
+            EXPECT_EQ(PVTable[0][0], played);
             const int32_t sign = SideToMove == White ? 1 : -1; // scores are White's view
             std::set<Move> firsts;
             for (int32_t k = 0; k < lines; ++k) {
                 firsts.insert(PrincipalLines[k].moves[0]);
-                EXPECT_TRUE(k == 0 || sign * PrincipalLines[k - 1].score >= sign * PrincipalLines[k].score)
-                    << where << ": " << k;
+                EXPECT_TRUE(k == 0 || sign * PrincipalLines[k - 1].score >= sign * PrincipalLines[k].score) << k;
                 // The last report holds every line once, in order, with its own move.
                 EXPECT_EQ(Record.lines.at(Record.lines.size() - size_t(lines - k)),
-                          std::make_pair(k, PrincipalLines[k].moves[0]))
-                    << where;
+                          std::make_pair(k, PrincipalLines[k].moves[0]));
             }
-            EXPECT_EQ(firsts.size(), size_t(lines)) << where;
+            EXPECT_EQ(firsts.size(), size_t(lines));
         }
-    }
-    EXPECT_GT(laterMoves, 0) << "no later move ever beat the last line: the positions test nothing";
+    EXPECT_GT(Record.laterMoveBeatLastLine, 0) << "no later move ever beat the last line: the positions test nothing";
 }

@@ -13,10 +13,13 @@
 
 namespace {
 
-// The chance that a line `loss` centipawns worse beats the best of two when
-// each gets a normal error of deviation `spread`: the difference of the two
-// errors has deviation spread * sqrt(2).
-double WorseLineChance(double loss, double spread) { return 0.5 * std::erfc(loss / (spread * 2.0)); }
+// Thinking lines seen through the search's hook, by principal line.
+std::vector<int32_t> ShownLines;
+uint32_t DistantLinesReducedWhileShown = 0;
+void CountLine(int32_t, const char *) {
+    ShownLines.push_back(CurrentLine);
+    DistantLinesReducedWhileShown |= ReduceDistantLines;
+}
 
 } // namespace
 
@@ -48,13 +51,14 @@ TEST(StrengthChoice, FollowsTheErrorModelWithinTheCap) {
         EXPECT_EQ(ChooseLine(unordered, 4, exact, seed), 2);
     EXPECT_EQ(ChooseLine(unordered, 1, LevelFor(MinStrengthElo), 7), 0);
 
-    // Two lines 100 apart: the worse one wins as often as the normal law says.
+    // Two lines 100 apart, each with an error of deviation 100: the worse one wins when the difference of the
+    // errors, of deviation 100 * sqrt(2), exceeds 100.
     const int32_t two[] = {0, -100};
     const int rounds = 8000;
     int worse = 0;
     for (int i = 0; i < rounds; ++i)
         worse += ChooseLine(two, 2, noisy, 0x5eed0000u + uint64_t(i)) == 1;
-    EXPECT_NEAR(double(worse) / rounds, WorseLineChance(100, 100), 0.025);
+    EXPECT_NEAR(double(worse) / rounds, 0.5 * std::erfc(100 / (100 * 2.0)), 0.025);
 
     // A line past the cap is never played, one inside it sometimes.
     const int32_t blunders[] = {50, 49, -101, -400};
@@ -73,18 +77,6 @@ TEST(StrengthChoice, FollowsTheErrorModelWithinTheCap) {
     }
     EXPECT_EQ(seen.size(), 4u);
 }
-
-namespace {
-
-// Thinking lines seen through the search's hook, by principal line.
-std::vector<int32_t> ShownLines;
-uint32_t DistantLinesReducedWhileShown = 0;
-void CountLine(int32_t, const char *) {
-    ShownLines.push_back(CurrentLine);
-    DistantLinesReducedWhileShown |= ReduceDistantLines;
-}
-
-} // namespace
 
 // The weakest level searches more lines than it shows and plays one of them,
 // the same again for the same seed and not always for others, and puts the
@@ -107,14 +99,12 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     ASSERT_NE(m, 0u);
     // Four lines were searched, one shown; the move is the chosen line's.
     EXPECT_EQ(PrincipalLineCount, StrengthLines);
-    EXPECT_FALSE(ShownLines.empty());
-    EXPECT_EQ(*std::max_element(ShownLines.begin(), ShownLines.end()), 0);
+    EXPECT_EQ(std::set<int32_t>(ShownLines.begin(), ShownLines.end()), std::set<int32_t>{0});
     EXPECT_EQ(PVTable[0][0], m);
     EXPECT_EQ(DistantLinesReducedWhileShown, 0u) << "the level was calibrated with every line searched alike";
-    bool found = false;
-    for (int32_t k = 0; k < PrincipalLineCount; ++k)
-        if (PrincipalLines[k].moves[0] == m) found = BestScore == PrincipalLines[k].score; // White to move
-    EXPECT_TRUE(found);
+    EXPECT_TRUE(std::any_of(PrincipalLines, PrincipalLines + PrincipalLineCount, [m](const PrincipalLine &l) {
+        return l.moves[0] == m && l.score == BestScore; // White to move
+    }));
     // The user's settings are back.
     EXPECT_EQ(MultiPV, 1);
     EXPECT_EQ(SearchThreads(), 2);

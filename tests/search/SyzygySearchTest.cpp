@@ -1,5 +1,4 @@
-// The search with Syzygy tables: where the search probes and the fifty-move
-// rule.
+// The search with Syzygy tables: where the search probes and the fifty-move rule.
 #include "search/SyzygySearch.h"
 #include "RequiredPackage.h"
 #include "search/SearchTestSupport.h"
@@ -7,14 +6,11 @@
 
 namespace {
 
-const std::string Tables = std::string(MORVANE_TEST_DATA) + "/syzygy";
-
-class SyzygySearch : public ::testing::Test {
-  protected:
+struct SyzygySearch : testing::Test {
     void SetUp() override {
         if (!SyzygyCompiledIn) SKIP_WITHOUT_PACKAGE("built without Fathom (libfathom-dev)");
         EnsureSearchReady();
-        ASSERT_EQ(SyzygyInit(Tables).tables, 9);
+        ASSERT_EQ(SyzygyInit(std::string(MORVANE_TEST_DATA) + "/syzygy").tables, 9);
     }
     void TearDown() override {
         SyzygyInit("");
@@ -58,9 +54,7 @@ TEST_F(SyzygySearch, NodesProbeAfterCapturesWithinTheLimits) {
         SyzygyProbeDepth = c.depth;
         const int32_t s = SearchScore(c.fen, 3);
         EXPECT_EQ(InWinBand(s), c.probed) << c.what << ": " << s;
-        if (c.probed) { // (the others may probe deeper, with fewer pieces)
-            EXPECT_GT(TbHits, 0u) << c.what;
-        }
+        EXPECT_TRUE(!c.probed || TbHits > 0) << c.what; // (the others may probe deeper, with fewer pieces)
         EXPECT_GT(s, 0) << c.what;
     }
     SyzygyInit("");
@@ -80,10 +74,7 @@ TEST_F(SyzygySearch, FiftyMoveRuleTurnsASpoiledWinIntoADraw) {
         EXPECT_EQ(RootFiftyMoveCount(), 60u);
         DepthLimit = 4;
         ThinkQuietly();
-        if (rule)
-            EXPECT_EQ(BestScore, 0);
-        else
-            EXPECT_TRUE(InWinBand(BestScore)) << BestScore;
+        EXPECT_TRUE(rule ? BestScore == 0 : InWinBand(BestScore)) << BestScore;
         GamePly = 0;
     }
 }

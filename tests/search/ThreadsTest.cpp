@@ -68,13 +68,12 @@ TEST_F(Threads, TimedSearchStopsItsHelpersAndMatedPositionsStartNone) {
     SetUpSearch(Positions[1]);
     FixedTimeMode = 1;
     NextPollCheck = 0; // poll the clock from the first node on
-    testing::internal::CaptureStdout();
-    AllocateTime();
+    Output(AllocateTime);
     TimeLimit1 = TimeLimit2 = TimeLimit3 = 20; // centiseconds
     SearchStartTime = MonotonicMilliseconds();
     const auto start = std::chrono::steady_clock::now();
-    const Move m = ThinkSide(SideToMove);
-    testing::internal::GetCapturedStdout();
+    Move m = 0;
+    Output([&] { m = ThinkSide(SideToMove); });
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(60)) << "the helpers held the search up";
     EXPECT_EQ(RunningHelpers(), 0);
     EXPECT_TRUE(IsLegalMove(m));

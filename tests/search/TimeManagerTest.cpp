@@ -1,4 +1,3 @@
-
 #include "search/SearchTestSupport.h"
 
 namespace {
@@ -11,25 +10,19 @@ struct TimeManager : testing::Test {
         PonderEnabled = FixedTimeMode = PonderGuess = PonderSearch = AnalyzeMode = 0;
     }
     void TearDown() override { SetUp(); }
-    // What AllocateTime printed, then the three limits.
-    static std::string Allocate() {
-        const std::string printed = Output(AllocateTime);
-        return printed + std::to_string(TimeLimit1) + " " + std::to_string(TimeLimit2) + " " +
-               std::to_string(TimeLimit3);
-    }
-    // The three limits with that move overhead.
+    // The three limits that move overhead gives.
     static std::string WithOverhead(int32_t overhead) {
         MoveOverhead = overhead;
-        const std::string limits = Allocate();
+        Output(AllocateTime);
         MoveOverhead = 0;
-        return limits.substr(limits.rfind('\n') + 1);
+        return std::to_string(TimeLimit1) + " " + std::to_string(TimeLimit2) + " " + std::to_string(TimeLimit3);
     }
 };
 
 } // namespace
 
 TEST_F(TimeManager, TimeUp) {
-    Allocate();                                        // 446 / 2230 / 4460
+    Output(AllocateTime);                              // 446 / 2230 / 4460
     SearchStartTime = MonotonicMilliseconds() - 30000; // 3000 centiseconds in
     EXPECT_TRUE(SoftTimeUp() && HardTimeUp(0));
     EXPECT_FALSE(HardTimeUp(1) || HardTimeUp()) << "a dropped score uses the longest limit";
@@ -38,7 +31,7 @@ TEST_F(TimeManager, TimeUp) {
     FixedTimeMode = 0;
     MovesToGo = 1;
     EngineClock = 0;
-    Allocate();
+    Output(AllocateTime);
     SearchStartTime -= 100000;
     EXPECT_TRUE(SoftTimeUp() && HardTimeUp(0) && HardTimeUp(1));
     AnalyzeMode = 1; // no time out in analysis or before a ponder hit

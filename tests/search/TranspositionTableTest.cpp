@@ -25,10 +25,7 @@ std::string Probe(uint32_t lock, int32_t depth, int32_t ply, int32_t alpha = -10
 }
 
 struct TranspositionTable : testing::Test {
-    void SetUp() override {
-        SetUpSearch(StartPosition);
-        HashGeneration = 0;
-    }
+    void SetUp() override { SetUpSearch(StartPosition); }
 };
 
 } // namespace
@@ -81,8 +78,7 @@ TEST_F(TranspositionTable, SizesKeysAndTheSideKey) {
         Output([asked] { ASSERT_TRUE(AllocateHash(asked)); });
         EXPECT_EQ(std::pair(HashEntries, HashMask), std::pair(entries, uint32_t(entries - 2)));
     }
-    EXPECT_EQ(SideToMoveKey, side) << "the keys are filled once";
-    EXPECT_EQ(ZobristKeys[3][55], piece);
+    EXPECT_EQ(std::pair(SideToMoveKey, ZobristKeys[3][55]), std::pair(side, piece)) << "the keys are filled once";
     EXPECT_NE(KeyLow(SideToMoveKey) & 2u, 0u) << "bit 1 is in every mask: the sides never share a bucket";
 }
 
