@@ -6,14 +6,12 @@
 
 namespace {
 
-bool MakeInputQuiet() {
+const bool InputIsQuiet = [] {
     int ends[2];
     if (pipe(ends) != 0) return false;
     dup2(ends[0], 0);
     close(ends[0]); // the write end stays open for the life of the program
     return true;
-}
-
-const bool InputIsQuiet = MakeInputQuiet();
+}();
 
 } // namespace

@@ -1,5 +1,5 @@
-// Chess960: castling in any layout, the castling field of the FEN in both
-// spellings, and perft over published Chess960 counts.
+// Chess960: castling in any layout, typed castling, and perft over published
+// Chess960 counts (the FEN's castling field is read with the other fields).
 #include "board/BoardTestSupport.h"
 #include "board/Perft.h"
 
@@ -81,27 +81,6 @@ TEST(Chess960Castling, OddLayouts) {
             UnmakeMove(side, m);
         }
         EXPECT_EQ(State(), before);
-    }
-}
-
-// Rook files and X-FEN letters in; X-FEN out, with a file only where K or Q
-// would name another rook.
-TEST(Chess960Fen, CastlingFieldBothWays) {
-    const std::pair<const char *, const char *> cases[] = {
-        {StartPosition, StartPosition},
-        {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf -",
-         "bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w KQkq -"},
-        // Two rooks on one side: the inner one is named by its file.
-        {"1r2k1rr/8/8/8/8/8/8/RR2K2R w BHbg -", "1r2k1rr/8/8/8/8/8/8/RR2K2R w KBgq -"},
-        {"1r2k1rr/8/8/8/8/8/8/RR2K2R w KQkq -", "1r2k1rr/8/8/8/8/8/8/RR2K2R w KQkq -"},
-    };
-    for (auto [in, out] : cases) {
-        ASSERT_TRUE(SetUpBoard(in)) << in;
-        EXPECT_EQ(PositionFen(), out) << in;
-        const auto state = State();
-        ASSERT_TRUE(SetUpBoard(PositionFen())) << out;
-        EXPECT_EQ(State(), state) << "read back: " << out;
-        EXPECT_EQ(PositionFen(), out);
     }
 }
 

@@ -29,11 +29,9 @@ const std::string SampleTexts[] = {
 // One attempt: refused leaves the root untouched, accepted gives a consistent
 // position that generation and make/unmake can walk.
 bool Try(const char *text) {
-    const auto before = State();
-    const uint32_t bestMoves = BestMoveCount;
+    const auto before = std::pair(State(), BestMoveCount);
     if (!SetupGame(text)) {
-        EXPECT_EQ(State(), before) << "refused but changed: " << text;
-        EXPECT_EQ(BestMoveCount, bestMoves) << text;
+        EXPECT_EQ(std::pair(State(), BestMoveCount), before) << "refused but changed: " << text;
         return false;
     }
     EXPECT_EQ(PositionInconsistency(), "") << text;
@@ -64,6 +62,10 @@ TEST(Setup, ReadsTheFields) {
         {"4k3/3p4/8/3pP3/8/8/8/4K3 w - d6", "w - -"},
         {"4k3/8/8/3pP3/8/8/8/4K3 b - d6", "b - -"},
         {"4k3/8/8/8/7b/8/8/4K3 w - -", "w - - +"},
+        // Rook files and X-FEN letters in; X-FEN out, with a file only where K or Q would name another rook.
+        {"bqnb1rkr/pp3ppp/3ppn2/2p5/5P2/P2P4/NPP1P1PP/BQ1BNRKR w HFhf -", "w KQkq -"},
+        {"1r2k1rr/8/8/8/8/8/8/RR2K2R w BHbg -", "w KBgq -"},
+        {"1r2k1rr/8/8/8/8/8/8/RR2K2R w KQkq -", "w KQkq -"},
     };
     for (auto [text, summary] : cases) {
         ASSERT_TRUE(SetUpBoard(text)) << text;
@@ -71,6 +73,9 @@ TEST(Setup, ReadsTheFields) {
         std::istringstream(text) >> board;
         EXPECT_EQ(PositionFen() + (RootInCheck ? " +" : ""), board + " " + summary);
         EXPECT_EQ(PositionInconsistency(), "") << text;
+        const auto [fen, state] = std::pair(PositionFen(), State()); // and what is written reads back the same
+        ASSERT_TRUE(SetUpBoard(fen)) << fen;
+        EXPECT_EQ(std::pair(PositionFen(), State()), std::pair(fen, state)) << text;
     }
 }
 

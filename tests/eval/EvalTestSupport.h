@@ -2,13 +2,8 @@
 // setting, the test-data positions and the colour-flipped twin of a FEN.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cctype>
-#include <fstream>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "board/BoardTestSupport.h"
 #include "eval/EvalState.h"
@@ -48,17 +43,14 @@ inline std::vector<std::string> AllTestPositions() {
 
 // Board reflected top to bottom, colours, side to move, rights and en passant swapped.
 inline std::string FlipFen(const std::string &fen) {
-    auto swapCase = [](std::string s) {
-        for (char &c : s)
-            c = char(std::islower(c) ? std::toupper(c) : std::tolower(c));
-        return s;
-    };
-    std::istringstream words(fen);
     std::string board, side, castling, ep, flipped;
-    words >> board >> side >> castling >> ep;
+    std::istringstream(fen) >> board >> side >> castling >> ep;
     std::istringstream rows(board);
     for (std::string row; std::getline(rows, row, '/');)
-        flipped = swapCase(row) + (flipped.empty() ? "" : "/") + flipped;
+        flipped = row + (flipped.empty() ? "" : "/") + flipped;
+    flipped += (side == "w" ? " B " : " W ") + castling;
+    for (char &c : flipped) // pieces, side to move and rights change colour
+        c = char(std::islower(c) ? std::toupper(c) : std::tolower(c));
     if (ep != "-") ep[1] = ep[1] == '3' ? '6' : '3';
-    return flipped + (side == "w" ? " b " : " w ") + swapCase(castling) + " " + ep;
+    return flipped + " " + ep;
 }

@@ -1,16 +1,10 @@
 // The search shows everything through its host: with recording hooks in
 // place it writes nothing to standard output, and the hooks see the
 // iterations, the root moves and the limits in the order they happen.
-#include <algorithm>
-#include <cstring>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "search/SearchHost.h"
 #include "search/SearchTestSupport.h"
-#include "shell/GameSetup.h"
-#include "shell/TestSuite.h"
 
 namespace {
 
@@ -84,17 +78,6 @@ TEST_F(SearchOutput, ASettledRightAnswerEndsAFixedTimeSearch) {
     ThinkQuietly();
     EXPECT_EQ(Record.settledAsks, 1);
     EXPECT_EQ(IterationDepth, 1u) << "the first iteration's answer ends the search";
-}
-
-TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
-    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8#;"));
-    const Move right = MakeMoveWord(A1, A8), wrong = MakeMoveWord(A1, A7);
-    ExtraPlySearch = 3;
-    EXPECT_FALSE(RightMoveSettled(right, 2));
-    EXPECT_TRUE(RightMoveSettled(right, 3));
-    EXPECT_FALSE(RightMoveSettled(wrong, 10));
-    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - -"));
-    EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
 }
 
 TEST_F(SearchOutput, LinesStayDistinctAndOrderedWhenLaterMovesBeatTheLastLine) {

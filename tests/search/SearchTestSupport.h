@@ -1,12 +1,9 @@
 // Shared set-up of the search tests: a position with a clean search state.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstring>
 
 #include "board/BoardTestSupport.h"
-#include "board/MoveMaker.h"
 #include "search/MoveOrdering.h"
 #include "search/RootSearch.h"
 #include "search/Search.h"
@@ -40,9 +37,9 @@ inline void SetUpSearch(const char *fen) {
     EngineClock = 1000000;
 }
 
-// The root search, its thinking and time lines captured.
-inline Move ThinkQuietly() {
+// The root search (or another way of choosing the move), its thinking and time lines captured.
+inline Move ThinkQuietly(Move (*think)(uint32_t side) = ThinkSide) {
     Move m = 0;
-    Output([&] { AllocateTime(), m = ThinkSide(SideToMove); });
+    Output([&] { AllocateTime(), m = think(SideToMove); });
     return m;
 }

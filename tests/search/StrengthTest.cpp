@@ -1,10 +1,8 @@
 // Playing at a set strength: the levels order themselves by Elo, the choice
 // among the lines follows its error model and cap, and a weakened search
 // plays a line it searched, reproducibly, showing only the lines asked for.
-#include <algorithm>
 #include <cmath>
 #include <set>
-#include <vector>
 
 #include "search/SearchHost.h"
 #include "search/SearchTestSupport.h"
@@ -36,25 +34,32 @@ TEST(StrengthLevels, MoreEloMeansMoreNodesAndSmallerErrors) {
     // Levels outside the range are its ends; a queen is never given away, at any level.
     const StrengthLevel low = LevelFor(MinStrengthElo), high = LevelFor(MaxStrengthElo);
     EXPECT_LT(low.lossCap, 900);
-    for (int32_t outside : {INT32_MIN, 0, MinStrengthElo - 1})
-        EXPECT_EQ(LevelFor(outside).nodes, low.nodes);
-    for (int32_t outside : {MaxStrengthElo + 1, 9999, INT32_MAX})
-        EXPECT_EQ(LevelFor(outside).nodes, high.nodes);
+    for (int32_t outside : {INT32_MIN, 0, MinStrengthElo - 1, MaxStrengthElo + 1, 9999, INT32_MAX})
+        EXPECT_EQ(LevelFor(outside).nodes, (outside < MinStrengthElo ? low : high).nodes) << outside;
 }
 
 TEST(StrengthChoice, FollowsTheErrorModelWithinTheCap) {
     const StrengthLevel exact{2000, 1000, 0, 1000};
     const StrengthLevel noisy{1400, 1000, 100, 150};
+    const int rounds = 8000;
+    // The lines played over that many seeds; the same seed, the same line.
+    auto played = [](const int32_t(&scores)[4], const StrengthLevel &level, int seeds) {
+        std::set<int32_t> lines;
+        for (uint64_t seed = 0; seed < uint64_t(seeds) * 7919; seed += 7919) {
+            const int32_t line = ChooseLine(scores, 4, level, seed);
+            EXPECT_EQ(ChooseLine(scores, 4, level, seed), line) << seed;
+            lines.insert(line);
+        }
+        return lines;
+    };
     // Without error the best line is played, wherever it stands.
     const int32_t unordered[] = {10, -40, 75, 74};
-    for (uint64_t seed = 0; seed < 50; ++seed)
-        EXPECT_EQ(ChooseLine(unordered, 4, exact, seed), 2);
+    EXPECT_EQ(played(unordered, exact, 50), std::set<int32_t>{2});
     EXPECT_EQ(ChooseLine(unordered, 1, LevelFor(MinStrengthElo), 7), 0);
 
     // Two lines 100 apart, each with an error of deviation 100: the worse one wins when the difference of the
     // errors, of deviation 100 * sqrt(2), exceeds 100.
     const int32_t two[] = {0, -100};
-    const int rounds = 8000;
     int worse = 0;
     for (int i = 0; i < rounds; ++i)
         worse += ChooseLine(two, 2, noisy, 0x5eed0000u + uint64_t(i)) == 1;
@@ -62,20 +67,11 @@ TEST(StrengthChoice, FollowsTheErrorModelWithinTheCap) {
 
     // A line past the cap is never played, one inside it sometimes.
     const int32_t blunders[] = {50, 49, -101, -400};
-    std::set<int32_t> played;
-    for (int i = 0; i < rounds; ++i)
-        played.insert(ChooseLine(blunders, 4, noisy, uint64_t(i) * 7919));
-    EXPECT_EQ(played, (std::set<int32_t>{0, 1}));
+    EXPECT_EQ(played(blunders, noisy, rounds), (std::set<int32_t>{0, 1}));
 
-    // The same seed, the same line; other seeds spread over the lines.
+    // Other seeds spread over the lines.
     const int32_t close[] = {0, -5, -10, -15};
-    std::set<int32_t> seen;
-    for (uint64_t seed = 1; seed < 200; ++seed) {
-        const int32_t line = ChooseLine(close, 4, noisy, seed);
-        EXPECT_EQ(ChooseLine(close, 4, noisy, seed), line);
-        seen.insert(line);
-    }
-    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(played(close, noisy, 200).size(), 4u);
 }
 
 // The weakest level searches more lines than it shows and plays one of them,
@@ -91,9 +87,7 @@ TEST(StrengthLevel, SearchesLinesItDoesNotShowAndPutsTheSettingsBack) {
     SetSearchThreads(2);
     auto play = [] {
         SetUpSearch("r1bq1rk1/pp2bppp/2n1pn2/3p4/2PP4/2N1PN2/PP3PPP/R2QKB1R w KQ - 0 9");
-        Move m = 0;
-        Output([&] { AllocateTime(), m = ThinkForMove(SideToMove); });
-        return m;
+        return ThinkQuietly(ThinkForMove);
     };
     const Move m = play();
     ASSERT_NE(m, 0u);

@@ -3,10 +3,10 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "search/SearchTestSupport.h"
+#include "shell/GameSetup.h"
 #include "shell/TestSuite.h"
 
 namespace {
@@ -58,4 +58,15 @@ TEST(TestSuite, BenchAndTheChecksListing) {
     SetUpSearch("k7/8/8/8/2n5/8/6K1/8 w - -");
     EXPECT_EQ(Output(ListChecksAndCaptures), "\nwhite checks-caps:\nblack checks-caps:c4e3 \n");
     EXPECT_EQ(CaptureMargin, 1000);
+}
+
+TEST(TestSuiteAnswer, ARightMoveMustStayBestTheConfiguredIterations) {
+    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - - bm Ra8#;"));
+    const Move right = MakeMoveWord(A1, A8), wrong = MakeMoveWord(A1, A7);
+    ExtraPlySearch = 3;
+    EXPECT_FALSE(RightMoveSettled(right, 2));
+    EXPECT_TRUE(RightMoveSettled(right, 3));
+    EXPECT_FALSE(RightMoveSettled(wrong, 10));
+    ASSERT_TRUE(SetupGame("6k1/5ppp/8/8/8/8/8/R5K1 w - -"));
+    EXPECT_FALSE(RightMoveSettled(right, 10)) << "a position without best moves is never solved";
 }

@@ -1,7 +1,4 @@
 // Win/draw/loss chances from a score and the material on the board.
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <climits>
 #include <random>
 
@@ -36,8 +33,7 @@ TEST(WinChances, ShapeOverScoresAndMaterials) {
             EXPECT_LE(c.draw, even.draw) << score << ": the draw is likeliest at an even score";
             // The other side's view of the same position.
             const WinChances mirror = ChancesFromScore(-score, material);
-            EXPECT_EQ(c.win, mirror.loss) << score;
-            EXPECT_EQ(c.draw, mirror.draw) << score;
+            EXPECT_EQ(std::pair(c.win, c.draw), std::pair(mirror.loss, mirror.draw)) << score;
             previous = c;
         }
         // A queen up wins; a pawn up is no won game yet; a mate is sure.
