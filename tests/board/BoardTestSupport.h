@@ -15,6 +15,13 @@
 #include "board/MoveText.h"
 #include "board/Setup.h"
 
+// Sanitized builds run several times slower: the longest loops take fewer rounds there.
+#ifdef MORVANE_SANITIZED
+constexpr bool SanitizedBuild = true;
+#else
+constexpr bool SanitizedBuild = false;
+#endif
+
 inline void EnsureBoardReady() {
     [[maybe_unused]] static const bool ready = [] {
         FillZobristKeys();

@@ -5,11 +5,7 @@
 
 #include <utility>
 
-#ifdef MORVANE_SANITIZED
-constexpr int SuiteDepth = 3;
-#else
-constexpr int SuiteDepth = 4;
-#endif
+constexpr int SuiteDepth = SanitizedBuild ? 3 : 4;
 
 // All 480 positions of the Chess960 perft file, their first plies.
 TEST(Chess960Perft, EveryStartLayout) {
@@ -55,8 +51,7 @@ TEST(Chess960Castling, OddLayouts) {
         {"4k3/8/8/8/8/8/8/r1K4R w H -", "c1h1", false, false, ""},
         // Through check: e1 is crossed.
         {"k3r3/8/8/8/8/8/8/1K5R w H -", "b1h1", true, false, ""},
-        // Along the first rank, past the castling rook: the rook on f1 shields the
-        // king but not its destination g1.
+        // Along the first rank, past the castling rook: the rook on f1 shields the king, not g1.
         {"k7/8/8/8/8/8/8/1K3R1r w F -", "b1f1", true, false, ""},
         {"7k/8/8/8/8/8/8/1R1K4 w B -", "d1b1", true, true, "7k/8/8/8/8/8/8/2KR4"},
         // Black, mirrored: king on b8 castles long, the rook from a8 over it to d8.

@@ -55,16 +55,11 @@ template <Color Us> uint64_t Walk(int depth, uint32_t ep, uint32_t inCheck, uint
     return leaves;
 }
 
-#ifdef MORVANE_SANITIZED
-constexpr int WalkDepth = 2;
-#else
-constexpr int WalkDepth = 3;
-#endif
+constexpr int WalkDepth = SanitizedBuild ? 2 : 3;
 
 } // namespace
 
-// Board, castling rights and irreversible flags after a few moves; taking
-// them back restores everything.
+// Board, castling rights and irreversible flags after a few moves; taking them back restores all.
 TEST(MoveMaker, MovesAndTheirEffects) {
     const char *const corners = "r3k2r/8/8/8/8/8/8/R3K2R w KQkq -";
     EXPECT_EQ(Play(corners, "h1h8"), "r3k2R/8/8/8/8/8/8/R3K3 Qq 1");

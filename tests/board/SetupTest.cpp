@@ -10,11 +10,7 @@
 
 namespace {
 
-#ifdef MORVANE_SANITIZED
-constexpr int Rounds = 3000;
-#else
-constexpr int Rounds = 20000;
-#endif
+constexpr int Rounds = SanitizedBuild ? 3000 : 20000;
 
 const std::string SampleTexts[] = {
     StartPosition,

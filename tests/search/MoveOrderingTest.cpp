@@ -20,8 +20,7 @@ TEST_F(MoveOrdering, CountsAndHistoryScaleDownAtTheirLimit) {
     EXPECT_EQ(std::pair(CutoffCount[WhiteKnight][F3], CutoffCount[WhiteKnight][C3]), std::pair(2, 1));
     BestMoveUpdate(Quiet2, 5, 8);
     EXPECT_EQ(TriedCount[WhiteKnight][C3], 2) << "the best-move update leaves the counts";
-    // At the limit the counts halve, keeping the cutoff rate, and the whole
-    // history table halves.
+    // At the limit the counts halve, keeping the cutoff rate, and so does the whole history table.
     TriedCount[WhiteKnight][F3] = HistoryLimit - 1;
     CutoffCount[WhiteKnight][F3] = HistoryLimit * 3 / 5;
     CutoffUpdate(searched + 2, 1, Quiet1, 1, 4);

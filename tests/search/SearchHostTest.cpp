@@ -18,7 +18,7 @@ struct Recorded {
 };
 Recorded Record;
 
-uint32_t NoInput() { return 0; }
+uint32_t Nothing() { return 0; } // no input, no repetition
 void Thinking(int32_t, const char *marker) {
     Record.iterations.push_back(IterationDepth);
     if (marker == nullptr) Record.lines.emplace_back(CurrentLine, PVTable[0][0]);
@@ -29,7 +29,6 @@ void Thinking(int32_t, const char *marker) {
 void RootMove(int32_t number, Move) { Record.rootMoves.emplace_back(IterationDepth, number); }
 void Limits() { ++Record.limits; }
 void Message(const char *) {}
-uint32_t NoRepetition() { return 0; }
 bool Settled(Move, int32_t) { return ++Record.settledAsks, Record.settle; }
 
 // Installs the recording hooks for each test and the shell's again after it.
@@ -37,7 +36,7 @@ struct SearchOutput : testing::Test {
     void SetUp() override {
         Record = Recorded{};
         SkipBook = 1; // a book move would end the search unsearched
-        SearchHost = {NoInput, Thinking, RootMove, Limits, Message, NoRepetition, Settled};
+        SearchHost = {Nothing, Thinking, RootMove, Limits, Message, Nothing, Settled};
     }
     void TearDown() override {
         SearchHost = saved;

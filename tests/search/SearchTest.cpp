@@ -91,7 +91,7 @@ TEST(RootSearch, OnlyMovesMatesAndWindows) {
     EXPECT_EQ(ThinkQuietly(), MakeMoveWord(H1, H2)) << "the only legal move, without search";
     EXPECT_EQ(std::tuple(BestScore, IterationDepth, NodeCount), std::tuple(0, 0u, uint64_t(0)));
     SetUpSearch("kbK5/pp6/1P6/8/8/8/8/R7 w - -");
-    EXPECT_EQ(std::pair(ThinkQuietly(), BestScore), std::pair(MakeMoveWord(A1, A6), MateValue - 3)) << "mate in two";
+    EXPECT_EQ((std::pair{ThinkQuietly(), BestScore}), std::pair(MakeMoveWord(A1, A6), MateValue - 3)) << "mate in two";
     // Aspiration windows stay inside the score range whatever the previous score.
     for (int32_t previous : {MateValue, -MateValue, 32000, -32000}) {
         SetUpSearch("6k1/5ppp/8/8/8/8/8/R5K1 w - -");

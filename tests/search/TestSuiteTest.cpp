@@ -11,8 +11,6 @@
 
 namespace {
 
-bool EndRequested() { return true; }
-
 std::string Read(const char *name) {
     std::stringstream s;
     s << std::ifstream(name).rdbuf();
@@ -50,7 +48,7 @@ TEST(TestSuite, SolvesLogsAndStopsAtAnEmptyLine) {
 TEST(TestSuite, BenchAndTheChecksListing) {
     SetUpSearch(StartPosition);
     AnalyzeMode = 1;
-    const std::string bench = Output([] { RunBench(5, EndRequested); }); // stops between positions when asked
+    const std::string bench = Output([] { RunBench(5, [] { return true; }); }); // stops between positions when asked
     EXPECT_EQ(bench.rfind("Positional - time: ", 0), 0u) << bench;
     EXPECT_EQ(bench.find("Tactical"), std::string::npos) << bench;
     EXPECT_EQ(std::pair(AnalyzeMode, PostThinking), std::pair(1u, 1u)) << "the loop's settings come back";

@@ -51,8 +51,7 @@ TEST_F(TranspositionTable, DepthClampMateDistancesAndGenerationWrap) {
     EXPECT_EQ(HashGeneration.load(), 0u) << "generations wrap at eight";
 }
 
-// Threads write entries field by field: an entry mixed from two writes must
-// not answer for either position.
+// Threads write entries field by field: a mix of two writes must answer for neither position.
 TEST_F(TranspositionTable, TornEntryMatchesNoPosition) {
     Store(4, 77, 12, ExactScore, 1, 0x4321);
     HashEntry &slot = HashTable[HashIndex<White>()];
@@ -83,9 +82,7 @@ TEST_F(TranspositionTable, SizesKeysAndTheSideKey) {
 }
 
 TEST(TranspositionTableAllocation, RefusesWhatTheMachineCannotGive) {
-#if defined(MORVANE_SANITIZED)
-    GTEST_SKIP() << "address-space limits do not mix with the sanitizer";
-#else
+    if (SanitizedBuild) GTEST_SKIP() << "address-space limits do not mix with the sanitizer";
     SetUpSearch(StartPosition);
     auto allocate = [] {
         rlimit limit{256u << 20, 256u << 20};
@@ -96,5 +93,4 @@ TEST(TranspositionTableAllocation, RefusesWhatTheMachineCannotGive) {
         std::exit(!ok && out.rfind("ERROR: ", 0) == 0 && HashEntries == 65536u ? 3 : 4);
     };
     EXPECT_EXIT(allocate(), testing::ExitedWithCode(3), "");
-#endif
 }

@@ -8,8 +8,7 @@
 
 namespace {
 
-// Materials from a bare-king ending to beyond the start (promotions), and out
-// of range on both sides.
+// Materials from bare kings to beyond the start (promotions), and out of range on both sides.
 const int32_t Materials[] = {-5, 0, 4, 10, 20, 35, 50, 64, 78, 90, 200};
 
 void ExpectWhole(const WinChances &c, int32_t score, int32_t material) {
