@@ -79,9 +79,8 @@ TEST(Chess960Castling, OddLayouts) {
     }
 }
 
-// A king step that is also the text of a castling's destination stays a king
-// step; castling is typed as king takes rook or, where the interface writes
-// it, as O-O (the spellings of each interface are driven through the binary).
+// A king step that also spells a castling's destination stays a king step; castling is typed as king
+// takes rook or, where the interface writes it, as O-O (each interface's spellings run through the binary).
 TEST(Chess960Text, KingStepOrCastling) {
     ASSERT_TRUE(SetUpBoard("4k3/8/8/8/8/8/8/5K1R w H -"));
     const Move step = TypedMove("f1g1");

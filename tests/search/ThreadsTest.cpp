@@ -19,7 +19,6 @@ std::tuple<Move, uint64_t, int32_t> SearchToDepth(const char *fen, uint32_t dept
     SetUpSearch(fen);
     AnalyzeMode = 1; // no time limit: the depth alone ends the search
     DepthLimit = depth;
-    SearchStartTime = MonotonicMilliseconds();
     const Move m = ThinkQuietly();
     return {m, NodeCount + QuiesceNodeCount, BestScore};
 }
@@ -70,7 +69,6 @@ TEST_F(Threads, TimedSearchStopsItsHelpersAndMatedPositionsStartNone) {
     NextPollCheck = 0; // poll the clock from the first node on
     Output(AllocateTime);
     TimeLimit1 = TimeLimit2 = TimeLimit3 = 20; // centiseconds
-    SearchStartTime = MonotonicMilliseconds();
     const auto start = std::chrono::steady_clock::now();
     Move m = 0;
     Output([&] { m = ThinkSide(SideToMove); });
