@@ -11,9 +11,8 @@ template <Color Us> bool SureBelow(Move m, int32_t threshold) {
 
 } // namespace
 
-// The quick test may only turn away moves whose full exchange stays below
-// the threshold; over the perft positions and those one move on it must also
-// turn some away, or it would prove nothing.
+// The quick test may only turn away moves whose full exchange stays below the threshold; over the
+// perft positions and those one move on it must also turn some away, or it would prove nothing.
 TEST(Swap, QuickRejectionAgreesWithTheFullExchange) {
     const int32_t thresholds[] = {-1000, -300, 0, 1, 100, 101, 300, 399, 400, 700, 1200};
     std::vector<std::string> fens = {

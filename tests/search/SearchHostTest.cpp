@@ -1,6 +1,5 @@
-// The search shows everything through its host: with recording hooks in
-// place it writes nothing to standard output, and the hooks see the
-// iterations, the root moves and the limits in the order they happen.
+// The search shows everything through its host: with recording hooks in place it writes nothing to
+// standard output, and the hooks see the iterations, the root moves and the limits as they happen.
 #include <set>
 
 #include "search/SearchHost.h"
@@ -42,8 +41,7 @@ struct SearchOutput : testing::Test {
         SearchHost = saved;
         SkipBook = UciMode = FixedTimeMode = DepthLimit = 0;
         MultiPV = 1;
-        // The searches leave null-move marks in the history beyond the game;
-        // tests that build a history by hand expect it clean.
+        // Searches leave null-move marks in the history past the game; tests that build one expect it clean.
         std::memset(PositionHistory, 0, sizeof PositionHistory);
     }
     const SearchHooks saved = SearchHost;

@@ -1,5 +1,4 @@
-// Helper threads search alongside the main thread without disturbing it and
-// never outlive its search.
+// Helper threads search beside the main thread without disturbing it, and never outlive its search.
 #include <chrono>
 
 #include "search/SearchTestSupport.h"
