@@ -119,7 +119,7 @@ class EngineProcess {
     }
 
     // Lines (without their line breaks) through the first that satisfies done (or starts with a prefix);
-    // Found() (and *found): it came in time.
+    // Found(): it came in time.
     Lines ReadUntil(const std::function<bool(const std::string &)> &done, int timeoutMs = DefaultTimeoutMs) {
         const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
         Lines lines;
@@ -136,17 +136,15 @@ class EngineProcess {
         }
         return lines;
     }
-    Lines ReadUntilPrefix(const std::string &prefix, bool *found = nullptr, int timeoutMs = DefaultTimeoutMs) {
-        Lines lines = ReadUntil([&](const std::string &l) { return l.starts_with(prefix); }, timeoutMs);
-        if (found) *found = found_;
-        return lines;
+    Lines ReadUntilPrefix(const std::string &prefix, int timeoutMs = DefaultTimeoutMs) {
+        return ReadUntil([&](const std::string &l) { return l.starts_with(prefix); }, timeoutMs);
     }
     bool Found() const { return found_; }
     bool Sees(const std::string &prefix, int timeoutMs = DefaultTimeoutMs) {
-        ReadUntilPrefix(prefix, nullptr, timeoutMs);
+        ReadUntilPrefix(prefix, timeoutMs);
         return found_;
     }
-    Lines ReadStartup(bool *found = nullptr) { return ReadUntilPrefix("feature done=1", found); }
+    Lines ReadStartup() { return ReadUntilPrefix("feature done=1"); }
     // The output before the error line for a word that is no command, once earlier commands are done.
     Lines Sync() {
         const std::string marker = "Error (unknown command): zzsync" + std::to_string(++syncs_);
@@ -245,7 +243,7 @@ struct XboardEngine : EngineProcess {
 };
 struct UciEngine : XboardEngine {
     UciEngine() : XboardEngine(true) {}
-    Lines AwaitBestMove(int ms = Patience) { return ReadUntilPrefix("bestmove ", nullptr, ms); }
+    Lines AwaitBestMove(int ms = Patience) { return ReadUntilPrefix("bestmove ", ms); }
     Lines Go(const std::string &position, const std::string &go, int ms = Patience) {
         Send("position " + position);
         Send(go);

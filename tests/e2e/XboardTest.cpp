@@ -110,7 +110,7 @@ TEST(XboardSearch, WordsDuringTheEnginesSearch) {
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
         engine.Send("draw"); // declined, and the search goes on
         engine.Send("?");
-        const Lines lines = engine.ReadUntilPrefix("move ", nullptr, 5000);
+        const Lines lines = engine.ReadUntilPrefix("move ", 5000);
         EXPECT_TRUE(engine.Found()) << "no move within five seconds of \"?\"";
         EXPECT_EQ(Count(lines, "Offer is declined"), 1) << Joined(lines);
         EXPECT_EQ(Count(engine.Run({}), "Error"), 0);

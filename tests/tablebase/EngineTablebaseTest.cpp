@@ -38,15 +38,14 @@ TEST(EngineTablebase, AFolderOfCompressedFilesOnlyIsNamedAndPlayedWithout) {
     EngineProcess engine(false);
     engine.WriteFile("Morvane.ini", "BookLearn FALSE\nTbPath " + tables.path + "\nTbCache 1\nHash 8\n");
     ASSERT_TRUE(engine.Start());
-    bool found = false;
-    EngineProcess::Lines warnings = engine.ReadStartup(&found);
+    EngineProcess::Lines warnings = engine.ReadStartup();
     std::erase_if(warnings, [](const std::string &line) { return line.find("tablebase") == std::string::npos; });
-    ASSERT_TRUE(found);
+    ASSERT_TRUE(engine.Found());
     const std::string said = "WARNING: compressed tablebase not supported: " + tables.path;
     EXPECT_EQ(warnings, (EngineProcess::Lines{said + "/kqk.nbw.emd", said + "/kqknbb.emd"}));
     for (const char *command : {"setboard 8/8/8/3k4/8/8/8/Q3K3 w - - 0 1", "sd 3", "go"})
         engine.Send(command);
-    engine.ReadUntilPrefix("move ", &found);
-    EXPECT_TRUE(found) << "no move";
+    engine.ReadUntilPrefix("move ");
+    EXPECT_TRUE(engine.Found()) << "no move";
     engine.Send("quit");
 }
