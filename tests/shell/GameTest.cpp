@@ -16,7 +16,8 @@ namespace {
 std::vector<uint64_t> GameState() {
     std::vector<uint64_t> g = State();
     g.insert(g.end(), {MoveStack[0], MoveStack[1], BoardHistoryCount});
-    g.insert(g.end(), &BoardHistory[0][0], &BoardHistory[BoardHistoryCount][0]);
+    for (uint32_t i = 0; i < BoardHistoryCount; ++i)
+        g.insert(g.end(), std::begin(BoardHistory[i]), std::end(BoardHistory[i]));
     for (uint32_t i = 0; i <= GamePly; ++i)
         g.insert(g.end(), {PositionHistory[i].keyLow, PositionHistory[i].keyHigh});
     return g;
